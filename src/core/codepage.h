@@ -1,0 +1,31 @@
+#pragma once
+// Conversions between UTF-8 (the program's own text) and the Windows code pages that publications and
+// settings files written on the old platform use. Numbers are Windows code page numbers (1251, 1252, 932, ...).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lumora {
+
+// The code page used for text files that are not valid UTF-8 when nothing else is known about them.
+inline constexpr int kDefaultLegacyCodePage = 1251;
+
+// True when the bytes form valid UTF-8 (shortest forms only, no surrogates).
+bool isValidUtf8(std::string_view bytes);
+
+// The iconv name of a Windows code page number, or an empty string when the number is unknown.
+std::string codePageName(int codePage);
+
+// Decodes bytes of the given code page to UTF-8. Bytes that cannot be decoded become U+FFFD; an unknown
+// code page is treated as Windows-1252. Never throws.
+std::string toUtf8(std::string_view bytes, int codePage);
+
+// Encodes UTF-8 text in the given code page; nullopt when some character has no representation there.
+std::optional<std::string> fromUtf8(std::string_view utf8, int codePage);
+
+// Counts the characters (code points) of valid UTF-8 text and returns the byte length of its first
+// `maxChars` characters.
+size_t utf8PrefixBytes(std::string_view utf8, size_t maxChars);
+
+}  // namespace lumora

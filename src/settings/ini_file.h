@@ -1,0 +1,47 @@
+#pragma once
+// The settings file: each read and each write goes to the file at once, as the program's profile
+// functions do; nothing is cached between calls. A write replaces the file atomically (a temporary file
+// beside it, then a rename), so a crash or a full disk never leaves a truncated settings file.
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "core/codepage.h"
+
+namespace lumora {
+
+// "Unable to write to %s" with the settings file's full path.
+class ESettingsWriteError : public std::runtime_error {
+ public:
+  explicit ESettingsWriteError(const std::filesystem::path& file);
+};
+
+class TIniFile {
+ public:
+  // Longest value a read returns, in characters; longer values are cut.
+  static constexpr size_t kMaxValueLength = 2047;
+
+  explicit TIniFile(std::filesystem::path fileName, int legacyCodePage = kDefaultLegacyCodePage);
+
+  const std::filesystem::path& FileName() const { return fileName_; }
+
+  std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+  int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
+  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+
+  // Each throws ESettingsWriteError when the file cannot be written; the file is then left as it was.
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, int value);
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+
+ private:
+  std::string readBytes() const;
+  void replaceFile(const std::string& bytes) const;
+
+  std::filesystem::path fileName_;
+  int legacyCodePage_;
+};
+
+}  // namespace lumora
