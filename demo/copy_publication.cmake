@@ -1,0 +1,13 @@
+file(GLOB_RECURSE files RELATIVE ${SOURCE} ${SOURCE}/*)
+foreach(f ${files})
+  # The build files of this folder are not part of the publication.
+  if(f STREQUAL "CMakeLists.txt" OR f STREQUAL "copy_publication.cmake")
+    continue()
+  endif()
+  if(f STREQUAL "lumora.ini" AND EXISTS ${DEST}/${f})
+    continue()
+  endif()
+  get_filename_component(dir ${DEST}/${f} DIRECTORY)
+  file(MAKE_DIRECTORY ${dir})
+  file(COPY_FILE ${SOURCE}/${f} ${DEST}/${f} ONLY_IF_DIFFERENT)
+endforeach()

@@ -1,0 +1,25 @@
+#pragma once
+// The program's named messages ("constants"). Every message box looks its text up by name at the moment it
+// is shown, so a language switch reaches messages too. The built-in texts are the program's own language.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace lumora {
+
+class ELangError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The current text of a constant; an unknown name throws ELangError "Constant "<name>" not found".
+std::string ConstantText(std::string_view name);
+
+// Replaces the current text of a constant (a language being applied); false when the name is unknown.
+bool SetConstantText(std::string_view name, std::string_view text);
+
+// Puts every constant back to its built-in text.
+void ResetConstantTexts();
+
+}  // namespace lumora
