@@ -3,7 +3,9 @@
 # Warnings are errors in our own code (not in the libraries we call).
 set(LUMORA_WARNINGS -Wall -Wextra -Werror -Wno-missing-field-initializers)
 
+set(LUMORA_SANITIZER_DEFAULTS "")
 if(LUMORA_SANITIZE)
+  set(LUMORA_SANITIZER_DEFAULTS ${PROJECT_SOURCE_DIR}/tests/support/sanitizer_defaults.cpp)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
@@ -34,7 +36,7 @@ function(lumora_executable target)
   if(ARG_QT AND NOT LUMORA_WITH_QT)
     return()
   endif()
-  add_executable(${target} ${ARG_SOURCES})
+  add_executable(${target} ${ARG_SOURCES} ${LUMORA_SANITIZER_DEFAULTS})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   target_compile_options(${target} PRIVATE ${LUMORA_WARNINGS})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS})
@@ -48,7 +50,7 @@ function(lumora_test target)
   if(ARG_QT AND NOT LUMORA_WITH_QT)
     return()
   endif()
-  add_executable(${target} ${ARG_SOURCES})
+  add_executable(${target} ${ARG_SOURCES} ${LUMORA_SANITIZER_DEFAULTS})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_compile_options(${target} PRIVATE ${LUMORA_WARNINGS})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
@@ -56,7 +58,7 @@ function(lumora_test target)
     LUMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}" LUMORA_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
@@ -71,10 +73,8 @@ function(lumora_fuzzer name)
     add_executable(fuzz_${name} ${ARG_SOURCES})
     target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
   else()
-    add_executable(fuzz_${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
+    add_executable(fuzz_${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp ${LUMORA_SANITIZER_DEFAULTS})
     add_test(NAME fuzz_replay_${name} COMMAND fuzz_${name} ${corpus})
-    set_tests_properties(fuzz_replay_${name} PROPERTIES
-      ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
     if(LUMORA_LIBFUZZER_BIN_DIR AND EXISTS ${LUMORA_LIBFUZZER_BIN_DIR}/fuzz_${name})
       add_test(NAME fuzz_run_${name}
         COMMAND ${CMAKE_COMMAND} -E env ${PROJECT_SOURCE_DIR}/fuzz/run_fuzzer.sh

@@ -1,0 +1,25 @@
+#pragma once
+// The application object: shows an exception that leaves an event handler in the standard error box
+// instead of ending the program.
+
+#include <QApplication>
+
+namespace lumora {
+
+class TApplication : public QApplication {
+  Q_OBJECT
+ public:
+  TApplication(int& argc, char** argv);
+  bool notify(QObject* receiver, QEvent* event) override;
+
+  QString helpFile() const { return helpFile_; }
+  void setHelpFile(const QString& file) { helpFile_ = file; }
+
+ private:
+  QString helpFile_;
+};
+
+// Maps the Windows font names publications and windows ask for to the metric-compatible fonts of Linux.
+void installFontSubstitutes();
+
+}  // namespace lumora

@@ -1,0 +1,72 @@
+// lumora: the reader. Started inside a publication folder (or through a link there), it opens the folder's
+// start page. First argument: "/Compress FOLDER ARCHIVE", "/NoSplash" or "/edit" (exact, case-sensitive).
+// LUMORA_APP_FOLDER replaces the executable's folder; LUMORA_SCREENSHOT=FILE.png saves the main window
+// as a picture once it is shown and then closes the program as the close box would.
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QPixmap>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "core/paths.h"
+#include "skin/message_box.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminate(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  lumora::TApplication app(argc, argv);       // 1
+  app.setHelpFile("help.chm");                // 2
+  lumora::setApplicationTitle("Lumora Viewer");  // 3
+  lumora::installFontSubstitutes();
+
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  const QString executable = QString::fromStdString(lumora::invokedExecutablePath(argv[0]).string());
+
+  // 4 to 7.
+  lumora::ProgramWindows windows = lumora::createProgramWindows(executable, arguments);
+  lumora::TForm1* form = windows.Form1.get();
+  app.setHelpFile(form->helpFile());
+  form->show();
+
+  // A termination request closes the window properly, so the settings are saved as on any close.
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, form, [form] {
+      char byte;
+      [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+      form->close();
+    });
+    std::signal(SIGTERM, onTerminate);
+    std::signal(SIGINT, onTerminate);
+  }
+
+  if (const char* shot = std::getenv("LUMORA_SCREENSHOT"); shot != nullptr && *shot != '\0') {
+    const QString path = QString::fromLocal8Bit(shot);
+    QTimer::singleShot(800, form, [form, path] {
+      if (!form->grab().save(path, "PNG")) std::fprintf(stderr, "lumora: cannot save %s\n", qPrintable(path));
+      form->close();
+    });
+  }
+
+  // 8.
+  return app.exec();
+}

@@ -1,0 +1,417 @@
+#include "app/main_window.h"
+
+#include <dlfcn.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QSlider>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+#include "app/icons.h"
+#include "core/paths.h"
+#include "core/program_values.h"
+#include "i18n/language_constants.h"
+#include "settings/ini_file.h"
+#include "settings/settings_dialog.h"
+#include "settings/settings_keys.h"
+#include "skin/controls.h"
+#include "skin/message_box.h"
+#include "skin/skin_manager.h"
+
+namespace lumora {
+
+namespace {
+
+TToolButton* makeButton(const char* name, const QString& caption, const QString& hint, icons::ToolbarImage image) {
+  auto* button = new TToolButton;
+  button->setObjectName(name);
+  button->setCaption(caption);
+  button->setHint(hint);
+  button->setIcon(icons::toolbarIcon(image));
+  return button;
+}
+
+QObject* makeComponent(QObject* owner, const char* name) {
+  auto* component = new QObject(owner);
+  component->setObjectName(name);
+  return component;
+}
+
+// A loaded plug-in library, released when it goes out of scope.
+class PluginLibrary {
+ public:
+  explicit PluginLibrary(const std::string& path) : handle_(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
+  ~PluginLibrary() {
+    if (handle_ != nullptr) ::dlclose(handle_);
+  }
+  PluginLibrary(const PluginLibrary&) = delete;
+  PluginLibrary& operator=(const PluginLibrary&) = delete;
+  bool loaded() const { return handle_ != nullptr; }
+  template <typename F>
+  F symbol(const char* name) const {
+    return reinterpret_cast<F>(::dlsym(handle_, name));
+  }
+
+ private:
+  void* handle_;
+};
+
+using PluginTextFunction = const char* (*)();
+using PluginExecFunction = void (*)(void*);
+
+}  // namespace
+
+TForm1::TForm1(const QString& executable, QWidget* parent) : QWidget(parent), executable_(executable) {
+  buildWindow();
+  FormCreate();
+}
+
+TForm1::~TForm1() { FormDestroy(); }
+
+void TForm1::buildWindow() {
+  setObjectName("Form1");
+  setWindowTitle("Lumora Viewer");
+  setWindowIcon(icons::applicationIcon());
+  resize(778, 573);
+  move(375, 135);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(217, 232, 237));
+  setPalette(pal);
+  setAutoFillBackground(true);
+  setFont(QFont("MS Sans Serif", 8));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  sToolBar1 = new TsToolBar(this);
+  sToolBar1->setObjectName("sToolBar1");
+  sToolBar1->setFixedHeight(48);
+  ToolButton1 = makeButton("ToolButton1", "Main page", "Navigate to the main page", icons::MainPage);
+  ToolButton2 = makeButton("ToolButton2", "Back", "Go back to the previous page", icons::Back);
+  ToolButton3 = makeButton("ToolButton3", "Next", "Go to the next page of history list", icons::Next);
+  ToolButton4 = makeButton("ToolButton4", "Refresh", "Refresh this page", icons::Refresh);
+  ToolButton7 = makeButton("ToolButton7", "Settings", "Change prorgam settings", icons::Settings);
+  ToolButton9 = makeButton("ToolButton9", "Help", "Launch help system", icons::Help);
+  ToolButton8 = makeButton("ToolButton8", "More", "Show more actions", icons::More);
+  for (TToolButton* b : {ToolButton1, ToolButton2, ToolButton3, ToolButton4}) sToolBar1->addButton(b);
+  sToolBar1->addSeparator("ToolButton5", 8);
+  sToolBar1->addButton(ToolButton7);
+  sToolBar1->addButton(ToolButton9);
+  sToolBar1->addSeparator("ToolButton10", 8);
+  sToolBar1->addButton(ToolButton8);
+
+  PaintFrame = new QWidget;
+  PaintFrame->setObjectName("PaintFrame");
+  PaintFrame->setFixedSize(161, 44);
+  PaintFrame->setAutoFillBackground(true);
+  QPalette black = PaintFrame->palette();
+  black.setColor(QPalette::Window, Qt::black);
+  PaintFrame->setPalette(black);
+  sToolBar1->placeWidget(PaintFrame, 428);
+  PaintFrame->move(428, 2);
+  layout->addWidget(sToolBar1);
+
+  FrameViewer1 = new TFrameViewer(this);
+  FrameViewer1->setObjectName("FrameViewer1");
+  FrameViewer1->setDefBackground(Qt::white);
+  FrameViewer1->setDefFontName("Times New Roman");
+  FrameViewer1->setDefPreFontName("Courier New");
+  FrameViewer1->setHistoryMaxCount(10);
+  layout->addWidget(FrameViewer1, 1);
+
+  sToolBar2 = new QToolBar(this);
+  sToolBar2->setObjectName("sToolBar2");
+  sToolBar2->setVisible(false);
+  sTrackBar2 = new QSlider(Qt::Horizontal);
+  sTrackBar2->setObjectName("sTrackBar2");
+  sTrackBar2->setRange(0, 100);
+  sTrackBar2->setValue(100);
+  sTrackBar2->setFixedWidth(100);
+  sToolBar2->addWidget(sTrackBar2);
+  layout->addWidget(sToolBar2);
+
+  sStatusBar1 = new TsStatusBar(this);
+  sStatusBar1->setObjectName("sStatusBar1");
+  sStatusBar1->setFixedHeight(21);
+  sStatusBar1->setSizeGripEnabled(true);
+  sGauge1 = new TsGauge;
+  sGauge1->setObjectName("sGauge1");
+  sGauge1->setFixedWidth(152);
+  sGauge1->setToolTip("Loading progress");
+  sGauge1->setSuffix("%");
+  sStatusBar1->addWidget(sGauge1);
+  sGauge1->setVisible(false);
+  layout->addWidget(sStatusBar1);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  N1 = PopupMenu1->addAction(icons::menuIcon(icons::AudioPlayer), "Audio player");
+  N1->setObjectName("N1");
+  N1->setCheckable(true);
+  ZIP1 = PopupMenu1->addAction(icons::menuIcon(icons::ZipArchiver), "ZIP archiver");
+  ZIP1->setObjectName("ZIP1");
+  N2 = PopupMenu1->addSeparator();
+  N2->setObjectName("N2");
+  N3 = PopupMenu1->addMenu(icons::menuIcon(icons::Plugins), "Plugins");
+  N3->setObjectName("N3");
+  ToolButton8->setPopupMode(QToolButton::MenuButtonPopup);
+  ToolButton8->setMenu(PopupMenu1);
+
+  PopupMenu2 = new QMenu(this);
+  PopupMenu2->setObjectName("PopupMenu2");
+  RestoreItem = PopupMenu2->addAction("Restore");
+  RestoreItem->setObjectName("RestoreItem");
+  RestoreItem->setEnabled(false);
+  HideItem = PopupMenu2->addAction("Hide");
+  HideItem->setObjectName("HideItem");
+  N4 = PopupMenu2->addSeparator();
+  N4->setObjectName("N4");
+  Closew = PopupMenu2->addAction("Close");
+  Closew->setObjectName("Closew");
+
+  HelpDispatcher1 = makeComponent(this, "HelpDispatcher1");
+  sSkinManager1 = new TsSkinManager(this);
+  sSkinManager1->setObjectName("sSkinManager1");
+  sSkinProvider1 = makeComponent(this, "sSkinProvider1");
+  sHintManager1 = makeComponent(this, "sHintManager1");
+  TimerRender = new QTimer(this);
+  TimerRender->setObjectName("TimerRender");
+  TimerRender->setInterval(33);
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(50);
+
+  connect(ToolButton1, &QToolButton::clicked, this, &TForm1::ToolButton1Click);
+  connect(ToolButton2, &QToolButton::clicked, this, &TForm1::ToolButton2Click);
+  connect(ToolButton3, &QToolButton::clicked, this, &TForm1::ToolButton3Click);
+  connect(ToolButton4, &QToolButton::clicked, this, &TForm1::ToolButton4Click);
+  connect(ToolButton7, &QToolButton::clicked, this, &TForm1::ToolButton7Click);
+  connect(ToolButton8, &QToolButton::clicked, this, &TForm1::ToolButton8Click);
+  connect(ToolButton9, &QToolButton::clicked, this, &TForm1::ToolButton9Click);
+  connect(N1, &QAction::triggered, this, &TForm1::N1Click);
+  connect(ZIP1, &QAction::triggered, this, &TForm1::ZIP1Click);
+  connect(RestoreItem, &QAction::triggered, this, &TForm1::RestoreItemClick);
+  connect(HideItem, &QAction::triggered, this, &TForm1::HideItemClick);
+  connect(Closew, &QAction::triggered, this, &TForm1::ClosewClick);
+  connect(FrameViewer1, &TFrameViewer::OnProgress, this, &TForm1::FrameViewer1Progress);
+  connect(FrameViewer1, &TFrameViewer::OnProcessing, this, &TForm1::FrameViewer1Processing);
+  connect(FrameViewer1, &TFrameViewer::OnParseEnd, this, &TForm1::FrameViewer1ParseEnd);
+}
+
+void TForm1::FormCreate() {
+  using namespace settings;
+  ProgramValues& program = programValues();
+  // 1.
+  ChildrenReshown_ = false;
+  // 2. The tray icon, with "Hide" available.
+  tray_ = new QSystemTrayIcon(windowIcon(), this);
+  tray_->setToolTip(applicationTitle());
+  tray_->setContextMenu(PopupMenu2);
+  connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick) {
+      RestoreItemClick();
+    } else if (reason == QSystemTrayIcon::Trigger) {
+      activateWindow();
+      PopupMenu2->popup(QCursor::pos());
+    }
+  });
+  tray_->show();
+  HideItem->setEnabled(true);
+  // 3. The settings file: the executable's path with ".ini".
+  const std::filesystem::path exe = executable_.toStdString();
+  settingsFile_ = QString::fromStdString(settingsFileFor(exe).string());
+  const TIniFile ini(settingsFileFor(exe));
+  // 4.
+  program.AppFolder = folderWithSeparator(exe);
+  // 5. Help file.
+  helpFile_ = QString::fromStdString(program.AppFolder + ConstantText("HelpFile"));
+  // 6. Start page.
+  program.StartPage = program.AppFolder + ini.ReadString(ExecutePage.section, ExecutePage.name, kPageDefault);
+  // 7. Caption.
+  setWindowTitle(QString::fromStdString(ini.ReadString(FormCaption.section, FormCaption.name, kMainCaptionDefault)));
+  program.BaseCaption = windowTitle().toStdString();
+  // 8.
+  ShowCaptionsFlag_ = ini.ReadInteger(FormShowCaptions.section, FormShowCaptions.name, kMainShowCaptionsDefault);
+  // 9. A missing start page ends the creation here, after its error box.
+  if (!runGuarded([&] { FrameViewer1->LoadFromFile(QString::fromStdString(program.StartPage)); })) return;
+  // 10.
+  sToolBar1->setShowCaptions(ShowCaptionsFlag_ != 0);
+  // 11.
+  sSkinManager1->setActive(ini.ReadBool(FormSkined.section, FormSkined.name, false));
+  // 12. "/Compress" is carried out by the archiver window once it takes part in start-up.
+  // 13. The settings file is closed with `ini`.
+  // 14.
+  discoverPlugins(QString::fromStdString(program.AppFolder) + "Modules/");
+}
+
+void TForm1::discoverPlugins(const QString& folder) {
+  ProgramValues& program = programValues();
+  program.PluginPaths.clear();
+  namespace fs = std::filesystem;
+  const fs::path dir = resolveCaseInsensitive(folder.toStdString());
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() < 4 || !equalsIgnoreAsciiCase(name.substr(name.size() - 4), ".plu")) continue;
+    const std::string path = it->path().string();
+    PluginLibrary library(path);
+    if (!library.loaded()) continue;
+    const auto pluginName = library.symbol<PluginTextFunction>("PluginName");
+    if (pluginName == nullptr) {
+      showErrorMessage(this, QString::fromStdString(ConstantText("PluginError")));
+      continue;
+    }
+    const char* caption = pluginName();
+    QAction* item = N3->addAction(icons::menuIcon(icons::Plugins), QString::fromLocal8Bit(caption ? caption : ""));
+    const int position = static_cast<int>(program.PluginPaths.size());
+    program.PluginPaths.push_back(path);
+    connect(item, &QAction::triggered, this, [this, position] { runPlugin(position); });
+  }
+}
+
+void TForm1::runPlugin(int position) {
+  const ProgramValues& program = programValues();
+  if (position < 0 || position >= static_cast<int>(program.PluginPaths.size())) return;
+  PluginLibrary library(program.PluginPaths[position]);
+  if (!library.loaded()) return;
+  const auto exec = library.symbol<PluginExecFunction>("PluginExec");
+  const auto type = library.symbol<PluginTextFunction>("PluginType");
+  if (exec == nullptr || type == nullptr) return;
+  // The type is asked again for each comparison, as plug-ins expect.
+  const auto is = [&](const char* wanted) {
+    const char* t = type();
+    return t != nullptr && std::string_view(t) == wanted;
+  };
+  if (is("FORM")) {
+    exec(static_cast<QWidget*>(this));
+  } else if (is("MENU")) {
+    exec(N3);
+  } else if (is("TOOLBAR")) {
+    exec(static_cast<QWidget*>(sToolBar1));
+  } else if (is("NIL")) {
+    exec(nullptr);
+  }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+  // Closing the main window ends the program, whatever other windows are open.
+  QTimer::singleShot(0, qApp, &QApplication::quit);
+}
+
+void TForm1::FormClose() {
+  TIniFile ini(settingsFile_.toStdString());
+  if (programValues().CdModeActive || frmConfig_ == nullptr) return;
+  // A failed write is reported; the program still closes so a reader is never trapped in it.
+  runGuarded([&] { settings::writeClosingValues(ini, frmConfig_->closingValues()); });
+}
+
+void TForm1::FormDestroy() {
+  if (tray_ != nullptr) tray_->hide();
+}
+
+void TForm1::setToolbarCaptionsShown(bool shown) { sToolBar1->setShowCaptions(shown); }
+
+void TForm1::setAudioBarShown(bool shown) {
+  sToolBar2->setVisible(shown);
+  N1->setChecked(shown);
+}
+
+bool TForm1::audioBarShown() const { return !sToolBar2->isHidden(); }
+void TForm1::setVolumePosition(int position) { sTrackBar2->setValue(position); }
+int TForm1::volumePosition() const { return sTrackBar2->value(); }
+void TForm1::setSettingsButtonEnabled(bool enabled) { ToolButton7->setEnabled(enabled); }
+QSize TForm1::paintFrameSize() const { return PaintFrame->size(); }
+
+void TForm1::ToolButton1Click() {
+  runGuarded([&] { FrameViewer1->LoadFromFile(QString::fromStdString(programValues().StartPage)); });
+}
+void TForm1::ToolButton2Click() {
+  runGuarded([&] { FrameViewer1->GoBack(); });
+}
+void TForm1::ToolButton3Click() {
+  runGuarded([&] { FrameViewer1->GoForward(); });
+}
+void TForm1::ToolButton4Click() { FrameViewer1->Repaint(); }
+
+void TForm1::ToolButton7Click() {
+  if (frmConfig_ != nullptr) frmConfig_->exec();
+}
+
+void TForm1::ToolButton8Click() { PopupMenu1->popup(QCursor::pos()); }
+
+void TForm1::ToolButton9Click() {
+  // The help file follows the current language from this press on; the help viewer shows its contents.
+  helpFile_ = QString::fromStdString(programValues().AppFolder + ConstantText("HelpFile"));
+}
+
+void TForm1::N1Click() { sToolBar2->setVisible(N1->isChecked()); }
+
+void TForm1::ZIP1Click() {
+  if (archiver_ != nullptr) {
+    archiver_->show();
+    archiver_->raise();
+  }
+}
+
+void TForm1::HideItemClick() {
+  hide();
+  if (tray_ != nullptr) tray_->show();
+  HideItem->setEnabled(false);
+  RestoreItem->setEnabled(true);
+}
+
+void TForm1::RestoreItemClick() {
+  showNormal();
+  activateWindow();
+  ChildrenReshown_ = true;
+  RestoreItem->setEnabled(false);
+  HideItem->setEnabled(true);
+}
+
+void TForm1::ClosewClick() { close(); }
+
+void TForm1::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // Minimizing hides the window into the tray where a tray exists to bring it back from.
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && QSystemTrayIcon::isSystemTrayAvailable()) {
+    QTimer::singleShot(0, this, &TForm1::HideItemClick);
+  }
+}
+
+void TForm1::FrameViewer1Progress(QObject*, TProgressStage stage, int percentDone) {
+  sGauge1->setValue(percentDone);
+  if (stage == psStarting) sGauge1->setVisible(true);
+  if (stage == psEnding) sGauge1->setVisible(false);
+  sGauge1->repaint();
+}
+
+void TForm1::FrameViewer1Processing(QObject*, bool processingOn) {
+  if (processingOn) {
+    ToolButton3->setEnabled(false);
+    ToolButton2->setEnabled(false);
+    ToolButton4->setEnabled(false);
+    return;
+  }
+  const int index = FrameViewer1->HistoryIndex();
+  ToolButton3->setEnabled(index > 0);
+  ToolButton2->setEnabled(index < FrameViewer1->History().size() - 1);
+  ToolButton4->setEnabled(!FrameViewer1->CurrentFile().isEmpty());
+  setWindowTitle(QString::fromStdString(programValues().BaseCaption) + " :: " + FrameViewer1->DocumentTitle());
+}
+
+void TForm1::FrameViewer1ParseEnd(QObject*) { sGauge1->setVisible(false); }
+
+}  // namespace lumora

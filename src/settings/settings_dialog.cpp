@@ -1,0 +1,253 @@
+#include "settings/settings_dialog.h"
+
+#include <QFileDialog>
+#include <QPalette>
+#include <QTimer>
+
+#include "core/program_values.h"
+#include "i18n/language_constants.h"
+#include "settings/config_host.h"
+#include "settings/ini_file.h"
+#include "skin/controls.h"
+#include "skin/skin_manager.h"
+
+namespace lumora {
+
+namespace {
+
+template <typename T, typename... Args>
+T* make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
+  T* widget = new T(std::forward<Args>(args)..., parent);
+  widget->setObjectName(name);
+  if (geometry.isValid()) widget->setGeometry(geometry);
+  return widget;
+}
+
+QString fromUtf8(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+TfrmConfig::TfrmConfig(TConfigHost& host, QString settingsFile, QWidget* parent)
+    : QDialog(parent), host_(host), settingsFile_(std::move(settingsFile)) {
+  buildWindow();
+  chooseFolder = [this](const QString& prompt) {
+    return QFileDialog::getExistingDirectory(this, prompt, QString());
+  };
+  FormCreate();
+}
+
+void TfrmConfig::buildWindow() {
+  setObjectName("frmConfig");
+  setWindowTitle("Settings");
+  setFixedSize(376, 331);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setModal(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(217, 232, 237));
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  sButton3 = make<TsButton>(this, "sButton3", QRect(8, 298, 75, 25), QString("Help"));
+  sButton1 = make<TsButton>(this, "sButton1", QRect(212, 298, 75, 25), QString("Apply"));
+  sButton2 = make<TsButton>(this, "sButton2", QRect(293, 298, 75, 25), QString("Cancel"));
+  sButton1->setDefault(true);
+
+  sPageControl1 = make<TsPageControl>(this, "sPageControl1", QRect(8, 8, 360, 282));
+  sTabSheet1 = make<TsTabSheet>(nullptr, "sTabSheet1", QRect(), QString("Basic"));
+  sTabSheet2 = make<TsTabSheet>(nullptr, "sTabSheet2", QRect(), QString("Interface"));
+  sTabSheet3 = make<TsTabSheet>(nullptr, "sTabSheet3", QRect(), QString("Safety"));
+  sTabSheet4 = make<TsTabSheet>(nullptr, "sTabSheet4", QRect(), QString("Sound"));
+  for (TsTabSheet* sheet : {sTabSheet1, sTabSheet2, sTabSheet3, sTabSheet4}) sPageControl1->addSheet(sheet);
+  sPageControl1->setCurrentIndex(0);
+
+  // Basic
+  sLabel1 = make<TsLabel>(sTabSheet1, "sLabel1", QRect(12, 12, 320, 16), QString("Window Caption:"));
+  sEdit1 = make<TsEdit>(sTabSheet1, "sEdit1", QRect(12, 30, 324, 22));
+  sEdit1->setText("Lumora version 2.0");
+  sCheckBox3 = make<TsCheckBox>(sTabSheet1, "sCheckBox3", QRect(12, 64, 320, 20), QString("Show toolbar captions"));
+  sCheckBox3->setChecked(true);
+  sCheckBox1 = make<TsCheckBox>(sTabSheet1, "sCheckBox1", QRect(12, 88, 320, 20), QString("CD-Mode"));
+  sCheckBox1->setToolTip("In this mode the settings don't save after exit.");
+  sCheckBox2 = make<TsCheckBox>(sTabSheet1, "sCheckBox2", QRect(12, 112, 320, 20), QString("Turn-off splash screen"));
+  sCheckBox2->setToolTip("Do not display splash screen at program start-up.");
+  sStickyLabel1 = make<TsLabel>(sTabSheet1, "sStickyLabel1", QRect(12, 150, 320, 16), QString("Language:"));
+  cbLanguage = make<TsComboBox>(sTabSheet1, "cbLanguage", QRect(12, 168, 220, 22));
+
+  // Interface
+  sCheckBox4 = make<TsCheckBox>(sTabSheet2, "sCheckBox4", QRect(12, 12, 320, 20), QString("Active skin mode"));
+  sCheckBox4->setChecked(true);
+  sCheckBox4->setToolTip("Turn on customizable skined interface.");
+  sLabel4 = make<TsLabel>(sTabSheet2, "sLabel4", QRect(12, 44, 320, 16), QString("Current skin:"));
+  sComboBox1 = make<TsComboBox>(sTabSheet2, "sComboBox1", QRect(12, 62, 324, 22));
+  sComboBox1->setEditable(true);
+  sLabel3 = make<TsLabel>(sTabSheet2, "sLabel3", QRect(12, 92, 324, 32),
+                          QString("Note: Text internal means that this skin is built-in."));
+  sLabel3->setWordWrap(true);
+  sLabel2 = make<TsLabel>(sTabSheet2, "sLabel2", QRect(12, 126, 324, 48),
+                          QString("You can use both internal or external skins. Also you can load skins form "
+                                  "different directory."));
+  sLabel2->setWordWrap(true);
+
+  // Safety
+  sLabel5 = make<TsLabel>(sTabSheet3, "sLabel5", QRect(12, 12, 324, 44),
+                          QString("This function enables you to deny changing of settings by blocking Settings "
+                                  "button."));
+  sLabel5->setWordWrap(true);
+  sCheckBox5 = make<TsCheckBox>(sTabSheet3, "sCheckBox5", QRect(12, 64, 320, 20), QString("Block \"Settings\" button"));
+  sCheckBox5->setToolTip(
+      "<b>Block \"Settings\" button</b><br>If you check this box, the Settings <br>button will be greyed and "
+      "disabled. <br>You can turn this mode off only by<br> changing BlockConfig value<br> back to 0 in "
+      "lumora.ini file!");
+
+  // Sound
+  sLabelFX1 = make<TsLabel>(sTabSheet4, "sLabelFX1", QRect(12, 12, 320, 16), QString("Sound card:"));
+  sComboBox2 = make<TsComboBox>(sTabSheet4, "sComboBox2", QRect(12, 30, 324, 22));
+  sCheckBox6 = make<TsCheckBox>(sTabSheet4, "sCheckBox6", QRect(12, 62, 320, 20), QString("Play background music"));
+  sGroupBox1 = make<TsGroupBox>(sTabSheet4, "sGroupBox1", QRect(12, 86, 324, 82), QString("Play file:"));
+  sGroupBox1->setVisible(false);
+  sFilenameEdit1 = make<TsFilenameEdit>(sGroupBox1, "sFilenameEdit1", QRect(10, 22, 304, 24));
+  sFilenameEdit1->setMaxLength(255);
+  sFilenameEdit1->setFilter("MP3/MP2/MP1/OGG/WAV/AIFF|*.MP3;*.MP2;*.MP1;*.OGG;*.WAV;*.AIFF|*.*|*.*");
+  sCheckBox7 = make<TsCheckBox>(sGroupBox1, "sCheckBox7", QRect(10, 52, 300, 20), QString("Loop playback"));
+  sCheckBox7->setChecked(true);
+  sRadioGroup1 = make<TsRadioGroup>(sTabSheet4, "sRadioGroup1", QRect(12, 174, 324, 52), QString("Read tags:"), 2);
+  sRadioGroup1->setItems("ID3v1\r\nID3v2\r\n");
+  sRadioGroup1->setItemIndex(0);
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(50);
+  sSkinProvider1 = new QObject(this);
+  sSkinProvider1->setObjectName("sSkinProvider1");
+
+  connect(sButton1, &QPushButton::clicked, this, &TfrmConfig::sButton1Click);
+  connect(sButton2, &QPushButton::clicked, this, &TfrmConfig::sButton2Click);
+  connect(sCheckBox6, &QCheckBox::clicked, this, &TfrmConfig::sCheckBox6Click);
+  connect(sCheckBox7, &QCheckBox::clicked, this, &TfrmConfig::sCheckBox7Click);
+  connect(sComboBox1, qOverload<int>(&QComboBox::activated), this, &TfrmConfig::sComboBox1Change);
+}
+
+void TfrmConfig::FormCreate() {
+  using namespace settings;
+  ProgramValues& program = programValues();
+
+  // 1. Languages: the built-in one until language files are listed.
+  cbLanguage->addItem("English");
+  cbLanguage->setCurrentIndex(0);
+
+  // 3. Open the settings file.
+  const TIniFile ini(settingsFile_.toStdString());
+
+  // 4. Language position.
+  const int langId = ini.ReadInteger(FormLangID.section, FormLangID.name, 0);
+  cbLanguage->setCurrentIndex(langId >= 0 && langId < cbLanguage->count() ? langId : -1);
+
+  // 7. Caption box.
+  sEdit1->setText(fromUtf8(ini.ReadString(FormCaption.section, FormCaption.name, kDialogCaptionDefault)));
+
+  // 8. Check boxes; CD mode takes effect for this whole run.
+  sCheckBox4->setChecked(ini.ReadBool(FormSkined.section, FormSkined.name, false));
+  sCheckBox3->setChecked(ini.ReadBool(FormShowCaptions.section, FormShowCaptions.name, kDialogShowCaptionsDefault));
+  sCheckBox2->setChecked(ini.ReadBool(FormNoSplash.section, FormNoSplash.name, false));
+  sCheckBox5->setChecked(ini.ReadBool(SafetyBlockConfig.section, SafetyBlockConfig.name, false));
+  sCheckBox1->setChecked(ini.ReadBool(FormMode.section, FormMode.name, false));
+  if (sCheckBox1->isChecked()) program.CdModeActive = true;
+
+  // 9. Skin list text and the skin manager's skin name.
+  sComboBox1->setEditText(fromUtf8(ini.ReadString(FormSkinFile.section, FormSkinFile.name, kSkinFileDefault)));
+  if (TsSkinManager* skins = host_.skinManager()) skins->setSkinName(sComboBox1->currentText());
+
+  // 10. The main window's audio bar and volume slider.
+  host_.setAudioBarShown(ini.ReadBool(PlayerActive.section, PlayerActive.name, false));
+  host_.setVolumePosition(ini.ReadInteger(PlayerVolume.section, PlayerVolume.name, kVolumeDefault));
+
+  // 11. Background music.
+  sCheckBox6->setChecked(ini.ReadBool(ExecutePlayBackground.section, ExecutePlayBackground.name, false));
+  sGroupBox1->setVisible(sCheckBox6->isChecked());
+  sFilenameEdit1->setText(fromUtf8(ini.ReadString(ExecuteBGPlay.section, ExecuteBGPlay.name, "")));
+
+  // 12. A blocked "Settings" button stays disabled until the program ends.
+  if (sCheckBox5->isChecked()) host_.setSettingsButtonEnabled(false);
+
+  // 13. Looping.
+  program.LoopEnabled = ini.ReadBool(ExecuteLoopMusic.section, ExecuteLoopMusic.name, kLoopMusicDefault);
+  sCheckBox7->setChecked(program.LoopEnabled);
+
+  // 14. Tag version.
+  program.TagVersion = ini.ReadInteger(ExecuteReadID3v.section, ExecuteReadID3v.name, 0);
+  sRadioGroup1->setItemIndex(program.TagVersion);
+
+  // 15. Sound card: a value outside the list (or -1) selects position 1.
+  const int device = ini.ReadInteger(ExecuteDevice.section, ExecuteDevice.name, kDeviceDefault);
+  sComboBox2->setCurrentIndex(device >= 0 && device < sComboBox2->count() ? device : -1);
+  if (sComboBox2->currentIndex() < 0) sComboBox2->setCurrentIndex(sComboBox2->count() > 1 ? 1 : -1);
+
+  // 21. The settings file is closed with `ini`.
+}
+
+settings::ClosingValues TfrmConfig::closingValues() const {
+  const ProgramValues& program = programValues();
+  settings::ClosingValues v;
+  v.caption = sEdit1->text().toStdString();
+  v.showCaptions = sCheckBox3->isChecked();
+  v.mode = sCheckBox1->isChecked();
+  v.skined = sCheckBox4->isChecked();
+  v.skinFile = sComboBox1->currentText().toStdString();
+  v.noSplash = sCheckBox2->isChecked();
+  v.langId = cbLanguage->currentIndex();
+  v.playerActive = host_.audioBarShown();
+  v.volume = host_.volumePosition();
+  v.device = sComboBox2->currentIndex();
+  v.playBackground = sCheckBox6->isChecked();
+  v.bgPlay = sFilenameEdit1->text().toStdString();
+  v.loopMusic = program.LoopEnabled;
+  v.readId3v = program.TagVersion;
+  v.blockConfig = sCheckBox5->isChecked();
+  return v;
+}
+
+void TfrmConfig::sButton1Click() {
+  host_.setMainCaption(sEdit1->text());
+  programValues().TagVersion = sRadioGroup1->ItemIndex();
+  // Restarting the sound system on another card joins here with the sound library.
+  host_.setToolbarCaptionsShown(sCheckBox3->isChecked());
+  if (TsSkinManager* skins = host_.skinManager()) {
+    skins->setActive(sCheckBox4->isChecked());
+    skins->setSkinName(sComboBox1->currentText());
+  }
+  accept();
+}
+
+void TfrmConfig::sButton2Click() { reject(); }
+
+void TfrmConfig::done(int result) {
+  host_.setMainCaption(sEdit1->text());
+  host_.setToolbarCaptionsShown(sCheckBox3->isChecked());
+  if (TsSkinManager* skins = host_.skinManager()) {
+    skins->setActive(sCheckBox4->isChecked());
+    skins->setSkinName(sComboBox1->currentText());
+  }
+  QDialog::done(result);
+}
+
+void TfrmConfig::sCheckBox6Click() { sGroupBox1->setVisible(sCheckBox6->isChecked()); }
+
+void TfrmConfig::sCheckBox7Click() { programValues().LoopEnabled = sCheckBox7->isChecked(); }
+
+void TfrmConfig::sComboBox1Change(int index) {
+  TsSkinManager* skins = host_.skinManager();
+  if (skins == nullptr) return;
+  if (index != 0) {
+    skins->setSkinName(sComboBox1->itemText(index));
+    return;
+  }
+  const QString folder = chooseFolder(QString::fromStdString(ConstantText("MsgDir")));
+  if (folder.isEmpty()) return;
+  skins->setSkinDirectory(folder);
+  sComboBox1->clear();
+  sComboBox1->addItem("Skins directory...");
+  sComboBox1->setCurrentIndex(-1);
+}
+
+}  // namespace lumora

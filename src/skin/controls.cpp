@@ -1,0 +1,188 @@
+#include "skin/controls.h"
+
+#include <QButtonGroup>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace lumora {
+
+TToolButton::TToolButton(QWidget* parent) : QToolButton(parent) {
+  setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  setAutoRaise(true);
+  setIconSize(QSize(24, 24));
+  setFocusPolicy(Qt::NoFocus);
+}
+
+TsToolBar::TsToolBar(QWidget* parent) : QWidget(parent) { setAutoFillBackground(false); }
+
+void TsToolBar::addButton(TToolButton* button) {
+  button->setParent(this);
+  items_.push_back({button, 0});
+  relayout();
+}
+
+void TsToolBar::addSeparator(const QString& name, int width) {
+  auto* gap = new QWidget(this);
+  gap->setObjectName(name);
+  items_.push_back({gap, width});
+  relayout();
+}
+
+void TsToolBar::placeWidget(QWidget* widget, int x) {
+  widget->setParent(this);
+  widget->move(x, (height() - widget->height()) / 2);
+}
+
+void TsToolBar::setShowCaptions(bool show) {
+  showCaptions_ = show;
+  for (const Item& item : items_) {
+    if (auto* button = qobject_cast<TToolButton*>(item.widget)) {
+      button->setToolButtonStyle(show ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    }
+  }
+}
+
+QSize TsToolBar::sizeHint() const { return {400, 48}; }
+
+void TsToolBar::relayout() {
+  int x = 2;
+  const int y = (48 - buttonSize_.height()) / 2;
+  for (const Item& item : items_) {
+    if (item.separatorWidth > 0) {
+      item.widget->setGeometry(x, y, item.separatorWidth, buttonSize_.height());
+      x += item.separatorWidth;
+    } else {
+      item.widget->setGeometry(x, y, buttonSize_.width(), buttonSize_.height());
+      x += buttonSize_.width();
+    }
+  }
+}
+
+void TsToolBar::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setPen(palette().color(QPalette::Mid));
+  p.drawLine(0, height() - 1, width(), height() - 1);
+  // A thin etched line in the middle of each separator.
+  for (const Item& item : items_) {
+    if (item.separatorWidth > 0) {
+      const QRect r = item.widget->geometry();
+      p.drawLine(r.center().x(), r.top() + 4, r.center().x(), r.bottom() - 4);
+    }
+  }
+}
+
+TsTabSheet::TsTabSheet(const QString& caption, QWidget* parent) : QWidget(parent), caption_(caption) {}
+
+void TsTabSheet::setCaption(const QString& caption) {
+  caption_ = caption;
+  // The sheet lives in a QStackedWidget inside the page control.
+  for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget()) {
+    if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+      const int index = tabs->indexOf(this);
+      if (index >= 0) tabs->setTabText(index, caption);
+      break;
+    }
+  }
+}
+
+TsRadioGroup::TsRadioGroup(const QString& caption, int columns, QWidget* parent)
+    : QGroupBox(caption, parent), group_(new QButtonGroup(this)), columns_(columns) {
+  auto* layout = new QGridLayout(this);
+  layout->setContentsMargins(8, 4, 8, 4);
+}
+
+QString TsRadioGroup::Items() const {
+  QString text;
+  for (const QRadioButton* button : buttons_) text += button->text() + "\r\n";
+  return text;
+}
+
+void TsRadioGroup::setItems(const QString& text) {
+  const int selected = ItemIndex();
+  QStringList lines = text.split(QRegularExpression("\r\n|\n|\r"));
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+  auto* grid = static_cast<QGridLayout*>(layout());
+  // Keep the buttons that exist (so the selection survives a translation), add or remove the rest.
+  while (buttons_.size() > lines.size()) {
+    QRadioButton* button = buttons_.takeLast();
+    group_->removeButton(button);
+    delete button;
+  }
+  for (int i = 0; i < lines.size(); ++i) {
+    if (i >= buttons_.size()) {
+      auto* button = new QRadioButton(this);
+      group_->addButton(button, i);
+      grid->addWidget(button, i / columns_, i % columns_);
+      buttons_.push_back(button);
+    }
+    buttons_[i]->setText(lines[i]);
+  }
+  setItemIndex(selected);
+}
+
+int TsRadioGroup::ItemIndex() const { return group_->checkedId(); }
+
+void TsRadioGroup::setItemIndex(int index) {
+  if (index >= 0 && index < buttons_.size()) {
+    buttons_[index]->setChecked(true);
+  } else if (QAbstractButton* checked = group_->checkedButton()) {
+    group_->setExclusive(false);
+    checked->setChecked(false);
+    group_->setExclusive(true);
+  }
+}
+
+TsFilenameEdit::TsFilenameEdit(QWidget* parent) : QWidget(parent), edit_(new QLineEdit(this)) {
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  auto* browseButton = new QToolButton(this);
+  browseButton->setText("...");
+  layout->addWidget(edit_, 1);
+  layout->addWidget(browseButton);
+  connect(browseButton, &QToolButton::clicked, this, &TsFilenameEdit::browse);
+}
+
+QString TsFilenameEdit::text() const { return edit_->text(); }
+void TsFilenameEdit::setText(const QString& text) { edit_->setText(text); }
+void TsFilenameEdit::setMaxLength(int length) { edit_->setMaxLength(length); }
+
+void TsFilenameEdit::browse() {
+  const QString file = QFileDialog::getOpenFileName(this, QString(), edit_->text(), qtFileDialogFilter(filter_));
+  if (!file.isEmpty()) edit_->setText(file);
+}
+
+TsGauge::TsGauge(QWidget* parent) : QProgressBar(parent) {
+  setRange(0, 100);
+  setValue(0);
+  setSuffix("%");
+}
+
+void TsGauge::setSuffix(const QString& suffix) {
+  suffix_ = suffix;
+  setFormat("%p" + suffix);
+}
+
+QString qtFileDialogFilter(const QString& windowsFilter) {
+  const QStringList parts = windowsFilter.split('|');
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString masks = parts[i + 1];
+    masks.replace(';', ' ');
+    // Masks match on Linux without regard to case, as they did where publications come from.
+    QStringList expanded;
+    for (const QString& mask : masks.split(' ', Qt::SkipEmptyParts)) {
+      expanded << mask;
+      if (mask.toLower() != mask) expanded << mask.toLower();
+    }
+    filters << parts[i] + " (" + expanded.join(' ') + ")";
+  }
+  return filters.join(";;");
+}
+
+}  // namespace lumora

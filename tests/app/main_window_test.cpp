@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSlider>
+#include <QToolBar>
+
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "core/program_values.h"
+#include "settings/settings_dialog.h"
+#include "skin/controls.h"
+#include "skin/message_box.h"
+#include "skin/skin_manager.h"
+#include "support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+
+int argc = 1;
+char arg0[] = "app_tests";
+char* argv[] = {arg0, nullptr};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  }
+  void SetUp() override {
+    setMessageAnswerer([this](const MessageRequest& request) {
+      messages.push_back(request.text.toStdString());
+      return confirmAnswer;
+    });
+  }
+  void TearDown() override { setMessageAnswerer(nullptr); }
+
+  ProgramWindows start(const QStringList& arguments = {}) {
+    return createProgramWindows(QString::fromStdString((dir / "lumora").string()), arguments);
+  }
+  static void page(const std::filesystem::path& file, const std::string& title, const std::string& body = "") {
+    writeFile(file, "<HTML><HEAD><TITLE>" + title + "</TITLE></HEAD><BODY>" + body + "</BODY></HTML>");
+  }
+  static std::string caption(const ProgramWindows& w) { return w.Form1->windowTitle().toStdString(); }
+
+  TempDir dir;
+  std::vector<std::string> messages;
+  bool confirmAnswer = true;
+};
+
+TEST_F(MainWindowTest, FirstRunShowsTheDefaultCaptionAndWritesAllFifteenKeysAtClose) {
+  page(dir / "index.htm", "Demo");
+  {
+    ProgramWindows w = start();
+    EXPECT_EQ(caption(w), "Безимянный :: Demo");
+    EXPECT_EQ(programValues().StartPage, (dir / "index.htm").string());
+    // Captions hidden in the main window (integer default 0), while the dialog's box starts checked.
+    EXPECT_FALSE(w.Form1->sToolBar1->showCaptions());
+    EXPECT_TRUE(w.frmConfig->sCheckBox3->isChecked());
+    w.Form1->close();
+  }
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(readFile(dir / "lumora.ini"),
+            "[Form]\nCaption=Lumora версия 2.1\nShowCaptions=1\nMode=0\nSkined=0\nSkinFile=Ошибка\nNoSplash=0\n"
+            "LangID=0\n[Player]\nActive=0\nVolume=100\n[Execute]\nDevice=-1\nPlayBackground=0\nBGPlay=\n"
+            "LoopMusic=1\nReadID3v=0\n[Safety]\nBlockConfig=0\n");
+}
+
+TEST_F(MainWindowTest, CdModeAtStartLeavesTheFileByteForByte) {
+  page(dir / "index.htm", "Demo");
+  const std::string original = "; keep me\r\n[Form]\r\nMode=1\r\ncaption = Read only\r\n";
+  writeFile(dir / "lumora.ini", original);
+  {
+    ProgramWindows w = start();
+    EXPECT_EQ(caption(w), "Read only :: Demo");
+    EXPECT_TRUE(programValues().CdModeActive);
+    // Switching CD mode off during the run changes nothing on disk.
+    w.frmConfig->sCheckBox1->setChecked(false);
+    w.Form1->close();
+  }
+  EXPECT_EQ(readFile(dir / "lumora.ini"), original);
+}
+
+TEST_F(MainWindowTest, CdModeSwitchedOnDuringARunIsWrittenForTheNextStart) {
+  page(dir / "index.htm", "Demo");
+  {
+    ProgramWindows w = start();
+    w.frmConfig->sCheckBox1->setChecked(true);
+    w.Form1->close();
+  }
+  EXPECT_NE(readFile(dir / "lumora.ini").find("Mode=1\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, AnUnwritableSettingsFileIsReportedAndNotDamaged) {
+  // The "folder" of the program is a file, so nothing can be written there, not even by root.
+  writeFile(dir / "blocker", "");
+  const auto executable = dir / "blocker" / "lumora";
+  {
+    ProgramWindows w = createProgramWindows(QString::fromStdString(executable.string()), {});
+    w.Form1->close();
+  }
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0], "Can't locate file: " + (dir / "blocker" / "index.htm").string());
+  EXPECT_EQ(messages[1], "Unable to write to " + (dir / "blocker" / "lumora.ini").string());
+
+  if (::geteuid() != 0) {
+    // A real read-only folder: the old file survives whole and no temporary file is left.
+    messages.clear();
+    page(dir / "ro" / "index.htm", "Demo");
+    writeFile(dir / "ro" / "lumora.ini", "[Form]\nCaption=Kept\n");
+    std::filesystem::permissions(dir / "ro", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    {
+      ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "ro" / "lumora").string()), {});
+      w.Form1->close();
+    }
+    std::filesystem::permissions(dir / "ro", std::filesystem::perms::owner_all);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Unable to write to " + (dir / "ro" / "lumora.ini").string());
+    EXPECT_EQ(readFile(dir / "ro" / "lumora.ini"), "[Form]\nCaption=Kept\n");
+  }
+}
+
+TEST_F(MainWindowTest, MissingStartPageStopsCreationAfterTheError) {
+  writeFile(dir / "lumora.ini", "[Form]\nShowCaptions=1\n[Execute]\nPage=start.htm\n");
+  ProgramWindows w = start();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "Can't locate file: " + (dir / "start.htm").string());
+  // Steps after the load did not run: the toolbar keeps its definition state and the buttons stay enabled.
+  EXPECT_TRUE(w.Form1->sToolBar1->showCaptions());
+  EXPECT_TRUE(w.Form1->ToolButton2->isEnabled());
+  EXPECT_TRUE(w.Form1->ToolButton3->isEnabled());
+  EXPECT_TRUE(w.Form1->ToolButton4->isEnabled());
+  EXPECT_EQ(caption(w), "Безимянный");
+}
+
+TEST_F(MainWindowTest, BackNextAndRefreshFollowTheProcessingEvents) {
+  page(dir / "index.htm", "Start", "<A HREF=\"two.htm\">two</A>");
+  page(dir / "two.htm", "Second");
+  page(dir / "untitled.htm", "");
+  writeFile(dir / "lumora.ini", "[Form]\nCaption=Book\n");
+  ProgramWindows w = start();
+  TForm1& f = *w.Form1;
+  struct State {
+    bool back, next, refresh;
+  };
+  const auto state = [&] { return State{f.ToolButton2->isEnabled(), f.ToolButton3->isEnabled(), f.ToolButton4->isEnabled()}; };
+
+  EXPECT_FALSE(state().back);
+  EXPECT_FALSE(state().next);
+  EXPECT_TRUE(state().refresh);
+
+  // While a page loads the three buttons are disabled, and "Main page" does nothing.
+  std::vector<State> duringLoad;
+  const auto connection = QObject::connect(f.FrameViewer1, &TFrameViewer::OnProgress, &f,
+                                           [&](QObject*, TProgressStage stage, int) {
+                                             if (stage != psStarting) return;
+                                             duringLoad.push_back(state());
+                                             f.ToolButton1->click();
+                                           });
+  f.FrameViewer1->LoadFromFile(QString::fromStdString((dir / "two.htm").string()));
+  QObject::disconnect(connection);
+  ASSERT_EQ(duringLoad.size(), 1u);
+  EXPECT_FALSE(duringLoad[0].back || duringLoad[0].next || duringLoad[0].refresh);
+  EXPECT_EQ(f.FrameViewer1->History().size(), 2);
+  EXPECT_TRUE(state().back);
+  EXPECT_FALSE(state().next);
+  EXPECT_EQ(caption(w), "Book :: Second");
+
+  f.ToolButton2->click();
+  EXPECT_FALSE(state().back);
+  EXPECT_TRUE(state().next);
+  EXPECT_EQ(caption(w), "Book :: Start");
+
+  f.ToolButton3->click();
+  EXPECT_TRUE(state().back);
+  EXPECT_FALSE(state().next);
+  EXPECT_EQ(caption(w), "Book :: Second");
+
+  // A page without a title.
+  f.FrameViewer1->LoadFromFile(QString::fromStdString((dir / "untitled.htm").string()));
+  EXPECT_EQ(caption(w), "Book :: ");
+  EXPECT_FALSE(f.sGauge1->isVisible());
+}
+
+TEST_F(MainWindowTest, RefreshRepaintsWithoutReadingThePageAgain) {
+  page(dir / "index.htm", "Demo", "<P>first text</P>");
+  ProgramWindows w = start();
+  writeFile(dir / "index.htm", "<HTML><BODY><P>changed on disk</P></BODY></HTML>");
+  w.Form1->ToolButton4->click();
+  EXPECT_EQ(w.Form1->FrameViewer1->visibleText().toStdString(), "first text");
+}
+
+TEST_F(MainWindowTest, SettingsReadAtStartReachTheWindows) {
+  page(dir / "index.htm", "Demo");
+  writeFile(dir / "lumora.ini",
+            "[Form]\nShowCaptions=0x1\n[Player]\nActive=1\nVolume=40\n[Safety]\nBlockConfig=1\n"
+            "[Execute]\nReadID3v=1\nLoopMusic=0\nPlayBackground=1\nBGPlay=music/theme.wav\n");
+  ProgramWindows w = start();
+  EXPECT_TRUE(w.Form1->sToolBar1->showCaptions());
+  EXPECT_TRUE(w.frmConfig->sCheckBox3->isChecked());
+  EXPECT_FALSE(w.Form1->sToolBar2->isHidden());
+  EXPECT_TRUE(w.Form1->N1->isChecked());
+  EXPECT_EQ(w.Form1->sTrackBar2->value(), 40);
+  EXPECT_FALSE(w.Form1->ToolButton7->isEnabled());
+  EXPECT_EQ(w.frmConfig->sRadioGroup1->ItemIndex(), 1);
+  EXPECT_FALSE(w.frmConfig->sCheckBox7->isChecked());
+  EXPECT_FALSE(programValues().LoopEnabled);
+  EXPECT_FALSE(w.frmConfig->sGroupBox1->isHidden());
+  EXPECT_EQ(w.frmConfig->sFilenameEdit1->text().toStdString(), "music/theme.wav");
+}
+
+TEST_F(MainWindowTest, NonNumericShowCaptionsGivesEachReaderItsDefault) {
+  page(dir / "index.htm", "Demo");
+  writeFile(dir / "lumora.ini", "[Form]\nShowCaptions=yes\n");
+  ProgramWindows w = start();
+  EXPECT_FALSE(w.Form1->sToolBar1->showCaptions());
+  EXPECT_TRUE(w.frmConfig->sCheckBox3->isChecked());
+}
+
+TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenOnCancel) {
+  page(dir / "index.htm", "Demo");
+  ProgramWindows w = start();
+  TfrmConfig& d = *w.frmConfig;
+  d.show();
+  d.sEdit1->setText("My book");
+  d.sCheckBox3->setChecked(true);
+  d.sCheckBox4->setChecked(true);
+  d.sComboBox1->setEditText("Blue");
+  d.sButton2->click();
+  EXPECT_EQ(caption(w), "My book");
+  EXPECT_TRUE(w.Form1->sToolBar1->showCaptions());
+  EXPECT_TRUE(w.Form1->sSkinManager1->Active());
+  EXPECT_EQ(w.Form1->sSkinManager1->SkinName().toStdString(), "Blue");
+  // The next page load restores the base caption, which changes only at the next start.
+  w.Form1->ToolButton1->click();
+  EXPECT_EQ(caption(w), "Безимянный :: Demo");
+}
+
+}  // namespace
+}  // namespace lumora
