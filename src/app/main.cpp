@@ -13,6 +13,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <string>
 
 #include "app/application.h"
 #include "app/main_window.h"
@@ -23,6 +26,35 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+
+// Milliseconds since this process was started, from the kernel's record (10 ms resolution).
+double millisecondsSinceProcessStart() {
+  std::ifstream stat("/proc/self/stat");
+  std::string field;
+  for (int i = 0; i < 22 && stat >> field; ++i) {
+  }
+  timespec now{};
+  ::clock_gettime(CLOCK_BOOTTIME, &now);
+  const double ticks = static_cast<double>(::sysconf(_SC_CLK_TCK));
+  return (now.tv_sec + now.tv_nsec / 1e9 - std::stod(field) / ticks) * 1000.0;
+}
+
+// Reports how long the program took until its main window was first painted (LUMORA_REPORT_STARTUP).
+class StartupReporter : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !reported_) {
+      reported_ = true;
+      std::fprintf(stderr, "lumora: main window painted %.0f ms after process start\n", millisecondsSinceProcessStart());
+      watched->removeEventFilter(this);
+    }
+    return false;
+  }
+
+ private:
+  bool reported_ = false;
+};
 
 void onTerminate(int) {
   const char byte = 1;
@@ -45,6 +77,7 @@ int main(int argc, char** argv) {
   lumora::ProgramWindows windows = lumora::createProgramWindows(executable, arguments);
   lumora::TForm1* form = windows.Form1.get();
   app.setHelpFile(form->helpFile());
+  if (std::getenv("LUMORA_REPORT_STARTUP") != nullptr) form->installEventFilter(new StartupReporter(form));
   form->show();
 
   // A termination request closes the window properly, so the settings are saved as on any close.

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "core/program_values.h"
+#include "skin/controls.h"
+#include "skin/message_box.h"
+#include "support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+
+int argc = 1;
+char arg0[] = "app_tests";
+char* argv[] = {arg0, nullptr};
+
+std::string pointerText(const void* p) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%p", p);
+  return text;
+}
+
+TEST(Plugins, AreListedByNameAndRunWithTheHostTheirTypeAsksFor) {
+  if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  TempDir dir;
+  writeFile(dir / "index.htm", "<TITLE>Demo</TITLE>");
+  const std::filesystem::path fixtures = LUMORA_TEST_PLUGINS;
+  for (const char* name : {"form", "menu", "toolbar", "nil", "lower", "spaced", "noname"}) {
+    std::filesystem::create_directories(dir / "Modules");
+    std::filesystem::copy_file(fixtures / (std::string(name) + ".plu"), dir / "Modules" / (std::string(name) + ".plu"));
+  }
+  writeFile(dir / "Modules" / "broken.plu", "not a library");
+  writeFile(dir / "Modules" / "readme.txt", "not a module");
+  const auto log = dir / "calls.log";
+  ::setenv("LUMORA_PLUGIN_LOG", log.c_str(), 1);
+
+  std::vector<std::string> messages;
+  setMessageAnswerer([&](const MessageRequest& r) {
+    messages.push_back(r.text.toStdString());
+    return true;
+  });
+  ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "lumora").string()), {});
+  setMessageAnswerer(nullptr);
+
+  // The module without a name is reported once; the file that is no library is skipped silently.
+  EXPECT_EQ(messages, std::vector<std::string>{"Unable to identify this plugin! Probably this is wrong plugin file."});
+  const QList<QAction*> items = w.Form1->N3->actions();
+  ASSERT_EQ(items.size(), 6);
+  ASSERT_EQ(programValues().PluginPaths.size(), 6u);
+
+  const std::string form = pointerText(static_cast<QWidget*>(w.Form1.get()));
+  const std::string menu = pointerText(w.Form1->N3);
+  const std::string toolbar = pointerText(static_cast<QWidget*>(w.Form1->sToolBar1));
+  const std::string nil = pointerText(nullptr);
+  for (int i = 0; i < items.size(); ++i) {
+    std::filesystem::remove(log);
+    const std::string label = items[i]->text().toStdString();
+    EXPECT_EQ(std::filesystem::path(programValues().PluginPaths[i]).stem().string(), label);
+    items[i]->trigger();
+    std::string expected;
+    const auto types = [&](int n) {
+      for (int k = 0; k < n; ++k) expected += label + " type " + nil + "\n";
+    };
+    if (label == "form") types(1), expected += "form exec " + form + "\n";
+    if (label == "menu") types(2), expected += "menu exec " + menu + "\n";
+    if (label == "toolbar") types(3), expected += "toolbar exec " + toolbar + "\n";
+    if (label == "nil") types(4), expected += "nil exec " + nil + "\n";
+    // A type that differs only in case or by a trailing space runs nothing.
+    if (label == "lower" || label == "spaced") types(4);
+    EXPECT_EQ(readFile(log), expected) << label;
+  }
+  ::unsetenv("LUMORA_PLUGIN_LOG");
+}
+
+TEST(Plugins, AMissingModulesFolderGivesAnEmptyMenu) {
+  if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  TempDir dir;
+  writeFile(dir / "index.htm", "<TITLE>Demo</TITLE>");
+  ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "lumora").string()), {});
+  EXPECT_TRUE(w.Form1->N3->actions().isEmpty());
+  EXPECT_TRUE(programValues().PluginPaths.empty());
+}
+
+}  // namespace
+}  // namespace lumora
