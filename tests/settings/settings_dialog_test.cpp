@@ -1,0 +1,150 @@
+#include "settings/settings_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "core/program_values.h"
+#include "settings/config_host.h"
+#include "skin/controls.h"
+#include "skin/skin_manager.h"
+#include "support/temp_dir.h"
+
+namespace lumora {
+namespace {
+
+using testing::TempDir;
+using testing::writeFile;
+
+int argc = 1;
+char arg0[] = "settings_ui_tests";
+char* argv[] = {arg0, nullptr};
+
+// Records what the dialog does to the main window.
+class FakeHost : public TConfigHost {
+ public:
+  void setMainCaption(const QString& c) override { caption = c; }
+  void setToolbarCaptionsShown(bool shown) override { toolbarCaptions = shown; }
+  void setAudioBarShown(bool shown) override { audioBar = shown; }
+  bool audioBarShown() const override { return audioBar; }
+  void setVolumePosition(int p) override { volume = p; }
+  int volumePosition() const override { return volume; }
+  void setSettingsButtonEnabled(bool e) override { settingsEnabled = e; }
+  TsSkinManager* skinManager() override { return &skins; }
+  QSize paintFrameSize() const override { return {161, 44}; }
+
+  QString caption;
+  bool toolbarCaptions = false;
+  bool audioBar = false;
+  int volume = 0;
+  bool settingsEnabled = true;
+  TsSkinManager skins;
+};
+
+class SettingsDialogTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  }
+  void SetUp() override { programValues() = ProgramValues{}; }
+  std::unique_ptr<TfrmConfig> create(const std::string& ini) {
+    writeFile(dir / "lumora.ini", ini);
+    return std::make_unique<TfrmConfig>(host, QString::fromStdString((dir / "lumora.ini").string()));
+  }
+  TempDir dir;
+  FakeHost host;
+};
+
+TEST_F(SettingsDialogTest, DefaultsWithoutASettingsFile) {
+  auto d = create("");
+  EXPECT_EQ(d->windowTitle(), "Settings");
+  EXPECT_EQ(d->size(), QSize(376, 331));
+  EXPECT_EQ(d->sEdit1->text().toStdString(), "Lumora версия 2.1");
+  EXPECT_TRUE(d->sCheckBox3->isChecked());
+  EXPECT_FALSE(d->sCheckBox4->isChecked());
+  EXPECT_EQ(d->sComboBox1->currentText().toStdString(), "Ошибка");
+  EXPECT_EQ(host.skins.SkinName().toStdString(), "Ошибка");
+  EXPECT_TRUE(programValues().LoopEnabled);
+  EXPECT_TRUE(d->sCheckBox7->isChecked());
+  EXPECT_EQ(d->sRadioGroup1->ItemIndex(), 0);
+  EXPECT_EQ(d->sRadioGroup1->Items().toStdString(), "ID3v1\r\nID3v2\r\n");
+  EXPECT_EQ(host.volume, 100);
+  EXPECT_FALSE(programValues().CdModeActive);
+  EXPECT_EQ(d->sPageControl1->count(), 4);
+  EXPECT_EQ(d->sPageControl1->currentIndex(), 0);
+}
+
+TEST_F(SettingsDialogTest, ApplySetsCaptionTagVersionToolbarAndSkinThenCloses) {
+  auto d = create("[Form]\nShowCaptions=0\n");
+  d->show();
+  d->sEdit1->setText("Atlas");
+  d->sRadioGroup1->setItemIndex(1);
+  d->sCheckBox3->setChecked(true);
+  d->sCheckBox4->setChecked(true);
+  d->sButton1->click();
+  EXPECT_EQ(host.caption, "Atlas");
+  EXPECT_EQ(programValues().TagVersion, 1);
+  EXPECT_TRUE(host.toolbarCaptions);
+  EXPECT_TRUE(host.skins.Active());
+  EXPECT_FALSE(d->isVisible());
+}
+
+TEST_F(SettingsDialogTest, TagVersionChangesOnlyOnApply) {
+  auto d = create("");
+  d->show();
+  d->sRadioGroup1->setItemIndex(1);
+  d->sButton2->click();
+  EXPECT_EQ(programValues().TagVersion, 0);
+  EXPECT_EQ(d->closingValues().readId3v, 0);
+}
+
+TEST_F(SettingsDialogTest, LoopBoxActsAtOnceAndMusicGroupFollowsItsBox) {
+  auto d = create("");
+  d->sCheckBox7->click();
+  EXPECT_FALSE(programValues().LoopEnabled);
+  EXPECT_TRUE(d->sGroupBox1->isHidden());
+  d->sCheckBox6->click();
+  EXPECT_FALSE(d->sGroupBox1->isHidden());
+}
+
+TEST_F(SettingsDialogTest, SkinListFolderEntry) {
+  auto d = create("");
+  d->sComboBox1->addItem("Folder with skins...");
+  d->sComboBox1->addItem("Blue");
+  // Cancelling the folder chooser leaves skin and list unchanged.
+  d->chooseFolder = [](const QString&) { return QString(); };
+  d->sComboBox1Change(0);
+  EXPECT_EQ(d->sComboBox1->count(), 2);
+  EXPECT_EQ(host.skins.SkinName().toStdString(), "Ошибка");
+  // Picking a name selects that skin at once.
+  d->sComboBox1Change(1);
+  EXPECT_EQ(host.skins.SkinName(), "Blue");
+  // Picking a folder rebuilds the list with its own first entry and the prompt from the messages.
+  QString prompt;
+  d->chooseFolder = [&](const QString& p) {
+    prompt = p;
+    return (QString::fromStdString(dir.path().string()));
+  };
+  d->sComboBox1Change(0);
+  EXPECT_EQ(prompt, "Select folder there your skins are situated:");
+  EXPECT_EQ(host.skins.SkinDirectory().toStdString(), dir.path().string());
+  EXPECT_EQ(d->sComboBox1->itemText(0), "Skins directory...");
+  EXPECT_EQ(d->sComboBox1->currentIndex(), -1);
+}
+
+TEST_F(SettingsDialogTest, ClosingValuesComeFromTheControlsAndTheMainWindow) {
+  auto d = create("[Form]\nLangID=0\nSkinFile=Blue\n[Execute]\nBGPlay=theme.ogg\nPlayBackground=1\n");
+  host.audioBar = true;
+  host.volume = 35;
+  const settings::ClosingValues v = d->closingValues();
+  EXPECT_EQ(v.caption, "Lumora версия 2.1");
+  EXPECT_EQ(v.skinFile, "Blue");
+  EXPECT_TRUE(v.playBackground);
+  EXPECT_EQ(v.bgPlay, "theme.ogg");
+  EXPECT_TRUE(v.playerActive);
+  EXPECT_EQ(v.volume, 35);
+  EXPECT_EQ(v.langId, 0);
+}
+
+}  // namespace
+}  // namespace lumora
