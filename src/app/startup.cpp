@@ -1,8 +1,10 @@
 #include "app/startup.h"
 
 #include "app/main_window.h"
+#include "app/splash_window.h"
 #include "core/program_values.h"
 #include "settings/settings_dialog.h"
+#include "skin/controls.h"
 
 namespace lumora {
 
@@ -32,10 +34,8 @@ ProgramWindows createProgramWindows(const QString& executable, const QStringList
   windows.Form2->setWindowTitle("ZIP archiver");
   windows.Form1->setArchiverWindow(windows.Form2.get());
 
-  // The splash window, until the splash is shown: an empty hidden window with its name.
-  windows.frmAbout = std::make_unique<QWidget>();
-  windows.frmAbout->setObjectName("frmAbout");
-  windows.frmAbout->setWindowTitle("About");
+  // The splash shows itself (and waits) here unless it is switched off.
+  windows.frmAbout = std::make_unique<TfrmAbout>(windows.Form1.get(), windows.frmConfig->sCheckBox2->isChecked());
   return windows;
 }
 

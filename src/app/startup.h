@@ -11,13 +11,14 @@ namespace lumora {
 
 class TForm1;
 class TfrmConfig;
+class TfrmAbout;
 
 // The windows of one run, created in this order: main window, settings dialog, archiver, splash.
 struct ProgramWindows {
   std::unique_ptr<TForm1> Form1;
   std::unique_ptr<TfrmConfig> frmConfig;
   std::unique_ptr<QWidget> Form2;
-  std::unique_ptr<QWidget> frmAbout;
+  std::unique_ptr<TfrmAbout> frmAbout;
   ProgramWindows();
   ~ProgramWindows();
   ProgramWindows(ProgramWindows&&) noexcept;

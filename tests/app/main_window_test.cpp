@@ -3,11 +3,13 @@
 
 #include <QApplication>
 #include <QSlider>
+#include <QTimer>
 #include <QToolBar>
 
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/splash_window.h"
 #include "app/startup.h"
 #include "core/program_values.h"
 #include "settings/settings_dialog.h"
@@ -40,7 +42,7 @@ class MainWindowTest : public ::testing::Test {
   }
   void TearDown() override { setMessageAnswerer(nullptr); }
 
-  ProgramWindows start(const QStringList& arguments = {}) {
+  ProgramWindows start(const QStringList& arguments = {"/NoSplash"}) {
     return createProgramWindows(QString::fromStdString((dir / "lumora").string()), arguments);
   }
   static void page(const std::filesystem::path& file, const std::string& title, const std::string& body = "") {
@@ -101,7 +103,7 @@ TEST_F(MainWindowTest, AnUnwritableSettingsFileIsReportedAndNotDamaged) {
   writeFile(dir / "blocker", "");
   const auto executable = dir / "blocker" / "lumora";
   {
-    ProgramWindows w = createProgramWindows(QString::fromStdString(executable.string()), {});
+    ProgramWindows w = createProgramWindows(QString::fromStdString(executable.string()), {"/NoSplash"});
     w.Form1->close();
   }
   ASSERT_EQ(messages.size(), 2u);
@@ -115,7 +117,7 @@ TEST_F(MainWindowTest, AnUnwritableSettingsFileIsReportedAndNotDamaged) {
     writeFile(dir / "ro" / "lumora.ini", "[Form]\nCaption=Kept\n");
     std::filesystem::permissions(dir / "ro", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     {
-      ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "ro" / "lumora").string()), {});
+      ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "ro" / "lumora").string()), {"/NoSplash"});
       w.Form1->close();
     }
     std::filesystem::permissions(dir / "ro", std::filesystem::perms::owner_all);
@@ -239,6 +241,63 @@ TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenO
   // The next page load restores the base caption, which changes only at the next start.
   w.Form1->ToolButton1->click();
   EXPECT_EQ(caption(w), "Безимянный :: Demo");
+}
+
+// Calls `onShown` (from the event loop) when a splash window is shown.
+class SplashWatcher : public QObject {
+ public:
+  explicit SplashWatcher(std::function<void(TfrmAbout*)> onShown) : onShown_(std::move(onShown)) {
+    qApp->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) {
+      if (auto* splash = qobject_cast<TfrmAbout*>(watched)) {
+        QTimer::singleShot(0, splash, [this, splash] { onShown_(splash); });
+      }
+    }
+    return false;
+  }
+
+ private:
+  std::function<void(TfrmAbout*)> onShown_;
+};
+
+TEST_F(MainWindowTest, SplashShowsForItsTimeUnlessSwitchedOff) {
+  page(dir / "index.htm", "Demo");
+  struct Case {
+    QStringList arguments;
+    std::string ini;
+    bool shown;
+  };
+  const Case cases[] = {
+      {{"/NoSplash"}, "", false},
+      {{}, "[Form]\nNoSplash=1\n", false},
+      {{"/nosplash"}, "", true},
+      {{"/Compress"}, "", true},
+  };
+  for (const Case& c : cases) {
+    writeFile(dir / "lumora.ini", c.ini);
+    bool mainWindowVisibleDuringSplash = true;
+    int gaugeAfterTicks = -1;
+    // When the splash appears, look at the windows, let its gauge tick and end it.
+    SplashWatcher watcher([&](TfrmAbout* splash) {
+      mainWindowVisibleDuringSplash = false;
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == "Form1" && top->isVisible()) mainWindowVisibleDuringSplash = true;
+      }
+      for (int i = 0; i < 105; ++i) splash->Timer2Timer();
+      gaugeAfterTicks = splash->sGauge1->value();
+      splash->Timer1Timer();
+    });
+    ProgramWindows w = start(c.arguments);
+    EXPECT_EQ(w.frmAbout->wasShown(), c.shown) << c.arguments.join(' ').toStdString();
+    if (c.shown) {
+      EXPECT_FALSE(mainWindowVisibleDuringSplash);
+      EXPECT_EQ(gaugeAfterTicks, 100);
+      EXPECT_TRUE(w.Form1->isVisible());
+      EXPECT_FALSE(w.frmAbout->isVisible());
+    }
+  }
 }
 
 }  // namespace

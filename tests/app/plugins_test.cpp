@@ -51,7 +51,7 @@ TEST(Plugins, AreListedByNameAndRunWithTheHostTheirTypeAsksFor) {
     messages.push_back(r.text.toStdString());
     return true;
   });
-  ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "lumora").string()), {});
+  ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "lumora").string()), {"/NoSplash"});
   setMessageAnswerer(nullptr);
 
   // The module without a name is reported once; the file that is no library is skipped silently.
@@ -88,7 +88,7 @@ TEST(Plugins, AMissingModulesFolderGivesAnEmptyMenu) {
   if (QApplication::instance() == nullptr) new QApplication(argc, argv);
   TempDir dir;
   writeFile(dir / "index.htm", "<TITLE>Demo</TITLE>");
-  ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "lumora").string()), {});
+  ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "lumora").string()), {"/NoSplash"});
   EXPECT_TRUE(w.Form1->N3->actions().isEmpty());
   EXPECT_TRUE(programValues().PluginPaths.empty());
 }
