@@ -4,7 +4,7 @@
 # Usage: bench/app/startup.sh [BUILD_DIR] [RUNS]   (BUILD_DIR defaults to build/release)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$top/build/release}
+build=$(realpath "${1:-$top/build/release}")
 runs=${2:-15}
 pub=$(mktemp -d)
 trap 'rm -rf "$pub"' EXIT
@@ -13,7 +13,7 @@ rm -f "$pub/lumora.ini"
 ln -sf "$build/bin/lumora" "$pub/lumora"
 results=()
 for ((i = 0; i < runs; i++)); do
-  ms=$(LUMORA_REPORT_STARTUP=1 LUMORA_SCREENSHOT="$pub/shot.png" CD= xvfb-run -a "$pub/lumora" /NoSplash 2>&1 |
+  ms=$(LUMORA_REPORT_STARTUP=1 LUMORA_SCREENSHOT="$pub/shot.png" xvfb-run -a "$pub/lumora" /NoSplash 2>&1 |
        sed -n 's/.*painted \([0-9]*\) ms.*/\1/p')
   results+=("$ms")
 done
