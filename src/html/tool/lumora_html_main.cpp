@@ -1,0 +1,36 @@
+// lumora-html: the HTML engine on the command line.
+//   lumora-html tokens FILE   the lexer's tokens, one JSON object per line
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include "html/tool/tokens_command.h"
+
+namespace {
+
+int usage() {
+  std::fputs("usage: lumora-html tokens FILE\n", stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage();
+  const std::string_view command = argv[1];
+  if (command == "tokens") {
+    if (argc != 3) return usage();
+    std::ifstream in(argv[2], std::ios::binary);
+    if (!in) {
+      std::fprintf(stderr, "lumora-html: cannot read %s\n", argv[2]);
+      return 1;
+    }
+    const std::string document((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return lumora::html::tool::WriteTokens(document, std::cout);
+  }
+  return usage();
+}
