@@ -1,0 +1,14 @@
+// ID3v2 reader over arbitrary file contents.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "audio/id3v2.h"
+#include "audio/track_hint.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  lumora::audio::MemoryByteSource source(std::string_view(reinterpret_cast<const char*>(data), size));
+  lumora::audio::TID3v2 tag;
+  if (tag.ReadTag(source)) lumora::audio::TrackHintForDisplay(lumora::audio::ComposeTrackHint(tag));
+  return 0;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The track information hint: a short HTML text composed from a file's ID3 tag.
+
+#include <optional>
+#include <string>
+
+#include "audio/id3v1.h"
+#include "audio/id3v2.h"
+
+namespace lumora::audio {
+
+// Texts composed from a reader's fields, values inserted as they are (no escaping).
+std::string ComposeTrackHint(const TID3v1& tag);
+std::string ComposeTrackHint(const TID3v2& tag);
+
+// The hint for a file just opened with Play: nullopt (keep the previous hint) unless the name ends exactly
+// in ".mp3"; otherwise the text from the ID3v1 reader (tagVersion 0) or the ID3v2 reader (any other),
+// whether or not a tag was read. Tag text is raw bytes; see TrackHintForDisplay.
+std::optional<std::string> TrackHintFor(const std::string& fileName, int tagVersion);
+
+// The hint as UTF-8 for a widget: tag bytes that are not UTF-8 are read as the default legacy code page.
+std::string TrackHintForDisplay(const std::string& rawHint);
+
+}  // namespace lumora::audio
