@@ -18,6 +18,8 @@
 #include <filesystem>
 
 #include "app/icons.h"
+#include "audio/sound_library.h"
+#include "audio/ui/audio_bar.h"
 #include "core/paths.h"
 #include "core/program_values.h"
 #include "i18n/language_constants.h"
@@ -133,12 +135,6 @@ void TForm1::buildWindow() {
   sToolBar2 = new QToolBar(this);
   sToolBar2->setObjectName("sToolBar2");
   sToolBar2->setVisible(false);
-  sTrackBar2 = new QSlider(Qt::Horizontal);
-  sTrackBar2->setObjectName("sTrackBar2");
-  sTrackBar2->setRange(0, 100);
-  sTrackBar2->setValue(100);
-  sTrackBar2->setFixedWidth(100);
-  sToolBar2->addWidget(sTrackBar2);
   layout->addWidget(sToolBar2);
 
   sStatusBar1 = new TsStatusBar(this);
@@ -185,12 +181,10 @@ void TForm1::buildWindow() {
   sSkinManager1->setObjectName("sSkinManager1");
   sSkinProvider1 = makeComponent(this, "sSkinProvider1");
   sHintManager1 = makeComponent(this, "sHintManager1");
-  TimerRender = new QTimer(this);
-  TimerRender->setObjectName("TimerRender");
-  TimerRender->setInterval(33);
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName("Timer1");
-  Timer1->setInterval(50);
+  AudioBar1 = new audio::AudioBar(this, sToolBar2, PaintFrame);
+  sTrackBar2 = AudioBar1->sTrackBar2;
+  Timer1 = AudioBar1->Timer1;
+  TimerRender = AudioBar1->TimerRender;
 
   connect(ToolButton1, &QToolButton::clicked, this, &TForm1::ToolButton1Click);
   connect(ToolButton2, &QToolButton::clicked, this, &TForm1::ToolButton2Click);
@@ -320,6 +314,7 @@ void TForm1::FormClose() {
 
 void TForm1::FormDestroy() {
   if (tray_ != nullptr) tray_->hide();
+  audio::SND_Free();
 }
 
 void TForm1::setToolbarCaptionsShown(bool shown) { sToolBar1->setShowCaptions(shown); }

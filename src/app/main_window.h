@@ -16,6 +16,10 @@ class QTimer;
 class QToolBar;
 class QSlider;
 
+namespace lumora::audio {
+class AudioBar;
+}
+
 namespace lumora {
 
 class TsGauge;
@@ -62,6 +66,7 @@ class TForm1 : public QWidget, public TConfigHost {
   QWidget* PaintFrame;
   TFrameViewer* FrameViewer1;
   QToolBar* sToolBar2;
+  audio::AudioBar* AudioBar1;  // the audio bar's components and handlers
   QSlider* sTrackBar2;
   TsStatusBar* sStatusBar1;
   TsGauge* sGauge1;

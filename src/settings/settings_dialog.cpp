@@ -1,9 +1,13 @@
 #include "settings/settings_dialog.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QPalette>
 #include <QTimer>
 
+#include "audio/sound_library.h"
+#include "audio/sound_setup.h"
+#include "audio/ui/sound_settings_ui.h"
 #include "core/program_values.h"
 #include "i18n/language_constants.h"
 #include "settings/config_host.h"
@@ -115,9 +119,8 @@ void TfrmConfig::buildWindow() {
   sRadioGroup1->setItems("ID3v1\r\nID3v2\r\n");
   sRadioGroup1->setItemIndex(0);
 
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName("Timer1");
-  Timer1->setInterval(50);
+  // Restarts looping background music; runs while the dialog is hidden too.
+  Timer1 = audio::InstallLoopTimer(this);
   sSkinProvider1 = new QObject(this);
   sSkinProvider1->setObjectName("sSkinProvider1");
 
@@ -135,6 +138,9 @@ void TfrmConfig::FormCreate() {
   // 1. Languages: the built-in one until language files are listed.
   cbLanguage->addItem("English");
   cbLanguage->setCurrentIndex(0);
+
+  // 2. Sound cards: position = device number.
+  sComboBox2->addItems(audio::SoundCardList());
 
   // 3. Open the settings file.
   const TIniFile ini(settingsFile_.toStdString());
@@ -183,6 +189,17 @@ void TfrmConfig::FormCreate() {
   sComboBox2->setCurrentIndex(device >= 0 && device < sComboBox2->count() ? device : -1);
   if (sComboBox2->currentIndex() < 0) sComboBox2->setCurrentIndex(sComboBox2->count() > 1 ? 1 : -1);
 
+  // 16. The sound library on the chosen card.
+  audio::StartSoundSystem(sComboBox2->currentIndex());
+  // 17. The spectrum display, as large as the spectrum box.
+  audio::CreateSpectrum(host_.paintFrameSize().width(), host_.paintFrameSize().height());
+  // 18.
+  audio::SND_SetVolume(static_cast<uint32_t>(std::max(0, host_.volumePosition())));
+  // 19. Background music.
+  if (sCheckBox6->isChecked()) {
+    audio::StartBackgroundMusic(QFile::encodeName(sFilenameEdit1->text()).toStdString());
+  }
+
   // 21. The settings file is closed with `ini`.
 }
 
@@ -210,7 +227,10 @@ settings::ClosingValues TfrmConfig::closingValues() const {
 void TfrmConfig::sButton1Click() {
   host_.setMainCaption(sEdit1->text());
   programValues().TagVersion = sRadioGroup1->ItemIndex();
-  // Restarting the sound system on another card joins here with the sound library.
+  // Another sound card restarts the sound system after a Yes; on No the dialog stays open.
+  if (!audio::ApplySoundDevice(sComboBox2->currentIndex(), [this] { return audio::ConfirmChangeDevice(this); })) {
+    return;
+  }
   host_.setToolbarCaptionsShown(sCheckBox3->isChecked());
   if (TsSkinManager* skins = host_.skinManager()) {
     skins->setActive(sCheckBox4->isChecked());

@@ -69,7 +69,7 @@ TEST_F(MainWindowTest, FirstRunShowsTheDefaultCaptionAndWritesAllFifteenKeysAtCl
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(readFile(dir / "lumora.ini"),
             "[Form]\nCaption=Lumora версия 2.1\nShowCaptions=1\nMode=0\nSkined=0\nSkinFile=Ошибка\nNoSplash=0\n"
-            "LangID=0\n[Player]\nActive=0\nVolume=100\n[Execute]\nDevice=-1\nPlayBackground=0\nBGPlay=\n"
+            "LangID=0\n[Player]\nActive=0\nVolume=100\n[Execute]\nDevice=1\nPlayBackground=0\nBGPlay=\n"
             "LoopMusic=1\nReadID3v=0\n[Safety]\nBlockConfig=0\n");
 }
 

@@ -26,7 +26,7 @@ LangID=0
 Active=0
 Volume=100
 [Execute]
-Device=-1
+Device=1
 PlayBackground=0
 BGPlay=
 LoopMusic=1

@@ -146,5 +146,18 @@ TEST_F(SettingsDialogTest, ClosingValuesComeFromTheControlsAndTheMainWindow) {
   EXPECT_EQ(v.langId, 0);
 }
 
+TEST_F(SettingsDialogTest, SoundCardPositionOutsideTheListSelectsTheDefaultOutput) {
+  // Position = device number: 0 "No sound", 1 the default output, then the named outputs.
+  for (const char* ini : {"", "[Execute]\nDevice=-1\n", "[Execute]\nDevice=70\n", "[Execute]\nDevice=junk\n"}) {
+    auto d = create(ini);
+    ASSERT_GE(d->sComboBox2->count(), 2);
+    EXPECT_EQ(d->sComboBox2->currentIndex(), 1) << ini;
+    EXPECT_EQ(d->closingValues().device, 1);
+  }
+  auto d = create("[Execute]\nDevice=0\n");
+  EXPECT_EQ(d->sComboBox2->currentIndex(), 0);
+  EXPECT_EQ(d->sComboBox2->itemText(0), "No sound");
+}
+
 }  // namespace
 }  // namespace lumora
