@@ -23,6 +23,8 @@
 #include "core/paths.h"
 #include "core/program_values.h"
 #include "i18n/language_constants.h"
+#include "i18n/ui/language_controller.h"
+#include "i18n/window_tables.h"
 #include "settings/ini_file.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_keys.h"
@@ -75,6 +77,8 @@ using PluginExecFunction = void (*)(void*);
 
 TForm1::TForm1(const QString& executable, QWidget* parent) : QWidget(parent), executable_(executable) {
   buildWindow();
+  LangManagerz = new TLanguageController(this, "LangManagerz", langDataOf(mainWindowTable()));
+  LangManagerz->Loaded();
   FormCreate();
 }
 
@@ -152,13 +156,13 @@ void TForm1::buildWindow() {
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
-  N1 = PopupMenu1->addAction(icons::menuIcon(icons::AudioPlayer), "Audio player");
-  N1->setObjectName("N1");
+  N1 = new TMenuItem("Audio player", "N1", PopupMenu1);
+  N1->setIcon(icons::menuIcon(icons::AudioPlayer));
   N1->setCheckable(true);
-  ZIP1 = PopupMenu1->addAction(icons::menuIcon(icons::ZipArchiver), "ZIP archiver");
-  ZIP1->setObjectName("ZIP1");
-  N2 = PopupMenu1->addSeparator();
-  N2->setObjectName("N2");
+  ZIP1 = new TMenuItem("ZIP archiver", "ZIP1", PopupMenu1);
+  ZIP1->setIcon(icons::menuIcon(icons::ZipArchiver));
+  N2 = new TMenuItem("-", "N2", PopupMenu1);
+  PopupMenu1->addActions({N1, ZIP1, N2});
   N3 = PopupMenu1->addMenu(icons::menuIcon(icons::Plugins), "Plugins");
   N3->setObjectName("N3");
   ToolButton8->setPopupMode(QToolButton::MenuButtonPopup);
@@ -166,21 +170,20 @@ void TForm1::buildWindow() {
 
   PopupMenu2 = new QMenu(this);
   PopupMenu2->setObjectName("PopupMenu2");
-  RestoreItem = PopupMenu2->addAction("Restore");
-  RestoreItem->setObjectName("RestoreItem");
+  RestoreItem = new TMenuItem("Restore", "RestoreItem", PopupMenu2);
   RestoreItem->setEnabled(false);
-  HideItem = PopupMenu2->addAction("Hide");
-  HideItem->setObjectName("HideItem");
-  N4 = PopupMenu2->addSeparator();
-  N4->setObjectName("N4");
-  Closew = PopupMenu2->addAction("Close");
-  Closew->setObjectName("Closew");
+  HideItem = new TMenuItem("Hide", "HideItem", PopupMenu2);
+  N4 = new TMenuItem("-", "N4", PopupMenu2);
+  Closew = new TMenuItem("Close", "Closew", PopupMenu2);
+  PopupMenu2->addActions({RestoreItem, HideItem, N4, Closew});
 
   HelpDispatcher1 = makeComponent(this, "HelpDispatcher1");
   sSkinManager1 = new TsSkinManager(this);
   sSkinManager1->setObjectName("sSkinManager1");
   sSkinProvider1 = makeComponent(this, "sSkinProvider1");
   sHintManager1 = makeComponent(this, "sHintManager1");
+  makeComponent(this, "ImageList1");
+  makeComponent(this, "ImageList2");
   AudioBar1 = new audio::AudioBar(this, sToolBar2, PaintFrame);
   sTrackBar2 = AudioBar1->sTrackBar2;
   Timer1 = AudioBar1->Timer1;

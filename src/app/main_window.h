@@ -26,6 +26,7 @@ class TsGauge;
 class TsSkinManager;
 class TsStatusBar;
 class TsToolBar;
+class TLanguageController;
 class TToolButton;
 
 class TForm1 : public QWidget, public TConfigHost {
@@ -82,6 +83,7 @@ class TForm1 : public QWidget, public TConfigHost {
   QAction* Closew;
   QObject* HelpDispatcher1;
   TsSkinManager* sSkinManager1;
+  TLanguageController* LangManagerz;
   QObject* sSkinProvider1;
   QObject* sHintManager1;
   QTimer* TimerRender;

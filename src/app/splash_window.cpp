@@ -9,6 +9,8 @@
 
 #include "app/icons.h"
 #include "core/program_values.h"
+#include "i18n/ui/language_controller.h"
+#include "i18n/window_tables.h"
 #include "skin/controls.h"
 
 namespace lumora {
@@ -16,6 +18,8 @@ namespace lumora {
 TfrmAbout::TfrmAbout(QWidget* mainWindow, bool splashSwitchedOff, QWidget* parent)
     : QDialog(parent), mainWindow_(mainWindow) {
   buildWindow();
+  LangManager = new TLanguageController(this, "LangManager", langDataOf(splashWindowTable()));
+  LangManager->Loaded();
   // FormCreate
   if (programValues().firstArgument() != "/NoSplash" && !splashSwitchedOff) {
     shown_ = true;

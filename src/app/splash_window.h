@@ -11,6 +11,7 @@ namespace lumora {
 
 class TsGauge;
 class TsLabel;
+class TLanguageController;
 
 class TfrmAbout : public QDialog {
   Q_OBJECT
@@ -33,6 +34,7 @@ class TfrmAbout : public QDialog {
   QTimer* Timer1;
   QTimer* Timer2;
   QObject* sSkinProvider1;
+  TLanguageController* LangManager;
 
  public slots:
   void Timer1Timer();

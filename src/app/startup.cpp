@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/splash_window.h"
 #include "core/program_values.h"
+#include "i18n/language_manager.h"
 #include "settings/settings_dialog.h"
 #include "skin/controls.h"
 
@@ -23,6 +24,7 @@ ProgramWindows createProgramWindows(const QString& executable, const QStringList
   program = ProgramValues{};
   for (const QString& argument : arguments) program.Arguments.push_back(argument.toStdString());
 
+  LangManager().Restart();
   ProgramWindows windows;
   windows.Form1 = std::make_unique<TForm1>(executable);
   windows.frmConfig = std::make_unique<TfrmConfig>(*windows.Form1, windows.Form1->settingsFile(), windows.Form1.get());

@@ -113,6 +113,13 @@ TLanguageManager::TLanguageManager(std::string_view constantsResource)
   for (TLang_Constant& c : constants_.items()) c.value = c.defaultValue;
 }
 
+void TLanguageManager::Restart() {
+  std::unique_lock lock(lock_);
+  languages_.clear();
+  currentId_ = defaultId_;
+  for (TLang_Constant& c : constants_.items()) c.value = c.defaultValue;
+}
+
 void TLanguageManager::AddController(ILanguageController* controller) {
   std::unique_lock lock(lock_);
   controllers_.push_back(controller);

@@ -34,6 +34,9 @@ class TLanguageManager {
   // Reads the constants from a resource in the stored form (flag, count, then name/value pairs).
   explicit TLanguageManager(std::string_view constantsResource);
 
+  // A new start of the program's windows: no languages listed, the built-in language current.
+  void Restart();
+
   void AddController(ILanguageController* controller);
   void RemoveController(ILanguageController* controller);
 

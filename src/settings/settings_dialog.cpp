@@ -10,6 +10,10 @@
 #include "audio/ui/sound_settings_ui.h"
 #include "core/program_values.h"
 #include "i18n/language_constants.h"
+#include "i18n/language_manager.h"
+#include "i18n/ui/language_controller.h"
+#include "i18n/window_tables.h"
+#include "skin/message_box.h"
 #include "settings/config_host.h"
 #include "settings/ini_file.h"
 #include "skin/controls.h"
@@ -34,6 +38,8 @@ QString fromUtf8(const std::string& s) { return QString::fromStdString(s); }
 TfrmConfig::TfrmConfig(TConfigHost& host, QString settingsFile, QWidget* parent)
     : QDialog(parent), host_(host), settingsFile_(std::move(settingsFile)) {
   buildWindow();
+  LangManagers = new TLanguageController(this, "LangManagers", langDataOf(settingsDialogTable()));
+  LangManagers->Loaded();
   chooseFolder = [this](const QString& prompt) {
     return QFileDialog::getExistingDirectory(this, prompt, QString());
   };
@@ -129,14 +135,19 @@ void TfrmConfig::buildWindow() {
   connect(sCheckBox6, &QCheckBox::clicked, this, &TfrmConfig::sCheckBox6Click);
   connect(sCheckBox7, &QCheckBox::clicked, this, &TfrmConfig::sCheckBox7Click);
   connect(sComboBox1, qOverload<int>(&QComboBox::activated), this, &TfrmConfig::sComboBox1Change);
+  connect(cbLanguage, qOverload<int>(&QComboBox::activated), this, &TfrmConfig::cbLanguageChange);
 }
 
 void TfrmConfig::FormCreate() {
   using namespace settings;
   ProgramValues& program = programValues();
 
-  // 1. Languages: the built-in one until language files are listed.
-  cbLanguage->addItem("English");
+  // 1. Languages: the built-in one, then the language files of the publication's "Lang" folder.
+  TLanguageManager& languages = LangManager();
+  languages.ScanLanguageFiles(program.AppFolder + "Lang/", "*.lng", false);
+  for (int i = 0; i < languages.LanguageListCount(); ++i) {
+    cbLanguage->addItem(QString::fromStdString(languages.LanguageNameAt(i)));
+  }
   cbLanguage->setCurrentIndex(0);
 
   // 2. Sound cards: position = device number.
@@ -200,7 +211,16 @@ void TfrmConfig::FormCreate() {
     audio::StartBackgroundMusic(QFile::encodeName(sFilenameEdit1->text()).toStdString());
   }
 
+  // 20. The stored language; a broken language file is reported and the built-in language stays.
+  if (cbLanguage->currentIndex() >= 0) {
+    runGuarded([&] { languages.SetCurrentLanguage(languages.LanguageIdAt(cbLanguage->currentIndex())); });
+  }
   // 21. The settings file is closed with `ini`.
+}
+
+void TfrmConfig::cbLanguageChange(int index) {
+  if (index < 0) return;
+  runGuarded([&] { LangManager().SetCurrentLanguage(LangManager().LanguageIdAt(index)); });
 }
 
 settings::ClosingValues TfrmConfig::closingValues() const {

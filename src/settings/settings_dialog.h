@@ -24,6 +24,7 @@ class TsLabel;
 class TsPageControl;
 class TsRadioGroup;
 class TsTabSheet;
+class TLanguageController;
 
 class TfrmConfig : public QDialog {
   Q_OBJECT
@@ -70,6 +71,7 @@ class TfrmConfig : public QDialog {
   TsRadioGroup* sRadioGroup1;
   QTimer* Timer1;
   QObject* sSkinProvider1;
+  TLanguageController* LangManagers;
 
  public slots:
   void sButton1Click();
@@ -77,6 +79,7 @@ class TfrmConfig : public QDialog {
   void sCheckBox6Click();
   void sCheckBox7Click();
   void sComboBox1Change(int index);
+  void cbLanguageChange(int index);
 
  protected:
   // Every close (Apply, Cancel, the close box, Escape) hands caption, toolbar captions and skin to the

@@ -3,6 +3,7 @@
 // files use (Caption, Hint, Text, Items, ...), so a window's texts can be walked by name. Skin drawing is not
 // part of these classes.
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -37,6 +38,17 @@ class TToolButton : public QToolButton {
 
 // A toolbar that lays its buttons out left to right at a fixed button size, as the window definition does.
 // Separators are fixed-width gaps; a widget placed at an explicit x (the spectrum box) keeps its place.
+// A menu item whose text is its "Caption".
+class TMenuItem : public QAction {
+  Q_OBJECT
+  Q_PROPERTY(QString Caption READ text WRITE setText)
+ public:
+  TMenuItem(const QString& caption, const char* name, QObject* parent) : QAction(caption, parent) {
+    setObjectName(name);
+    if (caption == "-") setSeparator(true);
+  }
+};
+
 class TsToolBar : public QWidget {
   Q_OBJECT
  public:

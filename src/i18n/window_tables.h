@@ -1,0 +1,34 @@
+#pragma once
+// The translation tables of the four windows: which property of which component carries which ID. They are
+// the contract with every language file, so they are fixed data of the program, kept in LangData form.
+
+#include <string>
+#include <vector>
+
+namespace lumora {
+
+struct WindowTableEntry {
+  int id;
+  const char* path;
+};
+
+struct WindowTableComponent {
+  const char* name;
+  std::vector<WindowTableEntry> entries;
+};
+
+struct WindowTable {
+  const char* windowName;
+  std::vector<WindowTableEntry> windowEntries;
+  std::vector<WindowTableComponent> components;  // in the window's component order
+};
+
+const WindowTable& mainWindowTable();      // "Form1"
+const WindowTable& settingsDialogTable();  // "frmConfig"
+const WindowTable& splashWindowTable();    // "frmAbout"
+const WindowTable& archiverWindowTable();  // "Form2"
+
+// The stored form of a table.
+std::string langDataOf(const WindowTable& table);
+
+}  // namespace lumora

@@ -1,0 +1,155 @@
+#include "i18n/lang_file.h"
+
+#include <gtest/gtest.h>
+
+#include "i18n/lang_data.h"
+#include "i18n/lang_escape.h"
+#include "i18n/lang_mask.h"
+#include "i18n/window_tables.h"
+
+namespace lumora {
+namespace {
+
+TEST(LangEscape, UnescapesAndEscapesAsLanguageFilesWriteThem) {
+  struct Case {
+    const char* escaped;
+    const char* text;
+  };
+  const Case both[] = {
+      {"a\\nb", "a\r\nb"}, {"tab\\there", "tab\there"}, {"back\\\\slash", "back\\slash"},
+      {"bell\\07", "bell\x07"}, {"ID3v1\\nID3v2\\n", "ID3v1\r\nID3v2\r\n"},
+  };
+  for (const Case& c : both) {
+    EXPECT_EQ(unescapeLangValue(c.escaped), c.text) << c.escaped;
+    EXPECT_EQ(escapeLangValue(c.text), c.escaped) << c.escaped;
+  }
+  EXPECT_EQ(unescapeLangValue("end space\\32"), "end space ");
+  // A doubled backslash before n is a backslash and an n; a lone backslash before other text stays.
+  EXPECT_EQ(unescapeLangValue("\\\\n"), "\\n");
+  EXPECT_EQ(unescapeLangValue("50\\% \\x \\"), "50\\% \\x \\");
+  EXPECT_EQ(unescapeLangValue("\\3x"), "\\3x");
+  // Lone CR or LF, and LF CR pairs, each give one "\n".
+  EXPECT_EQ(escapeLangValue("a\rb\nc\n\rd"), "a\\nb\\nc\\nd");
+}
+
+TEST(LangFile, ReadsHeaderConstantsAndWindowSections) {
+  const TLang_CompTranslations t = readLanguageText(
+      "  LANGID = 1049 \r\n"
+      "; a comment\r\n"
+      "[$constants]\n"
+      "NoSkins = Нет обложек\\32\n"
+      "[]\n"
+      "[frmConfig\n"
+      "Ignored=still in $CONSTANTS\n"
+      "[ frmConfig ]\r"
+      "3=Применить\r"
+      "0=not an id\r"
+      "x=not a number\r"
+      "no equals sign\r"
+      "=empty name\r"
+      "[Form1]\n"
+      "1=Caption\n"
+      "[FRMCONFIG]\n"
+      "58=ID3v1\\nID3v2\\n\n",
+      false);
+  EXPECT_EQ(t.LanguageId(), 1049);
+  ASSERT_NE(t.constants.Find("noskins"), nullptr);
+  EXPECT_EQ(t.constants.Find("NoSkins")->value, "Нет обложек ");
+  EXPECT_NE(t.constants.Find("Ignored"), nullptr);
+  ASSERT_EQ(t.translations.size(), 2u);
+  const TLang_CompTranslation* config = t.Section("frmconfig");
+  ASSERT_NE(config, nullptr);
+  EXPECT_EQ(config->values().size(), 2u);
+  EXPECT_EQ(*config->Find(3), "Применить");
+  EXPECT_EQ(*config->Find(58), "ID3v1\r\nID3v2\r\n");
+  EXPECT_EQ(config->Find(0), nullptr);
+}
+
+TEST(LangFile, ErrorsNameTheZeroBasedLine) {
+  struct Case {
+    const char* text;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"LANGID=1049\n[$CONSTANTS]\n1Skin=x\n",
+       "Loading translations failed.\r\nLine 2: Invalid constant name (\"1Skin\")"},
+      {"[$CONSTANTS]\r\nA=1\r\n\r\na=2\r\n", "Loading translations failed.\r\nLine 3: Duplicate constant name (\"a\")"},
+      {"[Form1]\n1=a\n[form1]\n1=b\n",
+       "Loading translations failed.\r\nLine 3: Duplicate property value translation ID (1)"},
+  };
+  for (const Case& c : cases) {
+    try {
+      readLanguageText(c.text, false);
+      ADD_FAILURE() << "no error for " << c.text;
+    } catch (const ELangError& e) {
+      EXPECT_EQ(std::string(e.what()), c.error);
+    }
+  }
+  // Reading only the header does not reach the broken line.
+  EXPECT_EQ(readLanguageText("LANGID=1049\n[$CONSTANTS]\n1Skin=x\n", true).LanguageId(), 1049);
+}
+
+TEST(LangFile, LegacyFilesAreReadInTheCodePageOfTheirLanguage) {
+  // "Назад" in Windows-1251 and "Zurück" in Windows-1252: neither is valid UTF-8.
+  const std::string russian = "LANGID=1049\r\n[Form1]\r\n12=\xCD\xE0\xE7\xE0\xE4\r\n";
+  const std::string german = "LANGID=1031\r\n[Form1]\r\n12=Zur\xFC" "ck\r\n";
+  EXPECT_EQ(*readLanguageText(decodeLanguageFile(russian), false).Section("Form1")->Find(12), "Назад");
+  EXPECT_EQ(*readLanguageText(decodeLanguageFile(german), false).Section("Form1")->Find(12), "Zurück");
+}
+
+TEST(LangMask, MatchesPathsAndRejectsMalformedMasks) {
+  const TLang_MaskList masks({"*.DefFontName", "sSkinManager1.*", "N[1-3].Caption", "Tool?utton10.Caption",
+                              "[!a-m]x.Hint"});
+  EXPECT_TRUE(masks.Matches("FrameViewer1.deffontname"));
+  EXPECT_TRUE(masks.Matches("sSkinManager1.SkinName"));
+  EXPECT_TRUE(masks.Matches("n2.caption"));
+  EXPECT_FALSE(masks.Matches("N4.Caption"));
+  EXPECT_TRUE(masks.Matches("ToolButton10.Caption"));
+  EXPECT_TRUE(masks.Matches("zx.Hint"));
+  EXPECT_FALSE(masks.Matches("bx.Hint"));
+  // The window's own caption is ".Caption"; "Form1.Caption" does not match it.
+  EXPECT_FALSE(TLang_MaskList({"Form1.Caption"}).Matches(".Caption"));
+
+  struct Bad {
+    const char* mask;
+    const char* error;
+  };
+  const Bad bad[] = {{"abc[de", "'abc[de' is an invalid mask at (6)"}, {"[-a]", "'[-a]' is an invalid mask at (2)"}};
+  for (const Bad& b : bad) {
+    try {
+      TLang_MaskList list({b.mask});
+      ADD_FAILURE() << b.mask;
+    } catch (const ELangError& e) {
+      EXPECT_EQ(std::string(e.what()), b.error);
+    }
+  }
+  std::string manyRuns;
+  for (int i = 0; i < 31; ++i) manyRuns += "*a";
+  EXPECT_THROW(TLang_MaskList({manyRuns}), ELangError);
+}
+
+TEST(LangData, StoredTablesHaveTheirExactForm) {
+  const std::string splash = langDataOf(splashWindowTable());
+  EXPECT_EQ(splash.size(), 189u);
+  EXPECT_EQ(splash.substr(0, 10), std::string("\x08\x00" "frmAbout", 10));
+  // A node without entries: its length-prefixed name and two zero bytes.
+  EXPECT_NE(splash.find(std::string("\x07\x00sPanel1\x00\x00", 11)), std::string::npos);
+
+  // Entries are stored sorted by path whatever their IDs: 19 "Caption" before 18 "Hint".
+  const std::string config = langDataOf(settingsDialogTable());
+  const std::string checkBox1 = std::string("\x0A\x00sCheckBox1\x01\x02\x00\x00\x00", 17) +
+                                std::string("\x13\x00\x00\x00\x07\x00" "Caption", 13) +
+                                std::string("\x12\x00\x00\x00\x04\x00" "Hint", 10);
+  EXPECT_NE(config.find(checkBox1), std::string::npos);
+
+  // Every table reads back to the same bytes.
+  for (const WindowTable* table : {&mainWindowTable(), &settingsDialogTable(), &splashWindowTable(), &archiverWindowTable()}) {
+    const std::string bytes = langDataOf(*table);
+    EXPECT_EQ(writeLangData(*readLangData(bytes)), bytes) << table->windowName;
+  }
+  EXPECT_EQ(readLangData(langDataOf(mainWindowTable()))->children.size(), mainWindowTable().components.size());
+  EXPECT_THROW(readLangData(splash.substr(0, 100)), ELangError);
+}
+
+}  // namespace
+}  // namespace lumora
