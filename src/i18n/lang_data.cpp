@@ -52,7 +52,7 @@ class Reader {
     if (depth > 64) fail();
     auto entry = std::make_unique<TLang_CompEntry>();
     entry->name = text(u16());
-    if (byte() != 0) {
+    if (flag()) {
       const int32_t count = i32();
       for (int32_t i = 0; i < count; ++i) {
         const int32_t id = i32();
@@ -61,7 +61,7 @@ class Reader {
         entry->AddProp(id, std::move(path));
       }
     }
-    if (byte() != 0) {
+    if (flag()) {
       const int32_t count = i32();
       for (int32_t i = 0; i < count; ++i) entry->children.push_back(node(depth + 1));
     }
@@ -73,6 +73,11 @@ class Reader {
   [[noreturn]] static void fail() { throw ELangError("The stored translation table is damaged."); }
   void need(size_t n) const {
     if (bytes_.size() - pos_ < n) fail();
+  }
+  bool flag() {
+    const uint8_t b = byte();
+    if (b > 1) fail();
+    return b == 1;
   }
   uint8_t byte() {
     need(1);
