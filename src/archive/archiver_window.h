@@ -1,0 +1,171 @@
+#pragma once
+// The archiver window: extract an archive into a folder, or compress a folder into a new archive. It is
+// created hidden at start-up and shown on demand; CompressFolder also serves the "/Compress" switch.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStringList>
+#include <QToolButton>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "archive/zip_archiver.h"
+#include "archive/zip_dialogs.h"
+
+namespace lumora {
+
+namespace archiveui {
+
+// The window's parts, each publishing its translatable texts as properties.
+class TsLabel : public QLabel {
+  Q_OBJECT
+  Q_PROPERTY(QString Caption READ text WRITE setText)
+ public:
+  using QLabel::QLabel;
+};
+
+class TsEdit : public QLineEdit {
+  Q_OBJECT
+  Q_PROPERTY(QString Text READ text WRITE setText STORED false)
+ public:
+  using QLineEdit::QLineEdit;
+};
+
+class TsSpeedButton : public QToolButton {
+  Q_OBJECT
+  Q_PROPERTY(QString Caption READ text WRITE setText)
+  Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
+ public:
+  using QToolButton::QToolButton;
+  QString Hint() const { return hint_; }
+  void SetHint(const QString& hint);
+
+ private:
+  QString hint_;
+};
+
+class TsBitBtn : public QPushButton {
+  Q_OBJECT
+  Q_PROPERTY(QString Caption READ text WRITE setText)
+ public:
+  using QPushButton::QPushButton;
+};
+
+// A gauge across the bottom: 0..100 with the suffix "%".
+class TsGauge : public QProgressBar {
+  Q_OBJECT
+  Q_PROPERTY(int Progress READ value WRITE setValue STORED false)
+  Q_PROPERTY(QString Suffix READ Suffix WRITE SetSuffix)
+ public:
+  explicit TsGauge(QWidget* parent = nullptr);
+  QString Suffix() const { return suffix_; }
+  void SetSuffix(const QString& suffix);
+
+ private:
+  QString suffix_;
+};
+
+// File and folder dialogs as components: their settings live here, each use builds the Qt dialog.
+class TFileDialogComponent : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(QString Filter READ Filter WRITE SetFilter)
+  Q_PROPERTY(QString Title READ Title WRITE SetTitle)
+  Q_PROPERTY(QString DefaultExt READ DefaultExt WRITE SetDefaultExt STORED false)
+ public:
+  enum class Kind { Open, Save, Folder };
+  TFileDialogComponent(Kind kind, QObject* parent) : QObject(parent), kind_(kind) {}
+  Kind kind() const { return kind_; }
+  QString Filter() const { return filter_; }
+  void SetFilter(const QString& v) { filter_ = v; }
+  QString Title() const { return title_; }
+  void SetTitle(const QString& v) { title_ = v; }
+  QString DefaultExt() const { return defaultExt_; }
+  void SetDefaultExt(const QString& v) { defaultExt_ = v; }
+  // The chosen path, or nullopt when cancelled.
+  std::optional<QString> Execute(QWidget* parent);
+
+ private:
+  Kind kind_;
+  QString filter_, title_, defaultExt_;
+};
+
+// The folder dialog's caption is what it asks ("Select folder for files:").
+class TsPathDialog : public TFileDialogComponent {
+  Q_OBJECT
+  Q_PROPERTY(QString Caption READ Title WRITE SetTitle STORED false)
+ public:
+  explicit TsPathDialog(QObject* parent) : TFileDialogComponent(Kind::Folder, parent) {}
+};
+
+}  // namespace archiveui
+
+class TForm2 : public QWidget {
+  Q_OBJECT
+  Q_PROPERTY(QString Caption READ windowTitle WRITE setWindowTitle)
+
+ public:
+  explicit TForm2(QWidget* parent = nullptr);
+  ~TForm2() override;
+
+  // Compresses `folder` with everything below it into the new archive `archive` and then shows the
+  // "CompressFin" message. Failures throw EZipException (the caller's error box shows them).
+  void CompressFolder(const QString& folder, const QString& archive);
+
+  // Non-interactive answers for tests and scripts. When set, DialogAnswer replaces running a file or
+  // folder dialog (nullopt = Cancel), InformationAnswer replaces the information message box, and
+  // ErrorAnswer replaces the error box of a failed command.
+  std::function<std::optional<QString>(archiveui::TFileDialogComponent&)> DialogAnswer;
+  std::function<void(const QString&)> InformationAnswer;
+  std::function<void(const QString&)> ErrorAnswer;
+
+  TZipArchiver& Archiver() { return *archiver_; }
+  // The failure and password dialogs of this window's archiving (the window's component and CompressFolder).
+  TZipQtDialogs& ZipDialogs() { return dialogs_; }
+
+  archiveui::TsLabel* sLabel1;
+  archiveui::TsEdit* sEdit1;
+  archiveui::TsSpeedButton* sSpeedButton1;
+  archiveui::TsLabel* sLabel2;
+  archiveui::TsEdit* sEdit2;
+  archiveui::TsSpeedButton* sSpeedButton2;
+  archiveui::TsBitBtn* sBitBtn1;
+  archiveui::TsSpeedButton* sSpeedButton3;
+  archiveui::TsBitBtn* sBitBtn2;
+  archiveui::TsLabel* sLabel3;
+  archiveui::TsGauge* sGauge1;
+  archiveui::TFileDialogComponent* OpenDialog1;
+  archiveui::TFileDialogComponent* sSaveDialog1;
+  archiveui::TsPathDialog* sPathDialog1;
+
+ public slots:
+  void sSpeedButton1Click();
+  void sSpeedButton2Click();
+  void sBitBtn1Click();
+  void sSpeedButton3Click();
+  void sBitBtn2Click();
+
+ private:
+  void ArchiverOverallProgress(double progress);
+  std::optional<QString> runDialog(archiveui::TFileDialogComponent& dialog);
+  void showError(const QString& text);
+  void showInformation(const QString& text);
+
+  TZipQtDialogs dialogs_;
+  std::unique_ptr<TZipArchiver> archiver_;
+};
+
+// Runs "/Compress FOLDER ARCHIVE" when the first argument is exactly "/Compress" (`arguments` without the
+// program name). Returns whether it ran; failures throw EZipException for the standard error box.
+bool RunCompressSwitch(TForm2& form, const QStringList& arguments);
+
+// The same for a caller that has no archiver window yet (the main window examines the switch while it is
+// being created): failed entries go to the shared Qt failure dialog, and `inform` (by default an
+// information box over `parent`) shows the completion message.
+bool RunCompressSwitch(const QStringList& arguments, QWidget* parent = nullptr,
+                       const std::function<void(const QString&)>& inform = {});
+
+}  // namespace lumora

@@ -1,0 +1,159 @@
+#include "archive/zip_archiver.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "archive/zip_internal.h"
+
+namespace lumora {
+
+namespace zipinternal {
+
+std::recursive_mutex& processLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
+std::string absolutePath(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path p = path.empty() ? std::filesystem::current_path(ec) : std::filesystem::path(path);
+  p = std::filesystem::absolute(p, ec).lexically_normal();
+  std::string s = p.string();
+  while (s.size() > 1 && s.back() == '/') s.pop_back();
+  return s;
+}
+
+}  // namespace zipinternal
+
+uint32_t zipFileAttributes(const std::string& path, bool isFolder, bool writable) {
+  uint32_t attr = isFolder ? zipattr::kDirectory : zipattr::kArchive;
+  if (!writable) attr |= zipattr::kReadOnly;
+  const auto slash = path.find_last_of('/');
+  const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (leaf.size() > 1 && leaf[0] == '.' && leaf != "..") attr |= zipattr::kHidden;
+  return attr;
+}
+
+TZipBaseArchiver::TZipBaseArchiver() = default;
+
+TZipBaseArchiver::~TZipBaseArchiver() {
+  try {
+    Close();
+  } catch (...) {
+    // Destroying a component cannot report; Close() called by the owner does.
+  }
+}
+
+void TZipBaseArchiver::Raise(int nativeError, const std::vector<std::string>& args) const {
+  throw EZipException(nativeError, args, Name);
+}
+
+void TZipBaseArchiver::SetCompressionLevel(TZipCompressionLevel level) {
+  level_ = level;
+  switch (level) {
+    case TZipCompressionLevel::clNone: mode_ = 0; break;
+    case TZipCompressionLevel::clFastest: mode_ = 1; break;
+    case TZipCompressionLevel::clNormal: mode_ = 6; break;
+    case TZipCompressionLevel::clMax: mode_ = 9; break;
+  }
+}
+
+void TZipBaseArchiver::SetCompressionMode(int mode) {
+  if (mode < 0 || mode > 9) Raise(ziperr::kInvalidMode);
+  mode_ = mode;
+  level_ = mode == 0   ? TZipCompressionLevel::clNone
+           : mode <= 3 ? TZipCompressionLevel::clFastest
+           : mode <= 6 ? TZipCompressionLevel::clNormal
+                       : TZipCompressionLevel::clMax;
+}
+
+void TZipBaseArchiver::Open(int mode) {
+  try {
+    Close();
+    const auto slash = FileName.find_last_of('/');
+    const std::string leaf = slash == std::string::npos ? FileName : FileName.substr(slash + 1);
+    if (leaf.empty()) Raise(ziperr::kBlankName);
+    dir_ = ZipDirectory{};
+    entries_.clear();
+    if (mode == kZipOpenCreate) {
+      if (!file_.open(FileName, ZipFile::Mode::Create)) Raise(ziperr::kCannotCreateArchive, {FileName});
+      wroteCentral_ = false;
+      return;
+    }
+    struct stat st {};
+    if (::stat(FileName.c_str(), &st) != 0) Raise(ziperr::kArchiveNotFound, {FileName});
+    const bool readWrite = (mode & 3) == 2;
+    if (!file_.open(FileName, readWrite ? ZipFile::Mode::ReadWrite : ZipFile::Mode::Read))
+      Raise(readWrite ? ziperr::kCannotCreateArchive : ziperr::kArchiveNotFound, {FileName});
+    try {
+      ZipReadOptions options;
+      options.oemNames = Options.OEMFileNames;
+      dir_ = readZipDirectory(file_, options);
+    } catch (...) {
+      file_.close();
+      throw;
+    }
+    entries_ = dir_.entries;
+    wroteCentral_ = true;
+  } catch (const EZipException& e) {
+    throw e.Named(Name);
+  }
+}
+
+void TZipBaseArchiver::Close() {
+  if (!file_.isOpen()) return;
+  try {
+    while (updateDepth_ > 0) EndUpdate();
+    if (file_.writable() && file_.size() == 0) {
+      file_.seek(0);
+      file_.write(endRecords(0, 0, 0, false));
+      if (Options.FlushBuffers) file_.sync();
+    }
+    file_.close();
+  } catch (const EZipException& e) {
+    file_.close();
+    entries_.clear();
+    throw e.Named(Name);
+  }
+  entries_.clear();
+  savedEntries_.clear();
+  dir_ = ZipDirectory{};
+}
+
+void TZipBaseArchiver::BeginUpdate() {
+  if (!file_.isOpen()) Raise(ziperr::kNotOpen);
+  if (!file_.writable()) Raise(ziperr::kReadOnly);
+  if (updateDepth_++ == 0) {
+    savedEntries_ = entries_;
+    savedCentralStart_ = dir_.centralStart;
+  }
+}
+
+TZipAction TZipBaseArchiver::entryFailed(const std::string& fileName, TZipProcessOperation op,
+                                         const EZipException& error) {
+  const EZipException named = error.Named(Name);
+  TZipAction action = TZipAction::fxaAbort;
+  if (OnProcessFileFailure) {
+    OnProcessFileFailure(*this, fileName, op, named.NativeError(), named.ErrorCode(), named.what(), action);
+    return action;
+  }
+  if (!Dialogs) throw named;
+  return Dialogs->FailureDialog(std::string(named.what()) + ". File processing error, possibly disk is full");
+}
+
+bool TZipBaseArchiver::overallProgress(double progress, TZipProcessOperation op, TZipProgressPhase phase) {
+  bool cancel = false;
+  if (OnOverallProgress) OnOverallProgress(*this, progress, op, phase, cancel);
+  return !cancel;
+}
+
+bool TZipBaseArchiver::fileProgress(const std::string& name, double progress, TZipProcessOperation op,
+                                    TZipProgressPhase phase) {
+  bool cancel = false;
+  if (OnFileProgress) OnFileProgress(*this, name, progress, op, phase, cancel);
+  return !cancel;
+}
+
+}  // namespace lumora

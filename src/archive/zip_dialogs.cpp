@@ -1,0 +1,54 @@
+#include "archive/zip_dialogs.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+
+namespace lumora {
+
+QMessageBox::StandardButton TZipQtDialogs::run(QMessageBox& box) {
+  if (AnswerProvider) return AnswerProvider(box);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+TZipAction TZipQtDialogs::FailureDialog(const std::string& message) {
+  QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), QString::fromStdString(message),
+                  QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, parent_);
+  switch (run(box)) {
+    case QMessageBox::Retry: return TZipAction::fxaRetry;
+    case QMessageBox::Ignore: return TZipAction::fxaIgnore;
+    default: return TZipAction::fxaAbort;
+  }
+}
+
+std::optional<std::string> TZipQtDialogs::PasswordDialog(const std::string& title, const std::string& prompt) {
+  const QString qTitle = QString::fromStdString(title), qPrompt = QString::fromStdString(prompt);
+  std::optional<QString> answer;
+  if (PasswordProvider) {
+    answer = PasswordProvider(qTitle, qPrompt);
+  } else {
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent_, qTitle, qPrompt, QLineEdit::Password, QString(), &ok);
+    if (ok) answer = text;
+  }
+  if (!answer) return std::nullopt;
+  return answer->toStdString();
+}
+
+TZipOverwriteAnswer TZipQtDialogs::OverwriteDialog(const std::string& message) {
+  QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), QString::fromStdString(message),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::NoToAll | QMessageBox::YesToAll, parent_);
+  switch (run(box)) {
+    case QMessageBox::Yes: return TZipOverwriteAnswer::Yes;
+    case QMessageBox::YesToAll: return TZipOverwriteAnswer::YesToAll;
+    case QMessageBox::NoToAll: return TZipOverwriteAnswer::NoToAll;
+    default: return TZipOverwriteAnswer::No;
+  }
+}
+
+TZipQtDialogs& TZipQtDialogs::Shared() {
+  static TZipQtDialogs dialogs;
+  return dialogs;
+}
+
+}  // namespace lumora
