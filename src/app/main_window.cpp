@@ -18,6 +18,7 @@
 #include <filesystem>
 
 #include "app/icons.h"
+#include "archive/archiver_window.h"
 #include "audio/sound_library.h"
 #include "audio/ui/audio_bar.h"
 #include "core/paths.h"
@@ -246,7 +247,10 @@ void TForm1::FormCreate() {
   sToolBar1->setShowCaptions(ShowCaptionsFlag_ != 0);
   // 11.
   sSkinManager1->setActive(ini.ReadBool(FormSkined.section, FormSkined.name, false));
-  // 12. "/Compress" is carried out by the archiver window once it takes part in start-up.
+  // 12. "/Compress FOLDER ARCHIVE"; a failure is shown and ends the creation steps here.
+  QStringList arguments;
+  for (const std::string& argument : program.Arguments) arguments << QString::fromStdString(argument);
+  if (!runGuarded([&] { RunCompressSwitch(arguments, this); })) return;
   // 13. The settings file is closed with `ini`.
   // 14.
   discoverPlugins(QString::fromStdString(program.AppFolder) + "Modules/");

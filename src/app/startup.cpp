@@ -1,6 +1,9 @@
 #include "app/startup.h"
 
 #include "app/main_window.h"
+#include "archive/archiver_window.h"
+#include "i18n/ui/language_controller.h"
+#include "i18n/window_tables.h"
 #include "app/splash_window.h"
 #include "core/program_values.h"
 #include "i18n/language_manager.h"
@@ -30,10 +33,10 @@ ProgramWindows createProgramWindows(const QString& executable, const QStringList
   windows.frmConfig = std::make_unique<TfrmConfig>(*windows.Form1, windows.Form1->settingsFile(), windows.Form1.get());
   windows.Form1->setConfigWindow(windows.frmConfig.get());
 
-  // The archiver window, until the archiver takes part in start-up: an empty window with its name.
-  windows.Form2 = std::make_unique<QWidget>();
-  windows.Form2->setObjectName("Form2");
-  windows.Form2->setWindowTitle("ZIP archiver");
+  auto archiver = std::make_unique<TForm2>();
+  auto* controller = new TLanguageController(archiver.get(), "LangManager1", langDataOf(archiverWindowTable()));
+  controller->Loaded();
+  windows.Form2 = std::move(archiver);
   windows.Form1->setArchiverWindow(windows.Form2.get());
 
   // The splash shows itself (and waits) here unless it is switched off.

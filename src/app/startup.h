@@ -12,12 +12,13 @@ namespace lumora {
 class TForm1;
 class TfrmConfig;
 class TfrmAbout;
+class TForm2;
 
 // The windows of one run, created in this order: main window, settings dialog, archiver, splash.
 struct ProgramWindows {
   std::unique_ptr<TForm1> Form1;
   std::unique_ptr<TfrmConfig> frmConfig;
-  std::unique_ptr<QWidget> Form2;
+  std::unique_ptr<TForm2> Form2;
   std::unique_ptr<TfrmAbout> frmAbout;
   ProgramWindows();
   ~ProgramWindows();

@@ -2,11 +2,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <cmath>
 
 #include "archive/zip_compress_folder.h"
 #include "i18n/language_constants.h"
+#include "skin/message_box.h"
 
 namespace lumora {
 
@@ -145,12 +145,12 @@ std::optional<QString> TForm2::runDialog(TFileDialogComponent& dialog) {
 
 void TForm2::showError(const QString& text) {
   if (ErrorAnswer) return ErrorAnswer(text);
-  QMessageBox::critical(this, QApplication::applicationDisplayName(), text);
+  showErrorMessage(this, text);
 }
 
 void TForm2::showInformation(const QString& text) {
   if (InformationAnswer) return InformationAnswer(text);
-  QMessageBox::information(this, QApplication::applicationDisplayName(), text);
+  showInformationMessage(this, text);
 }
 
 void TForm2::ArchiverOverallProgress(double progress) {
@@ -232,7 +232,7 @@ bool RunCompressSwitch(const QStringList& arguments, QWidget* parent,
   if (inform)
     inform(text);
   else
-    QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+    showInformationMessage(parent, text);
   return true;
 }
 

@@ -4,6 +4,8 @@
 #include <QInputDialog>
 #include <QLineEdit>
 
+#include "skin/message_box.h"
+
 namespace lumora {
 
 QMessageBox::StandardButton TZipQtDialogs::run(QMessageBox& box) {
@@ -12,7 +14,7 @@ QMessageBox::StandardButton TZipQtDialogs::run(QMessageBox& box) {
 }
 
 TZipAction TZipQtDialogs::FailureDialog(const std::string& message) {
-  QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), QString::fromStdString(message),
+  QMessageBox box(QMessageBox::Question, applicationTitle(), QString::fromStdString(message),
                   QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, parent_);
   switch (run(box)) {
     case QMessageBox::Retry: return TZipAction::fxaRetry;
@@ -36,7 +38,7 @@ std::optional<std::string> TZipQtDialogs::PasswordDialog(const std::string& titl
 }
 
 TZipOverwriteAnswer TZipQtDialogs::OverwriteDialog(const std::string& message) {
-  QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), QString::fromStdString(message),
+  QMessageBox box(QMessageBox::Question, applicationTitle(), QString::fromStdString(message),
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::NoToAll | QMessageBox::YesToAll, parent_);
   switch (run(box)) {
     case QMessageBox::Yes: return TZipOverwriteAnswer::Yes;

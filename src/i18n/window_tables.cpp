@@ -118,17 +118,21 @@ const WindowTable& archiverWindowTable() {
                                  {{1, "Caption"}},
                                  {
                                      {"sLabel1", {{5, "Caption"}}},
-                                     {"sLabel2", {{7, "Caption"}}},
-                                     {"sLabel3", {{9, "Caption"}}},
+                                     {"sEdit1", {}},
                                      {"sSpeedButton1", {{11, "Hint"}}},
+                                     {"sLabel2", {{7, "Caption"}}},
+                                     {"sEdit2", {}},
                                      {"sSpeedButton2", {{13, "Hint"}}},
-                                     {"sSpeedButton3", {{15, "Hint"}}},
                                      {"sBitBtn1", {{17, "Caption"}}},
+                                     {"sSpeedButton3", {{15, "Hint"}}},
                                      {"sBitBtn2", {{19, "Caption"}}},
-                                     {"Archiver", {{28, "CurrentVersion"}, {29, "FileMasks"}}},
+                                     {"sLabel3", {{9, "Caption"}}},
+                                     {"sGauge1", {}},
+                                     {"OpenDialog1", {{35, "DefaultExt"}, {36, "Filter"}}},
                                      {"sSaveDialog1", {{30, "DefaultExt"}, {31, "Filter"}, {32, "Title"}}},
                                      {"sPathDialog1", {{33, "Root"}, {34, "Caption"}}},
-                                     {"OpenDialog1", {{35, "DefaultExt"}, {36, "Filter"}}},
+                                     {"Archiver", {{28, "CurrentVersion"}, {29, "FileMasks"}}},
+                                     {"sSkinProvider1", {}},
                                  }};
   return table;
 }

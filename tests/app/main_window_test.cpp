@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QMenu>
 #include <QSlider>
 #include <QTimer>
 #include <QToolBar>
@@ -261,6 +262,34 @@ class SplashWatcher : public QObject {
  private:
   std::function<void(TfrmAbout*)> onShown_;
 };
+
+TEST_F(MainWindowTest, CompressSwitchRunsOnlyWhenWrittenExactlyAsTheFirstArgument) {
+  page(dir / "index.htm", "Demo");
+  // CD mode keeps this file as it is, so the splash stays off for every start.
+  writeFile(dir / "lumora.ini", "[Form]\nNoSplash=1\nMode=1\n");
+  writeFile(dir / "book" / "page.htm", "<P>text</P>");
+  const QString folder = QString::fromStdString((dir / "book").string());
+  const QString archive = QString::fromStdString((dir / "book.zip").string());
+  {
+    ProgramWindows w = start({"/Compress", folder, archive});
+    EXPECT_EQ(messages, std::vector<std::string>{"Compression complited"});
+    EXPECT_TRUE(std::filesystem::exists(dir / "book.zip"));
+  }
+  std::filesystem::remove(dir / "book.zip");
+  messages.clear();
+  {
+    ProgramWindows w = start({"/compress", folder, archive});
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir / "book.zip"));
+  }
+  {
+    // Without an archive name the compression fails in the standard error box; the program goes on.
+    ProgramWindows w = start({"/Compress", folder});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("Native error: 00010"), std::string::npos) << messages[0];
+    EXPECT_TRUE(w.Form1->N3->actions().isEmpty());
+  }
+}
 
 TEST_F(MainWindowTest, SplashShowsForItsTimeUnlessSwitchedOff) {
   page(dir / "index.htm", "Demo");

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
+#include "archive/archiver_window.h"
 #include "i18n/language_manager.h"
 #include "settings/settings_dialog.h"
 #include "skin/controls.h"
@@ -63,6 +64,8 @@ TEST_F(LanguageSwitchTest, SwitchingToRussianAndBackChangesEveryWindowAtOnce) {
   EXPECT_EQ(d.sTabSheet2->Caption(), "Интерфейс");
   EXPECT_EQ(d.sPageControl1->tabText(1), "Интерфейс");
   EXPECT_EQ(w.frmAbout->windowTitle(), "О программе");
+  EXPECT_EQ(w.Form2->sBitBtn1->text(), "Распаковать");
+  EXPECT_EQ(w.Form2->sSpeedButton1->Hint(), "Обзор...");
   EXPECT_EQ(ConstantText("NoSkins"), "Нет доступных обложек");
 
   d.cbLanguageChange(0);
@@ -72,6 +75,8 @@ TEST_F(LanguageSwitchTest, SwitchingToRussianAndBackChangesEveryWindowAtOnce) {
   EXPECT_EQ(d.sTabSheet2->Caption(), "Interface");
   EXPECT_EQ(w.frmAbout->windowTitle(), "About");
   EXPECT_EQ(w.frmAbout->sLabelFX1->text(), "Lumora Studio");
+  EXPECT_EQ(w.Form2->sBitBtn1->text(), "Extract");
+  EXPECT_EQ(w.Form2->sSpeedButton1->Hint(), "Browse...");
   EXPECT_EQ(ConstantText("NoSkins"), "No avalible skins");
   EXPECT_TRUE(messages.empty());
 }
