@@ -24,6 +24,9 @@ std::string toUtf8(std::string_view bytes, int codePage);
 // Encodes UTF-8 text in the given code page; nullopt when some character has no representation there.
 std::optional<std::string> fromUtf8(std::string_view utf8, int codePage);
 
+// Appends the UTF-8 form of one code point.
+void appendUtf8(std::string& out, char32_t c);
+
 // Counts the characters (code points) of valid UTF-8 text and returns the byte length of its first
 // `maxChars` characters.
 size_t utf8PrefixBytes(std::string_view utf8, size_t maxChars);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <system_error>
 
@@ -75,6 +76,16 @@ bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
   }
   return true;
+}
+
+int compareIgnoreAsciiCase(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(lowerAscii(a[i]));
+    const auto y = static_cast<unsigned char>(lowerAscii(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 fs::path resolveCaseInsensitive(const fs::path& path) {

@@ -30,5 +30,7 @@ std::filesystem::path resolveCaseInsensitive(const std::filesystem::path& path);
 
 // Case-insensitive comparison of ASCII letters; other bytes compare exactly.
 bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b);
+// Orders as above: negative, zero or positive.
+int compareIgnoreAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace lumora

@@ -209,24 +209,6 @@ void appendUtf8Wide(std::string_view bytes, std::u16string& out, const int* posi
   }
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // The JIS X 0208 row/cell pair (both 33..126) as its two Shift_JIS bytes.
 void jisPairToShiftJis(unsigned j1, unsigned j2, char& s1, char& s2) {
   const unsigned first = ((j1 + 1) / 2) + ((j1 >= 33 && j1 <= 94) ? 112 : 176);

@@ -2,21 +2,12 @@
 
 #include <algorithm>
 
+#include "core/paths.h"
 #include "i18n/language_constants.h"
 
 namespace lumora {
 
 namespace {
-
-int compareIgnoringCase(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    const char x = lower(a[i]), y = lower(b[i]);
-    if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y) ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 void put16(std::string& out, size_t v) {
   out += static_cast<char>(v & 0xFF);
@@ -109,16 +100,16 @@ class Reader {
 
 TLang_PropEntry& TLang_CompEntry::AddProp(int32_t id, std::string path) {
   const auto it = std::lower_bound(props.begin(), props.end(), path, [](const TLang_PropEntry& p, const std::string& s) {
-    return compareIgnoringCase(p.path, s) < 0;
+    return compareIgnoreAsciiCase(p.path, s) < 0;
   });
   return *props.insert(it, TLang_PropEntry{id, std::move(path), {}});
 }
 
 TLang_PropEntry* TLang_CompEntry::FindProp(std::string_view path) {
   const auto it = std::lower_bound(props.begin(), props.end(), path, [](const TLang_PropEntry& p, std::string_view s) {
-    return compareIgnoringCase(p.path, s) < 0;
+    return compareIgnoreAsciiCase(p.path, s) < 0;
   });
-  return it != props.end() && compareIgnoringCase(it->path, path) == 0 ? &*it : nullptr;
+  return it != props.end() && compareIgnoreAsciiCase(it->path, path) == 0 ? &*it : nullptr;
 }
 
 int32_t TLang_CompEntry::LargestId() const {

@@ -15,18 +15,6 @@ namespace lumora {
 
 namespace {
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-int compareIgnoringCase(std::string_view a, std::string_view b) {
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    const char x = lower(a[i]);
-    const char y = lower(b[i]);
-    if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y) ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
 // Leading and trailing spaces and control characters go.
 std::string_view trim(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
@@ -79,9 +67,9 @@ bool isLangIdentifier(std::string_view name) {
 void TLang_Constants::Add(std::string_view name, std::string_view value) {
   if (!isLangIdentifier(name)) throw ELangError("Invalid constant name (\"" + std::string(name) + "\")");
   const auto it = std::lower_bound(items_.begin(), items_.end(), name, [](const TLang_Constant& c, std::string_view n) {
-    return compareIgnoringCase(c.name, n) < 0;
+    return compareIgnoreAsciiCase(c.name, n) < 0;
   });
-  if (it != items_.end() && compareIgnoringCase(it->name, name) == 0) {
+  if (it != items_.end() && compareIgnoreAsciiCase(it->name, name) == 0) {
     throw ELangError("Duplicate constant name (\"" + std::string(name) + "\")");
   }
   items_.insert(it, TLang_Constant{std::string(name), std::string(value), std::string(value)});
@@ -89,9 +77,9 @@ void TLang_Constants::Add(std::string_view name, std::string_view value) {
 
 const TLang_Constant* TLang_Constants::Find(std::string_view name) const {
   const auto it = std::lower_bound(items_.begin(), items_.end(), name, [](const TLang_Constant& c, std::string_view n) {
-    return compareIgnoringCase(c.name, n) < 0;
+    return compareIgnoreAsciiCase(c.name, n) < 0;
   });
-  return it != items_.end() && compareIgnoringCase(it->name, name) == 0 ? &*it : nullptr;
+  return it != items_.end() && compareIgnoreAsciiCase(it->name, name) == 0 ? &*it : nullptr;
 }
 
 TLang_Constant* TLang_Constants::Find(std::string_view name) {
@@ -115,14 +103,14 @@ const std::string* TLang_CompTranslation::Find(int id) const {
 
 std::string TLang_CompTranslations::Param(std::string_view name) const {
   for (const auto& [key, value] : params) {
-    if (compareIgnoringCase(key, name) == 0) return value;
+    if (compareIgnoreAsciiCase(key, name) == 0) return value;
   }
   return {};
 }
 
 const TLang_CompTranslation* TLang_CompTranslations::Section(std::string_view name) const {
   for (const TLang_CompTranslation& t : translations) {
-    if (compareIgnoringCase(t.SectionName(), name) == 0) return &t;
+    if (compareIgnoreAsciiCase(t.SectionName(), name) == 0) return &t;
   }
   return nullptr;
 }
@@ -142,14 +130,14 @@ TLang_CompTranslations readLanguageText(std::string_view text, bool headerOnly) 
       if (line[0] == '[') {
         if (line.size() <= 2 || line.back() != ']') continue;
         const std::string name(trim(line.substr(1, line.size() - 2)));
-        if (compareIgnoringCase(name, "$CONSTANTS") == 0) {
+        if (compareIgnoreAsciiCase(name, "$CONSTANTS") == 0) {
           where = Where::Constants;
           continue;
         }
         where = Where::Window;
         window = nullptr;
         for (TLang_CompTranslation& t : result.translations) {
-          if (compareIgnoringCase(t.SectionName(), name) == 0) window = &t;
+          if (compareIgnoreAsciiCase(t.SectionName(), name) == 0) window = &t;
         }
         if (window == nullptr) window = &result.translations.emplace_back(name);
         continue;

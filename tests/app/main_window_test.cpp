@@ -17,6 +17,7 @@
 #include "skin/controls.h"
 #include "skin/message_box.h"
 #include "skin/skin_manager.h"
+#include "support/qt_app.h"
 #include "support/temp_dir.h"
 
 namespace lumora {
@@ -26,14 +27,10 @@ using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
 
-int argc = 1;
-char arg0[] = "app_tests";
-char* argv[] = {arg0, nullptr};
-
 class MainWindowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+    testing::ensureQApplication();
   }
   void SetUp() override {
     setMessageAnswerer([this](const MessageRequest& request) {

@@ -13,6 +13,7 @@
 #include "core/program_values.h"
 #include "skin/controls.h"
 #include "skin/message_box.h"
+#include "support/qt_app.h"
 #include "support/temp_dir.h"
 
 namespace lumora {
@@ -22,10 +23,6 @@ using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
 
-int argc = 1;
-char arg0[] = "app_tests";
-char* argv[] = {arg0, nullptr};
-
 std::string pointerText(const void* p) {
   char text[32];
   std::snprintf(text, sizeof text, "%p", p);
@@ -33,7 +30,7 @@ std::string pointerText(const void* p) {
 }
 
 TEST(Plugins, AreListedByNameAndRunWithTheHostTheirTypeAsksFor) {
-  if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  testing::ensureQApplication();
   TempDir dir;
   writeFile(dir / "index.htm", "<TITLE>Demo</TITLE>");
   const std::filesystem::path fixtures = LUMORA_TEST_PLUGINS;
@@ -85,7 +82,7 @@ TEST(Plugins, AreListedByNameAndRunWithTheHostTheirTypeAsksFor) {
 }
 
 TEST(Plugins, AMissingModulesFolderGivesAnEmptyMenu) {
-  if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  testing::ensureQApplication();
   TempDir dir;
   writeFile(dir / "index.htm", "<TITLE>Demo</TITLE>");
   ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "lumora").string()), {"/NoSplash"});

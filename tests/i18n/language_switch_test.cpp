@@ -12,6 +12,7 @@
 #include "settings/settings_dialog.h"
 #include "skin/controls.h"
 #include "skin/message_box.h"
+#include "support/qt_app.h"
 #include "support/temp_dir.h"
 
 namespace lumora {
@@ -20,14 +21,10 @@ namespace {
 using testing::TempDir;
 using testing::writeFile;
 
-int argc = 1;
-char arg0[] = "i18n_ui_tests";
-char* argv[] = {arg0, nullptr};
-
 class LanguageSwitchTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+    testing::ensureQApplication();
   }
   void SetUp() override {
     writeFile(dir / "index.htm", "<TITLE>Demo</TITLE>");

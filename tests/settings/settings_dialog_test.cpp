@@ -8,6 +8,7 @@
 #include "settings/config_host.h"
 #include "skin/controls.h"
 #include "skin/skin_manager.h"
+#include "support/qt_app.h"
 #include "support/temp_dir.h"
 
 namespace lumora {
@@ -15,10 +16,6 @@ namespace {
 
 using testing::TempDir;
 using testing::writeFile;
-
-int argc = 1;
-char arg0[] = "settings_ui_tests";
-char* argv[] = {arg0, nullptr};
 
 // Records what the dialog does to the main window.
 class FakeHost : public TConfigHost {
@@ -44,7 +41,7 @@ class FakeHost : public TConfigHost {
 class SettingsDialogTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+    testing::ensureQApplication();
   }
   void SetUp() override { programValues() = ProgramValues{}; }
   std::unique_ptr<TfrmConfig> create(const std::string& ini) {

@@ -1,0 +1,15 @@
+#pragma once
+// The one QApplication of a test program that drives windows (on the offscreen platform CTest sets).
+
+#include <QApplication>
+
+namespace lumora::testing {
+
+inline void ensureQApplication() {
+  static int argc = 1;
+  static char name[] = "lumora-tests";
+  static char* argv[] = {name, nullptr};
+  if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+}
+
+}  // namespace lumora::testing
