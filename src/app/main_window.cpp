@@ -78,7 +78,7 @@ using PluginExecFunction = void (*)(void*);
 
 TForm1::TForm1(const QString& executable, QWidget* parent) : QWidget(parent), executable_(executable) {
   buildWindow();
-  LangManagerz = new TLanguageController(this, "LangManagerz", langDataOf(mainWindowTable()));
+  LangManagerz = new TLanguageController(this, "LangManagerz", mainWindowTable());
   LangManagerz->Loaded();
   FormCreate();
 }

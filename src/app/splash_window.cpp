@@ -18,7 +18,7 @@ namespace lumora {
 TfrmAbout::TfrmAbout(QWidget* mainWindow, bool splashSwitchedOff, QWidget* parent)
     : QDialog(parent), mainWindow_(mainWindow) {
   buildWindow();
-  LangManager = new TLanguageController(this, "LangManager", langDataOf(splashWindowTable()));
+  LangManager = new TLanguageController(this, "LangManager", splashWindowTable());
   LangManager->Loaded();
   // FormCreate
   if (programValues().firstArgument() != "/NoSplash" && !splashSwitchedOff) {

@@ -34,7 +34,7 @@ ProgramWindows createProgramWindows(const QString& executable, const QStringList
   windows.Form1->setConfigWindow(windows.frmConfig.get());
 
   auto archiver = std::make_unique<TForm2>();
-  auto* controller = new TLanguageController(archiver.get(), "LangManager1", langDataOf(archiverWindowTable()));
+  auto* controller = new TLanguageController(archiver.get(), "LangManager1", archiverWindowTable());
   controller->Loaded();
   windows.Form2 = std::move(archiver);
   windows.Form1->setArchiverWindow(windows.Form2.get());

@@ -35,9 +35,10 @@ class TsEdit : public QLineEdit {
   using QLineEdit::QLineEdit;
 };
 
+// Its text stands in for the glyph of the original button, so it is not one of the window's texts.
 class TsSpeedButton : public QToolButton {
   Q_OBJECT
-  Q_PROPERTY(QString Caption READ text WRITE setText)
+  Q_PROPERTY(QString Caption READ text WRITE setText STORED false)
   Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
  public:
   using QToolButton::QToolButton;
@@ -74,7 +75,7 @@ class TFileDialogComponent : public QObject {
   Q_OBJECT
   Q_PROPERTY(QString Filter READ Filter WRITE SetFilter)
   Q_PROPERTY(QString Title READ Title WRITE SetTitle)
-  Q_PROPERTY(QString DefaultExt READ DefaultExt WRITE SetDefaultExt STORED false)
+  Q_PROPERTY(QString DefaultExt READ DefaultExt WRITE SetDefaultExt)
  public:
   enum class Kind { Open, Save, Folder };
   TFileDialogComponent(Kind kind, QObject* parent) : QObject(parent), kind_(kind) {}
@@ -93,12 +94,22 @@ class TFileDialogComponent : public QObject {
   QString filter_, title_, defaultExt_;
 };
 
-// The folder dialog's caption is what it asks ("Select folder for files:").
+// The folder dialog's caption is what it asks ("Select folder for files:"); Root names where its tree
+// starts ("rfMyComputer": above all drives and folders).
 class TsPathDialog : public TFileDialogComponent {
   Q_OBJECT
-  Q_PROPERTY(QString Caption READ Title WRITE SetTitle STORED false)
+  Q_PROPERTY(QString Root READ Root WRITE SetRoot)
+  Q_PROPERTY(QString Caption READ Title WRITE SetTitle)
+  Q_PROPERTY(QString Title READ Title WRITE SetTitle STORED false)  // the same text as Caption
  public:
-  explicit TsPathDialog(QObject* parent) : TFileDialogComponent(Kind::Folder, parent) {}
+  explicit TsPathDialog(QObject* parent) : TFileDialogComponent(Kind::Folder, parent) {
+    SetTitle("Select folder");
+  }
+  QString Root() const { return root_; }
+  void SetRoot(const QString& root) { root_ = root; }
+
+ private:
+  QString root_ = "rfMyComputer";
 };
 
 }  // namespace archiveui

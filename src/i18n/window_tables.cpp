@@ -4,6 +4,24 @@
 
 namespace lumora {
 
+namespace {
+
+const std::vector<std::string> kCommonIgnoreList = {
+    "*.CommonSections", "*.DefFontName", "*.DefPreFontName", "*.Font.Name", "*.SkinData.SkinSection", "*.Suffix",
+    "HelpDispatcher1.*", "N1.Caption", "N2.Caption", "N3.Caption", "sSkinManager1.*", "sSkinProvider1.*",
+    "sSkinProvider1.TitleButtons[0].Name", "sWebLabel1.*", "sWebLabel2.*", "ToolButton10.Caption"};
+
+std::vector<std::string> mainIgnoreList() {
+  std::vector<std::string> list = kCommonIgnoreList;
+  for (const char* mask : {"*.SkinSection", "Archiver.*", "Form1.Caption", "sLabelFX1.Caption", "sPathDialog.Root",
+                           "sRadioGroup1.Items", "sToolBar1.*", "sToolBar2.*", "ToolButton5.Caption"}) {
+    list.push_back(mask);
+  }
+  return list;
+}
+
+}  // namespace
+
 const WindowTable& mainWindowTable() {
   static const WindowTable table{
       "Form1",
@@ -51,7 +69,8 @@ const WindowTable& mainWindowTable() {
           {"OpenDialog1", {{489, "Filter"}}},
           {"ImageList1", {}},
           {"ImageList2", {}},
-      }};
+      },
+      mainIgnoreList()};
   return table;
 }
 
@@ -91,7 +110,8 @@ const WindowTable& settingsDialogTable() {
           {"sRadioGroup1", {{57, "Caption"}, {58, "Items"}}},
           {"Timer1", {}},
           {"sSkinProvider1", {}},
-      }};
+      },
+      kCommonIgnoreList};
   return table;
 }
 
@@ -109,7 +129,8 @@ const WindowTable& splashWindowTable() {
                                      {"Timer2", {}},
                                      {"sLabelFX1", {{13, "Caption"}}},
                                      {"Image1", {}},
-                                 }};
+                                 },
+                                 kCommonIgnoreList};
   return table;
 }
 
@@ -133,7 +154,8 @@ const WindowTable& archiverWindowTable() {
                                      {"sPathDialog1", {{33, "Root"}, {34, "Caption"}}},
                                      {"Archiver", {{28, "CurrentVersion"}, {29, "FileMasks"}}},
                                      {"sSkinProvider1", {}},
-                                 }};
+                                 },
+                                 kCommonIgnoreList};
   return table;
 }
 

@@ -21,6 +21,7 @@ struct WindowTable {
   const char* windowName;
   std::vector<WindowTableEntry> windowEntries;
   std::vector<WindowTableComponent> components;  // in the window's component order
+  std::vector<std::string> ignoreList;           // property paths that never become entries
 };
 
 const WindowTable& mainWindowTable();      // "Form1"

@@ -38,7 +38,7 @@ QString fromUtf8(const std::string& s) { return QString::fromStdString(s); }
 TfrmConfig::TfrmConfig(TConfigHost& host, QString settingsFile, QWidget* parent)
     : QDialog(parent), host_(host), settingsFile_(std::move(settingsFile)) {
   buildWindow();
-  LangManagers = new TLanguageController(this, "LangManagers", langDataOf(settingsDialogTable()));
+  LangManagers = new TLanguageController(this, "LangManagers", settingsDialogTable());
   LangManagers->Loaded();
   chooseFolder = [this](const QString& prompt) {
     return QFileDialog::getExistingDirectory(this, prompt, QString());
