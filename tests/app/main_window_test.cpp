@@ -260,6 +260,30 @@ class SplashWatcher : public QObject {
   std::function<void(TfrmAbout*)> onShown_;
 };
 
+TEST_F(MainWindowTest, TrayMenuHidesRestoresAndClosesWithTheSettingsSaved) {
+  page(dir / "index.htm", "Demo");
+  {
+    ProgramWindows w = start();
+    TForm1& f = *w.Form1;
+    f.show();
+    EXPECT_TRUE(f.HideItem->isEnabled());
+    EXPECT_FALSE(f.RestoreItem->isEnabled());
+    f.HideItem->trigger();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(f.HideItem->isEnabled());
+    EXPECT_TRUE(f.RestoreItem->isEnabled());
+    f.RestoreItem->trigger();
+    EXPECT_TRUE(f.isVisible());
+    // The audio bar was hidden before and stays hidden after the restore.
+    EXPECT_TRUE(f.sToolBar2->isHidden());
+    EXPECT_TRUE(f.HideItem->isEnabled());
+    EXPECT_FALSE(f.RestoreItem->isEnabled());
+    f.HideItem->trigger();
+    f.Closew->trigger();
+  }
+  EXPECT_NE(testing::readFile(dir / "lumora.ini").find("BlockConfig=0"), std::string::npos);
+}
+
 TEST_F(MainWindowTest, CompressSwitchRunsOnlyWhenWrittenExactlyAsTheFirstArgument) {
   page(dir / "index.htm", "Demo");
   // CD mode keeps this file as it is, so the splash stays off for every start.
