@@ -67,8 +67,7 @@ void TfrmAbout::buildWindow() {
   sLabelFX1->setFont(bold);
 
   sLabel2 = new TsLabel(
-      "Lumora Viewer reads HTML publications shipped in a folder. You may pass it on together with the "
-      "publication it came with.",
+      "Lumora Viewer reads HTML publications shipped in a folder, together with the reader.",
       sPanel1);
   sLabel2->setObjectName("sLabel2");
   sLabel2->setGeometry(40, 40, 249, 57);
