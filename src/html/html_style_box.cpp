@@ -1,0 +1,183 @@
+#include "html/html_style_box.h"
+
+#include <string>
+
+namespace lumora::html {
+namespace {
+
+const std::string* Str(const TPropValue& v) { return std::get_if<std::string>(&v); }
+const int* Int(const TPropValue& v) { return std::get_if<int>(&v); }
+
+// A length that is not a string: the integer as given, `unset` for the unset marker or no value.
+int IntOr(const TPropValue& v, int unset) {
+  const int* n = Int(v);
+  if (!n || *n == kUnsetLength) return unset;
+  return *n;
+}
+
+int BorderWidth(const TVMarginArray& Box, int index, int base, double em, double ex) {
+  const int styleIndex = index - BorderTopWidth + BorderTopStyle;
+  if (IntOr(Box[styleIndex], 0) == 0) return 0;  // no border drawn: no width either
+  const TPropValue& v = Box[index];
+  if (const std::string* s = Str(v)) {
+    const std::string w = LowerAscii(TrimAscii(*s));
+    if (w == "thin") return 2;
+    if (w == "medium") return 4;
+    if (w == "thick") return 6;
+    return ToPixels(w, false, base, 4, em, ex);
+  }
+  return IntOr(v, 4);
+}
+
+int LengthOr(const TPropValue& v, int base, int dflt, int unset, double em, double ex) {
+  if (const std::string* s = Str(v)) return ToPixels(*s, false, base, dflt, em, ex);
+  return IntOr(v, unset);
+}
+
+int VerticalMargin(const TPropValue& v, int base, double em, double ex, bool& isParagraph) {
+  isParagraph = false;
+  if (const std::string* s = Str(v)) return ToPixels(*s, false, base, 0, em, ex);
+  const int* n = Int(v);
+  if (!n || *n == kUnsetLength) return 0;
+  if (*n == kParagraphSpace) {
+    isParagraph = true;
+    return kParagraphSpacePixels;
+  }
+  return *n;
+}
+
+}  // namespace
+
+void GetVMarginArray(const TProperties& Props, TVMarginArray& Box) {
+  for (int i = kFirstBoxValue; i <= kLastBoxValue; ++i) {
+    if (i >= BorderTopStyle && i <= BorderLeftStyle) {
+      const std::string* s = Str(Props.Prop(i));
+      Box[i] = s ? BorderStyleCodeOf(*s) : 0;
+    } else {
+      Box[i] = Props.Prop(i);
+    }
+  }
+}
+
+void ConvertBoxArray(const TVMarginArray& Box, int BaseWidth, int BaseHeight, double EmSize, double ExSize,
+                     TMarginArray& Values, int& AutoCount) {
+  AutoCount = 0;
+  for (int i = kFirstBoxValue; i <= kLastBoxValue; ++i) {
+    const TPropValue& v = Box[i];
+    const int base = (i == Height || i == Top) ? BaseHeight : BaseWidth;
+    switch (i) {
+      case BackgroundColor: case BorderColor:
+        Values[i] = IntOr(v, kColorNone);
+        break;
+      case MarginTop: case MarginBottom:
+        Values[i] = 0;  // VerticalMargins decides these
+        break;
+      case MarginRight: case MarginLeft:
+        if (const std::string* s = Str(v); s && LowerAscii(TrimAscii(*s)) == "auto") {
+          Values[i] = kAutoLength;
+          ++AutoCount;
+        } else {
+          Values[i] = LengthOr(v, base, 0, 0, EmSize, ExSize);
+        }
+        break;
+      case PaddingTop: case PaddingRight: case PaddingBottom: case PaddingLeft: case Height:
+        Values[i] = LengthOr(v, base, 0, 0, EmSize, ExSize);
+        break;
+      case BorderTopWidth: case BorderRightWidth: case BorderBottomWidth: case BorderLeftWidth:
+        Values[i] = BorderWidth(Box, i, base, EmSize, ExSize);
+        break;
+      case Width:
+        Values[i] = LengthOr(v, base, kAutoLength, kAutoLength, EmSize, ExSize);
+        if (Values[i] == kAutoLength) ++AutoCount;
+        break;
+      case Top: case Bottom: case Right: case Left:
+        Values[i] = LengthOr(v, base, kAutoLength, kAutoLength, EmSize, ExSize);
+        break;
+      default:  // border colours and style codes
+        Values[i] = Int(v) ? *Int(v) : 0;
+        break;
+    }
+  }
+  // A percentage height is of the content: the vertical paddings and borders come off.
+  if (const std::string* h = Str(Box[Height]); h && h->find('%') != std::string::npos) {
+    Values[Height] -= Values[PaddingTop] + Values[PaddingBottom] + Values[BorderTopWidth] +
+                      Values[BorderBottomWidth];
+  }
+}
+
+void VerticalMargins(const TVMarginArray& Box, int BaseWidth, double EmSize, double ExSize, int& Top,
+                     bool& TopIsParagraph, int& Bottom, bool& BottomIsParagraph) {
+  Top = VerticalMargin(Box[MarginTop], BaseWidth, EmSize, ExSize, TopIsParagraph);
+  Bottom = VerticalMargin(Box[MarginBottom], BaseWidth, EmSize, ExSize, BottomIsParagraph);
+}
+
+void BoxPositions(const TVMarginArray& Box, double EmSize, double ExSize, std::array<int, 4>& Positions) {
+  for (int i = Top; i <= Left; ++i) {
+    const TPropValue& v = Box[i];
+    int r = -1;
+    if (const std::string* s = Str(v)) r = ToPixels(*s, false, -100, 0, EmSize, ExSize);
+    else if (const int* n = Int(v); n && *n != kUnsetLength) r = *n;
+    Positions[static_cast<size_t>(i - Top)] = r;
+  }
+}
+
+void InlineBoxValues(const TVMarginArray& Box, int BaseWidth, double EmSize, double ExSize, TMarginArray& Values) {
+  for (int i = MarginTop; i <= PaddingLeft; ++i) Values[i] = LengthOr(Box[i], BaseWidth, 0, 0, EmSize, ExSize);
+  for (int i = BorderTopWidth; i <= BorderLeftWidth; ++i) Values[i] = BorderWidth(Box, i, BaseWidth, EmSize, ExSize);
+  for (int i : {Width, Height}) Values[i] = LengthOr(Box[i], BaseWidth, kAutoLength, kAutoLength, EmSize, ExSize);
+}
+
+void BackgroundPositionOf(const TProperties& Props, double EmSize, double ExSize, TBackgroundPosition& Horizontal,
+                          TBackgroundPosition& Vertical) {
+  Horizontal = TBackgroundPosition{};
+  Vertical = TBackgroundPosition{};
+  if (const std::string* s = Str(Props.Prop(BackgroundPosition))) {
+    const std::string text(TrimAscii(LowerAscii(*s)));
+    std::string words[2];
+    int count = 0;
+    if (!text.empty()) {
+      const size_t sp = text.find(' ');
+      words[count++] = text.substr(0, sp);
+      if (sp != std::string::npos) {
+        const std::string second(TrimAscii(std::string_view(text).substr(sp + 1)));
+        if (!second.empty()) words[count++] = second;
+      }
+    }
+    // The first word normally fills the horizontal record and the second the vertical one; a side word
+    // says for itself which record it fills.
+    bool verticalFirst = false;
+    for (int k = 0; k < count; ++k) {
+      const std::string& w = words[k];
+      TBackgroundPosition rec;
+      if (w == "top" || w == "bottom") {
+        rec.PosType = w == "top" ? TBackgroundPosition::Top : TBackgroundPosition::Bottom;
+        Vertical = rec;
+        if (k == 0) verticalFirst = true;
+        continue;
+      }
+      if (w == "left" || w == "right") {
+        rec.PosType = w == "left" ? TBackgroundPosition::LeftSide : TBackgroundPosition::RightSide;
+        if (k == 1 && !verticalFirst) Vertical = Horizontal;
+        Horizontal = rec;
+        continue;
+      }
+      if (w == "center") {
+        rec.PosType = TBackgroundPosition::Center;
+      } else {
+        rec.PosType = w.find('%') != std::string::npos ? TBackgroundPosition::Percentage : TBackgroundPosition::Length;
+        rec.Value = ToPixels(w, false, 100, 0, EmSize, ExSize);
+      }
+      ((k == 0) != verticalFirst ? Horizontal : Vertical) = rec;
+    }
+    if (count == 1) (verticalFirst ? Horizontal : Vertical) = TBackgroundPosition{TBackgroundPosition::Center};
+  }
+  const std::string* rep = Str(Props.Prop(BackgroundRepeat));
+  const std::string r = rep ? LowerAscii(TrimAscii(*rep)) : std::string();
+  Horizontal.RepeatD = r != "no-repeat" && r != "repeat-y";
+  Vertical.RepeatD = r != "no-repeat" && r != "repeat-x";
+  const std::string* att = Str(Props.Prop(BackgroundAttachment));
+  const bool fixed = att && LowerAscii(TrimAscii(*att)) == "fixed";
+  Horizontal.Fixed = Vertical.Fixed = fixed;
+}
+
+}  // namespace lumora::html

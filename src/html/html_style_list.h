@@ -1,0 +1,76 @@
+#pragma once
+// The style sheet of one document: rules under selector keys, with the built-in defaults.
+//
+// Keys are lower case. Simple keys combine a tag, "." class, "#" id and ":" pseudo-class in that order;
+// descendant keys are the subject, a space, digits (ancestor count and a sequence number) and the ancestors,
+// nearest first, separated by spaces. Built-in keys: "default", "::link", "::visited", "::hover", "null".
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "html/html_style_props.h"
+
+namespace lumora::html {
+
+// One word of a selector key, split into its parts.
+struct TSelectorWord {
+  std::string_view Tag, Class, ID, Pseudo;
+};
+
+// A rule: its property set and, split once when the rule is made, the words of its key (views into the key).
+struct TStyleRule {
+  std::unique_ptr<TProperties> Props;
+  std::vector<TSelectorWord> Words;
+};
+
+class TStyleList {
+ public:
+  using Map = std::multimap<std::string, TStyleRule, std::less<>>;
+
+  TStyleList() = default;
+  TStyleList(const TStyleList&) = delete;
+  TStyleList& operator=(const TStyleList&) = delete;
+
+  void BuildDefaults(const std::string& DefFontName, const std::string& PreFontName, int MarginWidth,
+                     int MarginHeight, uint8_t CharSet, bool LinkUnderline, TColor OverLinkColor,
+                     TColor VisitedLinkColor, TColor HotSpotColor, TColor DefFontColor, double DefFontSize);
+  // One declaration of a style-sheet rule; unknown property names are ignored.
+  void SetRuleProperty(std::string_view Selector, std::string_view PropertyName, std::string_view Value);
+  // Adds a further set under Key (after any sets already there) and returns it.
+  TProperties& AddCopy(std::string_view Key, const TProperties& Properties);
+  // The color of "::" + Pseudo ("link", "visited", "hover").
+  void SetLinkColor(std::string_view Pseudo, TColor Color);
+  void Clear();
+
+  // The first set stored under Key, or null.
+  const TProperties* Find(std::string_view Key) const;
+  TProperties* Find(std::string_view Key);
+  const Map& Rules() const { return rules_; }
+  // The rules with ancestors in their key, in key order (keys are views into Rules()).
+  const std::multimap<std::string_view, const TStyleRule*, std::less<>>& DescendantRules() const {
+    return descendants_;
+  }
+
+  double DefFontSize() const { return defFontSize_; }
+  // The next sequence number for a descendant key (starts at 10 after Clear).
+  int NextSequence() { return ++sequence_; }
+  // The platform's fonts, handed to every property set the list's rules are applied to.
+  const IFontPlatform* Fonts = nullptr;
+  // Called when a rule mentions ":hover" so the document starts tracking the pointer.
+  std::function<void()> OnHoverRule;
+
+ private:
+  TProperties& FindOrCreate(std::string_view Key);
+  TProperties& Insert(std::string_view Key, std::unique_ptr<TProperties> Props);
+
+  Map rules_;
+  std::multimap<std::string_view, const TStyleRule*, std::less<>> descendants_;
+  int sequence_ = 10;
+  double defFontSize_ = 12;
+};
+
+}  // namespace lumora::html

@@ -1,0 +1,193 @@
+#pragma once
+// Property sets: the 60 style properties of one element (or of one style-sheet rule), how a child's set
+// starts from its parent's, and the stack of sets that mirrors the open elements while a page is built.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "html/html_style_convert.h"
+#include "html/html_style_font.h"
+
+namespace lumora::html {
+
+class TStyleList;
+class TPropStack;
+
+// The property index; the order is fixed (box values are copied out as a contiguous range).
+enum PropIndices : int {
+  FontFamily, FontSize, FontStyle, FontWeight, TextAlign, TextDecoration, LetterSpacing, BorderStyle, Color,
+  BackgroundColor, BorderColor, MarginTop, MarginRight, MarginBottom, MarginLeft, PaddingTop, PaddingRight,
+  PaddingBottom, PaddingLeft, BorderTopWidth, BorderRightWidth, BorderBottomWidth, BorderLeftWidth,
+  BorderTopColor, BorderRightColor, BorderBottomColor, BorderLeftColor, BorderTopStyle, BorderRightStyle,
+  BorderBottomStyle, BorderLeftStyle, Width, Height, Top, Bottom, Right, Left, Visibility, LineHeight,
+  BackgroundImage, BackgroundPosition, BackgroundRepeat, BackgroundAttachment, VerticalAlign, Position,
+  ZIndex, ListStyleType, ListStyleImage, Float, Clear, TextIndent, PageBreakBefore, PageBreakAfter,
+  PageBreakInside, TextTransform, WordWrap, FontVariant, BorderCollapse, Overflow, Display,
+  PropCount
+};
+static_assert(PropCount == 60);
+
+inline constexpr int kFirstBoxProp = MarginTop;  // 11 to 36 start as the unset-length marker
+inline constexpr int kLastBoxProp = Left;
+
+// The CSS name of a property, and the index of a CSS name (nothing for names outside the table).
+std::string_view PropertyName(int index);
+std::optional<int> PropertyIndex(std::string_view name);
+// Whether a child's set starts with the parent's value (word-wrap inherits except into TABLE).
+bool PropertyInherits(int index);
+
+// A property value: empty (unset), an integer, a number or a string as written.
+using TPropValue = std::variant<std::monostate, int, double, std::string>;
+inline bool IsEmpty(const TPropValue& v) { return std::holds_alternative<std::monostate>(v); }
+
+// One property set.
+class TProperties {
+ public:
+  TProperties();
+  TProperties(const TProperties& other);
+  TProperties& operator=(const TProperties& other);
+
+  // Identifies the set (process-wide counter, a new number for every set created, copies included).
+  uint64_t SerialNumber() const { return serial_; }
+
+  // --- Building ---
+  void InheritFrom(std::string_view Tag, const TProperties& Parent);
+  // After an entry below was removed: take again from Parent every property not set here.
+  void Reinherit(const TProperties& Parent);
+  void ApplyRules(const TStyleList& Styles, const TPropStack& Stack, size_t ParentIndex, std::string_view Tag,
+                  std::string_view Class, std::string_view ID, std::string_view Pseudo, std::string_view Title,
+                  const std::shared_ptr<TProperties>& InlineStyle);
+  // Copies every non-empty property of Source (box values only when given) and marks it set here.
+  void MergeFrom(const TProperties& Source);
+  // A value from an HTML attribute: ignored when the style sheet or inline style set the property.
+  void AssignHint(TPropValue Value, int Index);
+  // One declaration of a STYLE attribute.
+  void SetInlineProperty(std::string_view PropertyName, std::string_view Value);
+  void SetCharSet(uint8_t Set, int CodePage) {
+    CharSet = Set;
+    CodePage_ = CodePage;
+  }
+  void SetUTF8() { SetCharSet(0, 65001); }
+
+  // --- Raw access ---
+  const TPropValue& Prop(int i) const { return props_[static_cast<size_t>(i)]; }
+  void SetProp(int i, TPropValue v) {
+    props_[static_cast<size_t>(i)] = std::move(v);
+    UpdateGiven(i);
+    font_.reset();
+  }
+  bool SetHere(int i) const { return setHere_[static_cast<size_t>(i)]; }
+  void SetSetHere(int i, bool v) { setHere_[static_cast<size_t>(i)] = v; }
+  int CodePage() const { return CodePage_; }
+
+  // --- Fonts ---
+  // The font this set describes, realised through Fonts on first use (which also sets EmSize and ExSize);
+  // each call returns a copy.
+  TMyFont MakeFont();
+  // The font description of this set as a link font.
+  ThtFontInfo FontInfo() const;
+  bool HasFontInfo() const { return hasFontInfo_; }
+  const TFontInfoArray& LinkFonts() const { return fiArray_; }
+
+  // --- Readers of finished values ---
+  // The converted font size in points, or nothing while it is not a number.
+  std::optional<double> FontSizePoints() const;
+  TColor ColorValue() const;  // "none" when unset
+  TColor OwnColor() const;    // color when set here, else "none"
+  TColor FontBackground() const { return FontBackground_; }
+  int BorderStyleCode() const;
+  TListStyleCode ListStyleCode() const;
+  std::optional<TVerticalAlign> VerticalAlignment() const;
+  TSide FloatSide() const;
+  TSide ClearSide() const;
+  TPositionKind PositionKind() const;
+  int ZIndexValue() const;
+  bool NotDisplayed() const;    // display: none
+  bool IsVisible() const;       // visibility other than hidden
+  bool ClipsOverflow() const;   // overflow: hidden
+  bool CollapsesBorders() const;
+  std::string WordWrapValue() const;
+  // page-break-before and -after "always", page-break-inside "avoid".
+  void PageBreaks(bool& Before, bool& After, bool& InsideAvoid) const;
+  // Line height in pixels, or -1 for "normal".
+  int LineHeightPixels(int NormalHeight) const;
+  int TextIndentValue(bool& IsPercent) const;
+  std::string ListStyleImageUrl() const;
+  std::string BackgroundImageUrl() const;  // empty for none
+
+  // --- Identity of the element (recorded by ApplyRules) ---
+  std::string PropTag, PropClass, PropID, PropPseudo, PropTitle;
+  std::shared_ptr<TProperties> InlineStyle;
+  std::string DefFontname;          // last resort for font-family
+  uint8_t CharSet = 1;              // default character set
+  double EmSize = 16, ExSize = 8;   // pixels; set when the font is realised
+  TColor FontBackground_ = kColorNone;
+  const IFontPlatform* Fonts = nullptr;  // taken from the style list; copied down to children
+  double DefFontSize = 12;               // the document's default size in points (size keywords)
+
+ private:
+  friend class TStyleList;
+  void SetPropertyFromText(int index, std::string_view value, bool inlineStyle, const std::string& selector,
+                           TStyleList* list);
+  // The ancestors of the set being built: up to two sets not on the stack (nearest first), then the stack
+  // from ParentIndex down to entry 1.
+  struct Ancestors {
+    const TPropStack& Stack;
+    size_t ParentIndex;
+    std::array<const TProperties*, 2> Extra{};
+  };
+  void ApplyRulesTo(const TStyleList& Styles, const Ancestors& Chain, std::string_view Tag, std::string_view Class,
+                    std::string_view ID, std::string_view Pseudo, std::string_view Title,
+                    const std::shared_ptr<TProperties>& Inline);
+  void ApplyOnePass(const TStyleList& Styles, const Ancestors& Chain, std::string_view Tag, std::string_view Class,
+                    std::string_view ID, std::string_view Pseudo, const TProperties* Inline);
+  void BuildLinkFonts(const TStyleList& Styles, const Ancestors& Chain, std::string_view Tag,
+                      std::string_view Class, std::string_view ID, std::string_view Title,
+                      const std::shared_ptr<TProperties>& Inline);
+  void MergeIntoLinkFonts(int index, const TPropValue& v);
+
+  // Whether property i holds a value a merge would copy (not empty, not an unset box value).
+  bool Given(int i) const;
+  void UpdateGiven(int i) {
+    const uint64_t bit = uint64_t{1} << i;
+    given_ = Given(i) ? (given_ | bit) : (given_ & ~bit);
+  }
+  void UpdateAllGiven() {
+    for (int i = 0; i < PropCount; ++i) UpdateGiven(i);
+  }
+
+  uint64_t serial_;
+  uint64_t given_ = 0;
+  int CodePage_ = 0;
+  std::array<TPropValue, PropCount> props_;
+  std::array<bool, PropCount> setHere_{};
+  bool hasFontInfo_ = false;
+  TFontInfoArray fiArray_;
+  std::optional<TMyFont> font_;
+};
+
+// The sets of the open elements. Entry 0 is the document's default rule.
+class TPropStack {
+ public:
+  size_t Count() const { return items_.size(); }
+  TProperties& operator[](size_t i) { return *items_[i]; }
+  const TProperties& operator[](size_t i) const { return *items_[i]; }
+  TProperties& Last() { return *items_.back(); }
+  TProperties& Push(std::unique_ptr<TProperties> p) {
+    items_.push_back(std::move(p));
+    return *items_.back();
+  }
+  void Pop() { items_.pop_back(); }
+  void Clear() { items_.clear(); }
+
+ private:
+  std::vector<std::unique_ptr<TProperties>> items_;
+};
+
+}  // namespace lumora::html
