@@ -140,29 +140,7 @@ void TZipBaseArchiver::addFound(SearchState& s, const std::string& path, bool is
     return;
   }
   TZipEntry* same = &entries_[found->second];
-  bool replace = false;
-  const std::time_t stored = fromDosDateTime(same->time, same->date);
-  switch (Options.OverwriteMode) {
-    case TZipOverwriteMode::omAlways: replace = true; break;
-    case TZipOverwriteMode::omNever: replace = false; break;
-    case TZipOverwriteMode::omIfNewer: replace = when > stored; break;
-    case TZipOverwriteMode::omIfOlder: replace = when < stored; break;
-    case TZipOverwriteMode::omPrompt: {
-      std::string dest = name;
-      replace = true;
-      if (OnConfirmOverwrite) {
-        OnConfirmOverwrite(*this, trimmed, dest, replace);
-      } else if (Dialogs) {
-        const auto answer = Dialogs->OverwriteDialog("Overwrite file \"" + name + "\" with \"" + trimmed + "\"");
-        replace = answer == TZipOverwriteAnswer::Yes || answer == TZipOverwriteAnswer::YesToAll;
-        if (answer == TZipOverwriteAnswer::YesToAll) Options.OverwriteMode = TZipOverwriteMode::omAlways;
-        if (answer == TZipOverwriteAnswer::NoToAll) Options.OverwriteMode = TZipOverwriteMode::omNever;
-      } else {
-        replace = false;
-      }
-      break;
-    }
-  }
+  const bool replace = decideOverwrite(when, fromDosDateTime(same->time, same->date), trimmed, name);
   if (replace) *same = std::move(e);
 }
 

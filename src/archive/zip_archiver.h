@@ -143,6 +143,10 @@ class TZipBaseArchiver {
   bool extractOne(const TZipEntry& e, TZipProcessOperation op, size_t done, size_t total, bool& cancelled,
                   FolderCache& folders);
   bool ensurePassword(const TZipEntry& e, bool& skip);
+  // Whether `incoming` (time `incomingTime`) replaces `existing` (time `existingTime`) under the overwrite mode,
+  // asking the confirmation event or the overwrite dialog in prompt mode.
+  bool decideOverwrite(std::time_t incomingTime, std::time_t existingTime, const std::string& incoming,
+                       const std::string& existing);
   // The failure path: handler, dialog, or (neither) the exception itself.
   TZipAction entryFailed(const std::string& fileName, TZipProcessOperation op, const EZipException& error);
   bool overallProgress(double progress, TZipProcessOperation op, TZipProgressPhase phase);

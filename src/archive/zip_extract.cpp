@@ -136,6 +136,30 @@ std::vector<size_t> TZipBaseArchiver::selectEntries(const std::string& fileMask,
   return selected;
 }
 
+bool TZipBaseArchiver::decideOverwrite(std::time_t incomingTime, std::time_t existingTime,
+                                       const std::string& incoming, const std::string& existing) {
+  switch (Options.OverwriteMode) {
+    case TZipOverwriteMode::omAlways: return true;
+    case TZipOverwriteMode::omNever: return false;
+    case TZipOverwriteMode::omIfNewer: return incomingTime > existingTime;
+    case TZipOverwriteMode::omIfOlder: return incomingTime < existingTime;
+    case TZipOverwriteMode::omPrompt: break;
+  }
+  bool replace = true;
+  std::string dest = existing;
+  if (OnConfirmOverwrite) {
+    OnConfirmOverwrite(*this, incoming, dest, replace);
+  } else if (Dialogs) {
+    const auto answer = Dialogs->OverwriteDialog("Overwrite file \"" + existing + "\" with \"" + incoming + "\"");
+    replace = answer == TZipOverwriteAnswer::Yes || answer == TZipOverwriteAnswer::YesToAll;
+    if (answer == TZipOverwriteAnswer::YesToAll) Options.OverwriteMode = TZipOverwriteMode::omAlways;
+    if (answer == TZipOverwriteAnswer::NoToAll) Options.OverwriteMode = TZipOverwriteMode::omNever;
+  } else {
+    replace = false;
+  }
+  return replace;
+}
+
 bool TZipBaseArchiver::ensurePassword(const TZipEntry& e, bool& skip) {
   skip = false;
   for (int attempt = 0; !zipPasswordMatches(file_, dir_, e, Password); ++attempt) {
@@ -247,27 +271,7 @@ bool TZipBaseArchiver::extractOne(const TZipEntry& entry, TZipProcessOperation o
   if (exists) {
     if (S_ISDIR(st.st_mode)) throw EZipException(ziperr::kCannotCreateFile, {target});
     if ((st.st_mode & S_IWUSR) == 0 && !S_ISLNK(st.st_mode) && !Options.ReplaceReadOnly) return true;
-    bool replace = true;
-    switch (Options.OverwriteMode) {
-      case TZipOverwriteMode::omAlways: break;
-      case TZipOverwriteMode::omNever: replace = false; break;
-      case TZipOverwriteMode::omIfNewer: replace = stored > st.st_mtime; break;
-      case TZipOverwriteMode::omIfOlder: replace = stored < st.st_mtime; break;
-      case TZipOverwriteMode::omPrompt: {
-        std::string dest = target;
-        if (OnConfirmOverwrite) {
-          OnConfirmOverwrite(*this, name, dest, replace);
-        } else if (Dialogs) {
-          const auto answer = Dialogs->OverwriteDialog("Overwrite file \"" + target + "\" with \"" + name + "\"");
-          replace = answer == TZipOverwriteAnswer::Yes || answer == TZipOverwriteAnswer::YesToAll;
-          if (answer == TZipOverwriteAnswer::YesToAll) Options.OverwriteMode = TZipOverwriteMode::omAlways;
-          if (answer == TZipOverwriteAnswer::NoToAll) Options.OverwriteMode = TZipOverwriteMode::omNever;
-        } else {
-          replace = false;
-        }
-        break;
-      }
-    }
+    const bool replace = decideOverwrite(stored, st.st_mtime, name, target);
     if (!replace) return true;
   }
   bool skip = false;

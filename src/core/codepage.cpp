@@ -27,28 +27,8 @@ class Converter {
 
 // Length of the valid UTF-8 sequence at the start of s, or 0 when it is not valid.
 size_t validSequenceLength(std::string_view s) {
-  const auto b0 = static_cast<unsigned char>(s[0]);
-  if (b0 < 0x80) return 1;
-  size_t len;
-  char32_t min;
   char32_t c;
-  if ((b0 & 0xE0) == 0xC0) {
-    len = 2, min = 0x80, c = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3, min = 0x800, c = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4, min = 0x10000, c = b0 & 0x07;
-  } else {
-    return 0;
-  }
-  if (s.size() < len) return 0;
-  for (size_t i = 1; i < len; ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if ((b & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (b & 0x3F);
-  }
-  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-  return len;
+  return decodeUtf8Sequence(s, 0, c);
 }
 
 }  // namespace

@@ -11,6 +11,35 @@ namespace lumora {
 // The code page used for text files that are not valid UTF-8 when nothing else is known about them.
 inline constexpr int kDefaultLegacyCodePage = 1251;
 
+// Length of the valid UTF-8 sequence at bytes[i] (shortest form, no surrogates) and its code point in `c`;
+// 0 when the bytes there are not valid UTF-8. Inline: it sits in the lexer's innermost loop.
+inline size_t decodeUtf8Sequence(std::string_view bytes, size_t i, char32_t& c) {
+  const auto b0 = static_cast<unsigned char>(bytes[i]);
+  if (b0 < 0x80) {
+    c = b0;
+    return 1;
+  }
+  size_t len;
+  char32_t min;
+  if ((b0 & 0xE0) == 0xC0) {
+    len = 2, min = 0x80, c = b0 & 0x1F;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    len = 3, min = 0x800, c = b0 & 0x0F;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    len = 4, min = 0x10000, c = b0 & 0x07;
+  } else {
+    return 0;
+  }
+  if (bytes.size() - i < len) return 0;
+  for (size_t k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(bytes[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (b & 0x3F);
+  }
+  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  return len;
+}
+
 // True when the bytes form valid UTF-8 (shortest forms only, no surrogates).
 bool isValidUtf8(std::string_view bytes);
 

@@ -149,34 +149,6 @@ CodePageTable* tableFor(int codePage) {
   return cachedTable;
 }
 
-// Length of the valid UTF-8 sequence at bytes[i], and its code point; 0 when invalid.
-size_t decodeUtf8(std::string_view bytes, size_t i, char32_t& c) {
-  const auto b0 = static_cast<unsigned char>(bytes[i]);
-  if (b0 < 0x80) {
-    c = b0;
-    return 1;
-  }
-  size_t len;
-  char32_t min;
-  if ((b0 & 0xE0) == 0xC0) {
-    len = 2, min = 0x80, c = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3, min = 0x800, c = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4, min = 0x10000, c = b0 & 0x07;
-  } else {
-    return 0;
-  }
-  if (bytes.size() - i < len) return 0;
-  for (size_t k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(bytes[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (b & 0x3F);
-  }
-  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-  return len;
-}
-
 void appendUtf8Wide(std::string_view bytes, std::u16string& out, const int* positions,
                     std::vector<int>* outPositions) {
   size_t i = 0;
@@ -190,7 +162,7 @@ void appendUtf8Wide(std::string_view bytes, std::u16string& out, const int* posi
       continue;
     }
     char32_t c = 0;
-    const size_t len = decodeUtf8(bytes, i, c);
+    const size_t len = decodeUtf8Sequence(bytes, i, c);
     if (len == 0) {
       out += kReplacement;
       if (positions) outPositions->push_back(pos);
