@@ -1,0 +1,250 @@
+#include "html/html_frameset.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "html/html_lexer.h"
+
+namespace lumora::html {
+namespace {
+
+// Tags of body content: meeting one means the page is an ordinary document.
+bool IsBodyContentTag(const THtmlLexer& Lexer) {
+  switch (Lexer.Sy) {
+    case BodySy: case PSy: case HrSy: case OLSy: case ULSy: case DirSy: case MenuSy: case DLSy:
+    case AddressSy: case BlockQuoteSy: case PreSy: case ImgSy: case TableSy: case FormSy:
+      return true;
+    case HSy:
+      return Lexer.HeadingLevel >= 1 && Lexer.HeadingLevel <= 6;
+    default:
+      return false;
+  }
+}
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// After a SCRIPT start tag (the lexer on its ">"): the characters up to its end tag, read without any markup handling (a script
+// may hold "<" and comment openers). Leaves the lexer after the end tag, ready for NextToken.
+std::string ReadScriptContent(THtmlLexer& Lexer) {
+  static constexpr std::string_view kEnd = "</script";
+  std::string text;
+  if (Lexer.LCh == '>') Lexer.ReadChar();  // the lexer stops on the start tag's ">" for content readers
+  while (Lexer.LCh != '\0') {
+    const char c = Lexer.LCh;
+    if (c == '\r') {
+      text += "\r\n";
+    } else {
+      text += c;
+    }
+    Lexer.ReadChar();
+    if (text.size() >= kEnd.size()) {
+      bool ended = true;
+      for (size_t i = 0; i < kEnd.size() && ended; ++i) {
+        ended = LowerAscii(text[text.size() - kEnd.size() + i]) == kEnd[i];
+      }
+      if (ended) {
+        text.resize(text.size() - kEnd.size());
+        while (Lexer.LCh != '>' && Lexer.LCh != '\0') Lexer.ReadChar();
+        if (Lexer.LCh == '>') Lexer.ReadChar();
+        break;
+      }
+    }
+  }
+  return text;
+}
+
+std::string AttributeText(const TAttributeList& Attributes, Symb Which) {
+  const TAttribute* a = Attributes.Find(Which);
+  return a ? a->Name : std::string();
+}
+
+void SkipTo(THtmlLexer& Lexer, Symb End) {
+  do {
+    Lexer.NextToken();
+  } while (Lexer.Sy != End && Lexer.Sy != EofSy);
+}
+
+class TFramesetReader {
+ public:
+  TFramesetReader(IFrameSetBuilder& Viewer, const std::string& FileName) : viewer_(Viewer), fileName_(FileName) {}
+
+  void Read(THtmlLexer& Lexer) {
+    Lexer.Begin();
+    Lexer.NextToken();
+    while (Lexer.Sy != EofSy && !IsBodyContentTag(Lexer)) {
+      switch (Lexer.Sy) {
+        case TitleSy:
+          Lexer.NextToken();
+          while (Lexer.Sy == TextSy) {
+            result_.Title += Lexer.Token.S();
+            Lexer.NextToken();
+          }
+          continue;  // the symbol that ended the title is handled normally
+        case BaseSy:
+          if (const TAttribute* a = Lexer.Attributes.Find(HrefSy)) result_.Base = a->Name;
+          if (const TAttribute* a = Lexer.Attributes.Find(TargetSy)) result_.BaseTarget = a->Name;
+          break;
+        case FrameSetSy:
+          if (result_.FoundFrameSet) {
+            // A second top-level frameset would refill the same panels; it is read past instead.
+            ReadFrameSet(Lexer, /*apply=*/false);
+          } else {
+            result_.FoundFrameSet = true;
+            ReadFrameSet(Lexer, /*apply=*/true);
+          }
+          break;
+        case NoFramesSy:
+          SkipTo(Lexer, NoFramesEndSy);
+          break;
+        default:
+          if (HandleCommon(Lexer)) continue;
+          break;
+      }
+      Lexer.NextToken();
+    }
+  }
+
+  const TFrameSetDocument& Result() const { return result_; }
+
+ private:
+  // SCRIPT, BGSOUND and META, which may stand anywhere in a frameset document. Returns true when the next
+  // token has already been read.
+  bool HandleCommon(THtmlLexer& Lexer) {
+    switch (Lexer.Sy) {
+      case ScriptSy: {
+        const std::string name = AttributeText(Lexer.Attributes, NameSy);
+        const std::string language = AttributeText(Lexer.Attributes, LanguageSy);
+        const std::string script = ReadScriptContent(Lexer);
+        viewer_.Script(name, script, language);
+        Lexer.NextToken();
+        return true;
+      }
+      case BgSoundSy:
+        if (const TAttribute* src = Lexer.Attributes.Find(SrcSy)) {
+          const TAttribute* loop = Lexer.Attributes.Find(LoopSy);
+          viewer_.Sound(src->Name, loop ? loop->Value : 1);
+        }
+        return false;
+      case MetaSy:
+        viewer_.Meta(AttributeText(Lexer.Attributes, HttpEquivSy), AttributeText(Lexer.Attributes, NameSy),
+                     AttributeText(Lexer.Attributes, ContentSy));
+        return false;
+      default:
+        return false;
+    }
+  }
+
+  // At a FRAMESET start tag: its attributes, its frames and nested framesets up to its end tag. Nesting is
+  // followed with a level counter rather than recursion, so a hostile page cannot exhaust the stack.
+  void ReadFrameSet(THtmlLexer& Lexer, bool apply) {
+    int& level = level_;
+    int& skipped = skipped_;
+    level = 1;
+    skipped = apply ? 0 : 1;
+    if (apply) viewer_.SetDimensions(Lexer.Attributes);
+    Lexer.NextToken();
+    while (Lexer.Sy != EofSy) {
+      switch (Lexer.Sy) {
+        case FrameSetSy:
+          ++level;
+          if (skipped > 0 || level > kMaxFrameSetNesting) {
+            ++skipped;
+          } else {
+            viewer_.AddSubFrameSet();
+            viewer_.SetDimensions(Lexer.Attributes);
+          }
+          break;
+        case FrameSy:
+          if (skipped == 0) viewer_.AddFrame(Lexer.Attributes, fileName_);
+          break;
+        case FrameSetEndSy:
+          --level;
+          if (skipped > 0) {
+            --skipped;
+          } else {
+            viewer_.FinishFrameSet();
+          }
+          if (level == 0) return;
+          break;
+        case NoFramesSy:
+          SkipTo(Lexer, NoFramesEndSy);
+          break;
+        default:
+          if (HandleCommon(Lexer)) continue;
+          break;
+      }
+      Lexer.NextToken();
+    }
+    CloseOpenFrameSets();
+  }
+
+ public:
+  // The end of input (or a fault in the markup) closes every frameset still open.
+  void CloseOpenFrameSets() {
+    for (; level_ > 0; --level_) {
+      if (skipped_ > 0) {
+        --skipped_;
+      } else {
+        viewer_.FinishFrameSet();
+      }
+    }
+  }
+
+ private:
+
+  IFrameSetBuilder& viewer_;
+  const std::string& fileName_;
+  TFrameSetDocument result_;
+  // Framesets open while reading; of those, the innermost `skipped_` were too deep to build.
+  int level_ = 0;
+  int skipped_ = 0;
+};
+
+bool ReadFile(const std::string& FileName, std::string& Text) {
+  std::ifstream in(FileName, std::ios::binary);
+  if (!in) return false;
+  Text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+}  // namespace
+
+bool IsFramesetText(std::string Text, int CodePage) {
+  THtmlLexer lexer;
+  lexer.CountingPass = true;  // nothing is collected while looking
+  lexer.SetDocument(std::move(Text), CodePage);
+  try {
+    lexer.Begin();
+    lexer.NextToken();
+    while (lexer.Sy != EofSy) {
+      if (lexer.Sy == FrameSetSy) return true;
+      if (IsBodyContentTag(lexer)) return false;
+      if (lexer.Sy == ScriptSy) ReadScriptContent(lexer);
+      lexer.NextToken();
+    }
+  } catch (const EParseError&) {
+    // An unterminated comment ends the search: no frameset came before it.
+  }
+  return false;
+}
+
+bool IsFramesetFile(const std::string& FileName, int CodePage) {
+  std::string text;
+  return ReadFile(FileName, text) && IsFramesetText(std::move(text), CodePage);
+}
+
+TFrameSetDocument ParseFramesetText(IFrameSetBuilder& Viewer, std::string Text, const std::string& FileName,
+                                    int CodePage) {
+  THtmlLexer lexer;
+  lexer.SetDocument(std::move(Text), CodePage);
+  TFramesetReader reader(Viewer, FileName);
+  try {
+    reader.Read(lexer);
+  } catch (const EParseError&) {
+    // What was read before the fault stays; the frame viewer shows the frames it got.
+    reader.CloseOpenFrameSets();
+  }
+  return reader.Result();
+}
+
+}  // namespace lumora::html
