@@ -93,9 +93,6 @@ class TFramesetReader {
             ReadFrameSet(Lexer, /*apply=*/true);
           }
           break;
-        case NoFramesSy:
-          SkipTo(Lexer, NoFramesEndSy);
-          break;
         default:
           if (HandleCommon(Lexer)) continue;
           break;
@@ -107,10 +104,13 @@ class TFramesetReader {
   const TFrameSetDocument& Result() const { return result_; }
 
  private:
-  // SCRIPT, BGSOUND and META, which may stand anywhere in a frameset document. Returns true when the next
-  // token has already been read.
+  // NOFRAMES (skipped), SCRIPT, BGSOUND and META, which may stand anywhere in a frameset document. Returns
+  // true when the next token has already been read.
   bool HandleCommon(THtmlLexer& Lexer) {
     switch (Lexer.Sy) {
+      case NoFramesSy:
+        SkipTo(Lexer, NoFramesEndSy);
+        return false;
       case ScriptSy: {
         const std::string name = AttributeText(Lexer.Attributes, NameSy);
         const std::string language = AttributeText(Lexer.Attributes, LanguageSy);
@@ -159,15 +159,8 @@ class TFramesetReader {
           break;
         case FrameSetEndSy:
           --level;
-          if (skipped > 0) {
-            --skipped;
-          } else {
-            viewer_.FinishFrameSet();
-          }
+          CloseOne();
           if (level == 0) return;
-          break;
-        case NoFramesSy:
-          SkipTo(Lexer, NoFramesEndSy);
           break;
         default:
           if (HandleCommon(Lexer)) continue;
@@ -181,16 +174,19 @@ class TFramesetReader {
  public:
   // The end of input (or a fault in the markup) closes every frameset still open.
   void CloseOpenFrameSets() {
-    for (; level_ > 0; --level_) {
-      if (skipped_ > 0) {
-        --skipped_;
-      } else {
-        viewer_.FinishFrameSet();
-      }
-    }
+    for (; level_ > 0; --level_) CloseOne();
   }
 
  private:
+
+  // One frameset ends: a skipped level just goes, a built one is finished.
+  void CloseOne() {
+    if (skipped_ > 0) {
+      --skipped_;
+    } else {
+      viewer_.FinishFrameSet();
+    }
+  }
 
   IFrameSetBuilder& viewer_;
   const std::string& fileName_;
