@@ -304,6 +304,26 @@ void THtmlLexer::NextToken() {
   }
 }
 
+void THtmlLexer::NextPreformattedText() {
+  Token.Clear();
+  HeadingLevel = 0;
+  Sy = TextSy;
+  textCodePage_ = TextCodePage;
+  direct_ = DirectDecoderFor(textCodePage_);
+  pending_.Clear();
+  for (;;) {
+    const char c = LCh;
+    if ((c == '<' && !PlainText) || c == '\r' || static_cast<unsigned char>(c) < 9) break;
+    if (c == '&' && !PlainText) {
+      DecodeTextReference(textCodePage_);
+      continue;
+    }
+    if (!CountingPass) addTextByte(c, LCPos);
+    NextChar();
+  }
+  flushPending(textCodePage_);
+}
+
 void THtmlLexer::flushPending(int codePage) {
   if (pending_.Count() == 0) return;
   Token.AddString(pending_, codePage);

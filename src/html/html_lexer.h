@@ -72,6 +72,9 @@ class THtmlLexer {
   void SkipBlanks();
   // Reads the next token into Sy, Token, Attributes, TagPos and HeadingLevel.
   void NextToken();
+  // Reads a text token of preformatted content: every space is kept; it ends before "<" (unless in plain-text
+  // mode), a line end or a control character. References are decoded except in plain-text mode.
+  void NextPreformattedText();
 
   // The character-set part of a META content-type: applies the first character-set name in `content`, or
   // UTF-8 when it says "utf-8", to DocCodePage (EUC-JP also converts the unread document once). Returns

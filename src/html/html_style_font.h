@@ -8,13 +8,14 @@
 #include <string_view>
 #include <variant>
 
+#include "html/html_codepage.h"  // kDefaultCharSet
 #include "html/html_style_convert.h"
 
 namespace lumora::html {
 
 // Style bits of a font.
 inline constexpr int kFontBold = 1, kFontItalic = 2, kFontUnderline = 4, kFontStrikeOut = 8;
-inline constexpr uint8_t kDefaultCharSet = 1, kSymbolCharSet = 2;
+inline constexpr uint8_t kSymbolCharSet = 2;
 
 struct TFontRequest {
   std::string Name;

@@ -37,6 +37,13 @@ constexpr size_t kMaxKeyWords = 10;
 
 }  // namespace
 
+std::string TStyleList::SequenceDigits(int Sequence) {
+  std::string digits = std::to_string(Sequence);
+  constexpr size_t kWidth = 9;
+  if (digits.size() < kWidth) digits.insert(0, kWidth - digits.size(), '0');
+  return digits;
+}
+
 void TStyleList::Clear() {
   descendants_.clear();
   rules_.clear();
@@ -144,7 +151,8 @@ void TStyleList::BuildDefaults(const std::string& DefFontName, const std::string
   TProperties& p = FindOrCreate("p");
   p.SetProp(MarginTop, kParagraphSpace);
   p.SetProp(MarginBottom, kParagraphSpace);
-  FindOrCreate("p 11pre").SetProp(MarginTop, 0);
+  // P inside PRE: one ancestor, sequence 1 (before every rule of the page's sheets).
+  FindOrCreate("p 1" + SequenceDigits(1) + "pre").SetProp(MarginTop, 0);
 
   for (const char* list : {"ul", "ol", "menu", "dir"}) {
     TProperties& l = FindOrCreate(list);

@@ -56,8 +56,11 @@ class TStyleList {
   }
 
   double DefFontSize() const { return defFontSize_; }
-  // The next sequence number for a descendant key (starts at 10 after Clear).
-  int NextSequence() { return ++sequence_; }
+  // The next sequence number for a descendant key (10 first after Clear), as the digits the key holds.
+  // The digits have a fixed width so that keys sort in the order the rules were read: with plain numbers
+  // rule 100 ("...100...") would sort before rule 11 and an earlier rule would win over a later one.
+  std::string NextSequence() { return SequenceDigits(sequence_++); }
+  static std::string SequenceDigits(int Sequence);
   // The platform's fonts, handed to every property set the list's rules are applied to.
   const IFontPlatform* Fonts = nullptr;
   // Called when a rule mentions ":hover" so the document starts tracking the pointer.

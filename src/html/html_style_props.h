@@ -184,6 +184,8 @@ class TPropStack {
     return *items_.back();
   }
   void Pop() { items_.pop_back(); }
+  // Removes entry I (the builder's end tag that closes an element below the top).
+  void Erase(size_t I) { items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(I)); }
   void Clear() { items_.clear(); }
 
  private:

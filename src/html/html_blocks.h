@@ -1,0 +1,132 @@
+#pragma once
+// Block items: a box with margins, borders, padding and its own content cell. Subclasses: the body, list
+// items, the block around a horizontal rule, the block around a table and the table-with-caption container.
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "html/html_common.h"
+#include "html/html_document.h"
+#include "html/html_style_box.h"
+#include "html/html_style_props.h"
+
+namespace lumora::html {
+
+class ThtmlTable;
+
+class TBlock : public TSectionBase {
+ public:
+  // Creates the block from the element's property set; OwnerCell is the cell it will be added to (its margins
+  // collapse with the previous item there). The block registers its ID in the name table.
+  TBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList* Attributes, bool CollapseNow = true);
+  const char* ClassName() const override { return "TBlock"; }
+
+  // Takes the bottom paragraph margin of its last block child (see MoveTrailingParagraphMargin).
+  void TakeTrailingParagraphMargin();
+  // Removes a bottom paragraph margin of the last non-positioned child block (recursing into a last list
+  // item) and reports whether one was removed.
+  bool RemoveTrailingParagraphMargin();
+
+  TCellBasic* OwnerCell;
+  std::unique_ptr<TBlockCell> MyCell;
+  TVMarginArray MargArrayO;  // the box values as the style gave them
+  int TopMargin = 0, BottomMargin = 0;
+  bool TopIsParagraph = false, BottomIsParagraph = false;
+  double EmSize = 16, ExSize = 8;
+  TColor BorderColor = 0;  // the text colour, default of the border colour
+  int BorderStyle = 0;
+  TSide FloatLR = TSide::None, ClearAttr = TSide::None;
+  TPositionKind Positioning = TPositionKind::Static;
+  bool Visible = true;
+  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
+  bool HideOverflow = false, DisplayNone = false;
+  std::string TagClass;  // tag + "." + class
+  std::string HintTitle;
+  std::string BgImageUrl;
+  TBackgroundPosition BgPosH, BgPosV;
+  std::string TextAlign;  // the element's text-align as given
+  int Justify = 0;        // placement of the block itself: 0 normal, 2 centre, 3 right
+
+ protected:
+  void CollapseMargins();
+};
+
+// The BODY: margins from the document's settings and the BODY attributes.
+class TBodyBlock : public TBlock {
+ public:
+  TBodyBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList* Attributes);
+  const char* ClassName() const override { return "TBodyBlock"; }
+};
+
+enum class TListKind { Ordered, Unordered, Definition, None };
+
+// A list item with its marker.
+class TBlockLI : public TBlock {
+ public:
+  enum class TMarker { None, Disc, Circle, Square, Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman, Image };
+  TBlockLI(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList* Attributes, TListKind Kind,
+           std::string_view ItemTag, int Level, int Number, bool Plain, char TypeChar);
+  const char* ClassName() const override { return "TBlockLI"; }
+  // The marker text of an ordered item ("5.", "V.", "y."); empty for bullets.
+  std::string MarkerText() const;
+
+  TListKind ListKind;
+  std::string ItemTag;
+  int ListLevel, ListNumb;
+  bool Plain;
+  char ListType;
+  TMarker Marker = TMarker::None;
+  std::string MarkerImageUrl;
+  int FirstLineHt = 0;
+};
+
+// A horizontal rule.
+class THorzLine : public TSectionBase {
+ public:
+  THorzLine(TSectionList* Document, const TAttributeList& Attributes, TProperties& Props);
+  const char* ClassName() const override { return "THorzLine"; }
+  int VSize = 2;
+  int Align = 2;          // 5 left, 6 right, 2 centre
+  int WidthAttr = -1;     // pixels or percent; -1 when not given
+  bool PercentWidth = false;
+  TColor Color = kColorNone;
+  bool NoShade = false;
+};
+
+// The block around a horizontal rule.
+class THRBlock : public TBlock {
+ public:
+  THRBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList* Attributes) : TBlock(OwnerCell, Props, Attributes) {}
+  const char* ClassName() const override { return "THRBlock"; }
+  int Align = 2;
+};
+
+// The block around a table: margins, border, float and placement of the table.
+class TTableBlock : public TBlock {
+ public:
+  TTableBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList& Attributes, ThtmlTable* Table);
+  const char* ClassName() const override { return "TTableBlock"; }
+  ThtmlTable* Table;  // owned by the content cell
+  int WidthAttr = 0;
+  bool AsPercent = false;
+  TColor BkColor = kColorNone;
+  bool BkGnd = false;
+  int HSpace = 0, VSpace = 0;
+  bool Table3D = false;
+  bool TableIndent = false;  // inside a caption container
+};
+
+// A table block with its caption block.
+class TTableAndCaptionBlock : public TBlock {
+ public:
+  TTableAndCaptionBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList& Attributes,
+                        std::unique_ptr<TTableBlock> TableBlock, std::unique_ptr<TBlock> CaptionBlock,
+                        bool CaptionBelow);
+  const char* ClassName() const override { return "TTableAndCaptionBlock"; }
+  TTableBlock* TableBlock;
+  TBlock* CaptionBlock;
+  int TableID;  // which child is the table: 0 or 1
+};
+
+}  // namespace lumora::html

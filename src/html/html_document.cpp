@@ -1,0 +1,200 @@
+#include "html/html_document.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "html/html_blocks.h"
+#include "html/html_forms.h"
+#include "html/html_section.h"
+#include "viewer/image/image_map.h"
+#include "viewer/url/url_utils.h"
+
+namespace lumora::html {
+
+namespace {
+
+std::string NameKey(std::string_view Name) { return LowerAscii(Name); }
+
+}  // namespace
+
+// --- TChPosObj ---
+
+int TChPosObj::TargetY() const {
+  // The line position needs a laid-out document and a canvas; the model alone places the target at the top.
+  return 0;
+}
+
+// --- TIDNameList ---
+
+void TIDNameList::AddObject(std::string_view Name, TIDObject* Object) {
+  if (Name.empty() || Object == nullptr) return;
+  Entry& e = entries_[NameKey(Name)];
+  e.Owned.reset();
+  e.Object = Object;
+}
+
+void TIDNameList::AddChPosObject(TSectionList* Document, std::string_view Name, int Pos) {
+  if (Name.empty()) return;
+  Entry& e = entries_[NameKey(Name)];
+  e.Owned = std::make_unique<TChPosObj>(Document, Pos);
+  e.Object = e.Owned.get();
+}
+
+TIDObject* TIDNameList::Find(std::string_view Name) const {
+  const auto it = entries_.find(NameKey(Name));
+  return it == entries_.end() ? nullptr : it->second.Object;
+}
+
+void TIDNameList::RemoveObject(const TIDObject* Object) {
+  std::erase_if(entries_, [Object](const auto& kv) { return kv.second.Object == Object; });
+}
+
+// --- TSectionBase: the defaults of the item operations ---
+
+int TSectionBase::LayOut(ICanvas&, int, int, int, IndentManager&, int Y, int& CharPosition, int& MaxWidth,
+                         int& ScrollWidth) {
+  StartCurs = CharPosition;
+  YPosition = Y;
+  ContentTop = Y;
+  DrawTop = Y;
+  ContentBot = Y + SectionHeight;
+  DrawBot = Y + SectionHeight;
+  MaxWidth = 0;
+  ScrollWidth = 0;
+  return SectionHeight;
+}
+
+int TSectionBase::Paint(ICanvas&, const TRect&, IndentManager&, int, int, int) { return ContentTop + SectionHeight; }
+
+bool TSectionBase::LinkAtPoint(ICanvas&, int, int, const TUrlTarget*&, TFormControlObj*&, std::string&) {
+  return false;
+}
+
+bool TSectionBase::ObjectAtPoint(int, int, TIDObject*&, int&, int&) { return false; }
+
+int TSectionBase::PositionAtPoint(ICanvas&, int, int, int&, int&, int&, bool&) { return -1; }
+
+int TSectionBase::SearchForward(int, std::u16string_view, bool) { return -1; }
+
+int TSectionBase::SearchBackward(int, std::u16string_view, bool) { return -1; }
+
+int TSectionBase::DocToSourcePos(int) { return -1; }
+
+int TSectionBase::SourceToDocPos(int, bool) { return -1; }
+
+bool TSectionBase::PositionToPoint(ICanvas&, int, int&, int&) { return false; }
+
+bool TSectionBase::CharAtPosition(int, char16_t&, TIDObject*&) { return false; }
+
+void TSectionBase::MeasureWidths(ICanvas&, int& MinWidth, int& MaxWidth) {
+  MinWidth = 0;
+  MaxWidth = 0;
+}
+
+void TSectionBase::RegisterPositions() { Document->PositionList.push_back(this); }
+
+// --- TCellBasic ---
+
+TCellBasic::~TCellBasic() = default;
+
+void TCellBasic::Add(std::unique_ptr<TSectionBase> Item, int SourcePosition) {
+  if (!Item) return;
+  if (auto* section = dynamic_cast<TSection*>(Item.get())) {
+    if (!section->Closed) section->CloseSection(SourcePosition);
+    if (!section->HasContent() && !section->IsPreformatted()) return;
+  }
+  Item->Document = Document;
+  Items.push_back(std::move(Item));
+}
+
+// --- TSectionList ---
+
+TSectionList::TSectionList(const THtmlPlatform* Platform) : TCell(this, nullptr), Platform(Platform) {
+  OwnersTag = "default";
+  Styles.Fonts = Platform ? Platform->Fonts : nullptr;
+  Styles.OnHoverRule = [this] { HoverTracking = true; };
+}
+
+TSectionList::~TSectionList() { Clear(); }
+
+void TSectionList::Clear() {
+  // Items refer to forms, the link list and the name table; drop them first.
+  BodyBlock = nullptr;
+  LinkList.clear();  // first: the sections' destructors then find nothing to unlink
+  Items.clear();
+  IDNameList.Clear();
+  PositionList.clear();
+  FormControlList.clear();
+  PanelList.clear();
+  LinkList.clear();
+  htmlFormList.clear();
+  MapList.clear();
+  InlineList.clear();
+  TabOrderList.clear();
+  Styles.Clear();
+  BackgroundUrl.clear();
+  BackgroundPosH = BackgroundPosV = TBackgroundPosition();
+  TooManyLinks = false;
+  HoverTracking = false;
+  SectionCount = 0;
+  SelStart = SelEnd = -1;
+  Title.clear();
+  BaseUrl.clear();
+  BaseTarget.clear();
+  linkSerial_ = 0;
+}
+
+void TSectionList::SetDefaults(const std::string& DefFontName_, const std::string& PreFontName_, int MarginWidth_,
+                               int MarginHeight_, uint8_t CharSet, bool LinkUnderline_, bool OverLinksActive_,
+                               TColor DefBackground, TColor OverLinkColor, TColor VisitedLinkColor,
+                               TColor HotSpotColor_, TColor DefFontColor, double DefFontSize_) {
+  Styles.Fonts = Platform ? Platform->Fonts : nullptr;
+  Styles.BuildDefaults(DefFontName_, PreFontName_, MarginWidth_, MarginHeight_, CharSet, LinkUnderline_,
+                       OverLinkColor, VisitedLinkColor, HotSpotColor_, DefFontColor, DefFontSize_);
+  DefFontName = DefFontName_;
+  PreFontName = PreFontName_.substr(0, 32);
+  MarginWidth = MarginWidth_;
+  MarginHeight = MarginHeight_;
+  LinkUnderline = LinkUnderline_;
+  OverLinksActive = OverLinksActive_;
+  HotSpotColor = HotSpotColor_;
+  LinkVisitedColor = VisitedLinkColor;
+  LinkActiveColor = OverLinkColor;
+  DefFontSize = DefFontSize_;
+  SetBackgroundColor(DefBackground);
+}
+
+void TSectionList::SetDefaults() {
+  SetDefaults("Times New Roman", "Courier New", 10, 5, kDefaultCharSet, true, false, 0xFFFFFF, 0xFF0000, 0x800080,
+              0xFF0000, 0, 12);
+}
+
+void TSectionList::SetBackgroundColor(TColor Color) {
+  Background = Color;
+  if (OnBackgroundChange) OnBackgroundChange();
+}
+
+void TSectionList::SetBackgroundImage(const std::string& Url, const TBackgroundPosition& Horizontal,
+                                      const TBackgroundPosition& Vertical) {
+  BackgroundUrl = Url;
+  BackgroundPosH = Horizontal;
+  BackgroundPosV = Vertical;
+}
+
+std::string TSectionList::ExpandName(const std::string& Name) const {
+  if (OnExpandName) return OnExpandName(Name);
+  if (lumora::viewer::IsFullURL(Name)) return Name;
+  const std::string base = !BaseUrl.empty() ? lumora::viewer::GetURLBase(BaseUrl)
+                                            : lumora::viewer::GetURLBase(DocumentPath);
+  if (base.empty()) return Name;
+  return lumora::viewer::CombineURL(base, Name);
+}
+
+void TSectionList::AddTabOrder(int TabIndex, TIDObject* Object) {
+  char key[16];
+  std::snprintf(key, sizeof key, "%05d%03d", std::clamp(TabIndex, 0, 99999),
+                static_cast<int>(TabOrderList.size() % 1000));
+  TabOrderList.emplace(key, Object);
+}
+
+}  // namespace lumora::html

@@ -1,0 +1,263 @@
+#pragma once
+// The document model: the item base classes, cells (ordered lists of items), the name table, link targets
+// and the document object TSectionList with its settings, handlers and per-document tables.
+//
+// Ownership: the document owns its top-level items as a cell; every block owns its content cell; a cell owns
+// its items; the document owns its forms, maps, style sheet and name table. Items keep plain back pointers.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "html/html_platform.h"
+#include "html/html_style_box.h"
+#include "html/html_style_list.h"
+
+namespace lumora::image {
+class TMapItem;
+}
+
+namespace lumora::html {
+
+class TSectionList;
+class TCellBasic;
+class TBlock;
+class TBodyBlock;
+class TSection;
+class TFontObj;
+class ThtmlForm;
+class TFormControlObj;
+class TPanelObj;
+class IndentManager;  // float context of a cell; arrives with block layout
+
+// A link: what an A element with HREF points to, shared (by serial number) by all its font runs.
+struct TUrlTarget {
+  std::string Url;
+  std::string Target;
+  int ID = 0;            // document-wide serial number of the link
+  std::string Attr;      // the A tag's attributes as "NAME=value" lines joined by CR LF
+  int TabIndex = 0;
+  int Start = -1, Last = -1;  // character range of the link; -1 until known
+
+  void Clear() { *this = TUrlTarget(); }
+  bool IsSet() const { return !Url.empty() || ID != 0; }
+};
+
+// Anything a "#name" jump can land on.
+class TIDObject {
+ public:
+  virtual ~TIDObject() = default;
+  virtual int TargetY() const = 0;
+};
+
+// A name target that only knows the source position where it was defined.
+class TChPosObj : public TIDObject {
+ public:
+  TChPosObj(TSectionList* Document, int ChPos) : Document(Document), ChPos(ChPos) {}
+  // The Y of the line holding the position once laid out; 0 while it cannot be found.
+  int TargetY() const override;
+  TSectionList* Document;
+  int ChPos;
+};
+
+// Names and IDs (case-insensitive) to the objects that define them. A later entry of the same name replaces
+// the earlier one; position targets made here are owned here and freed when replaced.
+class TIDNameList {
+ public:
+  struct Entry {
+    TIDObject* Object = nullptr;
+    std::unique_ptr<TChPosObj> Owned;
+  };
+  void AddObject(std::string_view Name, TIDObject* Object);
+  void AddChPosObject(TSectionList* Document, std::string_view Name, int Pos);
+  TIDObject* Find(std::string_view Name) const;
+  // Drops every entry naming Object (used when an item is thrown away during the build).
+  void RemoveObject(const TIDObject* Object);
+  void Clear() { entries_.clear(); }
+  size_t Count() const { return entries_.size(); }
+  const std::map<std::string, Entry, std::less<>>& Entries() const { return entries_; }
+
+ private:
+  std::map<std::string, Entry, std::less<>> entries_;
+};
+
+// A document item that takes vertical space in a cell. The operations are listed in the order items answer
+// them; layout, drawing and hit testing override them in the item classes.
+class TSectionBase : public TIDObject {
+ public:
+  explicit TSectionBase(TSectionList* Document) : Document(Document) {}
+  TSectionBase(const TSectionBase&) = delete;
+  TSectionBase& operator=(const TSectionBase&) = delete;
+
+  // The class name as the document dump prints it.
+  virtual const char* ClassName() const { return "TSectionBase"; }
+
+  int TargetY() const override { return YPosition; }
+  virtual void CollectSelection() {}
+  virtual int LayOut(ICanvas& Canvas, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr, int Y,
+                     int& CharPosition, int& MaxWidth, int& ScrollWidth);
+  virtual int Paint(ICanvas& Canvas, const TRect& ClipRect, IndentManager& IMgr, int X, int XRef, int YRef);
+  virtual bool LinkAtPoint(ICanvas& Canvas, int X, int Y, const TUrlTarget*& Url, TFormControlObj*& FormControl,
+                           std::string& Title);
+  virtual bool ObjectAtPoint(int X, int Y, TIDObject*& Object, int& IX, int& IY);
+  virtual int PositionAtPoint(ICanvas& Canvas, int X, int Y, int& XR, int& YR, int& CaretHeight, bool& InText);
+  virtual int SearchForward(int From, std::u16string_view Text, bool MatchCase);
+  virtual int SearchBackward(int From, std::u16string_view Text, bool MatchCase);
+  virtual int DocToSourcePos(int Position);
+  virtual int SourceToDocPos(int SourcePosition, bool Previous);
+  virtual bool PositionToPoint(ICanvas& Canvas, int Position, int& X, int& Y);
+  virtual bool CharAtPosition(int Position, char16_t& Char, TIDObject*& Object);
+  virtual void MeasureWidths(ICanvas& Canvas, int& MinWidth, int& MaxWidth);
+  virtual void RegisterPositions();
+
+  TSectionList* Document;
+  int SectionHeight = 0;
+  int DrawHeight = 0;
+  int StartCurs = 0;  // character position of the first character
+  int Len = 0;
+  int ZIndex = 0;
+  int YPosition = 999999999;
+  int ContentTop = 0, ContentBot = 0;
+  int DrawTop = 0, DrawBot = 0;
+};
+
+// A page break (PAGE tag): no height, draws nothing.
+class TPage : public TSectionBase {
+ public:
+  using TSectionBase::TSectionBase;
+  const char* ClassName() const override { return "TPage"; }
+};
+
+// An ordered list of items: the content of a cell or a block.
+class TCellBasic {
+ public:
+  TCellBasic(TSectionList* Document, TBlock* OwnerBlock) : Document(Document), OwnerBlock(OwnerBlock) {}
+  virtual ~TCellBasic();
+  TCellBasic(const TCellBasic&) = delete;
+  TCellBasic& operator=(const TCellBasic&) = delete;
+
+  // Adds an item. A section is finished first (CloseSection at SourcePosition); a section that ends up
+  // empty (no characters, objects or controls, and not preformatted) is dropped instead.
+  void Add(std::unique_ptr<TSectionBase> Item, int SourcePosition);
+  // The last item, or null.
+  TSectionBase* LastItem() const { return Items.empty() ? nullptr : Items.back().get(); }
+
+  std::vector<std::unique_ptr<TSectionBase>> Items;
+  TSectionList* Document;
+  TBlock* OwnerBlock;        // the block this cell is the content of, or null
+  std::string OwnersTag;     // tag description of the owner ("default" for the document)
+  int StartCurs = 0;
+  int tcContentBot = 0, tcDrawTop = 0, tcDrawBot = 0;
+};
+
+// A cell content with its own float context (the document, table cells).
+class TCell : public TCellBasic {
+ public:
+  using TCellBasic::TCellBasic;
+};
+
+// The content of a block.
+class TBlockCell : public TCellBasic {
+ public:
+  using TCellBasic::TCellBasic;
+};
+
+// An inline border/background record of a text element with a border, in source positions.
+struct TInlineRec {
+  int StartB = 0, EndB = -1;  // -1 while still open
+  uint64_t PropSerial = 0;
+  int BorderStyle = 0;
+  TColor BackgroundColor = kColorNone;
+};
+
+// Reads a linked style sheet: the stream for a URL, or nothing.
+using TStreamRequest = std::function<std::optional<std::string>(const std::string& Url)>;
+using TExpandName = std::function<std::string(const std::string& Name)>;
+using TScriptEvent = std::function<void(const std::string& Name, const std::string& Language,
+                                        const std::string& Script)>;
+// OBJECT tags: the application may keep the panel (WantPanel) and sees the PARAM lines and the attributes.
+using TObjectTagEvent = std::function<void(TPanelObj& Panel, bool& WantPanel, const std::vector<std::string>& Params,
+                                           const std::vector<std::string>& Attributes)>;
+
+// The document: its content (a cell), settings, event handlers and per-document tables.
+class TSectionList : public TCell {
+ public:
+  explicit TSectionList(const THtmlPlatform* Platform = nullptr);
+  ~TSectionList() override;
+
+  // Drops all content and per-document tables; keeps the settings and handlers.
+  void Clear();
+  void SetDefaults(const std::string& DefFontName, const std::string& PreFontName, int MarginWidth, int MarginHeight,
+                   uint8_t CharSet, bool LinkUnderline, bool OverLinksActive, TColor DefBackground,
+                   TColor OverLinkColor, TColor VisitedLinkColor, TColor HotSpotColor, TColor DefFontColor,
+                   double DefFontSize);
+  // SetDefaults with the values a freshly started viewer uses.
+  void SetDefaults();
+  void SetBackgroundColor(TColor Color);
+  void SetBackgroundImage(const std::string& Url, const TBackgroundPosition& Horizontal,
+                          const TBackgroundPosition& Vertical);
+  // A name as the page wrote it, made absolute: the expansion handler when set, else against the base URL
+  // (when the page gave one) or the document's own path.
+  std::string ExpandName(const std::string& Name) const;
+  // A new serial number for a link.
+  int NextLinkSerial() { return ++linkSerial_; }
+
+  // --- Settings ---
+  const THtmlPlatform* Platform;
+  bool ShowImages = true;
+  bool ShowDummyCaret = false;
+  std::string PreFontName = "Courier New";
+  std::string DefFontName = "Times New Roman";
+  double DefFontSize = 12;
+  TColor HotSpotColor = 0xFF0000 | kPaletteRelative, LinkVisitedColor = 0x800080 | kPaletteRelative,
+         LinkActiveColor = 0xFF0000 | kPaletteRelative;
+  bool LinkUnderline = true;
+  bool OverLinksActive = false;
+  int MarginWidth = 10, MarginHeight = 5;  // the viewer's margins: the body's defaults
+  bool SingleDocViewer = true;             // META content-type declarations apply only to a single document
+  std::string DocumentPath;                // the file the page came from (base of relative names)
+
+  // --- Event handlers (all optional) ---
+  TStreamRequest OnStreamRequest;
+  TExpandName OnExpandName;
+  TScriptEvent ScriptEvent;
+  TObjectTagEvent OnObjectTag;
+  std::function<void()> OnBackgroundChange;
+
+  // --- Per-document tables ---
+  TIDNameList IDNameList;
+  std::vector<TSectionBase*> PositionList;
+  std::vector<std::unique_ptr<ThtmlForm>> htmlFormList;
+  std::vector<TFormControlObj*> FormControlList;
+  std::vector<TPanelObj*> PanelList;
+  std::vector<TFontObj*> LinkList;
+  std::vector<std::unique_ptr<lumora::image::TMapItem>> MapList;
+  TStyleList Styles;
+  std::vector<TInlineRec> InlineList;
+  std::multimap<std::string, TIDObject*> TabOrderList;  // key: tab index (5 digits) + sequence (3 digits)
+
+  // --- Document state ---
+  TColor Background = 0xFFFFFF;
+  std::string BackgroundUrl;
+  TBackgroundPosition BackgroundPosH, BackgroundPosV;
+  bool TooManyLinks = false;  // more than 400 tags with HREF: links take no keyboard focus
+  bool HoverTracking = false;  // a rule or OLINK asks for hover colours
+  int SectionCount = 0;
+  int SelStart = -1, SelEnd = -1;
+  TBodyBlock* BodyBlock = nullptr;
+  // What the builder found in the page's head.
+  std::u16string Title;
+  std::string BaseUrl, BaseTarget;
+
+  void AddTabOrder(int TabIndex, TIDObject* Object);
+
+ private:
+  int linkSerial_ = 0;
+};
+
+}  // namespace lumora::html

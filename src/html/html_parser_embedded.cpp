@@ -1,0 +1,341 @@
+// The builder: content read by its own rules inside the token stream: PRE text, form controls with their
+// options and text, image maps, scripts and objects.
+#include <algorithm>
+
+#include "html/html_codepage.h"
+#include "html/html_parser_internal.h"
+#include "html/html_table.h"
+#include "viewer/image/image_map.h"
+
+namespace lumora::html::parser_detail {
+
+// --- PRE: character by character, one section per source line ---
+
+void THtmlParser::DoPre() {
+  SectionClose();
+  const size_t level = Stack.Count();
+  const TAttributeList a = Attrs();
+  Push("pre", &a);
+  TCellBasic* parent = SectionList;
+  auto block = std::make_unique<TBlock>(SectionList, Top(), &a);
+  TBlock* pre = block.get();
+  AddBlock(std::move(block));
+  SectionList = pre->MyCell.get();
+  const bool wasInPre = InPreChars;
+  InPreChars = true;
+  NewSection();
+  // A line end right after the start tag and an empty last line before the end tag belong to the markup.
+  if (L.LCh == '\r') L.NextChar();
+  TBlock* para = nullptr;  // an open P or FORM block inside the PRE
+  size_t fontPushes = 0;
+  for (;;) {
+    const char c = L.LCh;
+    if (c == '\0') {
+      L.Sy = EofSy;
+      break;
+    }
+    if (static_cast<unsigned char>(c) < 9) {
+      L.LCh = '?';  // a control character ends the PRE; the token reader shows it as "?"
+      L.NextToken();
+      ++tokens_;
+      break;
+    }
+    if (c == '\r') {
+      SectionClose();
+      NewSection();
+      L.NextChar();
+      continue;
+    }
+    if (c == '<') {
+      L.NextToken();
+      ++tokens_;
+      const Symb sy = L.Sy;
+      if (sy == PreEndSy || sy == TDEndSy || sy == THEndSy || sy == EofSy) break;
+      DoPreTag(pre, para, fontPushes, level);
+      continue;
+    }
+    const int cp = Top().CodePage();
+    L.TextCodePage = cp > 0 ? cp : L.DocCodePage;
+    L.NextPreformattedText();
+    if (L.Token.Count() > 0) {
+      EnsureSection();
+      Section->AppendToken(L.Token, Top());
+    }
+  }
+  InPreChars = wasInPre;
+  if (Section && Section->Buff.empty() && !SectionList->Items.empty()) Section.reset();
+  SectionClose();
+  if (para && para->MyCell->OwnersTag == "form") CurrentForm = nullptr;
+  PopTo(level);
+  SectionList = parent;
+  ChangeFont();
+  if (L.Sy == PreEndSy) Next();
+}
+
+void THtmlParser::DoPreTag(TBlock* PreBlock, TBlock*& ParaBlock, size_t& FontPushes, size_t PreLevel) {
+  const Symb sy = L.Sy;
+  const auto openBlock = [&](std::string_view tag) {
+    SectionClose();
+    if (ParaBlock) {
+      SectionList = PreBlock->MyCell.get();
+      ParaBlock = nullptr;
+    }
+    const TAttributeList a = Attrs();
+    Push(tag, &a);
+    auto block = std::make_unique<TBlock>(SectionList, Top(), &a);
+    ParaBlock = block.get();
+    AddBlock(std::move(block));
+    SectionList = ParaBlock->MyCell.get();
+    NewSection();
+  };
+  const auto closeBlock = [&](std::string_view tag) {
+    SectionClose();
+    PopAProp(tag);
+    ParaBlock = nullptr;
+    SectionList = PreBlock->MyCell.get();
+    NewSection();
+  };
+  if (IsSimpleInline(sy) || (IsEndTag(sy) && IsSimpleInline(StartOf(sy)))) {
+    DoInline({});
+    return;
+  }
+  switch (sy) {
+    case PSy: openBlock("p"); break;
+    case PEndSy:
+      if (ParaBlock) closeBlock("p");
+      break;
+    case FormSy:
+      openBlock("form");
+      CurrentForm = &ThtmlForm::Create(&Doc, nullptr);
+      break;
+    case FormEndSy:
+      if (ParaBlock) closeBlock("form");
+      CurrentForm = nullptr;
+      break;
+    case BrSy: {
+      SectionClose();
+      bool before = false, after = false, avoid = false;
+      const TAttributeList a = Attrs();
+      if (Push("br", &a)) {
+        Top().PageBreaks(before, after, avoid);
+        Pop();
+      }
+      if (before || after) SectionList->Add(std::make_unique<TPage>(&Doc), L.TagPos);
+      NewSection();
+      break;
+    }
+    case FontSy:
+    case BaseFontSy:
+      if (Stack.Count() < kMaxPropStack) ++FontPushes;
+      DoFontTag(true);
+      break;
+    case FontEndSy:
+      if (FontPushes > 0 && Stack.Count() > PreLevel) {
+        --FontPushes;
+        PopAProp("font");
+        ChangeFont();
+      }
+      break;
+    case TextSy:
+      EnsureSection();
+      Section->AppendToken(L.Token, Top());
+      break;
+    case ImgSy: case PanelSy: case ASy: case AEndSy: case InputSy: case SelectSy: case TextAreaSy: case MapSy:
+    case PageSy: case ScriptSy: case ObjectSy:
+      DoInline({});
+      if (!Section) NewSection();
+      break;
+    default: break;
+  }
+}
+
+void THtmlParser::DoFormControl() {
+  const Symb sy = L.Sy;
+  EnsureSection();
+  const TAttributeList a = Attrs();
+  const int pos = L.TagPos;
+  const std::string tag = TagLower(sy);
+  const bool pushed = Push(tag, &a, {}, true);
+  TFormControlObj* control = CreateFormControl(&Doc, CurrentForm, sy, static_cast<int>(Section->Buff.size()), a,
+                                               SectionList);
+  std::string type;
+  if (const TAttribute* t = a.Find(TypeSy)) type = LowerAscii(t->Name.substr(0, 20));
+  if (sy == InputSy && type == "image") {
+    auto* imageControl = static_cast<TImageFormControlObj*>(control);
+    TImageObj* image = Section->InsertImage(a, Top(), pos);
+    image->MyFormControl = control;
+    imageControl->MyImage = image;
+  } else if (sy == InputSy && type == "file") {
+    auto* edit = static_cast<TEditFormControlObj*>(control);
+    Section->InsertFormControl(edit, pos);
+    auto browse = std::make_unique<TButtonFormControlObj>(&Doc, *CurrentForm, 0, a, "file");
+    browse->MyEdit = edit;
+    TButtonFormControlObj* b = browse.get();
+    CurrentForm->AddControl(std::move(browse));
+    Section->InsertFormControl(b, pos);
+    if (!edit->ID.empty()) Doc.IDNameList.AddObject(edit->ID, edit);
+    edit->Value.clear();
+    edit->Text.clear();
+  } else {
+    Section->InsertFormControl(control, pos);
+  }
+  control->ApplyStyle(Top());
+  bool consumed = false;  // the symbol after the element was already read
+  if (sy == SelectSy) {
+    auto* list = static_cast<TListBoxFormControlObj*>(control);
+    Next();
+    while (L.Sy == OptionSy || L.Sy == OptionEndSy || L.Sy == TextSy) {
+      if (L.Sy != OptionSy) {
+        Next();
+        continue;
+      }
+      const TAttributeList oa = Attrs();
+      const bool selected = oa.Find(SelectedSy) != nullptr;
+      Next();
+      std::u16string text;
+      while (L.Sy == TextSy) {
+        text += L.Token.S();
+        Next();
+      }
+      const std::string utf8 = WideToUtf8(text);
+      list->AddOption(std::string(TrimAscii(utf8)), selected, oa.AsStrings());
+    }
+    list->ResetValue();
+    if (L.Sy != SelectEndSy) consumed = true;
+  } else if (sy == TextAreaSy) {
+    auto* area = static_cast<TTextAreaFormControlObj*>(control);
+    std::u16string line;
+    bool any = false;
+    for (;;) {
+      const char c = L.LCh;
+      if (c == '\0') {
+        L.Sy = EofSy;
+        consumed = true;
+        break;
+      }
+      if (c == '\r') {
+        area->AppendText(any || !line.empty() ? WideToUtf8(line) : std::string());
+        any = true;
+        line.clear();
+        L.NextChar();
+        continue;
+      }
+      if (c == '<') {
+        L.NextToken();
+        ++tokens_;
+        if (L.Sy == TextAreaEndSy || L.Sy == EofSy) {
+          consumed = L.Sy == EofSy;
+          break;
+        }
+        if (L.Sy == TextSy) line += L.Token.S();
+        continue;
+      }
+      if (static_cast<unsigned char>(c) < 9) L.LCh = ' ';
+      const int cp = Top().CodePage();
+      L.TextCodePage = cp > 0 ? cp : L.DocCodePage;
+      L.NextPreformattedText();
+      line += L.Token.S();
+    }
+    if (!line.empty()) area->AppendText(WideToUtf8(line));
+    area->ResetValue();
+  }
+  if (pushed) PopAProp(tag);
+  if (!consumed) Advance();
+}
+
+void THtmlParser::DoMap() {
+  const TAttributeList a = Attrs();
+  std::u16string name;
+  if (const TAttribute* n = a.Find(NameSy)) name = ToWide(n->Name, kUtf8CodePage);
+  auto map = std::make_unique<lumora::image::TMapItem>(name);
+  Next();
+  int others = 0;
+  while (L.Sy != EofSy && L.Sy != MapEndSy && others < 3) {
+    if (L.Sy == AreaSy) {
+      const TAttributeList aa = Attrs();
+      std::vector<lumora::image::TAreaAttribute> attrs;
+      for (size_t i = 0; i < aa.Count(); ++i) attrs.push_back({aa[i].WhichName, ToWide(aa[i].Name, kUtf8CodePage)});
+      map->AddArea(attrs);
+    } else if (L.Sy != TextSy && ++others >= 3) {
+      break;  // not a map after all; the third such symbol is read as usual
+    }
+    Next();
+  }
+  if (L.Sy == MapEndSy) {
+    Doc.MapList.push_back(std::move(map));
+    Advance();
+  }
+}
+
+std::string THtmlParser::ReadScriptText(bool Collect) {
+  std::string text;
+  std::string tail;  // the last characters, upper-cased, to find the end tag
+  static constexpr std::string_view kEnd = "</SCRIPT";
+  L.PlainText = true;
+  if (L.LCh == '>') L.NextChar();
+  while (L.LCh != '\0') {
+    const char c = L.LCh;
+    const char u = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    tail += u;
+    if (tail.size() > kEnd.size()) tail.erase(0, 1);
+    if (Collect) {
+      if (c == '\r') text += "\r\n";
+      else text += c;
+    }
+    L.NextChar();
+    if (tail == kEnd) {
+      if (Collect) text.resize(text.size() - kEnd.size());
+      while (L.LCh != '\0' && L.LCh != '>') L.NextChar();
+      if (L.LCh == '>') L.NextChar();
+      break;
+    }
+  }
+  L.PlainText = false;
+  return text;
+}
+
+void THtmlParser::DoScript() {
+  const TAttributeList a = Attrs();
+  if (Doc.ScriptEvent) {
+    const std::string language = AttrText(a, LanguageSy);
+    const std::string name = AttrText(a, NameSy);
+    const std::string script = ReadScriptText(true);
+    Doc.ScriptEvent(name, language, script);
+  } else {
+    ReadScriptText(false);
+  }
+  Advance();
+}
+
+void THtmlParser::DoObject() {
+  if (!Doc.OnObjectTag) {
+    Advance();
+    return;
+  }
+  EnsureSection();
+  const TAttributeList a = Attrs();
+  const int pos = L.TagPos;
+  const bool pushed = Push("object", &a, {}, true);
+  auto panel = std::make_unique<TPanelObj>(&Doc, 0, a, true);
+  Next();
+  std::vector<std::string> params;
+  while (L.Sy == ParamSy || (L.Sy == TextSy && IsBlankText(L.Token.S()))) {
+    if (L.Sy == ParamSy) {
+      const TAttributeList pa = Attrs();
+      params.push_back(AttrText(pa, NameSy) + "=" + AttrText(pa, ValueSy));
+    }
+    Next();
+  }
+  bool wantPanel = false;
+  Doc.OnObjectTag(*panel, wantPanel, params, a.AsStrings());
+  if (wantPanel) {
+    Section->InsertPanel(std::move(panel), Top(), pos);
+    if (pushed) PopAProp("object");
+    while (L.Sy != ObjectEndSy && L.Sy != EofSy) Next();
+    if (L.Sy == ObjectEndSy) Advance();
+  } else if (pushed) {
+    PopAProp("object");
+  }
+}
+
+}  // namespace lumora::html::parser_detail

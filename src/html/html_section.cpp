@@ -1,0 +1,576 @@
+#include "html/html_section.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+#include "html/html_codepage.h"
+#include "html/html_forms.h"
+
+namespace lumora::html {
+
+namespace {
+
+// Case mapping for the scripts publications use (Latin, Greek, Cyrillic); other characters stay.
+char16_t UpperChar(char16_t c) {
+  if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 32);
+  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
+  if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);
+  if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);
+  if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
+  return c;
+}
+
+char16_t LowerChar(char16_t c) {
+  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
+  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 32);
+  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return static_cast<char16_t>(c + 32);
+  if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 32);
+  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
+  return c;
+}
+
+const std::string* PropString(const TProperties& p, int i) { return std::get_if<std::string>(&p.Prop(i)); }
+
+int TextTransformOf(const TProperties& p) {
+  const int* v = std::get_if<int>(&p.Prop(TextTransform));
+  return v ? *v : 0;
+}
+
+bool IsSmallCaps(const TProperties& p) {
+  const std::string* v = PropString(p, FontVariant);
+  return v && LowerAscii(*v) == "small-caps";
+}
+
+int JustifyOf(const TProperties& p) {
+  const std::string* v = PropString(p, TextAlign);
+  if (!v) return 1;
+  const std::string a = LowerAscii(TrimAscii(*v));
+  if (a == "center") return 2;
+  if (a == "right") return 3;
+  if (a == "justify") return 4;
+  return 1;
+}
+
+
+// WIDTH and HEIGHT: pixels, or with "%" a percentage 0..100.
+void SizeAttr(const TAttribute* a, int& Value, bool& Percent) {
+  if (!a) return;
+  if (a->Name.find('%') != std::string::npos) {
+    Percent = true;
+    Value = std::clamp(a->Value, 0, 100);
+  } else {
+    Percent = false;
+    Value = std::max(0, a->Value);
+  }
+}
+
+}  // namespace
+
+// --- TFontObj ---
+
+TFontObj::TFontObj(TSection* Section, int Pos, TProperties& Props) : Section(Section), Pos(Pos) {
+  ReplaceFont(Props);
+}
+
+void TFontObj::ReplaceFont(TProperties& Props) {
+  TheFont = Props.MakeFont();
+  SizePoints = Props.FontSizePoints().value_or(Props.DefFontSize);
+  Title = Props.PropTitle;
+  FontHeight = TheFont.tmHeight + TheFont.tmExternalLeading;
+  tmHeight = TheFont.tmHeight;
+  tmMaxCharWidth = TheFont.tmMaxCharWidth;
+  Descent = TheFont.tmDescent;
+  Overhang = (TheFont.Style & kFontItalic) ? TheFont.tmHeight / 10 : 0;
+  FIArray = Props.HasFontInfo() ? Props.LinkFonts() : TFontInfoArray();
+}
+
+// --- Objects ---
+
+TImageObj::TImageObj(TSectionList* Doc, int APos, const TAttributeList& Attributes) : TFloatingObj(Doc) {
+  Pos = APos;
+  bool hspaceGiven = false;
+  for (size_t i = 0; i < Attributes.Count(); ++i) {
+    const TAttribute& a = Attributes[i];
+    switch (a.Which) {
+      case SrcSy: Source = std::string(TrimAscii(a.Name)); break;
+      case AltSy: {
+        std::string alt = a.Name;
+        while (!alt.empty() && (alt.back() == '\r' || alt.back() == '\n')) alt.pop_back();
+        Alt = ToWide(alt, a.CodePage);
+        if (Title.empty()) Title = WideToUtf8(Alt);
+        break;
+      }
+      case TitleSy: Title = a.Name; break;
+      case AlignSy: {
+        const std::string v = LowerAscii(a.Name);
+        if (v == "top") VertAlign = 1;
+        else if (v == "middle" || v == "absmiddle") VertAlign = 2;
+        else if (v == "left") Floating = TSide::Left;
+        else if (v == "right") Floating = TSide::Right;
+        else if (v == "bottom") VertAlign = 4;
+        break;
+      }
+      case BorderSy:
+        BorderSize = std::clamp(a.Value, 0, 10);
+        NoBorder = BorderSize == 0;
+        break;
+      case WidthSy: SizeAttr(&a, SpecWidth, PercentWidth); break;
+      case HeightSy: SizeAttr(&a, SpecHeight, PercentHeight); break;
+      case TranspSy: Transparent = true; break;
+      case IsMapSy: IsMap = true; break;
+      case UseMapSy: {
+        UseMap = true;
+        std::string n = std::string(TrimAscii(a.Name));
+        if (!n.empty() && n[0] == '#') n.erase(0, 1);
+        for (char& c : n) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        MapName = n;
+        break;
+      }
+      case HSpaceSy:
+        hspaceGiven = true;
+        HSpaceL = HSpaceR = static_cast<int>(std::min<long long>(std::llabs(a.Value), 40));
+        break;
+      case VSpaceSy: VSpaceT = VSpaceB = static_cast<int>(std::min<long long>(std::llabs(a.Value), 40)); break;
+      case ActiveSy: Swapped = true; break;
+      default: break;
+    }
+  }
+  if (!hspaceGiven && Floating != TSide::None) HSpaceL = HSpaceR = 3;
+}
+
+void TImageObj::ProcessProperties(const TProperties& Props) {
+  if (const auto va = Props.VerticalAlignment()) {
+    switch (*va) {
+      case TVerticalAlign::Top: VertAlign = 1; break;
+      case TVerticalAlign::Middle: VertAlign = 2; break;
+      case TVerticalAlign::Baseline: VertAlign = 3; break;
+      case TVerticalAlign::Bottom: VertAlign = 4; break;
+      default: break;
+    }
+  }
+  const TSide f = Props.FloatSide();
+  if (f == TSide::Left || f == TSide::Right) {
+    Floating = f;
+    if (HSpaceR == 0) HSpaceL = HSpaceR = 3;
+  }
+  if (Title.empty()) Title = Props.PropTitle;
+  const auto margin = [&](int index, int& target) {
+    const TPropValue& v = Props.Prop(index);
+    if (const std::string* s = std::get_if<std::string>(&v)) target = ToPixels(*s, false, 200, 0, Props.EmSize, Props.ExSize);
+    else if (const int* n = std::get_if<int>(&v); n && *n != kUnsetLength && *n != kParagraphSpace && *n != kAutoLength)
+      target = *n;
+  };
+  margin(MarginLeft, HSpaceL);
+  margin(MarginRight, HSpaceR);
+  margin(MarginTop, VSpaceT);
+  margin(MarginBottom, VSpaceB);
+  if (Props.BorderStyleCode() != 0) {
+    BorderSize = 0;
+    NoBorder = true;
+  }
+  const auto size = [&](int index, int& value, bool& percent) {
+    const TPropValue& v = Props.Prop(index);
+    if (const std::string* s = std::get_if<std::string>(&v)) {
+      const std::string t = LowerAscii(TrimAscii(*s));
+      if (t == "auto") {
+        value = -1;
+        percent = false;
+      } else if (!t.empty() && t.back() == '%') {
+        value = std::clamp(ToPixels(t, false, 100, 0, Props.EmSize, Props.ExSize), 0, 100);
+        percent = true;
+      } else {
+        value = std::max(0, ToPixels(t, false, 200, 0, Props.EmSize, Props.ExSize));
+        percent = false;
+      }
+    } else if (const int* n = std::get_if<int>(&v); n && *n >= 0) {
+      value = *n;
+      percent = false;
+    }
+  };
+  size(Width, SpecWidth, PercentWidth);
+  size(Height, SpecHeight, PercentHeight);
+}
+
+TPanelObj::TPanelObj(TSectionList* Doc, int APos, const TAttributeList& Attributes, bool AnObjectTag)
+    : TFloatingObj(Doc), ObjectTag(AnObjectTag) {
+  Pos = APos;
+  SpecWidth = 30;
+  SpecHeight = 20;
+  for (size_t i = 0; i < Attributes.Count(); ++i) {
+    const TAttribute& a = Attributes[i];
+    switch (a.Which) {
+      case NameSy: Name = a.Name; break;
+      case AlignSy: {
+        const std::string v = LowerAscii(a.Name);
+        if (v == "top") VertAlign = 1;
+        else if (v == "middle" || v == "absmiddle") VertAlign = 2;
+        else if (v == "left") Floating = TSide::Left;
+        else if (v == "right") Floating = TSide::Right;
+        break;
+      }
+      case HSpaceSy: HSpaceL = HSpaceR = static_cast<int>(std::min<long long>(std::llabs(a.Value), 40)); break;
+      case VSpaceSy: VSpaceT = VSpaceB = static_cast<int>(std::min<long long>(std::llabs(a.Value), 40)); break;
+      case WidthSy:
+        if (a.Name.find('%') != std::string::npos) {
+          if (a.Value >= 1 && a.Value <= 100) {
+            SpecWidth = a.Value;
+            PercentWidth = true;
+          }
+        } else if (a.Value > 0) {
+          SpecWidth = a.Value;
+        }
+        break;
+      case HeightSy:
+        if (a.Name.find('%') != std::string::npos) {
+          if (a.Value >= 1 && a.Value <= 100) {
+            SpecHeight = a.Value;
+            PercentHeight = true;
+          }
+        } else if (a.Value >= 1) {
+          SpecHeight = a.Value;
+        }
+        break;
+      default: break;
+    }
+  }
+}
+
+// --- TFormControlList ---
+
+TFormControlObj* TFormControlList::FindAt(int Index) const {
+  for (TFormControlObj* c : Items)
+    if (c->Pos == Index) return c;
+  return nullptr;
+}
+
+int TFormControlList::DistanceToNext(int Index) const {
+  for (TFormControlObj* c : Items)
+    if (c->Pos >= Index) return c->Pos - Index;
+  return 9999;
+}
+
+void TFormControlList::ShiftDown(int Index) {
+  for (TFormControlObj* c : Items)
+    if (c->Pos > Index) --c->Pos;
+}
+
+// --- TSection ---
+
+TSection::TSection(TCellBasic* ACell, const TAttributeList* Attributes, TProperties& Props, const TUrlTarget* AnURL,
+                   bool FirstInBlock)
+    : TSectionBase(ACell->Document), Cell(ACell) {
+  Fonts.push_back(std::make_unique<TFontObj>(this, 0, Props));
+  if (AnURL && AnURL->IsSet()) {
+    TFontObj& f = *Fonts.back();
+    f.UrlTarget = *AnURL;
+    f.HasLink = true;
+    Document->LinkList.push_back(&f);
+  }
+  Justify = JustifyOf(Props);
+  if (Attributes) {
+    if (const TAttribute* c = Attributes->Find(ClearSy)) {
+      const std::string v = LowerAscii(TrimAscii(c->Name));
+      ClearAttr = v == "left" ? 1 : v == "right" ? 2 : 3;
+    }
+  }
+  switch (Props.ClearSide()) {
+    case TSide::Left: ClearAttr = 1; break;
+    case TSide::Right: ClearAttr = 2; break;
+    case TSide::Both: ClearAttr = 3; break;
+    default: break;
+  }
+  LineHeight = Props.LineHeightPixels(Fonts.back()->FontHeight);
+  if (FirstInBlock) {
+    bool percent = false;
+    TextIndent = Props.TextIndentValue(percent);
+    TextIndentPercent = percent;
+    if (percent) TextIndent = std::min(TextIndent, 90);
+  }
+  BreakWord = Props.WordWrapValue() == "break-word";
+}
+
+TSection::~TSection() {
+  // A section thrown away (empty, or the build stopped) must not leave its runs in the document's link list.
+  for (const auto& f : Fonts)
+    if (f->HasLink) DropLinkRun(f.get());
+}
+
+int TSection::SourcePosOf(int I) const {
+  if (!Closed) return I >= 0 && static_cast<size_t>(I) < XP.size() ? XP[static_cast<size_t>(I)] : -1;
+  if (SIndexList.empty() || I < 0) return -1;
+  auto it = std::upper_bound(SIndexList.begin(), SIndexList.end(), I,
+                             [](int v, const IndexObj& o) { return v < o.Pos; });
+  if (it == SIndexList.begin()) return -1;
+  --it;
+  return it->Index + (I - it->Pos);
+}
+
+void TSection::AppendChar(char16_t Ch, int SourcePosition, TProperties& Props) {
+  TokenObj t;
+  t.AddUnicodeChar(Ch, SourcePosition);
+  AppendToken(t, Props);
+}
+
+void TSection::AppendPlain(const std::u16string& Text, const std::vector<int>& Positions) {
+  const char mark = (NoBreak || Preformatted) ? 'n' : 'y';
+  Buff += Text;
+  Brk.append(Text.size(), mark);
+  XP.insert(XP.end(), Positions.begin(), Positions.end());
+}
+
+void TSection::AppendToken(const TokenObj& Token, TProperties& Props, TProperties* Small) {
+  if (Token.Count() == 0) return;
+  std::u16string text = Token.S();
+  const int transform = TextTransformOf(Props);
+  if (transform == 1) {
+    for (char16_t& c : text) c = UpperChar(c);
+  } else if (transform == 2) {
+    for (char16_t& c : text) c = LowerChar(c);
+  }
+  if (!Small || !IsSmallCaps(Props)) {
+    AppendPlain(text, Token.Positions());
+    return;
+  }
+  // Small capitals: letters that change when upper-cased are set in the smaller font.
+  bool inSmall = false;
+  const char mark = (NoBreak || Preformatted) ? 'n' : 'y';
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    const char16_t u = UpperChar(c);
+    const bool skip = c == u' ' || (c >= u'0' && c <= u'9');
+    if (!skip && (u != c) != inSmall) {
+      inSmall = u != c;
+      const TUrlTarget* link = LastFont() && LastFont()->HasLink ? &LastFont()->UrlTarget : nullptr;
+      StartLinkRun(inSmall ? *Small : Props, link);
+    }
+    Buff += u;
+    Brk += mark;
+    XP.push_back(Token.Positions()[i]);
+  }
+  if (inSmall) {
+    const TUrlTarget* link = LastFont() && LastFont()->HasLink ? &LastFont()->UrlTarget : nullptr;
+    StartLinkRun(Props, link);
+  }
+}
+
+void TSection::DropLinkRun(TFontObj* Run) {
+  auto& links = Document->LinkList;
+  // Runs are dropped near the end of the list, so search from there.
+  for (auto it = links.rbegin(); it != links.rend(); ++it) {
+    if (*it == Run) {
+      links.erase(std::next(it).base());
+      return;
+    }
+  }
+}
+
+void TSection::StartFontRun(TProperties& Props) {
+  const TFontObj* last = LastFont();
+  StartLinkRun(Props, last && last->HasLink ? &last->UrlTarget : nullptr);
+}
+
+void TSection::StartLinkRun(TProperties& Props, const TUrlTarget* AnURL) {
+  const int at = static_cast<int>(Buff.size());
+  TFontObj* run = LastFont();
+  if (run && run->Pos == at) {
+    // Nothing was written in the last run: it takes the new font.
+    if (run->HasLink) DropLinkRun(run);
+    run->ReplaceFont(Props);
+    run->UrlTarget.Clear();
+    run->HasLink = false;
+  } else {
+    Fonts.push_back(std::make_unique<TFontObj>(this, at, Props));
+    run = Fonts.back().get();
+  }
+  if (AnURL && AnURL->IsSet()) {
+    run->UrlTarget = *AnURL;
+    run->HasLink = true;
+    Document->LinkList.push_back(run);
+  }
+}
+
+TImageObj* TSection::InsertImage(const TAttributeList& Attributes, TProperties& Props, int SourcePosition) {
+  auto image = std::make_unique<TImageObj>(Document, static_cast<int>(Buff.size()), Attributes);
+  image->ProcessProperties(Props);
+  image->SourcePos = SourcePosition;
+  TImageObj* result = image.get();
+  if (const TAttribute* n = Attributes.Find(NameSy)) Document->IDNameList.AddObject(n->Name, result);
+  if (const std::string& id = Attributes.TheID(); !id.empty()) Document->IDNameList.AddObject(id, result);
+  Images.push_back(std::move(image));
+  AppendPlain(std::u16string(1, kObjectCode), {SourcePosition});
+  return result;
+}
+
+TPanelObj* TSection::InsertPanel(std::unique_ptr<TPanelObj> Panel, TProperties& Props, int SourcePosition) {
+  Panel->Pos = static_cast<int>(Buff.size());
+  Panel->SourcePos = SourcePosition;
+  if (Panel->Title.empty()) Panel->Title = Props.PropTitle;
+  const TSide f = Props.FloatSide();
+  if (f == TSide::Left || f == TSide::Right) Panel->Floating = f;
+  TPanelObj* result = Panel.get();
+  Document->PanelList.push_back(result);
+  Images.push_back(std::move(Panel));
+  AppendPlain(std::u16string(1, kObjectCode), {SourcePosition});
+  return result;
+}
+
+void TSection::InsertFormControl(TFormControlObj* Control, int SourcePosition) {
+  if (!Control->TakesPlace()) return;
+  Control->Pos = static_cast<int>(Buff.size());
+  FormControls.Items.push_back(Control);
+  AppendPlain(std::u16string(1, kFormControlCode), {SourcePosition});
+}
+
+void TSection::MarkWordBreak() {
+  if (!Brk.empty() && Brk.back() != 'n') Brk.back() = 'a';
+}
+
+void TSection::RemoveChars(const std::vector<bool>& Remove) {
+  const size_t n = Buff.size();
+  std::vector<int> kept(n + 1, 0);  // characters kept before index i
+  for (size_t i = 0; i < n; ++i) kept[i + 1] = kept[i] + (Remove[i] ? 0 : 1);
+  if (static_cast<size_t>(kept[n]) == n) return;
+  std::u16string buff;
+  std::string brk;
+  std::vector<int> xp;
+  buff.reserve(static_cast<size_t>(kept[n]));
+  for (size_t i = 0; i < n; ++i) {
+    if (Remove[i]) continue;
+    buff += Buff[i];
+    brk += Brk[i];
+    xp.push_back(XP[i]);
+  }
+  // Font runs: shift; a run whose characters all went is dropped (the first run always stays).
+  TFontList runs;
+  for (size_t r = 0; r < Fonts.size(); ++r) {
+    const int from = std::clamp(Fonts[r]->Pos, 0, static_cast<int>(n));
+    const int to = r + 1 < Fonts.size() ? std::clamp(Fonts[r + 1]->Pos, from, static_cast<int>(n)) : static_cast<int>(n);
+    const bool becameEmpty = to > from && kept[static_cast<size_t>(to)] == kept[static_cast<size_t>(from)];
+    if (becameEmpty && r > 0) {
+      if (Fonts[r]->HasLink) DropLinkRun(Fonts[r].get());
+      continue;
+    }
+    Fonts[r]->Pos = kept[static_cast<size_t>(from)];
+    runs.push_back(std::move(Fonts[r]));
+  }
+  Fonts = std::move(runs);
+  for (auto& o : Images) o->Pos = kept[static_cast<size_t>(std::clamp(o->Pos, 0, static_cast<int>(n)))];
+  for (TFormControlObj* c : FormControls.Items) c->Pos = kept[static_cast<size_t>(std::clamp(c->Pos, 0, static_cast<int>(n)))];
+  Buff = std::move(buff);
+  Brk = std::move(brk);
+  XP = std::move(xp);
+}
+
+void TSection::CloseSection(int SourcePosition) {
+  if (Closed) return;
+  std::vector<bool> remove;
+  const auto reset = [&] { remove.assign(Buff.size(), false); };
+
+  // 1. Leading spaces.
+  reset();
+  for (size_t i = 0; i < Buff.size() && Buff[i] == u' '; ++i) remove[i] = true;
+  RemoveChars(remove);
+
+  // 2. Soft hyphens: the character before one may break there.
+  reset();
+  {
+    long lastKept = -1;
+    for (size_t i = 0; i < Buff.size(); ++i) {
+      if (Buff[i] == kSoftHyphen) {
+        remove[i] = true;
+        if (lastKept >= 0 && Brk[static_cast<size_t>(lastKept)] != 'n') Brk[static_cast<size_t>(lastKept)] = 's';
+      } else {
+        lastKept = static_cast<long>(i);
+      }
+    }
+  }
+  RemoveChars(remove);
+
+  // 3. Runs of spaces become one: the second goes, or the first when the first must not break.
+  reset();
+  {
+    long prevSpace = -1;  // index of the kept space just before, or -1
+    for (size_t i = 0; i < Buff.size(); ++i) {
+      if (Buff[i] != u' ') {
+        prevSpace = -1;
+        continue;
+      }
+      if (prevSpace < 0) {
+        prevSpace = static_cast<long>(i);
+      } else if (Brk[static_cast<size_t>(prevSpace)] == 'n') {
+        remove[static_cast<size_t>(prevSpace)] = true;
+        prevSpace = static_cast<long>(i);
+      } else {
+        remove[i] = true;
+      }
+    }
+  }
+  RemoveChars(remove);
+
+  // 4. and 5. A space after a floating object, or beside a line break.
+  reset();
+  for (size_t i = 0; i < Buff.size(); ++i) {
+    if (Buff[i] != u' ') continue;
+    if (i > 0 && Buff[i - 1] == kObjectCode) {
+      for (const auto& o : Images) {
+        if (o->Pos == static_cast<int>(i - 1) && o->Floating != TSide::None) remove[i] = true;
+      }
+    }
+    if ((i > 0 && Buff[i - 1] == kLineBreakCode) || (i + 1 < Buff.size() && Buff[i + 1] == kLineBreakCode))
+      remove[i] = true;
+  }
+  RemoveChars(remove);
+
+  // 6. A line break at the very end, then a space at the very end.
+  if (Buff.size() > 1) {
+    reset();
+    size_t end = Buff.size();
+    if (Buff[end - 1] == kLineBreakCode) remove[--end] = true;
+    if (end > 0 && Buff[end - 1] == u' ') remove[end - 1] = true;
+    RemoveChars(remove);
+  }
+
+  // 7. Every non-empty section ends with one space, its final break.
+  if (!Buff.empty() && !(Buff.size() == 1 && Buff[0] == kLineBreakCode) && Buff.back() != u' ') {
+    Buff += u' ';
+    Brk += 'y';
+    XP.push_back(SourcePosition);
+  }
+  Finish();
+}
+
+void TSection::Finish() {
+  Brk += 'y';
+  SIndexList.clear();
+  for (size_t i = 0; i < XP.size(); ++i) {
+    if (i == 0 || XP[i] != XP[i - 1] + 1) SIndexList.push_back({static_cast<int>(i), XP[i]});
+  }
+  XP.clear();
+  XP.shrink_to_fit();
+  // Sections live as long as the page: give back what growing them reserved.
+  Buff.shrink_to_fit();
+  Brk.shrink_to_fit();
+  Len = static_cast<int>(Buff.size());
+  if (!Buff.empty()) SectionNumber = Document->SectionCount++;
+  Closed = true;
+}
+
+// --- TPreFormated ---
+
+TPreFormated::TPreFormated(TCellBasic* ACell, TProperties& Props, const TUrlTarget* AnURL)
+    : TSection(ACell, nullptr, Props, AnURL, false) {
+  Preformatted = true;
+}
+
+void TPreFormated::CloseSection(int SourcePosition) {
+  if (Closed) return;
+  // One space always ends the line; nothing else is normalised.
+  const int pos = XP.empty() ? SourcePosition : XP.back() + 1;
+  Buff += u' ';
+  Brk += 'n';
+  XP.push_back(pos);
+  Finish();
+}
+
+}  // namespace lumora::html

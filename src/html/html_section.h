@@ -1,0 +1,181 @@
+#pragma once
+// Text sections: a run of inline content (characters, font runs, inline images and panels, form controls,
+// line breaks and break marks) as the builder collects it, and the objects that sit in the text.
+//
+// Control codes in the text: 2 the place of a form control, 4 the place of an image or panel, 8 a line break.
+// Break marks, one per character: 'y' a break may follow, 'n' none may, 's' a soft hyphen followed, 'a' a
+// WBR followed.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "html/html_common.h"
+#include "html/html_document.h"
+#include "html/html_style_props.h"
+
+namespace lumora::html {
+
+inline constexpr char16_t kFormControlCode = 2;
+inline constexpr char16_t kObjectCode = 4;
+inline constexpr char16_t kLineBreakCode = 8;
+inline constexpr char16_t kNoBreakSpace = 160;
+inline constexpr char16_t kSoftHyphen = 0xAD;
+
+class TSection;
+
+// One run of the source map: from text index Pos on, characters come from consecutive source positions.
+struct IndexObj {
+  int Pos = 0;
+  int Index = 0;
+};
+
+// A font run of a section.
+class TFontObj {
+ public:
+  TFontObj(TSection* Section, int Pos, TProperties& Props);
+  // Takes the font of Props again (the run had no characters yet).
+  void ReplaceFont(TProperties& Props);
+
+  TSection* Section;
+  int Pos;                 // index of its first character in the section's text
+  TMyFont TheFont;
+  double SizePoints = 12;  // the font size as the style gave it
+  std::string Title;
+  TUrlTarget UrlTarget;    // set for runs of a link
+  bool HasLink = false;
+  TFontInfoArray FIArray;  // the four link fonts of a link run
+  bool Visited = false, Hover = false, Focused = false;
+  // Cached metrics.
+  int FontHeight = 0, tmHeight = 0, tmMaxCharWidth = 0, Descent = 0, Overhang = 0;
+};
+using TFontList = std::vector<std::unique_ptr<TFontObj>>;
+
+// An object placed in a line or floated beside the text.
+class TFloatingObj : public TIDObject {
+ public:
+  explicit TFloatingObj(TSectionList* Document) : Document(Document) {}
+  virtual const char* ClassName() const = 0;
+  int TargetY() const override { return DrawYY; }
+
+  TSectionList* Document;
+  int Pos = 0;            // index of its placeholder in the section's text
+  int SourcePos = 0;
+  int VertAlign = 4;      // 1 top, 2 middle, 3 baseline, 4 bottom
+  TSide Floating = TSide::None;
+  int HSpaceL = 0, HSpaceR = 0, VSpaceT = 0, VSpaceB = 0;
+  int SpecWidth = -1, SpecHeight = -1;  // pixels or percent; -1 when not given
+  bool PercentWidth = false, PercentHeight = false;
+  std::string Title;      // hint
+  int DrawYY = 0;
+};
+
+// An inline image.
+class TImageObj : public TFloatingObj {
+ public:
+  TImageObj(TSectionList* Document, int Pos, const TAttributeList& Attributes);
+  const char* ClassName() const override { return "TImageObj"; }
+  // Style of the element: alignment, float, hint, spaces, size and border.
+  void ProcessProperties(const TProperties& Props);
+
+  std::string Source;
+  std::u16string Alt;
+  int BorderSize = 0;
+  bool NoBorder = false;       // BORDER=0 or a style border: no link border
+  bool Transparent = false, IsMap = false, UseMap = false, Swapped = false;
+  std::string MapName;
+  TFormControlObj* MyFormControl = nullptr;  // the image button it belongs to
+};
+
+// A panel the application supplies for PANEL and OBJECT elements.
+class TPanelObj : public TFloatingObj {
+ public:
+  TPanelObj(TSectionList* Document, int Pos, const TAttributeList& Attributes, bool ObjectTag);
+  const char* ClassName() const override { return "TPanelObj"; }
+  std::string Name;
+  bool ObjectTag;
+};
+
+// The form controls sitting in one section's text, in order of their character index (not owned).
+class TFormControlList {
+ public:
+  std::vector<TFormControlObj*> Items;
+  TFormControlObj* FindAt(int Index) const;
+  int DistanceToNext(int Index) const;
+  void ShiftDown(int Index);
+};
+
+// A run of inline content.
+class TSection : public TSectionBase {
+ public:
+  // Starts a section in Cell with the font of Props; AnURL is the open link (or null). FirstInBlock gives
+  // the section the text indent of Props.
+  TSection(TCellBasic* Cell, const TAttributeList* Attributes, TProperties& Props, const TUrlTarget* AnURL,
+           bool FirstInBlock);
+  ~TSection() override;
+  const char* ClassName() const override { return "TSection"; }
+
+  // Props is the top property set (text-transform, font-variant); Small, when given, is the set small
+  // capitals switch to.
+  void AppendChar(char16_t Ch, int SourcePosition, TProperties& Props);
+  virtual void AppendToken(const TokenObj& Token, TProperties& Props, TProperties* Small = nullptr);
+  virtual void CloseSection(int SourcePosition);
+
+  // Start a new font run (or re-font the last one while it has no characters).
+  void StartFontRun(TProperties& Props);
+  // A run that begins (AnURL set) or ends (AnURL null) a link.
+  void StartLinkRun(TProperties& Props, const TUrlTarget* AnURL);
+  TImageObj* InsertImage(const TAttributeList& Attributes, TProperties& Props, int SourcePosition);
+  TPanelObj* InsertPanel(std::unique_ptr<TPanelObj> Panel, TProperties& Props, int SourcePosition);
+  // Places a control created by the form code: a placeholder (code 2) unless it is hidden.
+  void InsertFormControl(TFormControlObj* Control, int SourcePosition);
+  // A break opportunity after the last character (WBR).
+  void MarkWordBreak();
+  // The section holds something a reader sees (characters, objects or controls).
+  bool HasContent() const { return !Buff.empty(); }
+  // Nothing but spaces so far (they go when the section is closed).
+  bool IsBlank() const { return Buff.find_first_not_of(u' ') == std::u16string::npos; }
+  bool IsPreformatted() const { return Preformatted; }
+  // The source position of text index I, through the source map.
+  int SourcePosOf(int I) const;
+
+  TCellBasic* Cell;
+  std::u16string Buff;
+  std::string Brk;
+  std::vector<int> XP;             // source positions while building
+  std::vector<IndexObj> SIndexList;  // compressed source map after CloseSection
+  TFontList Fonts;
+  std::vector<std::unique_ptr<TFloatingObj>> Images;
+  TFormControlList FormControls;
+  int Justify = 1;         // 1 left, 2 center, 3 right, 4 justify
+  int ClearAttr = 0;       // 0 none, 1 left, 2 right, 3 both
+  int LineHeight = -1;
+  int TextIndent = 0;
+  bool TextIndentPercent = false;
+  bool BreakWord = false;
+  bool AnchorName = false;
+  bool NoBreak = false;    // text appended now is marked unbreakable
+  bool Closed = false;
+  int SectionNumber = 0;
+
+ protected:
+  bool Preformatted = false;
+  // Removes the characters whose flag is set, shifting runs, objects and controls.
+  void RemoveChars(const std::vector<bool>& Remove);
+  void Finish();
+  TFontObj* LastFont() { return Fonts.empty() ? nullptr : Fonts.back().get(); }
+
+ private:
+  void AppendPlain(const std::u16string& Text, const std::vector<int>& Positions);
+  void DropLinkRun(TFontObj* Run);
+};
+
+// One line of preformatted text (PRE and plain-text documents).
+class TPreFormated : public TSection {
+ public:
+  TPreFormated(TCellBasic* Cell, TProperties& Props, const TUrlTarget* AnURL);
+  const char* ClassName() const override { return "TPreFormated"; }
+  void CloseSection(int SourcePosition) override;
+};
+
+}  // namespace lumora::html

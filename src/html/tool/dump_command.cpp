@@ -1,0 +1,20 @@
+#include "html/tool/dump_command.h"
+
+#include <filesystem>
+
+#include "html/html_dump.h"
+#include "html/html_parser.h"
+
+namespace lumora::html::tool {
+
+int WriteDocument(const std::string& path, const std::string& document, bool textOnly, std::ostream& out) {
+  TSectionList doc;
+  doc.DocumentPath = std::filesystem::absolute(path).generic_string();
+  doc.SetDefaults();
+  ParseHtmlText(document, doc);
+  out << (textOnly ? DocumentText(doc) : DumpDocument(doc));
+  out.flush();
+  return out ? 0 : 1;
+}
+
+}  // namespace lumora::html::tool

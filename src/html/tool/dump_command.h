@@ -1,0 +1,13 @@
+#pragma once
+// "lumora-html dump FILE" and "lumora-html text FILE": the document model of a page, built headless.
+
+#include <ostream>
+#include <string>
+
+namespace lumora::html::tool {
+
+// Builds the page at `path` (its text already read into `document`) and writes DumpDocument (or, with
+// `textOnly`, DocumentText) to `out`. Returns the process exit status.
+int WriteDocument(const std::string& path, const std::string& document, bool textOnly, std::ostream& out);
+
+}  // namespace lumora::html::tool
