@@ -22,7 +22,7 @@ int CollapsedMargin(int P, int T) {
 }
 
 bool IntProp(const TVMarginArray& box, int index, int& value) {
-  if (const int* v = std::get_if<int>(&box[index])) {
+  if (const int* v = box.Int(index)) {
     value = *v;
     return true;
   }
@@ -146,7 +146,7 @@ TBlockLI::TBlockLI(TCellBasic* AOwnerCell, TProperties& Props, const TAttributeL
       Marker = TMarker::Disc;
       int left = 0;
       if (!IntProp(MargArrayO, MarginLeft, left) || left == kUnsetLength || left == 0) {
-        if (!std::holds_alternative<std::string>(MargArrayO[MarginLeft]) ) MargArrayO[MarginLeft] = 16;
+        if (!MargArrayO.Text(MarginLeft)) MargArrayO.Set(MarginLeft, 16);
       }
       break;
     }
@@ -275,7 +275,7 @@ TTableBlock::TTableBlock(TCellBasic* AOwnerCell, TProperties& Props, const TAttr
         break;
       case HeightSy: {
         int h = 0;
-        if (IntProp(MargArrayO, Height, h) && h == kUnsetLength) MargArrayO[Height] = a.Name;
+        if (IntProp(MargArrayO, Height, h) && h == kUnsetLength) MargArrayO.Set(Height, a.Name);
         break;
       }
       case HSpaceSy: HSpace = static_cast<int>(std::min<long long>(std::llabs(a.Value), 40)); break;
@@ -284,10 +284,10 @@ TTableBlock::TTableBlock(TCellBasic* AOwnerCell, TProperties& Props, const TAttr
       default: break;
     }
   }
-  if (border > 0 && MargArrayO[BorderTopStyle] == TPropValue(0) && MargArrayO[BorderRightStyle] == TPropValue(0) &&
-      MargArrayO[BorderBottomStyle] == TPropValue(0) && MargArrayO[BorderLeftStyle] == TPropValue(0)) {
-    for (int i = BorderTopWidth; i <= BorderLeftWidth; ++i) MargArrayO[i] = std::min(border, 100);
-    for (int i = BorderTopStyle; i <= BorderLeftStyle; ++i) MargArrayO[i] = 3;
+  if (border > 0 && MargArrayO.Holds(BorderTopStyle, 0) && MargArrayO.Holds(BorderRightStyle, 0) &&
+      MargArrayO.Holds(BorderBottomStyle, 0) && MargArrayO.Holds(BorderLeftStyle, 0)) {
+    for (int i = BorderTopWidth; i <= BorderLeftWidth; ++i) MargArrayO.Set(i, std::min(border, 100));
+    for (int i = BorderTopStyle; i <= BorderLeftStyle; ++i) MargArrayO.Set(i, 3);
     Table3D = true;
   }
   if (const std::string* w = std::get_if<std::string>(&Props.Prop(html::Width))) {

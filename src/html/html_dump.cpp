@@ -229,9 +229,9 @@ void TDumper::Section(const TSection& sec, int depth) {
     if (f->TheFont.Style & kFontUnderline) r += " underline";
     if (f->TheFont.Style & kFontStrikeOut) r += " strike";
     r += " " + ColorText(f->TheFont.Color);
-    if (f->HasLink) {
-      r += " link=" + Quote(f->UrlTarget.Url);
-      if (!f->UrlTarget.Target.empty()) r += " target=" + Quote(f->UrlTarget.Target);
+    if (f->HasLink()) {
+      r += " link=" + Quote(f->UrlTarget->Url);
+      if (!f->UrlTarget->Target.empty()) r += " target=" + Quote(f->UrlTarget->Target);
     }
     Line(depth + 1, r);
   }

@@ -77,8 +77,7 @@ void TFormControlObj::ApplyStyle(TProperties& Props) {
   bool topPara = false, bottomPara = false;
   VerticalMargins(box, 100, Props.EmSize, Props.ExSize, top, topPara, bottom, bottomPara);
   const auto isSet = [&](int index) {
-    const int* v = std::get_if<int>(&box[index]);
-    return !(v && *v == kUnsetLength);
+    return !box.Holds(index, kUnsetLength);
   };
   if (const std::string* w = std::get_if<std::string>(&Props.Prop(html::Width)))
     PercentWidth = w->find('%') != std::string::npos;

@@ -131,7 +131,7 @@ TAttributeList THtmlParser::Attrs() const {
 
 bool THtmlParser::Push(std::string_view Tag, const TAttributeList* A, std::string_view Pseudo, bool Inline) {
   if (Stack.Count() >= kMaxPropStack) return false;
-  auto p = std::make_unique<TProperties>();
+  std::unique_ptr<TProperties> p = Stack.NewEntry();
   p->InheritFrom(Tag, Stack.Last());
   static const TAttributeList kNone;
   const TAttributeList& a = A ? *A : kNone;
@@ -167,8 +167,8 @@ void THtmlParser::PopAProp(std::string_view Tag) {
 
 void THtmlParser::NewSection(const TAttributeList* A, bool FirstInBlock) {
   SectionClose();
-  if (InPreChars) Section = std::make_unique<TPreFormated>(SectionList, Top(), LinkOpen ? &CurrentUrlTarget : nullptr);
-  else Section = std::make_unique<TSection>(SectionList, A, Top(), LinkOpen ? &CurrentUrlTarget : nullptr, FirstInBlock);
+  if (InPreChars) Section = std::make_unique<TPreFormated>(SectionList, Top(), LinkOpen ? CurrentUrlTarget : nullptr);
+  else Section = std::make_unique<TSection>(SectionList, A, Top(), LinkOpen ? CurrentUrlTarget : nullptr, FirstInBlock);
   Section->NoBreak = NoBreak;
 }
 
@@ -192,10 +192,9 @@ void THtmlParser::AddText(const TokenObj& Token) {
 
 void THtmlParser::EndLink() {
   if (!LinkOpen) return;
-  const int serial = CurrentUrlTarget.ID;
-  for (auto it = Doc.LinkList.rbegin(); it != Doc.LinkList.rend() && (*it)->UrlTarget.ID == serial; ++it)
-    (*it)->UrlTarget.Last = L.TagPos;
-  CurrentUrlTarget.Clear();
+  // Every run of the link shares this target, so they all learn where it ends.
+  CurrentUrlTarget->Last = L.TagPos;
+  CurrentUrlTarget.reset();
   LinkOpen = false;
 }
 
@@ -760,12 +759,13 @@ void THtmlParser::DoAnchor() {
   const TAttribute* href = a.Find(HrefSy);
   if (href) {
     EndLink();
-    CurrentUrlTarget.Url = href->Name;
-    CurrentUrlTarget.Target = AttrText(a, TargetSy);
-    CurrentUrlTarget.ID = Doc.NextLinkSerial();
-    CurrentUrlTarget.Attr = JoinLines(a.AsStrings());
-    CurrentUrlTarget.Start = L.TagPos;
-    if (const TAttribute* t = a.Find(TabIndexSy)) CurrentUrlTarget.TabIndex = t->Value;
+    CurrentUrlTarget = std::make_shared<TUrlTarget>();
+    CurrentUrlTarget->Url = href->Name;
+    CurrentUrlTarget->Target = AttrText(a, TargetSy);
+    CurrentUrlTarget->ID = Doc.NextLinkSerial();
+    CurrentUrlTarget->Attr = JoinLines(a.AsStrings());
+    CurrentUrlTarget->Start = L.TagPos;
+    if (const TAttribute* t = a.Find(TabIndexSy)) CurrentUrlTarget->TabIndex = t->Value;
     LinkOpen = true;
   }
   Push("a", &a, href ? "link" : "", true);

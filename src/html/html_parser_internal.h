@@ -93,7 +93,7 @@ class THtmlParser {
     Section.reset();
   }
   void ChangeFont() {
-    if (Section) Section->StartLinkRun(Top(), LinkOpen ? &CurrentUrlTarget : nullptr);
+    if (Section) Section->StartLinkRun(Top(), LinkOpen ? CurrentUrlTarget : nullptr);
   }
   void AddText(const TokenObj& Token);
   void AddBlock(std::unique_ptr<TBlock> Block) { SectionList->Add(std::move(Block), L.TagPos); }
@@ -135,7 +135,7 @@ class THtmlParser {
   std::unique_ptr<TSection> Section;
   TBodyBlock* Body = nullptr;
   bool BodySeen = false;
-  TUrlTarget CurrentUrlTarget;
+  std::shared_ptr<TUrlTarget> CurrentUrlTarget;  // the open link's target, shared by its runs
   bool LinkOpen = false;
   ThtmlForm* CurrentForm = nullptr;
   bool NoBreak = false;

@@ -82,7 +82,11 @@ void TFontObj::ReplaceFont(TProperties& Props) {
   tmMaxCharWidth = TheFont.tmMaxCharWidth;
   Descent = TheFont.tmDescent;
   Overhang = (TheFont.Style & kFontItalic) ? TheFont.tmHeight / 10 : 0;
-  FIArray = Props.HasFontInfo() ? Props.LinkFonts() : TFontInfoArray();
+  if (Props.HasFontInfo()) {
+    FIArray = std::make_unique<TFontInfoArray>(Props.LinkFonts());
+  } else {
+    FIArray.reset();
+  }
 }
 
 // --- Objects ---
@@ -257,14 +261,14 @@ void TFormControlList::ShiftDown(int Index) {
 
 // --- TSection ---
 
-TSection::TSection(TCellBasic* ACell, const TAttributeList* Attributes, TProperties& Props, const TUrlTarget* AnURL,
+TSection::TSection(TCellBasic* ACell, const TAttributeList* Attributes, TProperties& Props,
+                   std::shared_ptr<TUrlTarget> AnURL,
                    bool FirstInBlock)
     : TSectionBase(ACell->Document), Cell(ACell) {
   Fonts.push_back(std::make_unique<TFontObj>(this, 0, Props));
   if (AnURL && AnURL->IsSet()) {
     TFontObj& f = *Fonts.back();
-    f.UrlTarget = *AnURL;
-    f.HasLink = true;
+    f.UrlTarget = std::move(AnURL);
     Document->LinkList.push_back(&f);
   }
   Justify = JustifyOf(Props);
@@ -293,7 +297,7 @@ TSection::TSection(TCellBasic* ACell, const TAttributeList* Attributes, TPropert
 TSection::~TSection() {
   // A section thrown away (empty, or the build stopped) must not leave its runs in the document's link list.
   for (const auto& f : Fonts)
-    if (f->HasLink) DropLinkRun(f.get());
+    if (f->HasLink()) DropLinkRun(f.get());
 }
 
 int TSection::SourcePosOf(int I) const {
@@ -341,16 +345,14 @@ void TSection::AppendToken(const TokenObj& Token, TProperties& Props, TPropertie
     const bool skip = c == u' ' || (c >= u'0' && c <= u'9');
     if (!skip && (u != c) != inSmall) {
       inSmall = u != c;
-      const TUrlTarget* link = LastFont() && LastFont()->HasLink ? &LastFont()->UrlTarget : nullptr;
-      StartLinkRun(inSmall ? *Small : Props, link);
+      StartLinkRun(inSmall ? *Small : Props, LastFont() ? LastFont()->UrlTarget : nullptr);
     }
     Buff += u;
     Brk += mark;
     XP.push_back(Token.Positions()[i]);
   }
   if (inSmall) {
-    const TUrlTarget* link = LastFont() && LastFont()->HasLink ? &LastFont()->UrlTarget : nullptr;
-    StartLinkRun(Props, link);
+    StartLinkRun(Props, LastFont() ? LastFont()->UrlTarget : nullptr);
   }
 }
 
@@ -367,25 +369,23 @@ void TSection::DropLinkRun(TFontObj* Run) {
 
 void TSection::StartFontRun(TProperties& Props) {
   const TFontObj* last = LastFont();
-  StartLinkRun(Props, last && last->HasLink ? &last->UrlTarget : nullptr);
+  StartLinkRun(Props, last ? last->UrlTarget : nullptr);
 }
 
-void TSection::StartLinkRun(TProperties& Props, const TUrlTarget* AnURL) {
+void TSection::StartLinkRun(TProperties& Props, std::shared_ptr<TUrlTarget> AnURL) {
   const int at = static_cast<int>(Buff.size());
   TFontObj* run = LastFont();
   if (run && run->Pos == at) {
     // Nothing was written in the last run: it takes the new font.
-    if (run->HasLink) DropLinkRun(run);
+    if (run->HasLink()) DropLinkRun(run);
     run->ReplaceFont(Props);
-    run->UrlTarget.Clear();
-    run->HasLink = false;
+    run->UrlTarget.reset();
   } else {
     Fonts.push_back(std::make_unique<TFontObj>(this, at, Props));
     run = Fonts.back().get();
   }
   if (AnURL && AnURL->IsSet()) {
-    run->UrlTarget = *AnURL;
-    run->HasLink = true;
+    run->UrlTarget = std::move(AnURL);
     Document->LinkList.push_back(run);
   }
 }
@@ -426,109 +426,119 @@ void TSection::MarkWordBreak() {
   if (!Brk.empty() && Brk.back() != 'n') Brk.back() = 'a';
 }
 
-void TSection::RemoveChars(const std::vector<bool>& Remove) {
+void TSection::RemoveChars(std::vector<size_t> Gone) {
+  if (Gone.empty()) return;
+  std::sort(Gone.begin(), Gone.end());
+  Gone.erase(std::unique(Gone.begin(), Gone.end()), Gone.end());
   const size_t n = Buff.size();
-  std::vector<int> kept(n + 1, 0);  // characters kept before index i
-  for (size_t i = 0; i < n; ++i) kept[i + 1] = kept[i] + (Remove[i] ? 0 : 1);
-  if (static_cast<size_t>(kept[n]) == n) return;
-  std::u16string buff;
-  std::string brk;
-  std::vector<int> xp;
-  buff.reserve(static_cast<size_t>(kept[n]));
-  for (size_t i = 0; i < n; ++i) {
-    if (Remove[i]) continue;
-    buff += Buff[i];
-    brk += Brk[i];
-    xp.push_back(XP[i]);
-  }
+  while (!Gone.empty() && Gone.back() >= n) Gone.pop_back();
+  if (Gone.empty()) return;
+  // Characters kept before index Pos (clamped to the text).
+  const auto keptBefore = [&](int Pos) {
+    const auto p = static_cast<size_t>(std::clamp(Pos, 0, static_cast<int>(n)));
+    return static_cast<int>(p - static_cast<size_t>(std::lower_bound(Gone.begin(), Gone.end(), p) - Gone.begin()));
+  };
   // Font runs: shift; a run whose characters all went is dropped (the first run always stays).
   TFontList runs;
+  runs.reserve(Fonts.size());
   for (size_t r = 0; r < Fonts.size(); ++r) {
     const int from = std::clamp(Fonts[r]->Pos, 0, static_cast<int>(n));
     const int to = r + 1 < Fonts.size() ? std::clamp(Fonts[r + 1]->Pos, from, static_cast<int>(n)) : static_cast<int>(n);
-    const bool becameEmpty = to > from && kept[static_cast<size_t>(to)] == kept[static_cast<size_t>(from)];
+    const bool becameEmpty = to > from && keptBefore(to) == keptBefore(from);
     if (becameEmpty && r > 0) {
-      if (Fonts[r]->HasLink) DropLinkRun(Fonts[r].get());
+      if (Fonts[r]->HasLink()) DropLinkRun(Fonts[r].get());
       continue;
     }
-    Fonts[r]->Pos = kept[static_cast<size_t>(from)];
+    Fonts[r]->Pos = keptBefore(from);
     runs.push_back(std::move(Fonts[r]));
   }
   Fonts = std::move(runs);
-  for (auto& o : Images) o->Pos = kept[static_cast<size_t>(std::clamp(o->Pos, 0, static_cast<int>(n)))];
-  for (TFormControlObj* c : FormControls.Items) c->Pos = kept[static_cast<size_t>(std::clamp(c->Pos, 0, static_cast<int>(n)))];
-  Buff = std::move(buff);
-  Brk = std::move(brk);
-  XP = std::move(xp);
+  for (auto& o : Images) o->Pos = keptBefore(o->Pos);
+  for (TFormControlObj* c : FormControls.Items) c->Pos = keptBefore(c->Pos);
+  // The text, its break marks and source positions close up in place, from the first removed character on.
+  size_t w = Gone.front();
+  size_t g = 0;
+  for (size_t i = Gone.front(); i < n; ++i) {
+    if (g < Gone.size() && Gone[g] == i) {
+      ++g;
+      continue;
+    }
+    Buff[w] = Buff[i];
+    Brk[w] = Brk[i];
+    XP[w] = XP[i];
+    ++w;
+  }
+  Buff.resize(w);
+  Brk.resize(w);
+  XP.resize(w);
 }
 
 void TSection::CloseSection(int SourcePosition) {
   if (Closed) return;
-  std::vector<bool> remove;
-  const auto reset = [&] { remove.assign(Buff.size(), false); };
+  std::vector<size_t> gone;
 
   // 1. Leading spaces.
-  reset();
-  for (size_t i = 0; i < Buff.size() && Buff[i] == u' '; ++i) remove[i] = true;
-  RemoveChars(remove);
+  for (size_t i = 0; i < Buff.size() && Buff[i] == u' '; ++i) gone.push_back(i);
+  RemoveChars(std::move(gone));
+  gone.clear();
 
   // 2. Soft hyphens: the character before one may break there.
-  reset();
-  {
+  if (Buff.find(kSoftHyphen) != std::u16string::npos) {
     long lastKept = -1;
     for (size_t i = 0; i < Buff.size(); ++i) {
       if (Buff[i] == kSoftHyphen) {
-        remove[i] = true;
+        gone.push_back(i);
         if (lastKept >= 0 && Brk[static_cast<size_t>(lastKept)] != 'n') Brk[static_cast<size_t>(lastKept)] = 's';
       } else {
         lastKept = static_cast<long>(i);
       }
     }
+    RemoveChars(std::move(gone));
+    gone.clear();
   }
-  RemoveChars(remove);
 
   // 3. Runs of spaces become one: the second goes, or the first when the first must not break.
-  reset();
   {
     long prevSpace = -1;  // index of the kept space just before, or -1
     for (size_t i = 0; i < Buff.size(); ++i) {
       if (Buff[i] != u' ') {
         prevSpace = -1;
-        continue;
-      }
-      if (prevSpace < 0) {
+      } else if (prevSpace < 0) {
         prevSpace = static_cast<long>(i);
       } else if (Brk[static_cast<size_t>(prevSpace)] == 'n') {
-        remove[static_cast<size_t>(prevSpace)] = true;
+        gone.push_back(static_cast<size_t>(prevSpace));
         prevSpace = static_cast<long>(i);
       } else {
-        remove[i] = true;
+        gone.push_back(i);
       }
     }
+    RemoveChars(std::move(gone));
+    gone.clear();
   }
-  RemoveChars(remove);
 
   // 4. and 5. A space after a floating object, or beside a line break.
-  reset();
-  for (size_t i = 0; i < Buff.size(); ++i) {
-    if (Buff[i] != u' ') continue;
-    if (i > 0 && Buff[i - 1] == kObjectCode) {
-      for (const auto& o : Images) {
-        if (o->Pos == static_cast<int>(i - 1) && o->Floating != TSide::None) remove[i] = true;
+  if (!Images.empty() || Buff.find(kLineBreakCode) != std::u16string::npos) {
+    for (size_t i = 0; i < Buff.size(); ++i) {
+      if (Buff[i] != u' ') continue;
+      bool drop = (i > 0 && Buff[i - 1] == kLineBreakCode) || (i + 1 < Buff.size() && Buff[i + 1] == kLineBreakCode);
+      if (!drop && i > 0 && Buff[i - 1] == kObjectCode) {
+        for (const auto& o : Images) {
+          if (o->Pos == static_cast<int>(i - 1) && o->Floating != TSide::None) drop = true;
+        }
       }
+      if (drop) gone.push_back(i);
     }
-    if ((i > 0 && Buff[i - 1] == kLineBreakCode) || (i + 1 < Buff.size() && Buff[i + 1] == kLineBreakCode))
-      remove[i] = true;
+    RemoveChars(std::move(gone));
+    gone.clear();
   }
-  RemoveChars(remove);
 
   // 6. A line break at the very end, then a space at the very end.
   if (Buff.size() > 1) {
-    reset();
     size_t end = Buff.size();
-    if (Buff[end - 1] == kLineBreakCode) remove[--end] = true;
-    if (end > 0 && Buff[end - 1] == u' ') remove[end - 1] = true;
-    RemoveChars(remove);
+    if (Buff[end - 1] == kLineBreakCode) gone.push_back(--end);
+    if (end > 0 && Buff[end - 1] == u' ') gone.push_back(end - 1);
+    RemoveChars(std::move(gone));
+    gone.clear();
   }
 
   // 7. Every non-empty section ends with one space, its final break.
@@ -558,7 +568,7 @@ void TSection::Finish() {
 
 // --- TPreFormated ---
 
-TPreFormated::TPreFormated(TCellBasic* ACell, TProperties& Props, const TUrlTarget* AnURL)
+TPreFormated::TPreFormated(TCellBasic* ACell, TProperties& Props, std::shared_ptr<TUrlTarget> AnURL)
     : TSection(ACell, nullptr, Props, AnURL, false) {
   Preformatted = true;
 }

@@ -42,9 +42,13 @@ class TFontObj {
   TMyFont TheFont;
   double SizePoints = 12;  // the font size as the style gave it
   std::string Title;
-  TUrlTarget UrlTarget;    // set for runs of a link
-  bool HasLink = false;
-  TFontInfoArray FIArray;  // the four link fonts of a link run
+  // The link, shared by all runs of one link (so its range, recorded at the end tag, is seen by all); null
+  // for runs outside links.
+  std::shared_ptr<TUrlTarget> UrlTarget;
+  bool HasLink() const { return UrlTarget != nullptr; }
+  // The four link fonts, when the run's set has them (runs of links); most runs have none, so they are kept
+  // apart from the run.
+  std::unique_ptr<TFontInfoArray> FIArray;
   bool Visited = false, Hover = false, Focused = false;
   // Cached metrics.
   int FontHeight = 0, tmHeight = 0, tmMaxCharWidth = 0, Descent = 0, Overhang = 0;
@@ -110,7 +114,7 @@ class TSection : public TSectionBase {
  public:
   // Starts a section in Cell with the font of Props; AnURL is the open link (or null). FirstInBlock gives
   // the section the text indent of Props.
-  TSection(TCellBasic* Cell, const TAttributeList* Attributes, TProperties& Props, const TUrlTarget* AnURL,
+  TSection(TCellBasic* Cell, const TAttributeList* Attributes, TProperties& Props, std::shared_ptr<TUrlTarget> AnURL,
            bool FirstInBlock);
   ~TSection() override;
   const char* ClassName() const override { return "TSection"; }
@@ -124,7 +128,7 @@ class TSection : public TSectionBase {
   // Start a new font run (or re-font the last one while it has no characters).
   void StartFontRun(TProperties& Props);
   // A run that begins (AnURL set) or ends (AnURL null) a link.
-  void StartLinkRun(TProperties& Props, const TUrlTarget* AnURL);
+  void StartLinkRun(TProperties& Props, std::shared_ptr<TUrlTarget> AnURL);
   TImageObj* InsertImage(const TAttributeList& Attributes, TProperties& Props, int SourcePosition);
   TPanelObj* InsertPanel(std::unique_ptr<TPanelObj> Panel, TProperties& Props, int SourcePosition);
   // Places a control created by the form code: a placeholder (code 2) unless it is hidden.
@@ -160,8 +164,8 @@ class TSection : public TSectionBase {
 
  protected:
   bool Preformatted = false;
-  // Removes the characters whose flag is set, shifting runs, objects and controls.
-  void RemoveChars(const std::vector<bool>& Remove);
+  // Removes the characters at the indexes in Gone, shifting runs, objects and controls.
+  void RemoveChars(std::vector<size_t> Gone);
   void Finish();
   TFontObj* LastFont() { return Fonts.empty() ? nullptr : Fonts.back().get(); }
 
@@ -173,7 +177,7 @@ class TSection : public TSectionBase {
 // One line of preformatted text (PRE and plain-text documents).
 class TPreFormated : public TSection {
  public:
-  TPreFormated(TCellBasic* Cell, TProperties& Props, const TUrlTarget* AnURL);
+  TPreFormated(TCellBasic* Cell, TProperties& Props, std::shared_ptr<TUrlTarget> AnURL);
   const char* ClassName() const override { return "TPreFormated"; }
   void CloseSection(int SourcePosition) override;
 };

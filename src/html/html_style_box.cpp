@@ -1,43 +1,42 @@
 #include "html/html_style_box.h"
 
+#include <cstdio>
 #include <string>
 
 namespace lumora::html {
 namespace {
 
 const std::string* Str(const TPropValue& v) { return std::get_if<std::string>(&v); }
-const int* Int(const TPropValue& v) { return std::get_if<int>(&v); }
 
 // A length that is not a string: the integer as given, `unset` for the unset marker or no value.
-int IntOr(const TPropValue& v, int unset) {
-  const int* n = Int(v);
+int IntOr(const TVMarginArray& Box, int index, int unset) {
+  const int* n = Box.Int(index);
   if (!n || *n == kUnsetLength) return unset;
   return *n;
 }
 
 int BorderWidth(const TVMarginArray& Box, int index, int base, double em, double ex) {
   const int styleIndex = index - BorderTopWidth + BorderTopStyle;
-  if (IntOr(Box[styleIndex], 0) == 0) return 0;  // no border drawn: no width either
-  const TPropValue& v = Box[index];
-  if (const std::string* s = Str(v)) {
+  if (IntOr(Box, styleIndex, 0) == 0) return 0;  // no border drawn: no width either
+  if (const std::string* s = Box.Text(index)) {
     const std::string w = LowerAscii(TrimAscii(*s));
     if (w == "thin") return 2;
     if (w == "medium") return 4;
     if (w == "thick") return 6;
     return ToPixels(w, false, base, 4, em, ex);
   }
-  return IntOr(v, 4);
+  return IntOr(Box, index, 4);
 }
 
-int LengthOr(const TPropValue& v, int base, int dflt, int unset, double em, double ex) {
-  if (const std::string* s = Str(v)) return ToPixels(*s, false, base, dflt, em, ex);
-  return IntOr(v, unset);
+int LengthOr(const TVMarginArray& Box, int index, int base, int dflt, int unset, double em, double ex) {
+  if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, dflt, em, ex);
+  return IntOr(Box, index, unset);
 }
 
-int VerticalMargin(const TPropValue& v, int base, double em, double ex, bool& isParagraph) {
+int VerticalMargin(const TVMarginArray& Box, int index, int base, double em, double ex, bool& isParagraph) {
   isParagraph = false;
-  if (const std::string* s = Str(v)) return ToPixels(*s, false, base, 0, em, ex);
-  const int* n = Int(v);
+  if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, 0, em, ex);
+  const int* n = Box.Int(index);
   if (!n || *n == kUnsetLength) return 0;
   if (*n == kParagraphSpace) {
     isParagraph = true;
@@ -48,13 +47,47 @@ int VerticalMargin(const TPropValue& v, int base, double em, double ex, bool& is
 
 }  // namespace
 
+void TVMarginArray::Set(int propIndex, const TPropValue& Value) {
+  const size_t k = Slot(propIndex);
+  if (const int* n = std::get_if<int>(&Value)) {
+    kinds_[k] = kInt;
+    ints_[k] = *n;
+    return;
+  }
+  std::string text;
+  if (const std::string* s = std::get_if<std::string>(&Value)) {
+    text = *s;
+  } else if (const double* d = std::get_if<double>(&Value)) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.17g", *d);
+    text = buffer;
+  } else {
+    kinds_[k] = kEmpty;
+    ints_[k] = 0;
+    return;
+  }
+  if (kinds_[k] == kText) {
+    texts_[static_cast<size_t>(ints_[k])] = std::move(text);
+    return;
+  }
+  kinds_[k] = kText;
+  ints_[k] = static_cast<int>(texts_.size());
+  texts_.push_back(std::move(text));
+}
+
+TPropValue TVMarginArray::operator[](int propIndex) const {
+  if (const int* n = Int(propIndex)) return *n;
+  if (const std::string* s = Text(propIndex)) return *s;
+  return std::monostate{};
+}
+
 void GetVMarginArray(const TProperties& Props, TVMarginArray& Box) {
   for (int i = kFirstBoxValue; i <= kLastBoxValue; ++i) {
     if (i >= BorderTopStyle && i <= BorderLeftStyle) {
       const std::string* s = Str(Props.Prop(i));
-      Box[i] = s ? BorderStyleCodeOf(*s) : 0;
+      Box.Set(i, s ? BorderStyleCodeOf(*s) : 0);
     } else {
-      Box[i] = Props.Prop(i);
+      Box.Set(i, Props.Prop(i));
     }
   }
 }
@@ -63,43 +96,42 @@ void ConvertBoxArray(const TVMarginArray& Box, int BaseWidth, int BaseHeight, do
                      TMarginArray& Values, int& AutoCount) {
   AutoCount = 0;
   for (int i = kFirstBoxValue; i <= kLastBoxValue; ++i) {
-    const TPropValue& v = Box[i];
     const int base = (i == Height || i == Top) ? BaseHeight : BaseWidth;
     switch (i) {
       case BackgroundColor: case BorderColor:
-        Values[i] = IntOr(v, kColorNone);
+        Values[i] = IntOr(Box, i, kColorNone);
         break;
       case MarginTop: case MarginBottom:
         Values[i] = 0;  // VerticalMargins decides these
         break;
       case MarginRight: case MarginLeft:
-        if (const std::string* s = Str(v); s && LowerAscii(TrimAscii(*s)) == "auto") {
+        if (const std::string* s = Box.Text(i); s && LowerAscii(TrimAscii(*s)) == "auto") {
           Values[i] = kAutoLength;
           ++AutoCount;
         } else {
-          Values[i] = LengthOr(v, base, 0, 0, EmSize, ExSize);
+          Values[i] = LengthOr(Box, i, base, 0, 0, EmSize, ExSize);
         }
         break;
       case PaddingTop: case PaddingRight: case PaddingBottom: case PaddingLeft: case Height:
-        Values[i] = LengthOr(v, base, 0, 0, EmSize, ExSize);
+        Values[i] = LengthOr(Box, i, base, 0, 0, EmSize, ExSize);
         break;
       case BorderTopWidth: case BorderRightWidth: case BorderBottomWidth: case BorderLeftWidth:
         Values[i] = BorderWidth(Box, i, base, EmSize, ExSize);
         break;
       case Width:
-        Values[i] = LengthOr(v, base, kAutoLength, kAutoLength, EmSize, ExSize);
+        Values[i] = LengthOr(Box, i, base, kAutoLength, kAutoLength, EmSize, ExSize);
         if (Values[i] == kAutoLength) ++AutoCount;
         break;
       case Top: case Bottom: case Right: case Left:
-        Values[i] = LengthOr(v, base, kAutoLength, kAutoLength, EmSize, ExSize);
+        Values[i] = LengthOr(Box, i, base, kAutoLength, kAutoLength, EmSize, ExSize);
         break;
       default:  // border colours and style codes
-        Values[i] = Int(v) ? *Int(v) : 0;
+        Values[i] = Box.Int(i) ? *Box.Int(i) : 0;
         break;
     }
   }
   // A percentage height is of the content: the vertical paddings and borders come off.
-  if (const std::string* h = Str(Box[Height]); h && h->find('%') != std::string::npos) {
+  if (const std::string* h = Box.Text(Height); h && h->find('%') != std::string::npos) {
     Values[Height] -= Values[PaddingTop] + Values[PaddingBottom] + Values[BorderTopWidth] +
                       Values[BorderBottomWidth];
   }
@@ -107,24 +139,23 @@ void ConvertBoxArray(const TVMarginArray& Box, int BaseWidth, int BaseHeight, do
 
 void VerticalMargins(const TVMarginArray& Box, int BaseWidth, double EmSize, double ExSize, int& Top,
                      bool& TopIsParagraph, int& Bottom, bool& BottomIsParagraph) {
-  Top = VerticalMargin(Box[MarginTop], BaseWidth, EmSize, ExSize, TopIsParagraph);
-  Bottom = VerticalMargin(Box[MarginBottom], BaseWidth, EmSize, ExSize, BottomIsParagraph);
+  Top = VerticalMargin(Box, MarginTop, BaseWidth, EmSize, ExSize, TopIsParagraph);
+  Bottom = VerticalMargin(Box, MarginBottom, BaseWidth, EmSize, ExSize, BottomIsParagraph);
 }
 
 void BoxPositions(const TVMarginArray& Box, double EmSize, double ExSize, std::array<int, 4>& Positions) {
   for (int i = Top; i <= Left; ++i) {
-    const TPropValue& v = Box[i];
     int r = -1;
-    if (const std::string* s = Str(v)) r = ToPixels(*s, false, -100, 0, EmSize, ExSize);
-    else if (const int* n = Int(v); n && *n != kUnsetLength) r = *n;
+    if (const std::string* s = Box.Text(i)) r = ToPixels(*s, false, -100, 0, EmSize, ExSize);
+    else if (const int* n = Box.Int(i); n && *n != kUnsetLength) r = *n;
     Positions[static_cast<size_t>(i - Top)] = r;
   }
 }
 
 void InlineBoxValues(const TVMarginArray& Box, int BaseWidth, double EmSize, double ExSize, TMarginArray& Values) {
-  for (int i = MarginTop; i <= PaddingLeft; ++i) Values[i] = LengthOr(Box[i], BaseWidth, 0, 0, EmSize, ExSize);
+  for (int i = MarginTop; i <= PaddingLeft; ++i) Values[i] = LengthOr(Box, i, BaseWidth, 0, 0, EmSize, ExSize);
   for (int i = BorderTopWidth; i <= BorderLeftWidth; ++i) Values[i] = BorderWidth(Box, i, BaseWidth, EmSize, ExSize);
-  for (int i : {Width, Height}) Values[i] = LengthOr(Box[i], BaseWidth, kAutoLength, kAutoLength, EmSize, ExSize);
+  for (int i : {Width, Height}) Values[i] = LengthOr(Box, i, BaseWidth, kAutoLength, kAutoLength, EmSize, ExSize);
 }
 
 void BackgroundPositionOf(const TProperties& Props, double EmSize, double ExSize, TBackgroundPosition& Horizontal,

@@ -3,6 +3,8 @@
 // styles, width, height and positions) copied out of a property set and converted to pixels for layout.
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "html/html_style_props.h"
 
@@ -11,7 +13,7 @@ namespace lumora::html {
 inline constexpr int kFirstBoxValue = BackgroundColor;  // 9
 inline constexpr int kLastBoxValue = Left;              // 36
 
-// Indexed by the property index (9 to 36); the border styles 27 to 30 hold style codes.
+// Indexed by the property index (9 to 36).
 template <typename T>
 class TBoxArray {
  public:
@@ -21,8 +23,44 @@ class TBoxArray {
  private:
   std::array<T, kLastBoxValue - kFirstBoxValue + 1> v_{};
 };
-using TVMarginArray = TBoxArray<TPropValue>;
 using TMarginArray = TBoxArray<int>;
+
+// The box values of one block as the style gave them (the border styles 27 to 30 hold style codes). Every
+// block and table cell keeps one for layout, so the values are stored compactly: an integer per entry, and
+// the few entries given as text ("2px", "auto", "50%") in a side list.
+class TVMarginArray {
+ public:
+  TVMarginArray() {
+    ints_.fill(0);
+    kinds_.fill(kEmpty);
+  }
+  void Set(int propIndex, const TPropValue& Value);
+  // The value as a property value (empty, an integer or text).
+  TPropValue operator[](int propIndex) const;
+  // The integer of an entry that holds one, else null.
+  const int* Int(int propIndex) const {
+    const size_t k = Slot(propIndex);
+    return kinds_[k] == kInt ? &ints_[k] : nullptr;
+  }
+  // The text of an entry that holds text, else null.
+  const std::string* Text(int propIndex) const {
+    const size_t k = Slot(propIndex);
+    return kinds_[k] == kText ? &texts_[static_cast<size_t>(ints_[k])] : nullptr;
+  }
+  // Whether the entry holds the integer Value.
+  bool Holds(int propIndex, int Value) const {
+    const int* n = Int(propIndex);
+    return n && *n == Value;
+  }
+
+ private:
+  enum Kind : uint8_t { kEmpty, kInt, kText };
+  static size_t Slot(int propIndex) { return static_cast<size_t>(propIndex - kFirstBoxValue); }
+  static constexpr size_t kCount = kLastBoxValue - kFirstBoxValue + 1;
+  std::array<int, kCount> ints_;  // the integer, or for text its index in texts_
+  std::array<uint8_t, kCount> kinds_;
+  std::vector<std::string> texts_;
+};
 
 // Copies the box values of Props, border styles as codes.
 void GetVMarginArray(const TProperties& Props, TVMarginArray& Box);

@@ -46,6 +46,7 @@ std::string TStyleList::SequenceDigits(int Sequence) {
 
 void TStyleList::Clear() {
   descendants_.clear();
+  byKey_.clear();
   rules_.clear();
   sequence_ = 10;
 }
@@ -53,6 +54,7 @@ void TStyleList::Clear() {
 TProperties& TStyleList::Insert(std::string_view Key, std::unique_ptr<TProperties> Props) {
   // A multimap inserts after the sets already stored under an equal key, which keeps their order.
   auto it = rules_.emplace(std::string(Key), TStyleRule{std::move(Props), {}});
+  byKey_[std::string_view(it->first)].push_back(it->second.Props.get());
   // Split the key once here, so that matching never parses keys. The views point into the node's key,
   // which stays where it is for the node's life. Leading digits of the second word are the ancestor count
   // and sequence number, not part of the selector.
@@ -290,7 +292,6 @@ void TProperties::BuildLinkFonts(const TStyleList& Styles, const Ancestors& Chai
 void TProperties::ApplyOnePass(const TStyleList& Styles, const Ancestors& Chain, std::string_view Tag,
                                std::string_view Class, std::string_view ID, std::string_view Pseudo,
                                const TProperties* Inline) {
-  const auto& rules = Styles.Rules();
   const std::string_view tag = Tag, cls = Class, id = ID, pseudo = Pseudo;
   // Keys are built in one reused buffer: this runs for every element of a page.
   std::string key;
@@ -298,8 +299,8 @@ void TProperties::ApplyOnePass(const TStyleList& Styles, const Ancestors& Chain,
   auto apply = [&](std::initializer_list<std::string_view> parts) {
     key.clear();
     for (std::string_view p : parts) key += p;
-    const auto [first, last] = rules.equal_range(std::string_view(key));
-    for (auto it = first; it != last; ++it) MergeFrom(*it->second.Props);
+    if (const std::vector<const TProperties*>* sets = Styles.SetsFor(key))
+      for (const TProperties* set : *sets) MergeFrom(*set);
   };
   const bool hasClass = !cls.empty(), hasPseudo = !pseudo.empty(), hasId = !id.empty();
   const bool plain = !hasPseudo || (pseudo != "hover" && pseudo != "visited");

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,12 @@ class TStyleList {
   void SetLinkColor(std::string_view Pseudo, TColor Color);
   void Clear();
 
+  // Every set stored under Key in the order they were added, or null when there is none. A hash lookup:
+  // the cascade asks for a dozen keys per element, most of which do not exist.
+  const std::vector<const TProperties*>* SetsFor(std::string_view Key) const {
+    const auto it = byKey_.find(Key);
+    return it == byKey_.end() ? nullptr : &it->second;
+  }
   // The first set stored under Key, or null.
   const TProperties* Find(std::string_view Key) const;
   TProperties* Find(std::string_view Key);
@@ -71,6 +78,8 @@ class TStyleList {
   TProperties& Insert(std::string_view Key, std::unique_ptr<TProperties> Props);
 
   Map rules_;
+  // The sets of rules_ by key (views into rules_' keys, which stay put while their nodes live).
+  std::unordered_map<std::string_view, std::vector<const TProperties*>> byKey_;
   std::multimap<std::string_view, const TStyleRule*, std::less<>> descendants_;
   int sequence_ = 10;
   double defFontSize_ = 12;

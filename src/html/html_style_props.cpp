@@ -80,6 +80,23 @@ bool TProperties::Given(int i) const {
 
 TProperties::TProperties(const TProperties& other) { *this = other; }
 
+void TProperties::Renew() {
+  serial_ = ++serialCounter;
+  PropClass.clear();
+  PropID.clear();
+  PropPseudo.clear();
+  InlineStyle.reset();
+  font_.reset();
+}
+
+std::unique_ptr<TProperties> TPropStack::NewEntry() {
+  if (spare_.empty()) return std::make_unique<TProperties>();
+  std::unique_ptr<TProperties> p = std::move(spare_.back());
+  spare_.pop_back();
+  p->Renew();
+  return p;
+}
+
 TProperties& TProperties::operator=(const TProperties& other) {
   PropTag = other.PropTag;
   PropClass = other.PropClass;
@@ -96,7 +113,7 @@ TProperties& TProperties::operator=(const TProperties& other) {
   DefFontSize = other.DefFontSize;
   CodePage_ = other.CodePage_;
   hasFontInfo_ = other.hasFontInfo_;
-  fiArray_ = other.fiArray_;
+  if (hasFontInfo_) fiArray_ = other.fiArray_;  // the link fonts mean nothing without the flag
   font_ = other.font_;
   props_ = other.props_;
   given_ = other.given_;
@@ -150,7 +167,7 @@ void TProperties::InheritFrom(std::string_view Tag, const TProperties& Parent) {
   Fonts = Parent.Fonts;
   DefFontSize = Parent.DefFontSize;
   hasFontInfo_ = Parent.hasFontInfo_;
-  fiArray_ = Parent.fiArray_;
+  if (hasFontInfo_) fiArray_ = Parent.fiArray_;  // the link fonts mean nothing without the flag
   font_.reset();
 }
 

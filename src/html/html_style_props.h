@@ -55,6 +55,8 @@ class TProperties {
 
   // Identifies the set (process-wide counter, a new number for every set created, copies included).
   uint64_t SerialNumber() const { return serial_; }
+  // A recycled set becomes a new one: a new serial number, no identity, no inline style, no cached font.
+  void Renew();
 
   // --- Building ---
   void InheritFrom(std::string_view Tag, const TProperties& Parent);
@@ -183,13 +185,31 @@ class TPropStack {
     items_.push_back(std::move(p));
     return *items_.back();
   }
-  void Pop() { items_.pop_back(); }
+  // A set for the next push: one given back by an earlier pop when there is one (a page pushes a set for
+  // every element, and reusing them saves the allocations of a large object and of its strings), with a
+  // serial number of its own. The caller fills it with InheritFrom before anything else.
+  std::unique_ptr<TProperties> NewEntry();
+  void Pop() {
+    Recycle(std::move(items_.back()));
+    items_.pop_back();
+  }
   // Removes entry I (the builder's end tag that closes an element below the top).
-  void Erase(size_t I) { items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(I)); }
-  void Clear() { items_.clear(); }
+  void Erase(size_t I) {
+    Recycle(std::move(items_[I]));
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(I));
+  }
+  void Clear() {
+    items_.clear();
+    spare_.clear();
+  }
 
  private:
+  void Recycle(std::unique_ptr<TProperties> p) {
+    if (spare_.size() < kMaxSpare) spare_.push_back(std::move(p));
+  }
+  static constexpr size_t kMaxSpare = 64;
   std::vector<std::unique_ptr<TProperties>> items_;
+  std::vector<std::unique_ptr<TProperties>> spare_;
 };
 
 }  // namespace lumora::html

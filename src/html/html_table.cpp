@@ -153,8 +153,7 @@ TCellObj::TCellObj(TSectionList* Document, TProperties& Props, const TAttributeL
   ConvertBoxArray(MargArrayO, 0, 0, Props.EmSize, Props.ExSize, values, autoCount);
   for (int i = 0; i < 4; ++i) {
     const int index = PaddingTop + i;
-    const int* raw = std::get_if<int>(&MargArrayO[index]);
-    if (!(raw && *raw == kUnsetLength)) Padding[static_cast<size_t>(i)] = values[index];
+    if (!MargArrayO.Holds(index, kUnsetLength)) Padding[static_cast<size_t>(i)] = values[index];
     if (BorderStyle != 0) BorderWidths[static_cast<size_t>(i)] = values[BorderTopWidth + i];
   }
   Props.PageBreaks(BreakBefore, BreakAfter, KeepIntact);

@@ -64,8 +64,8 @@ TEST(HtmlBuilder, TitleAndHead) {
   EXPECT_EQ(runs[1].find("target="), std::string::npos) << runs[1];
   EXPECT_EQ(runs[2].find("link="), std::string::npos) << runs[2];  // the closing space is not part of a link
   EXPECT_EQ(doc->LinkList.size(), 2u);
-  EXPECT_NE(doc->LinkList[0]->UrlTarget.ID, doc->LinkList[1]->UrlTarget.ID);
-  EXPECT_NE(doc->LinkList[0]->UrlTarget.Last, -1);
+  EXPECT_NE(doc->LinkList[0]->UrlTarget->ID, doc->LinkList[1]->UrlTarget->ID);
+  EXPECT_NE(doc->LinkList[0]->UrlTarget->Last, -1);
 }
 
 TEST(HtmlBuilder, FontRunsFollowTheStack) {

@@ -107,10 +107,10 @@ TEST_F(SectionFixture, CellsDropEmptySections) {
   ASSERT_EQ(cell.Items.size(), 1u);  // a blank line of preformatted text stays
   EXPECT_EQ(static_cast<TSection&>(*cell.Items[0]).Buff, u" ");
   // A link run of a dropped section leaves the document's link list.
-  TUrlTarget link;
-  link.Url = "x";
-  link.ID = 1;
-  auto linked = std::make_unique<TSection>(&cell, nullptr, *Props, &link, true);
+  auto link = std::make_shared<TUrlTarget>();
+  link->Url = "x";
+  link->ID = 1;
+  auto linked = std::make_unique<TSection>(&cell, nullptr, *Props, link, true);
   EXPECT_EQ(Doc.LinkList.size(), 1u);
   cell.Add(std::move(linked), 0);
   EXPECT_TRUE(Doc.LinkList.empty());
