@@ -10,7 +10,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -72,6 +72,12 @@ std::string makePage(size_t size, bool dense) {
   return page + "</body></html>\r\n";
 }
 
+double threadSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
 long peakRssKb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -89,17 +95,18 @@ void measure(const char* kind, double megabytes) {
     TSectionList document;
     document.Clear();
     document.SetDefaults();
-    const auto start = std::chrono::steady_clock::now();
+    // Processor time of this thread: the build is single-threaded, and a virtual machine's wall clock
+    // also counts the time other guests took.
+    const double start = threadSeconds();
     ParseHtmlText(page, document);
-    const auto end = std::chrono::steady_clock::now();
-    seconds.push_back(std::chrono::duration<double>(end - start).count());
+    seconds.push_back(threadSeconds() - start);
     // The first build sets the peak; later ones reuse the memory it freed.
     if (run == 0) addedKb = peakRssKb() - before;
   }
   std::sort(seconds.begin(), seconds.end());
   const double median = seconds[seconds.size() / 2];
   std::printf("%s page: %.2f MB\n", kind, pageMb);
-  std::printf("  build: median %.3f s, %.1f MB/s (best %.1f MB/s)\n", median, pageMb / median,
+  std::printf("  build (processor time): median %.3f s, %.1f MB/s (best %.1f MB/s)\n", median, pageMb / median,
               pageMb / seconds.front());
   std::printf("  peak memory added by one build: %.1f MB = %.2f x the page\n", static_cast<double>(addedKb) / 1024.0,
               static_cast<double>(addedKb) / 1024.0 / pageMb);

@@ -73,13 +73,14 @@ TAttributeList::TAttributeList(const TAttributeList& other) { *this = other; }
 TAttributeList& TAttributeList::operator=(const TAttributeList& other) {
   if (this == &other) return *this;
   Clear();
+  items_.reserve(other.count_);
   for (size_t i = 0; i < other.count_; ++i) AddNew() = other[i];
   return *this;
 }
 
 TAttribute& TAttributeList::AddNew() {
-  if (count_ == items_.size()) items_.push_back(std::make_unique<TAttribute>());
-  TAttribute& a = *items_[count_++];
+  if (count_ == items_.size()) items_.emplace_back();
+  TAttribute& a = items_[count_++];
   a.Which = OtherAttribute;
   a.WhichName.clear();
   a.Name.clear();
@@ -97,7 +98,7 @@ void TAttributeList::Clear() {
 
 const TAttribute* TAttributeList::Find(Symb sy) const {
   for (size_t i = 0; i < count_; ++i) {
-    if (items_[i]->Which == sy) return items_[i].get();
+    if (items_[i].Which == sy) return &items_[i];
   }
   return nullptr;
 }
@@ -105,7 +106,7 @@ const TAttribute* TAttributeList::Find(Symb sy) const {
 std::vector<std::string> TAttributeList::AsStrings() const {
   std::vector<std::string> lines;
   lines.reserve(count_);
-  for (size_t i = 0; i < count_; ++i) lines.push_back(items_[i]->WhichName + "=" + items_[i]->Name);
+  for (size_t i = 0; i < count_; ++i) lines.push_back(items_[i].WhichName + "=" + items_[i].Name);
   return lines;
 }
 

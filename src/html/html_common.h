@@ -87,10 +87,11 @@ class TAttributeList {
 
   // A fresh attribute at the end of the list (its storage is reused from earlier tags).
   TAttribute& AddNew();
+  void Reserve(size_t Count) { items_.reserve(Count); }
   void Clear();
 
   size_t Count() const { return count_; }
-  const TAttribute& operator[](size_t i) const { return *items_[i]; }
+  const TAttribute& operator[](size_t i) const { return items_[i]; }
 
   // The first attribute with this symbol, or null.
   const TAttribute* Find(Symb sy) const;
@@ -105,7 +106,9 @@ class TAttributeList {
   std::shared_ptr<TProperties> TheStyle() const;
 
  private:
-  std::vector<std::unique_ptr<TAttribute>> items_;
+  // Kept in one block (a copy of a tag's attributes is one allocation); entries past count_ are spare
+  // storage for the next tag. A reference from AddNew or Find lasts until the next AddNew.
+  std::vector<TAttribute> items_;
   size_t count_ = 0;
   mutable std::string id_;
   mutable bool idKnown_ = false;

@@ -117,6 +117,7 @@ int VAlignCode(std::string_view value) {
 
 TAttributeList THtmlParser::Attrs() const {
   TAttributeList out;
+  out.Reserve(L.Attributes.Count());
   for (size_t i = 0; i < L.Attributes.Count(); ++i) {
     const TAttribute& a = L.Attributes[i];
     TAttribute& n = out.AddNew();

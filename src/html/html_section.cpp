@@ -316,8 +316,14 @@ void TSection::AppendChar(char16_t Ch, int SourcePosition, TProperties& Props) {
   AppendToken(t, Props);
 }
 
-void TSection::AppendPlain(const std::u16string& Text, const std::vector<int>& Positions) {
+void TSection::AppendPlain(std::u16string_view Text, const std::vector<int>& Positions) {
   const char mark = (NoBreak || Preformatted) ? 'n' : 'y';
+  if (Buff.empty()) {
+    // Many sections hold a single run of text: sized for it, they need no shrinking when closed.
+    Buff.reserve(Text.size() + 1);
+    Brk.reserve(Text.size() + 2);
+    XP.reserve(Text.size() + 1);
+  }
   Buff += Text;
   Brk.append(Text.size(), mark);
   XP.insert(XP.end(), Positions.begin(), Positions.end());
@@ -325,8 +331,12 @@ void TSection::AppendPlain(const std::u16string& Text, const std::vector<int>& P
 
 void TSection::AppendToken(const TokenObj& Token, TProperties& Props, TProperties* Small) {
   if (Token.Count() == 0) return;
-  std::u16string text = Token.S();
   const int transform = TextTransformOf(Props);
+  if (transform == 0 && (!Small || !IsSmallCaps(Props))) {
+    AppendPlain(Token.S(), Token.Positions());
+    return;
+  }
+  std::u16string text = Token.S();
   if (transform == 1) {
     for (char16_t& c : text) c = UpperChar(c);
   } else if (transform == 2) {
@@ -553,6 +563,9 @@ void TSection::CloseSection(int SourcePosition) {
 void TSection::Finish() {
   Brk += 'y';
   SIndexList.clear();
+  size_t runs = 0;
+  for (size_t i = 0; i < XP.size(); ++i) runs += (i == 0 || XP[i] != XP[i - 1] + 1) ? 1 : 0;
+  SIndexList.reserve(runs);
   for (size_t i = 0; i < XP.size(); ++i) {
     if (i == 0 || XP[i] != XP[i - 1] + 1) SIndexList.push_back({static_cast<int>(i), XP[i]});
   }

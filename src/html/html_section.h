@@ -170,7 +170,7 @@ class TSection : public TSectionBase {
   TFontObj* LastFont() { return Fonts.empty() ? nullptr : Fonts.back().get(); }
 
  private:
-  void AppendPlain(const std::u16string& Text, const std::vector<int>& Positions);
+  void AppendPlain(std::u16string_view Text, const std::vector<int>& Positions);
   void DropLinkRun(TFontObj* Run);
 };
 

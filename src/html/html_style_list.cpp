@@ -270,21 +270,29 @@ void TProperties::ApplyRulesTo(const TStyleList& Styles, const Ancestors& Chain,
 void TProperties::BuildLinkFonts(const TStyleList& Styles, const Ancestors& Chain, std::string_view Tag,
                                  std::string_view Class, std::string_view ID, std::string_view Title,
                                  const std::shared_ptr<TProperties>& Inline) {
-  // Each state is this set combined with the rules of its pseudo-class, as a child of this set.
-  auto state = [&](const TProperties& below, const TProperties* belowThat, std::string_view pseudo) {
-    auto s = std::make_unique<TProperties>();
+  // Each state is this set combined with the rules of its pseudo-class, as a child of this set. The three
+  // temporary sets are kept between calls: every link of a page needs them.
+  static thread_local std::array<std::unique_ptr<TProperties>, 3> temps;
+  auto state = [&](size_t slot, const TProperties& below, const TProperties* belowThat,
+                   std::string_view pseudo) -> TProperties& {
+    std::unique_ptr<TProperties>& s = temps[slot];
+    if (s) {
+      s->Renew();
+    } else {
+      s = std::make_unique<TProperties>();
+    }
     s->InheritFrom(Tag, below);
     s->hasFontInfo_ = false;
     s->ApplyRulesTo(Styles, Ancestors{Chain.Stack, Chain.ParentIndex, {&below, belowThat}}, Tag, Class, ID, pseudo,
                     Title, Inline);
-    return s;
+    return *s;
   };
   TFontInfoArray fonts;
   fonts[LinkNormal] = FontInfo();
-  const auto visited = state(*this, nullptr, "visited");
-  fonts[LinkVisited] = visited->FontInfo();
-  fonts[LinkVisitedHover] = state(*visited, this, "hover")->FontInfo();
-  fonts[LinkHover] = state(*this, nullptr, "hover")->FontInfo();
+  const TProperties& visited = state(0, *this, nullptr, "visited");
+  fonts[LinkVisited] = visited.FontInfo();
+  fonts[LinkVisitedHover] = state(1, visited, this, "hover").FontInfo();
+  fonts[LinkHover] = state(2, *this, nullptr, "hover").FontInfo();
   fiArray_ = fonts;
   hasFontInfo_ = true;
 }
@@ -293,9 +301,8 @@ void TProperties::ApplyOnePass(const TStyleList& Styles, const Ancestors& Chain,
                                std::string_view Class, std::string_view ID, std::string_view Pseudo,
                                const TProperties* Inline) {
   const std::string_view tag = Tag, cls = Class, id = ID, pseudo = Pseudo;
-  // Keys are built in one reused buffer: this runs for every element of a page.
-  std::string key;
-  key.reserve(64);
+  // Keys are built in one buffer kept between calls: this runs for every element of a page.
+  static thread_local std::string key;
   auto apply = [&](std::initializer_list<std::string_view> parts) {
     key.clear();
     for (std::string_view p : parts) key += p;
@@ -356,8 +363,15 @@ void TProperties::ApplyOnePass(const TStyleList& Styles, const Ancestors& Chain,
     }
   };
   group(tag);
-  if (hasClass) group("." + std::string(cls));
-  if (hasPseudo) group(":" + std::string(pseudo));
+  static thread_local std::string prefix;
+  if (hasClass) {
+    prefix.assign(".").append(cls);
+    group(prefix);
+  }
+  if (hasPseudo) {
+    prefix.assign(":").append(pseudo);
+    group(prefix);
+  }
 
   if (Inline) MergeFrom(*Inline);
 }
