@@ -901,8 +901,8 @@ void THtmlParser::DoStyle() {
 
 // --- Entry points ---
 
-void THtmlParser::ParseHtml(std::string Text) {
-  InstallInlineStyleParser();
+// The start of every parse: the text in the lexer, the default rule as the stack's base, and the body block.
+void THtmlParser::StartDocument(std::string Text) {
   if (!Doc.Styles.Find("default")) Doc.SetDefaults();
   const int codePage = DocumentDefaultCodePage(Text);
   L.SystemCodePage = codePage;
@@ -911,12 +911,16 @@ void THtmlParser::ParseHtml(std::string Text) {
   auto base = std::make_unique<TProperties>(*Doc.Styles.Find("default"));
   base->SetCharSet(base->CharSet, L.DocCodePage);
   Stack.Push(std::move(base));
-
   auto body = std::make_unique<TBodyBlock>(&Doc, Stack[0], nullptr);
   Body = body.get();
   Doc.BodyBlock = Body;
   Doc.Items.push_back(std::move(body));
   SectionList = Body->MyCell.get();
+}
+
+void THtmlParser::ParseHtml(std::string Text) {
+  InstallInlineStyleParser();
+  StartDocument(std::move(Text));
   NewSection();
 
   // Counting pass: tags with HREF decide whether links take part in keyboard focus.
@@ -949,19 +953,7 @@ void THtmlParser::ParseHtml(std::string Text) {
 }
 
 void THtmlParser::ParsePlain(std::string Text) {
-  if (!Doc.Styles.Find("default")) Doc.SetDefaults();
-  const int codePage = DocumentDefaultCodePage(Text);
-  L.SystemCodePage = codePage;
-  L.SetDocument(std::move(Text), codePage);
-  Stack.Clear();
-  auto base = std::make_unique<TProperties>(*Doc.Styles.Find("default"));
-  base->SetCharSet(base->CharSet, L.DocCodePage);
-  Stack.Push(std::move(base));
-  auto body = std::make_unique<TBodyBlock>(&Doc, Stack[0], nullptr);
-  Body = body.get();
-  Doc.BodyBlock = Body;
-  Doc.Items.push_back(std::move(body));
-  SectionList = Body->MyCell.get();
+  StartDocument(std::move(Text));
   try {
     L.PlainText = true;
     L.Begin();

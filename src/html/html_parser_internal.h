@@ -62,6 +62,7 @@ class THtmlParser {
   }
   // The current tag's attributes with their values as UTF-8.
   TAttributeList Attrs() const;
+  void StartDocument(std::string Text);
   std::string AttrText(const TAttributeList& a, Symb sy) const {
     const TAttribute* at = a.Find(sy);
     return at ? at->Name : std::string();

@@ -91,6 +91,15 @@ void TFontObj::ReplaceFont(TProperties& Props) {
 
 // --- Objects ---
 
+void TFloatingObj::SetAlignAttribute(std::string_view Value) {
+  const std::string v = LowerAscii(Value);
+  if (v == "top") VertAlign = 1;
+  else if (v == "middle" || v == "absmiddle") VertAlign = 2;
+  else if (v == "left") Floating = TSide::Left;
+  else if (v == "right") Floating = TSide::Right;
+  else if (v == "bottom") VertAlign = 4;
+}
+
 TImageObj::TImageObj(TSectionList* Doc, int APos, const TAttributeList& Attributes) : TFloatingObj(Doc) {
   Pos = APos;
   bool hspaceGiven = false;
@@ -106,15 +115,7 @@ TImageObj::TImageObj(TSectionList* Doc, int APos, const TAttributeList& Attribut
         break;
       }
       case TitleSy: Title = a.Name; break;
-      case AlignSy: {
-        const std::string v = LowerAscii(a.Name);
-        if (v == "top") VertAlign = 1;
-        else if (v == "middle" || v == "absmiddle") VertAlign = 2;
-        else if (v == "left") Floating = TSide::Left;
-        else if (v == "right") Floating = TSide::Right;
-        else if (v == "bottom") VertAlign = 4;
-        break;
-      }
+      case AlignSy: SetAlignAttribute(a.Name); break;
       case BorderSy:
         BorderSize = std::clamp(a.Value, 0, 10);
         NoBorder = BorderSize == 0;
@@ -205,14 +206,7 @@ TPanelObj::TPanelObj(TSectionList* Doc, int APos, const TAttributeList& Attribut
     const TAttribute& a = Attributes[i];
     switch (a.Which) {
       case NameSy: Name = a.Name; break;
-      case AlignSy: {
-        const std::string v = LowerAscii(a.Name);
-        if (v == "top") VertAlign = 1;
-        else if (v == "middle" || v == "absmiddle") VertAlign = 2;
-        else if (v == "left") Floating = TSide::Left;
-        else if (v == "right") Floating = TSide::Right;
-        break;
-      }
+      case AlignSy: SetAlignAttribute(a.Name); break;
       case HSpaceSy: HSpaceL = HSpaceR = static_cast<int>(std::min<long long>(std::llabs(a.Value), 40)); break;
       case VSpaceSy: VSpaceT = VSpaceB = static_cast<int>(std::min<long long>(std::llabs(a.Value), 40)); break;
       case WidthSy:

@@ -61,6 +61,9 @@ class TFloatingObj : public TIDObject {
   explicit TFloatingObj(TSectionList* Document) : Document(Document) {}
   virtual const char* ClassName() const = 0;
   int TargetY() const override { return DrawYY; }
+  // ALIGN of an image or panel: TOP, MIDDLE/ABSMIDDLE, BOTTOM, or LEFT/RIGHT for a float; other words leave
+  // the alignment as it is.
+  void SetAlignAttribute(std::string_view Value);
 
   TSectionList* Document;
   int Pos = 0;            // index of its placeholder in the section's text

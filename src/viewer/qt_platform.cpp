@@ -169,6 +169,11 @@ void QtCanvas::TextOut(int X, int Y, std::u16string_view Text, const int* Dx) {
   }
 }
 
+void QtCanvas::SetPenAndBrush(html::TColor Fill, html::TColor Outline) {
+  painter_->setPen(Outline == html::kColorNone ? QPen(Qt::NoPen) : QPen(ToQColor(Outline)));
+  painter_->setBrush(Fill == html::kColorNone ? QBrush(Qt::NoBrush) : QBrush(ToQColor(Fill)));
+}
+
 void QtCanvas::FillRect(const html::TRect& Rect, html::TColor Color) {
   if (painter_ && Color != html::kColorNone) painter_->fillRect(ToQRect(Rect), ToQColor(Color));
 }
@@ -184,8 +189,7 @@ void QtCanvas::Polygon(const std::vector<html::TPoint>& Points, html::TColor Fil
   if (!painter_ || Points.empty()) return;
   QPolygon polygon;
   for (const html::TPoint& p : Points) polygon << QPoint(p.X, p.Y);
-  painter_->setPen(Outline == html::kColorNone ? QPen(Qt::NoPen) : QPen(ToQColor(Outline)));
-  painter_->setBrush(Fill == html::kColorNone ? QBrush(Qt::NoBrush) : QBrush(ToQColor(Fill)));
+  SetPenAndBrush(Fill, Outline);
   painter_->drawPolygon(polygon);
   painter_->setBrush(Qt::NoBrush);
 }
@@ -210,8 +214,7 @@ void QtCanvas::FrameRect(const html::TRect& Rect, html::TColor Color, int Width,
 
 void QtCanvas::Ellipse(const html::TRect& Box, html::TColor Fill, html::TColor Outline) {
   if (!painter_) return;
-  painter_->setPen(Outline == html::kColorNone ? QPen(Qt::NoPen) : QPen(ToQColor(Outline)));
-  painter_->setBrush(Fill == html::kColorNone ? QBrush(Qt::NoBrush) : QBrush(ToQColor(Fill)));
+  SetPenAndBrush(Fill, Outline);
   painter_->drawEllipse(ToQRect(Box).adjusted(0, 0, -1, -1));
   painter_->setBrush(Qt::NoBrush);
 }

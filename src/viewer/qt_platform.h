@@ -54,6 +54,8 @@ class QtCanvas : public html::ICanvas {
   int PixelsPerInch() const override { return ppi_; }
 
  private:
+  void SetPenAndBrush(html::TColor Fill, html::TColor Outline);
+
   QPainter* painter_;
   int ppi_;
   html::TMyFont font_;
