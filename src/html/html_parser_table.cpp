@@ -1,4 +1,4 @@
-// The builder: tables (rows, cells, captions, column specifications, row groups).
+// The builder: tables (rows, cells, captions, COL and COLGROUP columns, row groups).
 #include <algorithm>
 
 #include "html/html_codepage.h"
@@ -46,7 +46,7 @@ void THtmlParser::DoTable(const TSymbSet&) {
   std::vector<std::unique_ptr<TCellList>> footRows;
   std::unique_ptr<TBlock> caption;
   bool captionBelow = false;
-  // Column tracker: rows still covered by a row span, per column (only with column specifications).
+  // Column tracker: rows still covered by a row span, per column (only when COL or COLGROUP described columns).
   std::vector<int> covered;
   size_t column = 0;
   TAttributeList colGroupDefaults;
@@ -133,9 +133,9 @@ void THtmlParser::DoTable(const TSymbSet&) {
           if (!covered.empty() || !T->ColSpecs.empty()) {
             while (column < covered.size() && covered[column] > 0) ++column;
             if (column < T->ColSpecs.size()) {
-              const TColObj& spec = T->ColSpecs[column];
-              if (!spec.colAlign.empty() && cellPushed) Top().AssignHint(spec.colAlign, TextAlign);
-              if (spec.colVAlign > 0) valign = spec.colVAlign;
+              const TColObj& col = T->ColSpecs[column];
+              if (!col.colAlign.empty() && cellPushed) Top().AssignHint(col.colAlign, TextAlign);
+              if (col.colVAlign > 0) valign = col.colVAlign;
             }
           }
           if (const TAttribute* v = a.Find(VAlignSy); v && VAlignCode(v->Name) > 0) valign = VAlignCode(v->Name);

@@ -1,6 +1,6 @@
 #pragma once
-// Tables as built: the table item with its rows, the cells with their content cells, column specifications
-// and the THEAD/TBODY/TFOOT records. Column widths and row heights come with table layout.
+// Tables as built: the table item with its rows, the cells with their content cells, the columns COL and
+// COLGROUP describe and the THEAD/TBODY/TFOOT records. Column widths and row heights come with table layout.
 
 #include <memory>
 #include <string>
@@ -58,7 +58,7 @@ class TCellList {
   int RowType = 0;  // 0 body, 1 head, 2 foot
 };
 
-// One COL specification.
+// One column as a COL or COLGROUP tag describes it.
 struct TColObj {
   int colWidth = 0;
   bool colAsPercent = false;
