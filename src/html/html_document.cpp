@@ -190,11 +190,11 @@ std::string TSectionList::ExpandName(const std::string& Name) const {
   return lumora::viewer::CombineURL(base, Name);
 }
 
-void TSectionList::AddTabOrder(int TabIndex, TIDObject* Object) {
+void TSectionList::AddTabOrder(int TabIndex, TTabStop Stop) {
   char key[16];
   std::snprintf(key, sizeof key, "%05d%03d", std::clamp(TabIndex, 0, 99999),
                 static_cast<int>(TabOrderList.size() % 1000));
-  TabOrderList.emplace(key, Object);
+  TabOrderList.emplace(key, Stop);
 }
 
 }  // namespace lumora::html

@@ -239,7 +239,12 @@ class TSectionList : public TCell {
   std::vector<std::unique_ptr<lumora::image::TMapItem>> MapList;
   TStyleList Styles;
   std::vector<TInlineRec> InlineList;
-  std::multimap<std::string, TIDObject*> TabOrderList;  // key: tab index (5 digits) + sequence (3 digits)
+  // What TABINDEX puts in the keyboard order: a form control, or the first run of a link.
+  struct TTabStop {
+    TIDObject* Control = nullptr;
+    TFontObj* LinkRun = nullptr;
+  };
+  std::multimap<std::string, TTabStop> TabOrderList;  // key: tab index (5 digits) + sequence (3 digits)
 
   // --- Document state ---
   TColor Background = 0xFFFFFF;
@@ -254,7 +259,7 @@ class TSectionList : public TCell {
   std::u16string Title;
   std::string BaseUrl, BaseTarget;
 
-  void AddTabOrder(int TabIndex, TIDObject* Object);
+  void AddTabOrder(int TabIndex, TTabStop Stop);
 
  private:
   int linkSerial_ = 0;

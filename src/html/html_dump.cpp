@@ -146,8 +146,17 @@ std::string TDumper::Run() {
                 " target=" + Quote(f.Target) + " enctype=" + Quote(f.EncType));
     for (const auto& c : f.ControlList) Line(1, Control(*c));
   }
-  for (const auto& m : Doc.MapList)
+  for (const auto& m : Doc.MapList) {
     Line(0, "map " + Quote(WideToUtf8(m->MapName())) + " areas=" + std::to_string(m->AreaCount()));
+    for (const lumora::image::TMapItem::Area& area : m->Areas()) {
+      using Shape = lumora::image::TAreaRegion::Shape;
+      const Shape shape = area.Region.shape();
+      Line(1, std::string("area shape=") +
+                  (shape == Shape::Rect ? "rect" : shape == Shape::Ellipse ? "circle" : "poly") +
+                  " href=" + Quote(WideToUtf8(area.Href)) + " target=" + Quote(WideToUtf8(area.Target)) +
+                  " title=" + Quote(WideToUtf8(area.Title)));
+    }
+  }
   for (const auto& [name, entry] : Doc.IDNameList.Entries()) {
     const char* cls = "TChPosObj";
     if (auto* item = dynamic_cast<const TSectionBase*>(entry.Object)) cls = item->ClassName();

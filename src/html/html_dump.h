@@ -31,6 +31,7 @@
 //   form N method="Get" action="..." target="..." enctype="..."
 //     <control class> name="..." value="..." [extra data of the kind] [disabled] [readonly]
 //   map "NAME" areas=N
+//     area shape=rect|circle|poly href="..." target="..." title="..."   (one line per area, in order)
 //   name "id" -> <class of the target>
 //
 // DocumentText: the text as a reader reads it, one section (line of text) per line, UTF-8; list items start

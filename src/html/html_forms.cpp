@@ -54,7 +54,7 @@ TFormControlObj::TFormControlObj(TSectionList* ADocument, ThtmlForm& Form, int P
       case OnBlurSy: OnBlurMessage = a.Name; break;
       case OnChangeSy: OnChangeMessage = a.Name; break;
       case TabIndexSy:
-        if (a.Value >= 1) Document->AddTabOrder(a.Value, this);
+        if (a.Value >= 1) Document->AddTabOrder(a.Value, {this, nullptr});
         break;
       case DisabledSy: Disabled = !(EqualsNoCase(a.Name, "no") || a.Name == "0"); break;
       case ReadOnlySy: ReadOnly = true; break;

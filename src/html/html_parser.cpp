@@ -772,6 +772,9 @@ void THtmlParser::DoAnchor() {
   Push("a", &a, href ? "link" : "", true);
   if (!Section) NewSection();
   else ChangeFont();
+  // A positive TABINDEX puts the link's first run in the keyboard order, unless links take no focus at all.
+  if (href && CurrentUrlTarget->TabIndex > 0 && !Doc.TooManyLinks && !Section->Fonts.empty())
+    Doc.AddTabOrder(CurrentUrlTarget->TabIndex, {nullptr, Section->Fonts.back().get()});
   if (const TAttribute* n = a.Find(NameSy)) {
     std::string name = n->Name;
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

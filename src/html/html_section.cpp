@@ -361,6 +361,13 @@ void TSection::AppendToken(const TokenObj& Token, TProperties& Props, TPropertie
 }
 
 void TSection::DropLinkRun(TFontObj* Run) {
+  // A run that was a link's keyboard stop leaves the keyboard order with it.
+  auto& stops = Document->TabOrderList;
+  if (Run->UrlTarget && Run->UrlTarget->TabIndex > 0) {
+    for (auto it = stops.begin(); it != stops.end();) {
+      it = it->second.LinkRun == Run ? stops.erase(it) : std::next(it);
+    }
+  }
   auto& links = Document->LinkList;
   // Runs are dropped near the end of the list, so search from there.
   for (auto it = links.rbegin(); it != links.rend(); ++it) {

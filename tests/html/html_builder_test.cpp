@@ -267,6 +267,9 @@ TEST(HtmlBuilder, Maps) {
                          "<map name=lost><area coords=\"0,0,1,1\" href=c.htm><b><i><u><area coords=\"0,0,1,1\"></map>"
                          "<img src=p.gif usemap=\"#nav\" alt=Picture width=50%>");
   EXPECT_EQ(LinesStarting(*doc, "map "), (std::vector<std::string>{"map \"NAV\" areas=2"}));
+  EXPECT_EQ(LinesStarting(*doc, "area "),
+            (std::vector<std::string>{"area shape=rect href=\"a.htm\" target=\"\" title=\"\"",
+                                      "area shape=circle href=\"b.htm\" target=\"\" title=\"\""}));
   const auto images = LinesStarting(*doc, "image ");
   ASSERT_EQ(images.size(), 1u);
   EXPECT_EQ(images[0], "image 0 src=\"p.gif\" alt=\"Picture\" align=4 float=none width=50% height=- map=\"NAV\"");
@@ -448,6 +451,25 @@ TEST(HtmlBuilder, LinkCountDecidesKeyboardFocus) {
     EXPECT_EQ(doc->TooManyLinks, links > 400) << links;
     EXPECT_EQ(doc->LinkList.size(), static_cast<size_t>(links));  // built completely either way
   }
+}
+
+TEST(HtmlBuilder, TabIndexOrdersControlsAndLinks) {
+  const auto doc = Build("<a href=a.htm tabindex=3>three</a> <form><input name=one tabindex=1></form>"
+                         "<a href=b.htm>none</a> <a href=c.htm tabindex=2>two</a>");
+  std::vector<std::string> order;
+  for (const auto& [key, stop] : doc->TabOrderList) {
+    if (stop.LinkRun) order.push_back(stop.LinkRun->UrlTarget->Url);
+    if (stop.Control) order.push_back("control");
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"control", "c.htm", "a.htm"}));
+
+  // A link with nothing in it leaves no stop behind (its run is dropped with its section).
+  EXPECT_TRUE(Build("<p><a href=x tabindex=1></a><p>next")->TabOrderList.empty());
+
+  // With more than 400 links, links take no keyboard focus.
+  std::string many = "<a href=first.htm tabindex=1>x</a>";
+  for (int i = 0; i < 400; ++i) many += "<a href=x>l</a>";
+  EXPECT_TRUE(Build(many)->TabOrderList.empty());
 }
 
 TEST(HtmlBuilder, ScriptsAndObjects) {

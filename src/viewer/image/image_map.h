@@ -53,11 +53,14 @@ class TMapItem {
   // The numbers of a COORDS value.
   static std::vector<int> ParseCoords(const std::u16string& text);
 
- private:
+  // One area as added; an area without HREF (NOHREF) has an empty Href.
   struct Area {
     TAreaRegion Region;
     std::u16string Href, Target, Title;
   };
+  const std::vector<Area>& Areas() const { return areas_; }
+
+ private:
   std::u16string name_;
   std::vector<Area> areas_;
 };
