@@ -65,6 +65,14 @@ TEST(FramesetTest, RecognisesFramesetDocuments) {
   for (const Case& c : cases) EXPECT_EQ(IsFramesetText(c.text), c.frameset) << c.text;
 }
 
+TEST(FramesetTest, RecognisesTheDemoPages) {
+  const std::string demo = std::string(LUMORA_SOURCE_DIR) + "/demo/";
+  EXPECT_TRUE(IsFramesetFile(demo + "frames.htm"));
+  EXPECT_FALSE(IsFramesetFile(demo + "index.htm"));
+  EXPECT_FALSE(IsFramesetFile(demo + "frames/contents.htm"));
+  EXPECT_FALSE(IsFramesetFile(demo + "no-such-page.htm"));
+}
+
 TEST(FramesetTest, ReadsNestedFramesetsInOrder) {
   RecordingBuilder viewer;
   const TFrameSetDocument doc = ParseFramesetText(viewer,
