@@ -335,10 +335,7 @@ void THtmlParser::DoP(const TSymbSet& Term) {
   const bool pushed = Push("p", &a);
   if (pushed) Hint(a);
   TCellBasic* parent = SectionList;
-  auto block = std::make_unique<TBlock>(SectionList, Top(), &a);
-  TBlock* b = block.get();
-  AddBlock(std::move(block));
-  SectionList = b->MyCell.get();
+  TBlock* b = EnterBlock(&a);
   NewSection();
   TSymbSet term = Term;
   term.set(PSy);
@@ -473,10 +470,7 @@ void THtmlParser::DoHeading(const TSymbSet& Term) {
     Next();
   }
   TCellBasic* parent = SectionList;
-  auto block = std::make_unique<TBlock>(SectionList, Top(), &a);
-  TBlock* b = block.get();
-  AddBlock(std::move(block));
-  SectionList = b->MyCell.get();
+  EnterBlock(&a);
   NewSection();
   while (L.Sy != EofSy && !Term[L.Sy]) {
     const uint64_t before = tokens_;
@@ -571,10 +565,7 @@ void THtmlParser::DoLists(const TSymbSet& Term) {
   const std::string tag = TagLower(sy);
   const bool pushed = Push(tag, &a);
   TCellBasic* parent = SectionList;
-  auto block = std::make_unique<TBlock>(SectionList, Top(), &a);
-  TBlock* b = block.get();
-  AddBlock(std::move(block));
-  SectionList = b->MyCell.get();
+  TBlock* b = EnterBlock(&a);
   Next();
   static const TSymbSet kListEnds = Syms({OLEndSy, ULEndSy, DirEndSy, MenuEndSy, DLEndSy, BlockQuoteEndSy});
   if (kListEnds[L.Sy]) {
@@ -644,10 +635,7 @@ void THtmlParser::DoListItem(TListKind Kind, int Number, bool Plain, char Type, 
   const std::string tag = TagLower(sy);
   const bool pushed = Push(tag, &a);
   TCellBasic* parent = SectionList;
-  auto block = std::make_unique<TBlockLI>(SectionList, Top(), &a, Kind, tag, ListLevel, Number, Plain, Type);
-  TBlockLI* b = block.get();
-  AddBlock(std::move(block));
-  SectionList = b->MyCell.get();
+  TBlockLI* b = EnterBlock<TBlockLI>(&a, Kind, tag, ListLevel, Number, Plain, Type);
   NewSection();
   Next();
   SkipSpaces();
@@ -711,10 +699,7 @@ void THtmlParser::DoDivision(const TSymbSet& Term) {
         const TAttributeList a = Attrs();
         const bool pushed = Push("form", &a);
         TCellBasic* parent = SectionList;
-        auto block = std::make_unique<TBlock>(SectionList, Top(), &a);
-        TBlock* b = block.get();
-        AddBlock(std::move(block));
-        SectionList = b->MyCell.get();
+        TBlock* b = EnterBlock(&a);
         CurrentForm = &ThtmlForm::Create(&Doc, &a);
         Next();
         DoBody(Term | Syms({FormSy, FormEndSy}));
@@ -734,10 +719,7 @@ void THtmlParser::DoDivision(const TSymbSet& Term) {
       const bool pushed = Push("div", &a);
       if (pushed) Hint(a);
       TCellBasic* parent = SectionList;
-      auto block = std::make_unique<TBlock>(SectionList, Top(), &a);
-      TBlock* b = block.get();
-      AddBlock(std::move(block));
-      SectionList = b->MyCell.get();
+      TBlock* b = EnterBlock(&a);
       NewSection();
       Next();
       DoBody(Term | Syms({DivEndSy}));
@@ -961,10 +943,7 @@ void THtmlParser::ParsePlain(std::string Text) {
     L.PlainText = true;
     L.Begin();
     Push("pre", nullptr);
-    auto block = std::make_unique<TBlock>(SectionList, Top(), nullptr);
-    TBlock* pre = block.get();
-    AddBlock(std::move(block));
-    SectionList = pre->MyCell.get();
+    EnterBlock(nullptr);
     InPreChars = true;
     NewSection();
     while (L.LCh != '\0') {

@@ -17,10 +17,7 @@ void THtmlParser::DoPre() {
   const TAttributeList a = Attrs();
   Push("pre", &a);
   TCellBasic* parent = SectionList;
-  auto block = std::make_unique<TBlock>(SectionList, Top(), &a);
-  TBlock* pre = block.get();
-  AddBlock(std::move(block));
-  SectionList = pre->MyCell.get();
+  TBlock* pre = EnterBlock(&a);
   const bool wasInPre = InPreChars;
   InPreChars = true;
   NewSection();
@@ -82,10 +79,7 @@ void THtmlParser::DoPreTag(TBlock* PreBlock, TBlock*& ParaBlock, size_t& FontPus
     }
     const TAttributeList a = Attrs();
     Push(tag, &a);
-    auto block = std::make_unique<TBlock>(SectionList, Top(), &a);
-    ParaBlock = block.get();
-    AddBlock(std::move(block));
-    SectionList = ParaBlock->MyCell.get();
+    ParaBlock = EnterBlock(&a);
     NewSection();
   };
   const auto closeBlock = [&](std::string_view tag) {

@@ -98,6 +98,15 @@ class THtmlParser {
   }
   void AddText(const TokenObj& Token);
   void AddBlock(std::unique_ptr<TBlock> Block) { SectionList->Add(std::move(Block), L.TagPos); }
+  // Adds a block for the element whose set is on top of the stack; its content becomes current.
+  template <typename B = TBlock, typename... Args>
+  B* EnterBlock(const TAttributeList* A, Args&&... Extra) {
+    auto block = std::make_unique<B>(SectionList, Top(), A, std::forward<Args>(Extra)...);
+    B* b = block.get();
+    AddBlock(std::move(block));
+    SectionList = b->MyCell.get();
+    return b;
+  }
   void EndLink();
 
   // --- Procedures ---
