@@ -56,8 +56,7 @@ class TStyleList {
   // The first set stored under Key, or null.
   const TProperties* Find(std::string_view Key) const;
   TProperties* Find(std::string_view Key);
-  const Map& Rules() const { return rules_; }
-  // The rules with ancestors in their key, in key order (keys are views into Rules()).
+  // The rules with ancestors in their key, in key order (keys are views into the rules' own keys).
   const std::multimap<std::string_view, const TStyleRule*, std::less<>>& DescendantRules() const {
     return descendants_;
   }
