@@ -46,12 +46,12 @@ void BM_LumoraCompress(benchmark::State& state) {
   auto& w = workspace();
   const fs::path archive = w.root / "lumora.zip";
   for (auto _ : state) {
-    lumora::TZipArchiver a;
+    lumora::archive::TZipArchiver a;
     a.Threads = static_cast<int>(state.range(0));
     a.SetCompressionMode(9);
     a.Options.FlushBuffers = false;
     a.FileName = archive.string();
-    a.Open(lumora::kZipOpenCreate);
+    a.Open(lumora::archive::kZipOpenCreate);
     a.BaseDir = w.tree.string();
     a.AddMatching("*.*");
     a.Close();
@@ -78,11 +78,11 @@ void BM_LumoraExtract(benchmark::State& state) {
   const fs::path archive = w.root / "infozip.zip";
   if (!fs::exists(archive)) run("cd '" + w.tree.string() + "' && zip -r -9 -q '" + archive.string() + "' .");
   for (auto _ : state) {
-    lumora::TZipArchiver a;
+    lumora::archive::TZipArchiver a;
     a.FileName = archive.string();
     a.BaseDir = (w.root / "out-lumora").string();
-    a.Options.OverwriteMode = lumora::TZipOverwriteMode::omAlways;
-    a.Open(lumora::kZipOpenRead);
+    a.Options.OverwriteMode = lumora::archive::TZipOverwriteMode::omAlways;
+    a.Open(lumora::archive::kZipOpenRead);
     a.ExtractMatching("*.*");
     a.Close();
   }

@@ -6,7 +6,7 @@
 
 #include "skin/message_box.h"
 
-namespace lumora {
+namespace lumora::app {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
@@ -14,7 +14,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
-    showException(error);
+    skin::showException(error);
   }
   return false;
 }
@@ -28,4 +28,4 @@ void installFontSubstitutes() {
   QFont::insertSubstitutions("Verdana", {"DejaVu Sans", "Liberation Sans"});
 }
 
-}  // namespace lumora
+}  // namespace lumora::app

@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-namespace lumora {
+namespace lumora::app {
 
 class TApplication : public QApplication {
   Q_OBJECT
@@ -22,4 +22,4 @@ class TApplication : public QApplication {
 // Maps the Windows font names publications and windows ask for to the metric-compatible fonts of Linux.
 void installFontSubstitutes();
 
-}  // namespace lumora
+}  // namespace lumora::app

@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <QtMath>
 
-namespace lumora::icons {
+namespace lumora::app {
 
 namespace {
 
@@ -174,4 +174,4 @@ QIcon applicationIcon() {
   return icon;
 }
 
-}  // namespace lumora::icons
+}  // namespace lumora::app

@@ -5,7 +5,7 @@
 
 #include <QIcon>
 
-namespace lumora::icons {
+namespace lumora::app {
 
 enum ToolbarImage { MainPage = 0, Back, Next, Refresh, Settings, Help, More };
 enum MenuImage { AudioPlayer = 0, ZipArchiver, Plugins };
@@ -14,4 +14,4 @@ QIcon toolbarIcon(ToolbarImage image);
 QIcon menuIcon(MenuImage image);
 QIcon applicationIcon();
 
-}  // namespace lumora::icons
+}  // namespace lumora::app

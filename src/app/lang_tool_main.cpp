@@ -28,7 +28,7 @@
 
 namespace {
 
-using namespace lumora;
+using namespace lumora::i18n;
 
 int usage() {
   std::fprintf(stderr, "usage: lumora-lang check FILE.lng\n       lumora-lang template\n");
@@ -41,9 +41,9 @@ int check(const std::string& path) {
     std::fprintf(stderr, "lumora-lang: cannot read %s\n", path.c_str());
     return 1;
   }
-  TLang_CompTranslations file;
+  lumora::i18n::TLang_CompTranslations file;
   try {
-    file = readLanguageText(readLanguageFile(path), false);
+    file = lumora::i18n::readLanguageText(lumora::i18n::readLanguageFile(path), false);
   } catch (const ELangError& e) {
     std::printf("Error: %s\n", e.what());
     return 1;
@@ -53,26 +53,26 @@ int check(const std::string& path) {
     std::printf("Error: no LANGID in the header; the reader does not list this file.\n");
     return 1;
   }
-  std::printf("File: %s\nLanguage: %d %s\n", path.c_str(), id, languageName(id).c_str());
+  std::printf("File: %s\nLanguage: %d %s\n", path.c_str(), id, lumora::i18n::languageName(id).c_str());
 
   std::string untranslated;
   std::string unknown;
-  const TLang_Constants builtIn = readConstantsResource(builtInConstantsResource());
+  const lumora::i18n::TLang_Constants builtIn = lumora::i18n::readConstantsResource(lumora::i18n::builtInConstantsResource());
   int constantsDone = 0;
-  for (const TLang_Constant& c : builtIn.items()) {
+  for (const lumora::i18n::TLang_Constant& c : builtIn.items()) {
     if (file.constants.Find(c.name) != nullptr) ++constantsDone;
     else untranslated += "Untranslated: $CONSTANTS " + c.name + "\n";
   }
-  for (const TLang_Constant& c : file.constants.items()) {
+  for (const lumora::i18n::TLang_Constant& c : file.constants.items()) {
     if (builtIn.Find(c.name) == nullptr) unknown += "Unknown: $CONSTANTS " + c.name + "\n";
   }
   std::printf("Constants: %d of %zu translated\n", constantsDone, builtIn.items().size());
 
-  for (const WindowTable* table : {&mainWindowTable(), &settingsDialogTable(), &splashWindowTable(), &archiverWindowTable()}) {
-    const TLang_CompTranslation* section = file.Section(table->windowName);
+  for (const lumora::i18n::WindowTable* table : {&lumora::i18n::mainWindowTable(), &lumora::i18n::settingsDialogTable(), &lumora::i18n::splashWindowTable(), &lumora::i18n::archiverWindowTable()}) {
+    const lumora::i18n::TLang_CompTranslation* section = file.Section(table->windowName);
     int total = 0;
     int done = 0;
-    const auto visit = [&](const std::string& component, const WindowTableEntry& e) {
+    const auto visit = [&](const std::string& component, const lumora::i18n::WindowTableEntry& e) {
       ++total;
       if (section != nullptr && section->Find(e.id) != nullptr) {
         ++done;
@@ -81,25 +81,25 @@ int check(const std::string& path) {
                         component + e.path + "\n";
       }
     };
-    for (const WindowTableEntry& e : table->windowEntries) visit(".", e);
-    for (const WindowTableComponent& c : table->components) {
-      for (const WindowTableEntry& e : c.entries) visit(std::string(c.name) + ".", e);
+    for (const lumora::i18n::WindowTableEntry& e : table->windowEntries) visit(".", e);
+    for (const lumora::i18n::WindowTableComponent& c : table->components) {
+      for (const lumora::i18n::WindowTableEntry& e : c.entries) visit(std::string(c.name) + ".", e);
     }
     if (section != nullptr) {
       for (const auto& [entryId, text] : section->values()) {
         bool known = false;
-        for (const WindowTableEntry& e : table->windowEntries) known = known || e.id == entryId;
-        for (const WindowTableComponent& c : table->components) {
-          for (const WindowTableEntry& e : c.entries) known = known || e.id == entryId;
+        for (const lumora::i18n::WindowTableEntry& e : table->windowEntries) known = known || e.id == entryId;
+        for (const lumora::i18n::WindowTableComponent& c : table->components) {
+          for (const lumora::i18n::WindowTableEntry& e : c.entries) known = known || e.id == entryId;
         }
         if (!known) unknown += "Unknown: " + std::string(table->windowName) + " " + std::to_string(entryId) + "\n";
       }
     }
     std::printf("%s: %d of %d translated\n", table->windowName, done, total);
   }
-  for (const TLang_CompTranslation& t : file.translations) {
+  for (const lumora::i18n::TLang_CompTranslation& t : file.translations) {
     bool known = false;
-    for (const WindowTable* table : {&mainWindowTable(), &settingsDialogTable(), &splashWindowTable(), &archiverWindowTable()}) {
+    for (const lumora::i18n::WindowTable* table : {&lumora::i18n::mainWindowTable(), &lumora::i18n::settingsDialogTable(), &lumora::i18n::splashWindowTable(), &lumora::i18n::archiverWindowTable()}) {
       known = known || QString::fromStdString(t.SectionName()).compare(table->windowName, Qt::CaseInsensitive) == 0;
     }
     if (!known) unknown += "Unknown: section " + t.SectionName() + "\n";
@@ -109,12 +109,12 @@ int check(const std::string& path) {
   return 0;
 }
 
-void printEntries(const TLang_CompEntry& node, const std::string& fullName) {
-  for (const TLang_PropEntry& p : node.props) {
+void printEntries(const lumora::i18n::TLang_CompEntry& node, const std::string& fullName) {
+  for (const lumora::i18n::TLang_PropEntry& p : node.props) {
     char id[16];
     std::snprintf(id, sizeof id, "%.8d", p.id);
     const std::string prefix = fullName.empty() ? std::string() : fullName + ".";
-    std::printf("%s%s=%s,%s\n", prefix.c_str(), p.path.c_str(), id, escapeLangValue(p.value).c_str());
+    std::printf("%s%s=%s,%s\n", prefix.c_str(), p.path.c_str(), id, lumora::i18n::escapeLangValue(p.value).c_str());
   }
   for (const auto& child : node.children) {
     printEntries(*child, fullName.empty() ? child->name : fullName + "." + child->name);
@@ -130,16 +130,16 @@ int printTemplate(int argc, char** argv) {
   {
     std::ofstream(QDir(folder.path()).filePath("index.htm").toStdString()) << "<TITLE></TITLE>";
   }
-  setMessageAnswerer([](const MessageRequest&) { return false; });
-  ProgramWindows windows = createProgramWindows(QDir(folder.path()).filePath("lumora"), {"/NoSplash"});
+  lumora::skin::setMessageAnswerer([](const lumora::skin::MessageRequest&) { return false; });
+  lumora::app::ProgramWindows windows = lumora::app::createProgramWindows(QDir(folder.path()).filePath("lumora"), {"/NoSplash"});
   std::printf("LANGID=\n\n[$CONSTANTS]\n");
-  const TLang_Constants constants = readConstantsResource(builtInConstantsResource());
-  for (const TLang_Constant& c : constants.items()) {
-    std::printf("%s=%s\n", c.name.c_str(), escapeLangValue(c.value).c_str());
+  const lumora::i18n::TLang_Constants constants = lumora::i18n::readConstantsResource(lumora::i18n::builtInConstantsResource());
+  for (const lumora::i18n::TLang_Constant& c : constants.items()) {
+    std::printf("%s=%s\n", c.name.c_str(), lumora::i18n::escapeLangValue(c.value).c_str());
   }
   for (QObject* window : std::initializer_list<QObject*>{windows.Form1.get(), windows.frmConfig.get(),
                                                          windows.frmAbout.get(), windows.Form2.get()}) {
-    for (const TLanguageController* controller : window->findChildren<TLanguageController*>(Qt::FindDirectChildrenOnly)) {
+    for (const lumora::i18n::TLanguageController* controller : window->findChildren<lumora::i18n::TLanguageController*>(Qt::FindDirectChildrenOnly)) {
       std::printf("\n[%s]\n", controller->EffectiveSectionName().c_str());
       printEntries(controller->root(), "");
     }

@@ -64,18 +64,18 @@ void onTerminate(int) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  lumora::TApplication app(argc, argv);       // 1
+  lumora::app::TApplication app(argc, argv);       // 1
   app.setHelpFile("help.chm");                // 2
-  lumora::setApplicationTitle("Lumora Viewer");  // 3
-  lumora::installFontSubstitutes();
+  lumora::skin::setApplicationTitle("Lumora Viewer");  // 3
+  lumora::app::installFontSubstitutes();
 
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  const QString executable = QString::fromStdString(lumora::invokedExecutablePath(argv[0]).string());
+  const QString executable = QString::fromStdString(lumora::core::invokedExecutablePath(argv[0]).string());
 
   // 4 to 7.
-  lumora::ProgramWindows windows = lumora::createProgramWindows(executable, arguments);
-  lumora::TForm1* form = windows.Form1.get();
+  lumora::app::ProgramWindows windows = lumora::app::createProgramWindows(executable, arguments);
+  lumora::app::TForm1* form = windows.Form1.get();
   app.setHelpFile(form->helpFile());
   if (std::getenv("LUMORA_REPORT_STARTUP") != nullptr) form->installEventFilter(new StartupReporter(form));
   form->show();

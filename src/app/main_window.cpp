@@ -33,16 +33,16 @@
 #include "skin/message_box.h"
 #include "skin/skin_manager.h"
 
-namespace lumora {
+namespace lumora::app {
 
 namespace {
 
-TToolButton* makeButton(const char* name, const QString& caption, const QString& hint, icons::ToolbarImage image) {
-  auto* button = new TToolButton;
+skin::TToolButton* makeButton(const char* name, const QString& caption, const QString& hint, ToolbarImage image) {
+  auto* button = new skin::TToolButton;
   button->setObjectName(name);
   button->setCaption(caption);
   button->setHint(hint);
-  button->setIcon(icons::toolbarIcon(image));
+  button->setIcon(toolbarIcon(image));
   return button;
 }
 
@@ -78,7 +78,7 @@ using PluginExecFunction = void (*)(void*);
 
 TForm1::TForm1(const QString& executable, QWidget* parent) : QWidget(parent), executable_(executable) {
   buildWindow();
-  LangManagerz = new TLanguageController(this, "LangManagerz", mainWindowTable());
+  LangManagerz = new i18n::TLanguageController(this, "LangManagerz", i18n::mainWindowTable());
   LangManagerz->Loaded();
   FormCreate();
 }
@@ -88,7 +88,7 @@ TForm1::~TForm1() { FormDestroy(); }
 void TForm1::buildWindow() {
   setObjectName("Form1");
   setWindowTitle("Lumora Viewer");
-  setWindowIcon(icons::applicationIcon());
+  setWindowIcon(applicationIcon());
   resize(778, 573);
   move(375, 135);
   QPalette pal = palette();
@@ -101,17 +101,17 @@ void TForm1::buildWindow() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
 
-  sToolBar1 = new TsToolBar(this);
+  sToolBar1 = new skin::TsToolBar(this);
   sToolBar1->setObjectName("sToolBar1");
   sToolBar1->setFixedHeight(48);
-  ToolButton1 = makeButton("ToolButton1", "Main page", "Navigate to the main page", icons::MainPage);
-  ToolButton2 = makeButton("ToolButton2", "Back", "Go back to the previous page", icons::Back);
-  ToolButton3 = makeButton("ToolButton3", "Next", "Go to the next page of history list", icons::Next);
-  ToolButton4 = makeButton("ToolButton4", "Refresh", "Refresh this page", icons::Refresh);
-  ToolButton7 = makeButton("ToolButton7", "Settings", "Change prorgam settings", icons::Settings);
-  ToolButton9 = makeButton("ToolButton9", "Help", "Launch help system", icons::Help);
-  ToolButton8 = makeButton("ToolButton8", "More", "Show more actions", icons::More);
-  for (TToolButton* b : {ToolButton1, ToolButton2, ToolButton3, ToolButton4}) sToolBar1->addButton(b);
+  ToolButton1 = makeButton("ToolButton1", "Main page", "Navigate to the main page", MainPage);
+  ToolButton2 = makeButton("ToolButton2", "Back", "Go back to the previous page", Back);
+  ToolButton3 = makeButton("ToolButton3", "Next", "Go to the next page of history list", Next);
+  ToolButton4 = makeButton("ToolButton4", "Refresh", "Refresh this page", Refresh);
+  ToolButton7 = makeButton("ToolButton7", "Settings", "Change prorgam settings", Settings);
+  ToolButton9 = makeButton("ToolButton9", "Help", "Launch help system", Help);
+  ToolButton8 = makeButton("ToolButton8", "More", "Show more actions", More);
+  for (skin::TToolButton* b : {ToolButton1, ToolButton2, ToolButton3, ToolButton4}) sToolBar1->addButton(b);
   sToolBar1->addSeparator("ToolButton5", 8);
   sToolBar1->addButton(ToolButton7);
   sToolBar1->addButton(ToolButton9);
@@ -129,7 +129,7 @@ void TForm1::buildWindow() {
   PaintFrame->move(428, 2);
   layout->addWidget(sToolBar1);
 
-  FrameViewer1 = new TFrameViewer(this);
+  FrameViewer1 = new viewer::TFrameViewer(this);
   FrameViewer1->setObjectName("FrameViewer1");
   FrameViewer1->setDefBackground(Qt::white);
   FrameViewer1->setDefFontName("Times New Roman");
@@ -142,11 +142,11 @@ void TForm1::buildWindow() {
   sToolBar2->setVisible(false);
   layout->addWidget(sToolBar2);
 
-  sStatusBar1 = new TsStatusBar(this);
+  sStatusBar1 = new skin::TsStatusBar(this);
   sStatusBar1->setObjectName("sStatusBar1");
   sStatusBar1->setFixedHeight(21);
   sStatusBar1->setSizeGripEnabled(true);
-  sGauge1 = new TsGauge;
+  sGauge1 = new skin::TsGauge;
   sGauge1->setObjectName("sGauge1");
   sGauge1->setFixedWidth(152);
   sGauge1->setToolTip("Loading progress");
@@ -157,29 +157,29 @@ void TForm1::buildWindow() {
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
-  N1 = new TMenuItem("Audio player", "N1", PopupMenu1);
-  N1->setIcon(icons::menuIcon(icons::AudioPlayer));
+  N1 = new skin::TMenuItem("Audio player", "N1", PopupMenu1);
+  N1->setIcon(menuIcon(AudioPlayer));
   N1->setCheckable(true);
-  ZIP1 = new TMenuItem("ZIP archiver", "ZIP1", PopupMenu1);
-  ZIP1->setIcon(icons::menuIcon(icons::ZipArchiver));
-  N2 = new TMenuItem("-", "N2", PopupMenu1);
+  ZIP1 = new skin::TMenuItem("ZIP archiver", "ZIP1", PopupMenu1);
+  ZIP1->setIcon(menuIcon(ZipArchiver));
+  N2 = new skin::TMenuItem("-", "N2", PopupMenu1);
   PopupMenu1->addActions({N1, ZIP1, N2});
-  N3 = PopupMenu1->addMenu(icons::menuIcon(icons::Plugins), "Plugins");
+  N3 = PopupMenu1->addMenu(menuIcon(Plugins), "Plugins");
   N3->setObjectName("N3");
   ToolButton8->setPopupMode(QToolButton::MenuButtonPopup);
   ToolButton8->setMenu(PopupMenu1);
 
   PopupMenu2 = new QMenu(this);
   PopupMenu2->setObjectName("PopupMenu2");
-  RestoreItem = new TMenuItem("Restore", "RestoreItem", PopupMenu2);
+  RestoreItem = new skin::TMenuItem("Restore", "RestoreItem", PopupMenu2);
   RestoreItem->setEnabled(false);
-  HideItem = new TMenuItem("Hide", "HideItem", PopupMenu2);
-  N4 = new TMenuItem("-", "N4", PopupMenu2);
-  Closew = new TMenuItem("Close", "Closew", PopupMenu2);
+  HideItem = new skin::TMenuItem("Hide", "HideItem", PopupMenu2);
+  N4 = new skin::TMenuItem("-", "N4", PopupMenu2);
+  Closew = new skin::TMenuItem("Close", "Closew", PopupMenu2);
   PopupMenu2->addActions({RestoreItem, HideItem, N4, Closew});
 
   HelpDispatcher1 = makeComponent(this, "HelpDispatcher1");
-  sSkinManager1 = new TsSkinManager(this);
+  sSkinManager1 = new skin::TsSkinManager(this);
   sSkinManager1->setObjectName("sSkinManager1");
   sSkinProvider1 = makeComponent(this, "sSkinProvider1");
   sHintManager1 = makeComponent(this, "sHintManager1");
@@ -202,19 +202,19 @@ void TForm1::buildWindow() {
   connect(RestoreItem, &QAction::triggered, this, &TForm1::RestoreItemClick);
   connect(HideItem, &QAction::triggered, this, &TForm1::HideItemClick);
   connect(Closew, &QAction::triggered, this, &TForm1::ClosewClick);
-  connect(FrameViewer1, &TFrameViewer::OnProgress, this, &TForm1::FrameViewer1Progress);
-  connect(FrameViewer1, &TFrameViewer::OnProcessing, this, &TForm1::FrameViewer1Processing);
-  connect(FrameViewer1, &TFrameViewer::OnParseEnd, this, &TForm1::FrameViewer1ParseEnd);
+  connect(FrameViewer1, &viewer::TFrameViewer::OnProgress, this, &TForm1::FrameViewer1Progress);
+  connect(FrameViewer1, &viewer::TFrameViewer::OnProcessing, this, &TForm1::FrameViewer1Processing);
+  connect(FrameViewer1, &viewer::TFrameViewer::OnParseEnd, this, &TForm1::FrameViewer1ParseEnd);
 }
 
 void TForm1::FormCreate() {
   using namespace settings;
-  ProgramValues& program = programValues();
+  core::ProgramValues& program = core::programValues();
   // 1.
   ChildrenReshown_ = false;
   // 2. The tray icon, with "Hide" available.
   tray_ = new QSystemTrayIcon(windowIcon(), this);
-  tray_->setToolTip(applicationTitle());
+  tray_->setToolTip(skin::applicationTitle());
   tray_->setContextMenu(PopupMenu2);
   connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::DoubleClick) {
@@ -228,12 +228,12 @@ void TForm1::FormCreate() {
   HideItem->setEnabled(true);
   // 3. The settings file: the executable's path with ".ini".
   const std::filesystem::path exe = executable_.toStdString();
-  settingsFile_ = QString::fromStdString(settingsFileFor(exe).string());
-  const TIniFile ini(settingsFileFor(exe));
+  settingsFile_ = QString::fromStdString(core::settingsFileFor(exe).string());
+  const TIniFile ini(core::settingsFileFor(exe));
   // 4.
-  program.AppFolder = folderWithSeparator(exe);
+  program.AppFolder = core::folderWithSeparator(exe);
   // 5. Help file.
-  helpFile_ = QString::fromStdString(program.AppFolder + ConstantText("HelpFile"));
+  helpFile_ = QString::fromStdString(program.AppFolder + i18n::ConstantText("HelpFile"));
   // 6. Start page.
   program.StartPage = program.AppFolder + ini.ReadString(ExecutePage.section, ExecutePage.name, kPageDefault);
   // 7. Caption.
@@ -242,7 +242,7 @@ void TForm1::FormCreate() {
   // 8.
   ShowCaptionsFlag_ = ini.ReadInteger(FormShowCaptions.section, FormShowCaptions.name, kMainShowCaptionsDefault);
   // 9. A missing start page ends the creation here, after its error box.
-  if (!runGuarded([&] { FrameViewer1->LoadFromFile(QString::fromStdString(program.StartPage)); })) return;
+  if (!skin::runGuarded([&] { FrameViewer1->LoadFromFile(QString::fromStdString(program.StartPage)); })) return;
   // 10.
   sToolBar1->setShowCaptions(ShowCaptionsFlag_ != 0);
   // 11.
@@ -250,31 +250,31 @@ void TForm1::FormCreate() {
   // 12. "/Compress FOLDER ARCHIVE"; a failure is shown and ends the creation steps here.
   QStringList arguments;
   for (const std::string& argument : program.Arguments) arguments << QString::fromStdString(argument);
-  if (!runGuarded([&] { RunCompressSwitch(arguments, this); })) return;
+  if (!skin::runGuarded([&] { archive::RunCompressSwitch(arguments, this); })) return;
   // 13. The settings file is closed with `ini`.
   // 14.
   discoverPlugins(QString::fromStdString(program.AppFolder) + "Modules/");
 }
 
 void TForm1::discoverPlugins(const QString& folder) {
-  ProgramValues& program = programValues();
+  core::ProgramValues& program = core::programValues();
   program.PluginPaths.clear();
   namespace fs = std::filesystem;
-  const fs::path dir = resolveCaseInsensitive(folder.toStdString());
+  const fs::path dir = core::resolveCaseInsensitive(folder.toStdString());
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    if (name.size() < 4 || !equalsIgnoreAsciiCase(name.substr(name.size() - 4), ".plu")) continue;
+    if (name.size() < 4 || !core::equalsIgnoreAsciiCase(name.substr(name.size() - 4), ".plu")) continue;
     const std::string path = it->path().string();
     PluginLibrary library(path);
     if (!library.loaded()) continue;
     const auto pluginName = library.symbol<PluginTextFunction>("PluginName");
     if (pluginName == nullptr) {
-      showErrorMessage(this, QString::fromStdString(ConstantText("PluginError")));
+      skin::showErrorMessage(this, QString::fromStdString(i18n::ConstantText("PluginError")));
       continue;
     }
     const char* caption = pluginName();
-    QAction* item = N3->addAction(icons::menuIcon(icons::Plugins), QString::fromLocal8Bit(caption ? caption : ""));
+    QAction* item = N3->addAction(menuIcon(Plugins), QString::fromLocal8Bit(caption ? caption : ""));
     const int position = static_cast<int>(program.PluginPaths.size());
     program.PluginPaths.push_back(path);
     connect(item, &QAction::triggered, this, [this, position] { runPlugin(position); });
@@ -282,7 +282,7 @@ void TForm1::discoverPlugins(const QString& folder) {
 }
 
 void TForm1::runPlugin(int position) {
-  const ProgramValues& program = programValues();
+  const core::ProgramValues& program = core::programValues();
   if (position < 0 || position >= static_cast<int>(program.PluginPaths.size())) return;
   PluginLibrary library(program.PluginPaths[position]);
   if (!library.loaded()) return;
@@ -313,10 +313,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormClose() {
-  TIniFile ini(settingsFile_.toStdString());
-  if (programValues().CdModeActive || frmConfig_ == nullptr) return;
+  settings::TIniFile ini(settingsFile_.toStdString());
+  if (core::programValues().CdModeActive || frmConfig_ == nullptr) return;
   // A failed write is reported; the program still closes so a reader is never trapped in it.
-  runGuarded([&] { settings::writeClosingValues(ini, frmConfig_->closingValues()); });
+  skin::runGuarded([&] { settings::writeClosingValues(ini, frmConfig_->closingValues()); });
 }
 
 void TForm1::FormDestroy() {
@@ -338,13 +338,13 @@ void TForm1::setSettingsButtonEnabled(bool enabled) { ToolButton7->setEnabled(en
 QSize TForm1::paintFrameSize() const { return PaintFrame->size(); }
 
 void TForm1::ToolButton1Click() {
-  runGuarded([&] { FrameViewer1->LoadFromFile(QString::fromStdString(programValues().StartPage)); });
+  skin::runGuarded([&] { FrameViewer1->LoadFromFile(QString::fromStdString(core::programValues().StartPage)); });
 }
 void TForm1::ToolButton2Click() {
-  runGuarded([&] { FrameViewer1->GoBack(); });
+  skin::runGuarded([&] { FrameViewer1->GoBack(); });
 }
 void TForm1::ToolButton3Click() {
-  runGuarded([&] { FrameViewer1->GoForward(); });
+  skin::runGuarded([&] { FrameViewer1->GoForward(); });
 }
 void TForm1::ToolButton4Click() { FrameViewer1->Repaint(); }
 
@@ -356,7 +356,7 @@ void TForm1::ToolButton8Click() { PopupMenu1->popup(QCursor::pos()); }
 
 void TForm1::ToolButton9Click() {
   // The help file follows the current language from this press on; the help viewer shows its contents.
-  helpFile_ = QString::fromStdString(programValues().AppFolder + ConstantText("HelpFile"));
+  helpFile_ = QString::fromStdString(core::programValues().AppFolder + i18n::ConstantText("HelpFile"));
 }
 
 void TForm1::N1Click() { sToolBar2->setVisible(N1->isChecked()); }
@@ -393,10 +393,10 @@ void TForm1::changeEvent(QEvent* event) {
   }
 }
 
-void TForm1::FrameViewer1Progress(QObject*, TProgressStage stage, int percentDone) {
+void TForm1::FrameViewer1Progress(QObject*, viewer::TProgressStage stage, int percentDone) {
   sGauge1->setValue(percentDone);
-  if (stage == psStarting) sGauge1->setVisible(true);
-  if (stage == psEnding) sGauge1->setVisible(false);
+  if (stage == viewer::psStarting) sGauge1->setVisible(true);
+  if (stage == viewer::psEnding) sGauge1->setVisible(false);
   sGauge1->repaint();
 }
 
@@ -411,9 +411,9 @@ void TForm1::FrameViewer1Processing(QObject*, bool processingOn) {
   ToolButton3->setEnabled(index > 0);
   ToolButton2->setEnabled(index < FrameViewer1->History().size() - 1);
   ToolButton4->setEnabled(!FrameViewer1->CurrentFile().isEmpty());
-  setWindowTitle(QString::fromStdString(programValues().BaseCaption) + " :: " + FrameViewer1->DocumentTitle());
+  setWindowTitle(QString::fromStdString(core::programValues().BaseCaption) + " :: " + FrameViewer1->DocumentTitle());
 }
 
 void TForm1::FrameViewer1ParseEnd(QObject*) { sGauge1->setVisible(false); }
 
-}  // namespace lumora
+}  // namespace lumora::app

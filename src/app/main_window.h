@@ -19,17 +19,21 @@ class QSlider;
 namespace lumora::audio {
 class AudioBar;
 }
-
-namespace lumora {
-
+namespace lumora::skin {
 class TsGauge;
 class TsSkinManager;
 class TsStatusBar;
 class TsToolBar;
-class TLanguageController;
 class TToolButton;
+}
+namespace lumora::i18n {
+class TLanguageController;
+}
 
-class TForm1 : public QWidget, public TConfigHost {
+namespace lumora::app {
+
+
+class TForm1 : public QWidget, public settings::TConfigHost {
   Q_OBJECT
   Q_PROPERTY(QString Caption READ windowTitle WRITE setWindowTitle)
  public:
@@ -38,7 +42,7 @@ class TForm1 : public QWidget, public TConfigHost {
   ~TForm1() override;
 
   // The windows created after this one. The settings dialog holds most live settings the close writes.
-  void setConfigWindow(TfrmConfig* config) { frmConfig_ = config; }
+  void setConfigWindow(settings::TfrmConfig* config) { frmConfig_ = config; }
   void setArchiverWindow(QWidget* archiver) { archiver_ = archiver; }
 
   QString settingsFile() const { return settingsFile_; }
@@ -52,25 +56,25 @@ class TForm1 : public QWidget, public TConfigHost {
   void setVolumePosition(int position) override;
   int volumePosition() const override;
   void setSettingsButtonEnabled(bool enabled) override;
-  TsSkinManager* skinManager() override { return sSkinManager1; }
+  skin::TsSkinManager* skinManager() override { return sSkinManager1; }
   QSize paintFrameSize() const override;
 
   // Components (named as language files and tests address them).
-  TsToolBar* sToolBar1;
-  TToolButton* ToolButton1;
-  TToolButton* ToolButton2;
-  TToolButton* ToolButton3;
-  TToolButton* ToolButton4;
-  TToolButton* ToolButton7;
-  TToolButton* ToolButton9;
-  TToolButton* ToolButton8;
+  skin::TsToolBar* sToolBar1;
+  skin::TToolButton* ToolButton1;
+  skin::TToolButton* ToolButton2;
+  skin::TToolButton* ToolButton3;
+  skin::TToolButton* ToolButton4;
+  skin::TToolButton* ToolButton7;
+  skin::TToolButton* ToolButton9;
+  skin::TToolButton* ToolButton8;
   QWidget* PaintFrame;
-  TFrameViewer* FrameViewer1;
+  viewer::TFrameViewer* FrameViewer1;
   QToolBar* sToolBar2;
   audio::AudioBar* AudioBar1;  // the audio bar's components and handlers
   QSlider* sTrackBar2;
-  TsStatusBar* sStatusBar1;
-  TsGauge* sGauge1;
+  skin::TsStatusBar* sStatusBar1;
+  skin::TsGauge* sGauge1;
   QMenu* PopupMenu1;
   QAction* N1;
   QAction* ZIP1;
@@ -82,8 +86,8 @@ class TForm1 : public QWidget, public TConfigHost {
   QAction* N4;
   QAction* Closew;
   QObject* HelpDispatcher1;
-  TsSkinManager* sSkinManager1;
-  TLanguageController* LangManagerz;
+  skin::TsSkinManager* sSkinManager1;
+  i18n::TLanguageController* LangManagerz;
   QObject* sSkinProvider1;
   QObject* sHintManager1;
   QTimer* TimerRender;
@@ -102,7 +106,7 @@ class TForm1 : public QWidget, public TConfigHost {
   void HideItemClick();
   void RestoreItemClick();
   void ClosewClick();
-  void FrameViewer1Progress(QObject* sender, lumora::TProgressStage stage, int percentDone);
+  void FrameViewer1Progress(QObject* sender, lumora::viewer::TProgressStage stage, int percentDone);
   void FrameViewer1Processing(QObject* sender, bool processingOn);
   void FrameViewer1ParseEnd(QObject* sender);
 
@@ -124,8 +128,8 @@ class TForm1 : public QWidget, public TConfigHost {
   int ShowCaptionsFlag_ = 0;
   bool ChildrenReshown_ = false;
   QSystemTrayIcon* tray_ = nullptr;
-  QPointer<TfrmConfig> frmConfig_;
+  QPointer<settings::TfrmConfig> frmConfig_;
   QPointer<QWidget> archiver_;
 };
 
-}  // namespace lumora
+}  // namespace lumora::app

@@ -13,15 +13,15 @@
 #include "i18n/window_tables.h"
 #include "skin/controls.h"
 
-namespace lumora {
+namespace lumora::app {
 
 TfrmAbout::TfrmAbout(QWidget* mainWindow, bool splashSwitchedOff, QWidget* parent)
     : QDialog(parent), mainWindow_(mainWindow) {
   buildWindow();
-  LangManager = new TLanguageController(this, "LangManager", splashWindowTable());
+  LangManager = new i18n::TLanguageController(this, "LangManager", i18n::splashWindowTable());
   LangManager->Loaded();
   // FormCreate
-  if (programValues().firstArgument() != "/NoSplash" && !splashSwitchedOff) {
+  if (core::programValues().firstArgument() != "/NoSplash" && !splashSwitchedOff) {
     shown_ = true;
     // Modal, and waited for here; a splash that closed while it was being shown is not waited for.
     setWindowModality(Qt::ApplicationModal);
@@ -56,9 +56,9 @@ void TfrmAbout::buildWindow() {
   Image1 = new QLabel(sPanel1);
   Image1->setObjectName("Image1");
   Image1->setGeometry(8, 8, 32, 32);
-  Image1->setPixmap(icons::applicationIcon().pixmap(32, 32));
+  Image1->setPixmap(applicationIcon().pixmap(32, 32));
 
-  sLabelFX1 = new TsLabel("Lumora Studio", sPanel1);
+  sLabelFX1 = new skin::TsLabel("Lumora Studio", sPanel1);
   sLabelFX1->setObjectName("sLabelFX1");
   sLabelFX1->setGeometry(80, 8, 146, 28);
   QFont bold = sLabelFX1->font();
@@ -66,23 +66,23 @@ void TfrmAbout::buildWindow() {
   bold.setPixelSize(16);
   sLabelFX1->setFont(bold);
 
-  sLabel2 = new TsLabel(
+  sLabel2 = new skin::TsLabel(
       "Lumora Viewer reads HTML publications shipped in a folder, together with the reader.",
       sPanel1);
   sLabel2->setObjectName("sLabel2");
   sLabel2->setGeometry(40, 40, 249, 57);
   sLabel2->setWordWrap(true);
 
-  sWebLabel2 = new TsLabel("Lumora Viewer for Linux", sPanel1);
+  sWebLabel2 = new skin::TsLabel("Lumora Viewer for Linux", sPanel1);
   sWebLabel2->setObjectName("sWebLabel2");
   sWebLabel2->setGeometry(64, 96, 181, 16);
   sWebLabel2->setAlignment(Qt::AlignCenter);
-  sWebLabel1 = new TsLabel("A reader for publications in a folder", sPanel1);
+  sWebLabel1 = new skin::TsLabel("A reader for publications in a folder", sPanel1);
   sWebLabel1->setObjectName("sWebLabel1");
   sWebLabel1->setGeometry(40, 112, 229, 16);
   sWebLabel1->setAlignment(Qt::AlignCenter);
 
-  sGauge1 = new TsGauge(sPanel1);
+  sGauge1 = new skin::TsGauge(sPanel1);
   sGauge1->setObjectName("sGauge1");
   sGauge1->setGeometry(1, height() - 16, width() - 2, 15);
   sGauge1->setValue(0);
@@ -118,4 +118,4 @@ void TfrmAbout::Timer1Timer() {
   Timer2->stop();
 }
 
-}  // namespace lumora
+}  // namespace lumora::app

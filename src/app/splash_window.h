@@ -7,11 +7,16 @@
 class QLabel;
 class QTimer;
 
-namespace lumora {
-
+namespace lumora::skin {
 class TsGauge;
 class TsLabel;
+}
+namespace lumora::i18n {
 class TLanguageController;
+}
+
+namespace lumora::app {
+
 
 class TfrmAbout : public QDialog {
   Q_OBJECT
@@ -26,15 +31,15 @@ class TfrmAbout : public QDialog {
 
   QWidget* sPanel1;
   QLabel* Image1;
-  TsLabel* sLabelFX1;
-  TsLabel* sLabel2;
-  TsLabel* sWebLabel2;
-  TsLabel* sWebLabel1;
-  TsGauge* sGauge1;
+  skin::TsLabel* sLabelFX1;
+  skin::TsLabel* sLabel2;
+  skin::TsLabel* sWebLabel2;
+  skin::TsLabel* sWebLabel1;
+  skin::TsGauge* sGauge1;
   QTimer* Timer1;
   QTimer* Timer2;
   QObject* sSkinProvider1;
-  TLanguageController* LangManager;
+  i18n::TLanguageController* LangManager;
 
  public slots:
   void Timer1Timer();
@@ -49,4 +54,4 @@ class TfrmAbout : public QDialog {
   bool shown_ = false;
 };
 
-}  // namespace lumora
+}  // namespace lumora::app

@@ -10,7 +10,7 @@
 #include "settings/settings_dialog.h"
 #include "skin/controls.h"
 
-namespace lumora {
+namespace lumora::app {
 
 ProgramWindows::ProgramWindows() = default;
 ProgramWindows::~ProgramWindows() {
@@ -23,18 +23,18 @@ ProgramWindows::~ProgramWindows() {
 ProgramWindows::ProgramWindows(ProgramWindows&&) noexcept = default;
 
 ProgramWindows createProgramWindows(const QString& executable, const QStringList& arguments) {
-  ProgramValues& program = programValues();
-  program = ProgramValues{};
+  core::ProgramValues& program = core::programValues();
+  program = core::ProgramValues{};
   for (const QString& argument : arguments) program.Arguments.push_back(argument.toStdString());
 
-  LangManager().Restart();
+  i18n::LangManager().Restart();
   ProgramWindows windows;
   windows.Form1 = std::make_unique<TForm1>(executable);
-  windows.frmConfig = std::make_unique<TfrmConfig>(*windows.Form1, windows.Form1->settingsFile(), windows.Form1.get());
+  windows.frmConfig = std::make_unique<settings::TfrmConfig>(*windows.Form1, windows.Form1->settingsFile(), windows.Form1.get());
   windows.Form1->setConfigWindow(windows.frmConfig.get());
 
-  auto archiver = std::make_unique<TForm2>();
-  auto* controller = new TLanguageController(archiver.get(), "LangManager1", archiverWindowTable());
+  auto archiver = std::make_unique<archive::TForm2>();
+  auto* controller = new i18n::TLanguageController(archiver.get(), "LangManager1", i18n::archiverWindowTable());
   controller->Loaded();
   windows.Form2 = std::move(archiver);
   windows.Form1->setArchiverWindow(windows.Form2.get());
@@ -44,4 +44,4 @@ ProgramWindows createProgramWindows(const QString& executable, const QStringList
   return windows;
 }
 
-}  // namespace lumora
+}  // namespace lumora::app

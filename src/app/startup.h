@@ -7,18 +7,23 @@
 
 #include <memory>
 
-namespace lumora {
+namespace lumora::settings {
+class TfrmConfig;
+}
+namespace lumora::archive {
+class TForm2;
+}
+
+namespace lumora::app {
 
 class TForm1;
-class TfrmConfig;
 class TfrmAbout;
-class TForm2;
 
 // The windows of one run, created in this order: main window, settings dialog, archiver, splash.
 struct ProgramWindows {
   std::unique_ptr<TForm1> Form1;
-  std::unique_ptr<TfrmConfig> frmConfig;
-  std::unique_ptr<TForm2> Form2;
+  std::unique_ptr<settings::TfrmConfig> frmConfig;
+  std::unique_ptr<archive::TForm2> Form2;
   std::unique_ptr<TfrmAbout> frmAbout;
   ProgramWindows();
   ~ProgramWindows();
@@ -28,4 +33,4 @@ struct ProgramWindows {
 // Creates the windows for the program started as `executable` with `arguments` (without the program name).
 ProgramWindows createProgramWindows(const QString& executable, const QStringList& arguments);
 
-}  // namespace lumora
+}  // namespace lumora::app

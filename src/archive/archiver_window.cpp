@@ -8,9 +8,8 @@
 #include "i18n/language_constants.h"
 #include "skin/message_box.h"
 
-namespace lumora {
+namespace lumora::archive {
 
-namespace archiveui {
 
 void TsSpeedButton::SetHint(const QString& hint) {
   hint_ = hint;
@@ -57,9 +56,7 @@ std::optional<QString> TFileDialogComponent::Execute(QWidget* parent) {
   return dialog.selectedFiles().first();
 }
 
-}  // namespace archiveui
 
-using namespace archiveui;
 
 TForm2::TForm2(QWidget* parent)
     : QWidget(parent, Qt::Window), dialogs_(this), archiver_(std::make_unique<TZipArchiver>()) {
@@ -145,12 +142,12 @@ std::optional<QString> TForm2::runDialog(TFileDialogComponent& dialog) {
 
 void TForm2::showError(const QString& text) {
   if (ErrorAnswer) return ErrorAnswer(text);
-  showErrorMessage(this, text);
+  skin::showErrorMessage(this, text);
 }
 
 void TForm2::showInformation(const QString& text) {
   if (InformationAnswer) return InformationAnswer(text);
-  showInformationMessage(this, text);
+  skin::showInformationMessage(this, text);
 }
 
 void TForm2::ArchiverOverallProgress(double progress) {
@@ -164,7 +161,7 @@ void TForm2::sSpeedButton1Click() {
 }
 
 void TForm2::sSpeedButton2Click() {
-  sPathDialog1->SetTitle(QString::fromStdString(ConstantText("MessageSelDir")));
+  sPathDialog1->SetTitle(QString::fromStdString(i18n::ConstantText("MessageSelDir")));
   if (auto path = runDialog(*sPathDialog1)) sEdit2->setText(*path);
 }
 
@@ -176,7 +173,7 @@ void TForm2::sBitBtn1Click() {
     a.BaseDir = sEdit2->text().toStdString();
     a.Open(kZipOpenRead);
     sBitBtn2->setEnabled(false);
-    a.ExtractMatching("*.*", zipattr::kAllFiles, "");
+    a.ExtractMatching("*.*", ZipAttr::kAllFiles, "");
     a.Close();
   } catch (const std::exception& e) {
     sBitBtn2->setEnabled(true);
@@ -192,7 +189,7 @@ void TForm2::sBitBtn1Click() {
 }
 
 void TForm2::sSpeedButton3Click() {
-  sPathDialog1->SetTitle(QString::fromStdString(ConstantText("MessageSelComp")));
+  sPathDialog1->SetTitle(QString::fromStdString(i18n::ConstantText("MessageSelComp")));
   const auto folder = runDialog(*sPathDialog1);
   if (!folder) return;
   const auto archive = runDialog(*sSaveDialog1);
@@ -213,7 +210,7 @@ void TForm2::CompressFolder(const QString& folder, const QString& archive) {
   TZipArchiver archiver;
   archiver.Dialogs = &dialogs_;
   CompressFolderInto(archiver, folder.toStdString(), archive.toStdString());
-  showInformation(QString::fromStdString(ConstantText("CompressFin")));
+  showInformation(QString::fromStdString(i18n::ConstantText("CompressFin")));
 }
 
 bool RunCompressSwitch(TForm2& form, const QStringList& arguments) {
@@ -228,12 +225,12 @@ bool RunCompressSwitch(const QStringList& arguments, QWidget* parent,
   TZipArchiver archiver;
   archiver.Dialogs = &TZipQtDialogs::Shared();
   CompressFolderInto(archiver, arguments.value(1).toStdString(), arguments.value(2).toStdString());
-  const QString text = QString::fromStdString(ConstantText("CompressFin"));
+  const QString text = QString::fromStdString(i18n::ConstantText("CompressFin"));
   if (inform)
     inform(text);
   else
-    showInformationMessage(parent, text);
+    skin::showInformationMessage(parent, text);
   return true;
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

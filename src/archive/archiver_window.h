@@ -16,9 +16,8 @@
 #include "archive/zip_archiver.h"
 #include "archive/zip_dialogs.h"
 
-namespace lumora {
+namespace lumora::archive {
 
-namespace archiveui {
 
 // The window's parts, each publishing its translatable texts as properties.
 class TsLabel : public QLabel {
@@ -112,7 +111,6 @@ class TsPathDialog : public TFileDialogComponent {
   QString root_ = "rfMyComputer";
 };
 
-}  // namespace archiveui
 
 class TForm2 : public QWidget {
   Q_OBJECT
@@ -129,7 +127,7 @@ class TForm2 : public QWidget {
   // Non-interactive answers for tests and scripts. When set, DialogAnswer replaces running a file or
   // folder dialog (nullopt = Cancel), InformationAnswer replaces the information message box, and
   // ErrorAnswer replaces the error box of a failed command.
-  std::function<std::optional<QString>(archiveui::TFileDialogComponent&)> DialogAnswer;
+  std::function<std::optional<QString>(TFileDialogComponent&)> DialogAnswer;
   std::function<void(const QString&)> InformationAnswer;
   std::function<void(const QString&)> ErrorAnswer;
 
@@ -137,20 +135,20 @@ class TForm2 : public QWidget {
   // The failure and password dialogs of this window's archiving (the window's component and CompressFolder).
   TZipQtDialogs& ZipDialogs() { return dialogs_; }
 
-  archiveui::TsLabel* sLabel1;
-  archiveui::TsEdit* sEdit1;
-  archiveui::TsSpeedButton* sSpeedButton1;
-  archiveui::TsLabel* sLabel2;
-  archiveui::TsEdit* sEdit2;
-  archiveui::TsSpeedButton* sSpeedButton2;
-  archiveui::TsBitBtn* sBitBtn1;
-  archiveui::TsSpeedButton* sSpeedButton3;
-  archiveui::TsBitBtn* sBitBtn2;
-  archiveui::TsLabel* sLabel3;
-  archiveui::TsGauge* sGauge1;
-  archiveui::TFileDialogComponent* OpenDialog1;
-  archiveui::TFileDialogComponent* sSaveDialog1;
-  archiveui::TsPathDialog* sPathDialog1;
+  TsLabel* sLabel1;
+  TsEdit* sEdit1;
+  TsSpeedButton* sSpeedButton1;
+  TsLabel* sLabel2;
+  TsEdit* sEdit2;
+  TsSpeedButton* sSpeedButton2;
+  TsBitBtn* sBitBtn1;
+  TsSpeedButton* sSpeedButton3;
+  TsBitBtn* sBitBtn2;
+  TsLabel* sLabel3;
+  TsGauge* sGauge1;
+  TFileDialogComponent* OpenDialog1;
+  TFileDialogComponent* sSaveDialog1;
+  TsPathDialog* sPathDialog1;
 
  public slots:
   void sSpeedButton1Click();
@@ -161,7 +159,7 @@ class TForm2 : public QWidget {
 
  private:
   void ArchiverOverallProgress(double progress);
-  std::optional<QString> runDialog(archiveui::TFileDialogComponent& dialog);
+  std::optional<QString> runDialog(TFileDialogComponent& dialog);
   void showError(const QString& text);
   void showInformation(const QString& text);
 
@@ -179,4 +177,4 @@ bool RunCompressSwitch(TForm2& form, const QStringList& arguments);
 bool RunCompressSwitch(const QStringList& arguments, QWidget* parent = nullptr,
                        const std::function<void(const QString&)>& inform = {});
 
-}  // namespace lumora
+}  // namespace lumora::archive

@@ -12,7 +12,7 @@
 #include "archive/zip_internal.h"
 #include "archive/zip_mask.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 struct TZipBaseArchiver::SearchState {
   std::string base;
@@ -20,7 +20,7 @@ struct TZipBaseArchiver::SearchState {
   dev_t archiveDev = 0;
   ino_t archiveIno = 0;
   std::vector<std::string> exclusions;
-  uint32_t attrs = zipattr::kAllFiles;
+  uint32_t attrs = ZipAttr::kAllFiles;
   bool maskHasSeparators = false;
   std::unordered_map<std::string, size_t> byName;  // entry index by name, so big folders add in linear time
 };
@@ -113,7 +113,7 @@ void TZipBaseArchiver::addFound(SearchState& s, const std::string& path, bool is
   e.name = name;
   bool utf8 = false;
   e.rawName = encodeEntryName(name, Options.OEMFileNames, utf8);
-  if (utf8) e.flags |= zipflag::kUtf8;
+  if (utf8) e.flags |= ZipFlag::kUtf8;
   // Tools that ignore flag bit 11 or the OEM code page (unzip among them) read the name from here.
   if (utf8 || e.rawName != name) e.extra.push_back(unicodePathField(e.rawName, name));
   e.externalAttributes = attributes;
@@ -123,7 +123,7 @@ void TZipBaseArchiver::addFound(SearchState& s, const std::string& path, bool is
   const std::time_t when = isFolder ? std::time(nullptr) : fileTime(trimmed, timeOk);
   toDosDateTime(when, e.time, e.date);
   if (isFolder) {
-    e.flags |= zipflag::kFolder;
+    e.flags |= ZipFlag::kFolder;
   } else {
     struct stat st {};
     if (::stat(trimmed.c_str(), &st) == 0) e.uncompressedSize = static_cast<uint64_t>(st.st_size);
@@ -162,8 +162,8 @@ void TZipBaseArchiver::search(SearchState& s, const std::string& folder, const s
     }
   }
   const Listing l = listFolder(folder);
-  const uint32_t fileAttrs = s.attrs & ~zipattr::kDirectory;
-  constexpr uint32_t kRhsa = zipattr::kReadOnly | zipattr::kHidden | zipattr::kSystem | zipattr::kArchive;
+  const uint32_t fileAttrs = s.attrs & ~ZipAttr::kDirectory;
+  constexpr uint32_t kRhsa = ZipAttr::kReadOnly | ZipAttr::kHidden | ZipAttr::kSystem | ZipAttr::kArchive;
   for (const auto& name : l.files) {
     if (!zipMaskMatches(pattern, name)) continue;
     const std::string path = join(folder, name);
@@ -171,7 +171,7 @@ void TZipBaseArchiver::search(SearchState& s, const std::string& folder, const s
     if ((a & fileAttrs) == 0 && !(a == 0 && (s.attrs & kRhsa) == kRhsa)) continue;
     if (!excluded(path)) addFound(s, path, false);
   }
-  const bool withFolders = (s.attrs & zipattr::kDirectory) != 0;
+  const bool withFolders = (s.attrs & ZipAttr::kDirectory) != 0;
   if (!withFolders && !Options.Recurse) return;
   for (const auto& name : l.folders) {
     const std::string path = join(folder, name);
@@ -189,13 +189,13 @@ void TZipBaseArchiver::search(SearchState& s, const std::string& folder, const s
 }
 
 bool TZipBaseArchiver::AddMatching(const std::string& fileMask, uint32_t searchAttr, const std::string& exclusionMask) {
-  std::lock_guard<std::recursive_mutex> lock(zipinternal::processLock());
+  std::lock_guard<std::recursive_mutex> lock(processLock());
   try {
-    if (!IsOpen()) Raise(ziperr::kNotOpen);
-    if (!file_.writable()) Raise(ziperr::kReadOnly);
+    if (!IsOpen()) Raise(ZipErr::kNotOpen);
+    if (!file_.writable()) Raise(ZipErr::kReadOnly);
     SearchState s;
-    s.base = zipinternal::absolutePath(BaseDir);
-    s.archivePath = zipinternal::absolutePath(FileName);
+    s.base = absolutePath(BaseDir);
+    s.archivePath = absolutePath(FileName);
     struct stat st {};
     if (::fstat(file_.descriptor(), &st) == 0) s.archiveDev = st.st_dev, s.archiveIno = st.st_ino;
     if (!exclusionMask.empty()) s.exclusions.push_back(exclusionMask);
@@ -230,4 +230,4 @@ bool TZipBaseArchiver::AddMatching(const std::string& fileMask, uint32_t searchA
   }
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

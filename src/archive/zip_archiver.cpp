@@ -7,9 +7,8 @@
 
 #include "archive/zip_internal.h"
 
-namespace lumora {
+namespace lumora::archive {
 
-namespace zipinternal {
 
 std::recursive_mutex& processLock() {
   static std::recursive_mutex lock;
@@ -25,14 +24,13 @@ std::string absolutePath(const std::string& path) {
   return s;
 }
 
-}  // namespace zipinternal
 
 uint32_t zipFileAttributes(const std::string& path, bool isFolder, bool writable) {
-  uint32_t attr = isFolder ? zipattr::kDirectory : zipattr::kArchive;
-  if (!writable) attr |= zipattr::kReadOnly;
+  uint32_t attr = isFolder ? ZipAttr::kDirectory : ZipAttr::kArchive;
+  if (!writable) attr |= ZipAttr::kReadOnly;
   const auto slash = path.find_last_of('/');
   const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (leaf.size() > 1 && leaf[0] == '.' && leaf != "..") attr |= zipattr::kHidden;
+  if (leaf.size() > 1 && leaf[0] == '.' && leaf != "..") attr |= ZipAttr::kHidden;
   return attr;
 }
 
@@ -61,7 +59,7 @@ void TZipBaseArchiver::SetCompressionLevel(TZipCompressionLevel level) {
 }
 
 void TZipBaseArchiver::SetCompressionMode(int mode) {
-  if (mode < 0 || mode > 9) Raise(ziperr::kInvalidMode);
+  if (mode < 0 || mode > 9) Raise(ZipErr::kInvalidMode);
   mode_ = mode;
   level_ = mode == 0   ? TZipCompressionLevel::clNone
            : mode <= 3 ? TZipCompressionLevel::clFastest
@@ -74,19 +72,19 @@ void TZipBaseArchiver::Open(int mode) {
     Close();
     const auto slash = FileName.find_last_of('/');
     const std::string leaf = slash == std::string::npos ? FileName : FileName.substr(slash + 1);
-    if (leaf.empty()) Raise(ziperr::kBlankName);
+    if (leaf.empty()) Raise(ZipErr::kBlankName);
     dir_ = ZipDirectory{};
     entries_.clear();
     if (mode == kZipOpenCreate) {
-      if (!file_.open(FileName, ZipFile::Mode::Create)) Raise(ziperr::kCannotCreateArchive, {FileName});
+      if (!file_.open(FileName, ZipFile::Mode::Create)) Raise(ZipErr::kCannotCreateArchive, {FileName});
       wroteCentral_ = false;
       return;
     }
     struct stat st {};
-    if (::stat(FileName.c_str(), &st) != 0) Raise(ziperr::kArchiveNotFound, {FileName});
+    if (::stat(FileName.c_str(), &st) != 0) Raise(ZipErr::kArchiveNotFound, {FileName});
     const bool readWrite = (mode & 3) == 2;
     if (!file_.open(FileName, readWrite ? ZipFile::Mode::ReadWrite : ZipFile::Mode::Read))
-      Raise(readWrite ? ziperr::kCannotCreateArchive : ziperr::kArchiveNotFound, {FileName});
+      Raise(readWrite ? ZipErr::kCannotCreateArchive : ZipErr::kArchiveNotFound, {FileName});
     try {
       ZipReadOptions options;
       options.oemNames = Options.OEMFileNames;
@@ -123,8 +121,8 @@ void TZipBaseArchiver::Close() {
 }
 
 void TZipBaseArchiver::BeginUpdate() {
-  if (!file_.isOpen()) Raise(ziperr::kNotOpen);
-  if (!file_.writable()) Raise(ziperr::kReadOnly);
+  if (!file_.isOpen()) Raise(ZipErr::kNotOpen);
+  if (!file_.writable()) Raise(ZipErr::kReadOnly);
   if (updateDepth_++ == 0) {
     savedEntries_ = entries_;
     savedCentralStart_ = dir_.centralStart;
@@ -156,4 +154,4 @@ bool TZipBaseArchiver::fileProgress(const std::string& name, double progress, TZ
   return !cancel;
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

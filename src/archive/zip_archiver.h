@@ -15,7 +15,7 @@
 #include "archive/zip_io.h"
 #include "archive/zip_reader.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 enum class TZipCompressionLevel { clNone, clFastest, clNormal, clMax };
 enum class TZip64Mode { zmDisabled, zmAuto, zmAlways };
@@ -47,7 +47,7 @@ struct TZipOptions {
   bool CreateDirs = true;
   bool ReplaceReadOnly = true;
   bool SetAttributes = true;
-  uint32_t SearchAttr = zipattr::kAllFiles;
+  uint32_t SearchAttr = ZipAttr::kAllFiles;
   bool FlushBuffers = true;
   bool OEMFileNames = true;
 };
@@ -115,12 +115,12 @@ class TZipBaseArchiver {
   void Close();
   bool IsOpen() const { return file_.isOpen(); }
   // Return false when the user (or a handler) aborted; the archive is then as before the operation.
-  bool AddMatching(const std::string& fileMask, uint32_t searchAttr = zipattr::kAllFiles,
+  bool AddMatching(const std::string& fileMask, uint32_t searchAttr = ZipAttr::kAllFiles,
                    const std::string& exclusionMask = {});
-  bool ExtractMatching(const std::string& fileMask = "*.*", uint32_t searchAttr = zipattr::kAllFiles,
+  bool ExtractMatching(const std::string& fileMask = "*.*", uint32_t searchAttr = ZipAttr::kAllFiles,
                        const std::string& exclusionMask = {});
   // Decodes every selected entry and checks it, writing nothing.
-  bool TestMatching(const std::string& fileMask = "*.*", uint32_t searchAttr = zipattr::kAllFiles,
+  bool TestMatching(const std::string& fileMask = "*.*", uint32_t searchAttr = ZipAttr::kAllFiles,
                     const std::string& exclusionMask = {});
   void BeginUpdate();
   bool EndUpdate();
@@ -174,4 +174,4 @@ class TZipArchiver : public TZipBaseArchiver {
 // hidden (a name that starts with ".").
 uint32_t zipFileAttributes(const std::string& path, bool isFolder, bool writable);
 
-}  // namespace lumora
+}  // namespace lumora::archive

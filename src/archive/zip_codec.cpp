@@ -3,7 +3,7 @@
 #include "archive/zip_exception.h"
 #include "archive/zip_format.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 size_t zipBlockSize(int mode) {
   if (mode >= 1 && mode <= 3) return 512 * 1024;
@@ -124,4 +124,4 @@ void ZipEncrypter::encrypt(char* data, size_t n) {
   }
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

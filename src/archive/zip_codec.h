@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumora {
+namespace lumora::archive {
 
 // Input block size for a compression mode: 512 KiB for modes 1-3, 1 MiB for 0 and 4-6, 1.5 MiB for 7-9.
 size_t zipBlockSize(int compressionMode);
@@ -73,4 +73,4 @@ class ZipEncrypter {
   void update(uint8_t plain);
 };
 
-}  // namespace lumora
+}  // namespace lumora::archive

@@ -2,7 +2,7 @@
 
 #include "archive/zip_internal.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 bool CompressFolderInto(TZipArchiver& archiver, const std::string& folder, const std::string& archive) {
   archiver.FileName = archive;
@@ -10,11 +10,11 @@ bool CompressFolderInto(TZipArchiver& archiver, const std::string& folder, const
   archiver.Zip64Mode = TZip64Mode::zmAuto;
   archiver.Open(kZipOpenCreate);
   // The folder is both the base and the mask; a relative one would be read twice relative to itself.
-  const std::string absolute = zipinternal::absolutePath(folder);
+  const std::string absolute = absolutePath(folder);
   archiver.BaseDir = absolute;
-  const bool completed = archiver.AddMatching(absolute, zipattr::kAllFiles, "");
+  const bool completed = archiver.AddMatching(absolute, ZipAttr::kAllFiles, "");
   archiver.Close();
   return completed;
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

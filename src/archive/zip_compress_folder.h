@@ -5,7 +5,7 @@
 
 #include "archive/zip_archiver.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 // Sets the archiver up (maximum compression, Zip64 when needed), creates `archive` (emptying an existing
 // file), adds a folder entry for `folder` and everything below it, and closes. A relative folder is taken
@@ -13,4 +13,4 @@ namespace lumora {
 // empty but valid); other failures throw.
 bool CompressFolderInto(TZipArchiver& archiver, const std::string& folder, const std::string& archive);
 
-}  // namespace lumora
+}  // namespace lumora::archive

@@ -6,7 +6,7 @@
 
 #include "skin/message_box.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 QMessageBox::StandardButton TZipQtDialogs::run(QMessageBox& box) {
   if (AnswerProvider) return AnswerProvider(box);
@@ -14,7 +14,7 @@ QMessageBox::StandardButton TZipQtDialogs::run(QMessageBox& box) {
 }
 
 TZipAction TZipQtDialogs::FailureDialog(const std::string& message) {
-  QMessageBox box(QMessageBox::Question, applicationTitle(), QString::fromStdString(message),
+  QMessageBox box(QMessageBox::Question, skin::applicationTitle(), QString::fromStdString(message),
                   QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, parent_);
   switch (run(box)) {
     case QMessageBox::Retry: return TZipAction::fxaRetry;
@@ -38,7 +38,7 @@ std::optional<std::string> TZipQtDialogs::PasswordDialog(const std::string& titl
 }
 
 TZipOverwriteAnswer TZipQtDialogs::OverwriteDialog(const std::string& message) {
-  QMessageBox box(QMessageBox::Question, applicationTitle(), QString::fromStdString(message),
+  QMessageBox box(QMessageBox::Question, skin::applicationTitle(), QString::fromStdString(message),
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::NoToAll | QMessageBox::YesToAll, parent_);
   switch (run(box)) {
     case QMessageBox::Yes: return TZipOverwriteAnswer::Yes;
@@ -53,4 +53,4 @@ TZipQtDialogs& TZipQtDialogs::Shared() {
   return dialogs;
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

@@ -11,7 +11,7 @@
 
 class QWidget;
 
-namespace lumora {
+namespace lumora::archive {
 
 class TZipQtDialogs : public TZipDialogs {
  public:
@@ -35,4 +35,4 @@ class TZipQtDialogs : public TZipDialogs {
   QWidget* parent_;
 };
 
-}  // namespace lumora
+}  // namespace lumora::archive

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace lumora {
+namespace lumora::archive {
 
 namespace {
 
@@ -51,7 +51,7 @@ const std::vector<ErrorRow>& errorTable() {
        {52}},
       {"Deflate64 compression method is not supported", {55}},
       {"MakeSFX error", {56}},
-      {"Entry \"%s\" would be written outside the target folder and was refused", {ziperr::kUnsafeName}},
+      {"Entry \"%s\" would be written outside the target folder and was refused", {ZipErr::kUnsafeName}},
   };
   return table;
 }
@@ -106,4 +106,4 @@ EZipException EZipException::Named(const std::string& componentName) const {
   return EZipException(componentName + ": " + what(), errorCode_, nativeError_, true);
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

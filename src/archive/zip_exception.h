@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace lumora {
+namespace lumora::archive {
 
 class EZipException : public std::runtime_error {
  public:
@@ -39,30 +39,30 @@ int zipErrorCodeFor(int nativeError);
 const char* zipErrorMessage(int errorCode);
 
 // Native error codes the engine raises, by what went wrong.
-namespace ziperr {
-inline constexpr int kInvalidMode = 5;
-inline constexpr int kBadData = 8;
-inline constexpr int kBlankName = 10;
-inline constexpr int kArchiveNotFound = 12;
-inline constexpr int kNotOpen = 13;
-inline constexpr int kCannotCreateFile = 19;
-inline constexpr int kCannotCreateDir = 20;
-inline constexpr int kUpdateNotStarted = 22;
-inline constexpr int kInUpdate = 26;
-inline constexpr int kReadOnly = 32;
-inline constexpr int kCannotOpenSource = 33;
-inline constexpr int kSourceSizeChanged = 34;
-inline constexpr int kNotAnArchive = 35;
-inline constexpr int kCannotCreateArchive = 36;
-inline constexpr int kNoZip64End = 40;
-inline constexpr int kZip64NeededSize = 41;
-inline constexpr int kZip64NeededOffset = 43;
-inline constexpr int kWriteError = 46;
-inline constexpr int kDamaged = 48;
-inline constexpr int kDeflate64 = 55;
-inline constexpr int kSizesExceedFile = 57;
+struct ZipErr {
+static constexpr int kInvalidMode = 5;
+static constexpr int kBadData = 8;
+static constexpr int kBlankName = 10;
+static constexpr int kArchiveNotFound = 12;
+static constexpr int kNotOpen = 13;
+static constexpr int kCannotCreateFile = 19;
+static constexpr int kCannotCreateDir = 20;
+static constexpr int kUpdateNotStarted = 22;
+static constexpr int kInUpdate = 26;
+static constexpr int kReadOnly = 32;
+static constexpr int kCannotOpenSource = 33;
+static constexpr int kSourceSizeChanged = 34;
+static constexpr int kNotAnArchive = 35;
+static constexpr int kCannotCreateArchive = 36;
+static constexpr int kNoZip64End = 40;
+static constexpr int kZip64NeededSize = 41;
+static constexpr int kZip64NeededOffset = 43;
+static constexpr int kWriteError = 46;
+static constexpr int kDamaged = 48;
+static constexpr int kDeflate64 = 55;
+static constexpr int kSizesExceedFile = 57;
 // Our own: an entry whose name would place it outside the target folder.
-inline constexpr int kUnsafeName = 58;
-}  // namespace ziperr
+static constexpr int kUnsafeName = 58;
+};
 
-}  // namespace lumora
+}  // namespace lumora::archive

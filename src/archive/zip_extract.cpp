@@ -13,7 +13,7 @@
 #include "archive/zip_internal.h"
 #include "archive/zip_mask.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 namespace {
 
@@ -114,7 +114,7 @@ std::vector<size_t> TZipBaseArchiver::selectEntries(const std::string& fileMask,
   const std::string maskFolder = slash == std::string::npos ? "" : mask.substr(0, slash);
   std::vector<std::string> exclusions = ExclusionMasks;
   if (!exclusion.empty()) exclusions.push_back(exclusion);
-  constexpr uint32_t kGuarded = zipattr::kHidden | zipattr::kSystem | zipattr::kVolume | zipattr::kDirectory;
+  constexpr uint32_t kGuarded = ZipAttr::kHidden | ZipAttr::kSystem | ZipAttr::kVolume | ZipAttr::kDirectory;
   std::vector<size_t> selected;
   for (size_t i = 0; i < entries_.size(); ++i) {
     const TZipEntry& e = entries_[i];
@@ -220,8 +220,8 @@ bool TZipBaseArchiver::extractOne(const TZipEntry& entry, TZipProcessOperation o
   }
 
   std::vector<std::string> parts;
-  if (!safeComponents(name, parts)) throw EZipException(ziperr::kUnsafeName, {printable(name)});
-  const bool folderEntry = (attributes & zipattr::kDirectory) != 0 || name.back() == '/' || name.back() == '\\';
+  if (!safeComponents(name, parts)) throw EZipException(ZipErr::kUnsafeName, {printable(name)});
+  const bool folderEntry = (attributes & ZipAttr::kDirectory) != 0 || name.back() == '/' || name.back() == '\\';
   if (parts.empty()) return true;  // "./" and the like: the target folder itself
 
   const std::string base = BaseDir.empty() ? "." : BaseDir;
@@ -240,20 +240,20 @@ bool TZipBaseArchiver::extractOne(const TZipEntry& entry, TZipProcessOperation o
     folders.dir.reset();
     folders.parts.clear();
     Fd dir(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0) throw EZipException(ziperr::kCannotCreateDir, {base});
+    if (dir.get() < 0) throw EZipException(ZipErr::kCannotCreateDir, {base});
     for (size_t i = 0; i < folderCount; ++i) {
       Fd next(::openat(dir.get(), parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
       if (next.get() < 0 && errno == ENOENT) {
         if (::mkdirat(dir.get(), parts[i].c_str(), 0777) != 0 && errno != EEXIST)
-          throw EZipException(ziperr::kCannotCreateDir, {joinParts(base, parts, i + 1)});
+          throw EZipException(ZipErr::kCannotCreateDir, {joinParts(base, parts, i + 1)});
         next = Fd(::openat(dir.get(), parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
       }
       if (next.get() < 0) {
         struct stat link {};
         if (::fstatat(dir.get(), parts[i].c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode))
-          throw EZipException(ziperr::kUnsafeName,
+          throw EZipException(ZipErr::kUnsafeName,
                               {printable(name)});  // a link in the target folder could lead anywhere
-        throw EZipException(ziperr::kCannotCreateDir, {joinParts(base, parts, i + 1)});
+        throw EZipException(ZipErr::kCannotCreateDir, {joinParts(base, parts, i + 1)});
       }
       dir = std::move(next);
     }
@@ -269,7 +269,7 @@ bool TZipBaseArchiver::extractOne(const TZipEntry& entry, TZipProcessOperation o
   struct stat st {};
   const bool exists = ::fstatat(dir.get(), leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   if (exists) {
-    if (S_ISDIR(st.st_mode)) throw EZipException(ziperr::kCannotCreateFile, {target});
+    if (S_ISDIR(st.st_mode)) throw EZipException(ZipErr::kCannotCreateFile, {target});
     if ((st.st_mode & S_IWUSR) == 0 && !S_ISLNK(st.st_mode) && !Options.ReplaceReadOnly) return true;
     const bool replace = decideOverwrite(stored, st.st_mtime, name, target);
     if (!replace) return true;
@@ -282,7 +282,7 @@ bool TZipBaseArchiver::extractOne(const TZipEntry& entry, TZipProcessOperation o
   const bool replacing = exists;
   const std::string temp = replacing ? temporaryName(leaf) : leaf;
   Fd out(::openat(dir.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-  if (out.get() < 0) throw EZipException(ziperr::kCannotCreateFile, {target});
+  if (out.get() < 0) throw EZipException(ZipErr::kCannotCreateFile, {target});
   bool kept = false;
   try {
     std::string buffer;
@@ -291,7 +291,7 @@ bool TZipBaseArchiver::extractOne(const TZipEntry& entry, TZipProcessOperation o
       while (off < buffer.size()) {
         const ssize_t put = ::write(out.get(), buffer.data() + off, buffer.size() - off);
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) throw EZipException(ziperr::kCannotCreateFile, {target});
+        if (put <= 0) throw EZipException(ZipErr::kCannotCreateFile, {target});
         off += static_cast<size_t>(put);
       }
       buffer.clear();
@@ -309,7 +309,7 @@ bool TZipBaseArchiver::extractOne(const TZipEntry& entry, TZipProcessOperation o
       flushBuffer();
       const struct timespec times[2] = {{stored, 0}, {stored, 0}};
       ::futimens(out.get(), times);
-      if (Options.SetAttributes && (attributes & zipattr::kReadOnly)) {
+      if (Options.SetAttributes && (attributes & ZipAttr::kReadOnly)) {
         struct stat own {};
         if (::fstat(out.get(), &own) == 0) ::fchmod(out.get(), own.st_mode & ~(S_IWUSR | S_IWGRP | S_IWOTH));
       }
@@ -317,9 +317,9 @@ bool TZipBaseArchiver::extractOne(const TZipEntry& entry, TZipProcessOperation o
       // Removing the old file first, rather than renaming over it, spares the file system's forced
       // write-back of the new data that a replacing rename triggers.
       if (replacing && (::unlinkat(dir.get(), leaf.c_str(), 0) != 0 && errno != ENOENT))
-        throw EZipException(ziperr::kCannotCreateFile, {target});
+        throw EZipException(ZipErr::kCannotCreateFile, {target});
       if (replacing && ::renameat(dir.get(), temp.c_str(), dir.get(), leaf.c_str()) != 0)
-        throw EZipException(ziperr::kCannotCreateFile, {target});
+        throw EZipException(ZipErr::kCannotCreateFile, {target});
       kept = true;
     }
   } catch (...) {
@@ -359,10 +359,10 @@ bool TZipBaseArchiver::runEntries(TZipProcessOperation op, const std::vector<siz
 
 bool TZipBaseArchiver::ExtractMatching(const std::string& fileMask, uint32_t searchAttr,
                                        const std::string& exclusionMask) {
-  std::lock_guard<std::recursive_mutex> lock(zipinternal::processLock());
+  std::lock_guard<std::recursive_mutex> lock(processLock());
   try {
-    if (!IsOpen()) Raise(ziperr::kNotOpen);
-    if (updateDepth_ > 0) Raise(ziperr::kInUpdate);
+    if (!IsOpen()) Raise(ZipErr::kNotOpen);
+    if (updateDepth_ > 0) Raise(ZipErr::kInUpdate);
     return runEntries(TZipProcessOperation::poExtract, selectEntries(fileMask, searchAttr, exclusionMask));
   } catch (const EZipException& e) {
     throw e.Named(Name);
@@ -371,14 +371,14 @@ bool TZipBaseArchiver::ExtractMatching(const std::string& fileMask, uint32_t sea
 
 bool TZipBaseArchiver::TestMatching(const std::string& fileMask, uint32_t searchAttr,
                                     const std::string& exclusionMask) {
-  std::lock_guard<std::recursive_mutex> lock(zipinternal::processLock());
+  std::lock_guard<std::recursive_mutex> lock(processLock());
   try {
-    if (!IsOpen()) Raise(ziperr::kNotOpen);
-    if (updateDepth_ > 0) Raise(ziperr::kInUpdate);
+    if (!IsOpen()) Raise(ZipErr::kNotOpen);
+    if (updateDepth_ > 0) Raise(ZipErr::kInUpdate);
     return runEntries(TZipProcessOperation::poTest, selectEntries(fileMask, searchAttr, exclusionMask));
   } catch (const EZipException& e) {
     throw e.Named(Name);
   }
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

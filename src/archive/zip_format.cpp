@@ -6,10 +6,10 @@
 
 #include "core/codepage.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 bool TZipEntry::isFolder() const {
-  return (externalAttributes & zipattr::kDirectory) != 0 || (!name.empty() && name.back() == '/');
+  return (externalAttributes & ZipAttr::kDirectory) != 0 || (!name.empty() && name.back() == '/');
 }
 
 void putU16(std::string& out, uint16_t v) {
@@ -74,7 +74,7 @@ uint32_t crc32Update(uint32_t crc, const void* data, size_t n) {
 }
 
 int zipOemCodePage() {
-  return kDefaultLegacyCodePage == 1251 ? 866 : 437;
+  return core::kDefaultLegacyCodePage == 1251 ? 866 : 437;
 }
 
 namespace {
@@ -89,7 +89,7 @@ std::string encodeEntryName(const std::string& utf8Name, bool oemNames, bool& ut
   utf8 = false;
   if (isAscii(utf8Name)) return utf8Name;
   if (oemNames) {
-    if (auto oem = fromUtf8(utf8Name, zipOemCodePage())) return *oem;
+    if (auto oem = core::fromUtf8(utf8Name, zipOemCodePage())) return *oem;
   }
   utf8 = true;
   return utf8Name;
@@ -97,16 +97,16 @@ std::string encodeEntryName(const std::string& utf8Name, bool oemNames, bool& ut
 
 std::string decodeEntryName(std::string_view raw, uint16_t flags, const std::vector<TZipExtraField>& extra,
                             bool oemNames) {
-  if ((flags & zipflag::kUtf8) != 0 || isAscii(raw)) return std::string(raw);
+  if ((flags & ZipFlag::kUtf8) != 0 || isAscii(raw)) return std::string(raw);
   for (const auto& f : extra) {
     // Version 1, CRC-32 of the stored name, then the UTF-8 name; ignored when the name was changed since.
     if (f.tag != kUnicodePathTag || f.data.size() < 5 || f.data[0] != 1) continue;
     if (getU32(f.data.data() + 1) != crc32Update(0, raw.data(), raw.size())) continue;
     std::string_view name(f.data.data() + 5, f.data.size() - 5);
-    if (isValidUtf8(name)) return std::string(name);
+    if (core::isValidUtf8(name)) return std::string(name);
   }
-  if (isValidUtf8(raw)) return std::string(raw);
-  return toUtf8(raw, oemNames ? zipOemCodePage() : kDefaultLegacyCodePage);
+  if (core::isValidUtf8(raw)) return std::string(raw);
+  return core::toUtf8(raw, oemNames ? zipOemCodePage() : core::kDefaultLegacyCodePage);
 }
 
 TZipExtraField unicodePathField(std::string_view rawName, std::string_view utf8Name) {
@@ -141,7 +141,7 @@ std::string centralHeader(const TZipEntry& e) {
 
   std::string out;
   out.reserve(kCentralHeaderSize + e.rawName.size() + extra.size() + e.comment.size());
-  putU32(out, zipsig::kCentral);
+  putU32(out, ZipSig::kCentral);
   putU16(out, e.versionMadeBy);
   putU16(out, e.versionNeeded);
   putU16(out, e.flags);
@@ -174,7 +174,7 @@ std::string localHeader(const TZipEntry& e, bool zip64Sizes, const std::vector<T
   }
   for (const auto& f : extraFields) appendExtra(extra, f);
   std::string out;
-  putU32(out, zipsig::kLocal);
+  putU32(out, ZipSig::kLocal);
   putU16(out, e.versionNeeded);
   putU16(out, e.flags);
   putU16(out, e.method);
@@ -194,7 +194,7 @@ std::string endRecords(uint64_t count, uint64_t start, uint64_t size, bool zip64
   std::string out;
   if (zip64) {
     const uint64_t recordAt = start + size;
-    putU32(out, zipsig::kZip64End);
+    putU32(out, ZipSig::kZip64End);
     putU64(out, kZip64EndSize - 12);
     putU16(out, 45);
     putU16(out, 45);
@@ -204,13 +204,13 @@ std::string endRecords(uint64_t count, uint64_t start, uint64_t size, bool zip64
     putU64(out, count);
     putU64(out, size);
     putU64(out, start);
-    putU32(out, zipsig::kZip64Locator);
+    putU32(out, ZipSig::kZip64Locator);
     putU32(out, 0);
     putU64(out, recordAt);
     putU32(out, 1);
   }
   const uint16_t count16 = count > 65534 ? kMax16 : static_cast<uint16_t>(count);
-  putU32(out, zipsig::kEnd);
+  putU32(out, ZipSig::kEnd);
   putU16(out, 0);
   putU16(out, 0);
   putU16(out, count16);
@@ -222,4 +222,4 @@ std::string endRecords(uint64_t count, uint64_t start, uint64_t size, bool zip64
   return out;
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

@@ -7,16 +7,16 @@
 #include <string_view>
 #include <vector>
 
-namespace lumora {
+namespace lumora::archive {
 
-namespace zipsig {
-inline constexpr uint32_t kLocal = 0x04034B50;
-inline constexpr uint32_t kCentral = 0x02014B50;
-inline constexpr uint32_t kEnd = 0x06054B50;
-inline constexpr uint32_t kZip64End = 0x06064B50;
-inline constexpr uint32_t kZip64Locator = 0x07064B50;
-inline constexpr uint32_t kDescriptor = 0x08074B50;
-}  // namespace zipsig
+struct ZipSig {
+static constexpr uint32_t kLocal = 0x04034B50;
+static constexpr uint32_t kCentral = 0x02014B50;
+static constexpr uint32_t kEnd = 0x06054B50;
+static constexpr uint32_t kZip64End = 0x06064B50;
+static constexpr uint32_t kZip64Locator = 0x07064B50;
+static constexpr uint32_t kDescriptor = 0x08074B50;
+};
 
 inline constexpr uint16_t kZip64Tag = 0x0001;
 inline constexpr uint16_t kUnicodePathTag = 0x7075;
@@ -28,23 +28,23 @@ inline constexpr size_t kEndRecordSize = 22;
 inline constexpr size_t kZip64EndSize = 56;
 inline constexpr size_t kZip64LocatorSize = 20;
 
-namespace zipflag {
-inline constexpr uint16_t kEncrypted = 1 << 0;
-inline constexpr uint16_t kFolder = 1 << 1;  // what this engine writes for folder entries
-inline constexpr uint16_t kDescriptor = 1 << 3;
-inline constexpr uint16_t kUtf8 = 1 << 11;
-}  // namespace zipflag
+struct ZipFlag {
+static constexpr uint16_t kEncrypted = 1 << 0;
+static constexpr uint16_t kFolder = 1 << 1;  // what this engine writes for folder entries
+static constexpr uint16_t kDescriptor = 1 << 3;
+static constexpr uint16_t kUtf8 = 1 << 11;
+};
 
 // MS-DOS file attributes as stored in the external attributes of entries made on FAT-like systems.
-namespace zipattr {
-inline constexpr uint32_t kReadOnly = 0x01;
-inline constexpr uint32_t kHidden = 0x02;
-inline constexpr uint32_t kSystem = 0x04;
-inline constexpr uint32_t kVolume = 0x08;
-inline constexpr uint32_t kDirectory = 0x10;
-inline constexpr uint32_t kArchive = 0x20;
-inline constexpr uint32_t kAllFiles = 0x28BF;  // the search attributes the program uses
-}  // namespace zipattr
+struct ZipAttr {
+static constexpr uint32_t kReadOnly = 0x01;
+static constexpr uint32_t kHidden = 0x02;
+static constexpr uint32_t kSystem = 0x04;
+static constexpr uint32_t kVolume = 0x08;
+static constexpr uint32_t kDirectory = 0x10;
+static constexpr uint32_t kArchive = 0x20;
+static constexpr uint32_t kAllFiles = 0x28BF;  // the search attributes the program uses
+};
 
 struct TZipExtraField {
   uint16_t tag = 0;
@@ -77,7 +77,7 @@ struct TZipEntry {
   bool toProcess = false;
 
   bool isFolder() const;
-  bool encrypted() const { return (flags & zipflag::kEncrypted) != 0; }
+  bool encrypted() const { return (flags & ZipFlag::kEncrypted) != 0; }
 };
 
 // Little-endian packing.
@@ -115,4 +115,4 @@ std::string localHeader(const TZipEntry& e, bool zip64Sizes, const std::vector<T
 // end record and locator before the end record.
 std::string endRecords(uint64_t count, uint64_t start, uint64_t size, bool zip64, std::string_view comment = {});
 
-}  // namespace lumora
+}  // namespace lumora::archive

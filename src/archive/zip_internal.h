@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-namespace lumora::zipinternal {
+namespace lumora::archive {
 
 // Adding and extracting hold this for their whole run, so two components never interleave their work on
 // the same folders.
@@ -13,4 +13,4 @@ std::recursive_mutex& processLock();
 // `path` made absolute and lexically normal, without a trailing separator (except for "/").
 std::string absolutePath(const std::string& path);
 
-}  // namespace lumora::zipinternal
+}  // namespace lumora::archive

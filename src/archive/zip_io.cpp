@@ -9,7 +9,7 @@
 
 #include "archive/zip_exception.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 namespace {
 constexpr size_t kWriteBuffer = 1 << 20;
@@ -110,7 +110,7 @@ void ZipFile::writeAt(uint64_t offset, std::string_view bytes) {
   while (done < bytes.size()) {
     const ssize_t put = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) throw EZipException(ziperr::kWriteError);
+    if (put <= 0) throw EZipException(ZipErr::kWriteError);
     done += static_cast<size_t>(put);
   }
 }
@@ -125,7 +125,7 @@ void ZipFile::flush() {
 
 void ZipFile::truncate(uint64_t length) {
   flush();
-  if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) throw EZipException(ziperr::kWriteError);
+  if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) throw EZipException(ZipErr::kWriteError);
 }
 
 void ZipFile::sync() {
@@ -137,4 +137,4 @@ bool readExact(const ZipInput& in, uint64_t offset, void* buffer, size_t n) {
   return in.readAt(offset, buffer, n) == n;
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

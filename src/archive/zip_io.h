@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lumora {
+namespace lumora::archive {
 
 // Read-only random access to an archive's bytes.
 class ZipInput {
@@ -68,4 +68,4 @@ class ZipFile : public ZipInput {
 // Reads exactly n bytes or returns false.
 bool readExact(const ZipInput& in, uint64_t offset, void* buffer, size_t n);
 
-}  // namespace lumora
+}  // namespace lumora::archive

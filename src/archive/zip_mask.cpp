@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace lumora {
+namespace lumora::archive {
 
 namespace {
 char lower(char c) {
@@ -42,4 +42,4 @@ bool zipMaskMatches(std::string_view maskIn, std::string_view name) {
   return m == mask.size();
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

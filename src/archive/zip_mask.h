@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace lumora {
+namespace lumora::archive {
 
 bool zipMaskMatches(std::string_view mask, std::string_view name);
 bool zipMaskHasWildcards(std::string_view mask);
 
-}  // namespace lumora
+}  // namespace lumora::archive

@@ -7,7 +7,7 @@
 #include "archive/zip_codec.h"
 #include "archive/zip_exception.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 namespace {
 
@@ -71,7 +71,7 @@ std::optional<EndInfo> findEnd(const ZipInput& in) {
   const uint64_t spanStart = size > kEndSearchSpan ? size - kEndSearchSpan : 0;
   std::string tail = readBytes(in, spanStart, size - spanStart);
   for (size_t i = tail.size() - kEndRecordSize + 1; i-- > 0;) {
-    if (getU32(tail.data() + i) != zipsig::kEnd) continue;
+    if (getU32(tail.data() + i) != ZipSig::kEnd) continue;
     const size_t after = tail.size() - i - kEndRecordSize;
     if (getU16(tail.data() + i + 20) != after) continue;
     EndInfo info;
@@ -90,20 +90,20 @@ void readZip64End(const ZipInput& in, EndInfo& info) {
   if (info.endPos < kZip64LocatorSize) return;
   char loc[kZip64LocatorSize];
   const uint64_t locPos = info.endPos - kZip64LocatorSize;
-  if (!readExact(in, locPos, loc, sizeof loc) || getU32(loc) != zipsig::kZip64Locator) return;
+  if (!readExact(in, locPos, loc, sizeof loc) || getU32(loc) != ZipSig::kZip64Locator) return;
   // The record is where the locator says; an archive with data in front of it has it right before the
   // locator instead.
   const uint64_t candidates[] = {getU64(loc + 8), locPos >= kZip64EndSize ? locPos - kZip64EndSize : kMax32 * 4ull};
   for (uint64_t at : candidates) {
     char rec[kZip64EndSize];
-    if (at > in.size() || !readExact(in, at, rec, sizeof rec) || getU32(rec) != zipsig::kZip64End) continue;
+    if (at > in.size() || !readExact(in, at, rec, sizeof rec) || getU32(rec) != ZipSig::kZip64End) continue;
     info.count = getU64(rec + 32);
     info.cdSize = getU64(rec + 40);
     info.cdOffset = getU64(rec + 48);
     info.followingPos = at;
     return;
   }
-  throw EZipException(ziperr::kNoZip64End);
+  throw EZipException(ZipErr::kNoZip64End);
 }
 
 std::vector<TZipEntry> parseCentral(const std::string& cd, uint64_t count, bool oemNames) {
@@ -112,7 +112,7 @@ std::vector<TZipEntry> parseCentral(const std::string& cd, uint64_t count, bool 
   entries.reserve(static_cast<size_t>(count));
   size_t pos = 0;
   for (uint64_t i = 0; i < count; ++i) {
-    if (cd.size() - pos < kCentralHeaderSize || getU32(cd.data() + pos) != zipsig::kCentral) throw DirectoryDamaged{};
+    if (cd.size() - pos < kCentralHeaderSize || getU32(cd.data() + pos) != ZipSig::kCentral) throw DirectoryDamaged{};
     const char* h = cd.data() + pos;
     TZipEntry e;
     e.versionMadeBy = getU16(h + 4);
@@ -149,12 +149,12 @@ std::vector<TZipEntry> parseCentral(const std::string& cd, uint64_t count, bool 
 // Does the local header at `pos` agree with the entry's central record?
 bool localAgrees(const ZipInput& in, uint64_t pos, const TZipEntry& e) {
   char h[kLocalHeaderSize];
-  if (!readExact(in, pos, h, sizeof h) || getU32(h) != zipsig::kLocal) return false;
+  if (!readExact(in, pos, h, sizeof h) || getU32(h) != ZipSig::kLocal) return false;
   if (getU16(h + 4) != e.versionNeeded || getU16(h + 8) != e.method || getU16(h + 10) != e.time ||
       getU16(h + 12) != e.date)
     return false;
   // Streamed entries carry their CRC-32 and sizes after the data; Zip64 ones in the extra field.
-  if ((getU16(h + 6) & zipflag::kDescriptor) == 0) {
+  if ((getU16(h + 6) & ZipFlag::kDescriptor) == 0) {
     if (getU32(h + 14) != e.crc) return false;
     const uint32_t c = getU32(h + 18), u = getU32(h + 22);
     if (c != kMax32 && c != e.compressedSize) return false;
@@ -183,7 +183,7 @@ uint64_t leadingDataShift(const ZipInput& in, const std::vector<TZipEntry>& entr
     buf.resize(static_cast<size_t>(std::min<uint64_t>(chunk + 3, limit - at)));
     buf.resize(in.readAt(at, buf.data(), buf.size()));
     for (size_t i = 0; i + 4 <= buf.size() && i < chunk; ++i) {
-      if (getU32(buf.data() + i) == zipsig::kLocal && localAgrees(in, at + i, *first))
+      if (getU32(buf.data() + i) == ZipSig::kLocal && localAgrees(in, at + i, *first))
         return at + i - first->localOffset;
     }
   }
@@ -201,7 +201,7 @@ ZipDirectory readCentral(const ZipInput& in, const EndInfo& end, const ZipReadOp
   if (!options.openDamaged) {
     uint64_t total = 0;
     for (const auto& e : dir.entries) total += std::min<uint64_t>(e.compressedSize, in.size());
-    if (total > in.size()) throw EZipException(ziperr::kSizesExceedFile);
+    if (total > in.size()) throw EZipException(ZipErr::kSizesExceedFile);
   }
   const uint64_t shift = leadingDataShift(in, dir.entries, cdStart, end.cdOffset);
   for (auto& e : dir.entries) e.localOffset += shift;
@@ -218,7 +218,7 @@ bool findDescriptor(const ZipInput& in, uint64_t dataStart, TZipEntry& e, uint64
     buf.resize(static_cast<size_t>(std::min<uint64_t>(chunk + 24, size - at)));
     buf.resize(in.readAt(at, buf.data(), buf.size()));
     for (size_t i = 0; i + 16 <= buf.size() && i < chunk; ++i) {
-      if (getU32(buf.data() + i) != zipsig::kDescriptor) continue;
+      if (getU32(buf.data() + i) != ZipSig::kDescriptor) continue;
       const uint64_t pos = at + i;
       const uint64_t dataLen = pos - dataStart;
       if (!firstHit) firstHit = pos;
@@ -263,7 +263,7 @@ ZipDirectory recoverFromLocalHeaders(const ZipInput& in, const ZipReadOptions& o
     size_t i = 0;
     bool found = false;
     for (; i + 4 <= buf.size() && i < chunk; ++i)
-      if (getU32(buf.data() + i) == zipsig::kLocal) {
+      if (getU32(buf.data() + i) == ZipSig::kLocal) {
         found = true;
         break;
       }
@@ -299,9 +299,9 @@ ZipDirectory recoverFromLocalHeaders(const ZipInput& in, const ZipReadOptions& o
     e.name = decodeEntryName(e.rawName, e.flags, extra, options.oemNames);
     std::erase_if(extra, [](const TZipExtraField& f) { return f.tag == kZip64Tag || f.tag == kUnicodePathTag; });
     e.extra = std::move(extra);
-    e.externalAttributes = (!e.name.empty() && e.name.back() == '/') ? zipattr::kDirectory : 0;
+    e.externalAttributes = (!e.name.empty() && e.name.back() == '/') ? ZipAttr::kDirectory : 0;
     const uint64_t dataStart = pos + kLocalHeaderSize + nameLen + extraLen;
-    if (e.flags & zipflag::kDescriptor) {
+    if (e.flags & ZipFlag::kDescriptor) {
       uint64_t next = 0;
       if (findDescriptor(in, dataStart, e, next)) at = next;
     } else if (dataStart + e.compressedSize <= size) {
@@ -309,7 +309,7 @@ ZipDirectory recoverFromLocalHeaders(const ZipInput& in, const ZipReadOptions& o
     }
     dir.entries.push_back(std::move(e));
   }
-  if (dir.entries.empty()) throw EZipException(ziperr::kNotAnArchive);
+  if (dir.entries.empty()) throw EZipException(ZipErr::kNotAnArchive);
   return dir;
 }
 
@@ -320,11 +320,11 @@ struct EntryData {
 
 EntryData locateData(const ZipInput& in, const ZipDirectory& dir, const TZipEntry& e) {
   char h[kLocalHeaderSize];
-  if (!readExact(in, e.localOffset, h, sizeof h) || getU32(h) != zipsig::kLocal) throw EZipException(ziperr::kBadData);
+  if (!readExact(in, e.localOffset, h, sizeof h) || getU32(h) != ZipSig::kLocal) throw EZipException(ZipErr::kBadData);
   EntryData d;
   d.start = e.localOffset + kLocalHeaderSize + getU16(h + 26) + getU16(h + 28);
   const uint64_t limit = std::min(dir.dataLimit, in.size());
-  if (d.start > limit) throw EZipException(ziperr::kBadData);
+  if (d.start > limit) throw EZipException(ZipErr::kBadData);
   d.length = std::min(e.compressedSize, limit - d.start);
   return d;
 }
@@ -338,43 +338,43 @@ ZipDirectory readZipDirectory(const ZipInput& in, const ZipReadOptions& options)
   } catch (const DirectoryDamaged&) {
   }
   if (!end) {
-    if (!options.openDamaged) throw EZipException(ziperr::kDamaged);
+    if (!options.openDamaged) throw EZipException(ZipErr::kDamaged);
     return recoverFromLocalHeaders(in, options);
   }
   readZip64End(in, *end);
   try {
     return readCentral(in, *end, options);
   } catch (const DirectoryDamaged&) {
-    if (!options.openDamaged) throw EZipException(ziperr::kDamaged);
+    if (!options.openDamaged) throw EZipException(ZipErr::kDamaged);
   }
   return recoverFromLocalHeaders(in, options);
 }
 
 uint8_t zipPasswordCheckByte(const TZipEntry& e) {
-  return (e.flags & zipflag::kDescriptor) ? static_cast<uint8_t>(e.time >> 8) : static_cast<uint8_t>(e.crc >> 24);
+  return (e.flags & ZipFlag::kDescriptor) ? static_cast<uint8_t>(e.time >> 8) : static_cast<uint8_t>(e.crc >> 24);
 }
 
 bool zipPasswordMatches(const ZipInput& in, const ZipDirectory& dir, const TZipEntry& e, const std::string& password) {
   if (!e.encrypted()) return true;
   const EntryData d = locateData(in, dir, e);
   char header[12];
-  if (d.length < 12 || !readExact(in, d.start, header, sizeof header)) throw EZipException(ziperr::kBadData);
+  if (d.length < 12 || !readExact(in, d.start, header, sizeof header)) throw EZipException(ZipErr::kBadData);
   ZipDecrypter dec(password);
   return dec.checkHeader(header, zipPasswordCheckByte(e));
 }
 
 bool decodeZipEntry(const ZipInput& in, const ZipDirectory& dir, const TZipEntry& e,
                     const std::function<void(const char*, size_t)>& sink, const ZipDecodeOptions& options) {
-  if (e.method == 9) throw EZipException(ziperr::kDeflate64);
-  if (e.method != 0 && e.method != 8) throw EZipException(ziperr::kBadData);
+  if (e.method == 9) throw EZipException(ZipErr::kDeflate64);
+  if (e.method != 0 && e.method != 8) throw EZipException(ZipErr::kBadData);
   EntryData d = locateData(in, dir, e);
   std::optional<ZipDecrypter> decrypter;
   if (e.encrypted()) {
     char header[12];
-    if (d.length < 12 || !readExact(in, d.start, header, sizeof header)) throw EZipException(ziperr::kBadData);
+    if (d.length < 12 || !readExact(in, d.start, header, sizeof header)) throw EZipException(ZipErr::kBadData);
     decrypter.emplace(options.password ? *options.password : std::string());
     if (!decrypter->checkHeader(header, zipPasswordCheckByte(e)) && !options.ignoreChecks)
-      throw EZipException(ziperr::kBadData);
+      throw EZipException(ZipErr::kBadData);
     d.start += 12;
     d.length -= 12;
   }
@@ -383,7 +383,7 @@ bool decodeZipEntry(const ZipInput& in, const ZipDirectory& dir, const TZipEntry
   auto out = [&](const char* p, size_t n) {
     // Never write more than the entry claims: a lying size must not fill the disk.
     if (produced + n > e.uncompressedSize && !options.ignoreChecks) {
-      throw EZipException(ziperr::kBadData);
+      throw EZipException(ZipErr::kBadData);
     }
     produced += n;
     crc = crc32Update(crc, p, n);
@@ -397,12 +397,12 @@ bool decodeZipEntry(const ZipInput& in, const ZipDirectory& dir, const TZipEntry
   while (done < d.length) {
     if (options.progress && !options.progress(done, d.length)) return false;
     buf.resize(static_cast<size_t>(std::min<uint64_t>(block, d.length - done)));
-    if (!readExact(in, d.start + done, buf.data(), buf.size())) throw EZipException(ziperr::kBadData);
+    if (!readExact(in, d.start + done, buf.data(), buf.size())) throw EZipException(ZipErr::kBadData);
     if (decrypter) decrypter->decrypt(buf.data(), buf.size());
     done += buf.size();
     if (inflater) {
       if (!inflater->feed(buf.data(), buf.size(), out)) {
-        if (!options.ignoreChecks) throw EZipException(ziperr::kBadData);
+        if (!options.ignoreChecks) throw EZipException(ZipErr::kBadData);
         break;
       }
       if (inflater->finished()) break;
@@ -410,8 +410,8 @@ bool decodeZipEntry(const ZipInput& in, const ZipDirectory& dir, const TZipEntry
       out(buf.data(), buf.size());
     }
   }
-  if (!options.ignoreChecks && (produced != e.uncompressedSize || crc != e.crc)) throw EZipException(ziperr::kBadData);
+  if (!options.ignoreChecks && (produced != e.uncompressedSize || crc != e.crc)) throw EZipException(ZipErr::kBadData);
   return true;
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

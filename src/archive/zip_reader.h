@@ -10,7 +10,7 @@
 #include "archive/zip_format.h"
 #include "archive/zip_io.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 struct ZipReadOptions {
   bool oemNames = true;
@@ -47,4 +47,4 @@ struct ZipDecodeOptions {
 bool decodeZipEntry(const ZipInput& in, const ZipDirectory& dir, const TZipEntry& e,
                     const std::function<void(const char*, size_t)>& sink, const ZipDecodeOptions& options = {});
 
-}  // namespace lumora
+}  // namespace lumora::archive

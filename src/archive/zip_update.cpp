@@ -15,7 +15,7 @@
 #include "archive/zip_archiver.h"
 #include "archive/zip_codec.h"
 
-namespace lumora {
+namespace lumora::archive {
 
 namespace {
 
@@ -51,12 +51,12 @@ size_t readFully(int fd, char* buffer, size_t n) {
 
 int openSource(const TZipEntry& e) {
   const int fd = ::open(e.sourcePath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw EZipException(ziperr::kCannotOpenSource, {e.sourcePath});
+  if (fd < 0) throw EZipException(ZipErr::kCannotOpenSource, {e.sourcePath});
   return fd;
 }
 
 [[noreturn]] void sizeChanged(uint64_t expected, uint64_t got) {
-  throw EZipException(ziperr::kSourceSizeChanged, {std::to_string(expected), std::to_string(got)});
+  throw EZipException(ZipErr::kSourceSizeChanged, {std::to_string(expected), std::to_string(got)});
 }
 
 // A whole small entry, compressed away from the writer thread.
@@ -207,12 +207,12 @@ void ZipUpdateWriter::saveTail() {
       if (!tail_) ::close(fd);
     }
   }
-  if (!tail_) throw EZipException(ziperr::kWriteError);
+  if (!tail_) throw EZipException(ZipErr::kWriteError);
   std::string buf;
   for (uint64_t at = cut_; at < tailEnd_;) {
     buf.resize(static_cast<size_t>(std::min<uint64_t>(1 << 20, tailEnd_ - at)));
-    if (!readExact(file_, at, buf.data(), buf.size())) throw EZipException(ziperr::kWriteError);
-    if (std::fwrite(buf.data(), 1, buf.size(), tail_) != buf.size()) throw EZipException(ziperr::kWriteError);
+    if (!readExact(file_, at, buf.data(), buf.size())) throw EZipException(ZipErr::kWriteError);
+    if (std::fwrite(buf.data(), 1, buf.size(), tail_) != buf.size()) throw EZipException(ZipErr::kWriteError);
     at += buf.size();
   }
   std::fflush(tail_);
@@ -232,10 +232,10 @@ void ZipUpdateWriter::copyOld(const TZipEntry& old, uint64_t spanEnd, std::vecto
   e.localOffset = file_.position();
   std::string buf;
   if (std::fseek(tail_, static_cast<long>(old.localOffset - cut_), SEEK_SET) != 0)
-    throw EZipException(ziperr::kWriteError);
+    throw EZipException(ZipErr::kWriteError);
   for (uint64_t left = spanEnd - old.localOffset; left > 0;) {
     buf.resize(static_cast<size_t>(std::min<uint64_t>(1 << 20, left)));
-    if (std::fread(buf.data(), 1, buf.size(), tail_) != buf.size()) throw EZipException(ziperr::kWriteError);
+    if (std::fread(buf.data(), 1, buf.size(), tail_) != buf.size()) throw EZipException(ZipErr::kWriteError);
     file_.write(buf);
     left -= buf.size();
   }
@@ -263,7 +263,7 @@ void ZipUpdateWriter::beginEntry(TZipEntry& e, bool zip64Sizes) {
   const bool bigOffset = e.localOffset >= kMax32;
   if (bigOffset || zip64Sizes || a_.Zip64Mode == TZip64Mode::zmAlways) {
     if (a_.Zip64Mode == TZip64Mode::zmDisabled)
-      throw EZipException(zip64Sizes ? ziperr::kZip64NeededSize : ziperr::kZip64NeededOffset, {e.sourcePath});
+      throw EZipException(zip64Sizes ? ZipErr::kZip64NeededSize : ZipErr::kZip64NeededOffset, {e.sourcePath});
     e.versionNeeded = kVersionZip64;
   } else {
     e.versionNeeded = a_.Options.OEMFileNames ? kVersionDefault : kVersionNoOem;
@@ -475,7 +475,7 @@ void ZipUpdateWriter::rollback() {
 }
 
 bool TZipBaseArchiver::EndUpdate() {
-  if (updateDepth_ == 0) Raise(ziperr::kUpdateNotStarted);
+  if (updateDepth_ == 0) Raise(ZipErr::kUpdateNotStarted);
   if (--updateDepth_ > 0) return true;
   ZipUpdateWriter writer(*this);
   bool ok = false;
@@ -495,4 +495,4 @@ bool TZipBaseArchiver::EndUpdate() {
   return ok;
 }
 
-}  // namespace lumora
+}  // namespace lumora::archive

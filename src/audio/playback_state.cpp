@@ -45,7 +45,7 @@ uint64_t SeekBytesFor(int sliderPosition, uint64_t length) {
 
 void LoopTick() {
   const HSTREAM handle = Playback().ChannelHandle;
-  if (SND_ChannelIsActive(handle) == kStateStopped && programValues().LoopEnabled) {
+  if (SND_ChannelIsActive(handle) == kStateStopped && core::programValues().LoopEnabled) {
     SND_ChannelPlay(handle, -1);
   }
 }

@@ -10,7 +10,7 @@
 namespace lumora::audio {
 
 // Process-wide, as the player has exactly one stream slot. Used on the user-interface thread only.
-// LoopEnabled and TagVersion, which the settings dialog sets too, live in lumora::programValues().
+// LoopEnabled and TagVersion, which the settings dialog sets too, live in lumora::core::programValues().
 struct PlaybackState {
   HSTREAM ChannelHandle = 0;
 };

@@ -39,12 +39,12 @@ TSpectrum* CurrentSpectrum() { return spectrumSlot().get(); }
 void StartBackgroundMusic(const std::string& fileName) {
   std::string path = fileName;
   if (!path.empty()) {
-    std::filesystem::path local = resolveCaseInsensitive(toLocalSeparators(path));
+    std::filesystem::path local = core::resolveCaseInsensitive(core::toLocalSeparators(path));
     // A relative name that the working folder does not have is taken from the publication's folder, where
     // a publisher puts the music (the program is rarely started from there).
-    const std::string& appFolder = programValues().AppFolder;
+    const std::string& appFolder = core::programValues().AppFolder;
     if (local.is_relative() && !std::filesystem::exists(local) && !appFolder.empty()) {
-      local = resolveCaseInsensitive(std::filesystem::path(appFolder) / toLocalSeparators(path));
+      local = core::resolveCaseInsensitive(std::filesystem::path(appFolder) / core::toLocalSeparators(path));
     }
     path = local.string();
   }

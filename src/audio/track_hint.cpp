@@ -34,7 +34,7 @@ std::optional<std::string> TrackHintFor(const std::string& fileName, int tagVers
 }
 
 std::string TrackHintForDisplay(const std::string& rawHint) {
-  return isValidUtf8(rawHint) ? rawHint : toUtf8(rawHint, kDefaultLegacyCodePage);
+  return core::isValidUtf8(rawHint) ? rawHint : core::toUtf8(rawHint, core::kDefaultLegacyCodePage);
 }
 
 }  // namespace lumora::audio

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <vector>
 
-namespace lumora {
+namespace lumora::core {
 
 namespace {
 
@@ -174,4 +174,4 @@ std::optional<std::string> fromUtf8(std::string_view utf8, int codePage) {
   }
 }
 
-}  // namespace lumora
+}  // namespace lumora::core

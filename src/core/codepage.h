@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumora {
+namespace lumora::core {
 
 // The code page used for text files that are not valid UTF-8 when nothing else is known about them.
 inline constexpr int kDefaultLegacyCodePage = 1251;
@@ -60,4 +60,4 @@ void appendUtf8(std::string& out, char32_t c);
 // `maxChars` characters.
 size_t utf8PrefixBytes(std::string_view utf8, size_t maxChars);
 
-}  // namespace lumora
+}  // namespace lumora::core

@@ -8,7 +8,7 @@
 
 namespace fs = std::filesystem;
 
-namespace lumora {
+namespace lumora::core {
 
 namespace {
 
@@ -113,4 +113,4 @@ fs::path resolveCaseInsensitive(const fs::path& path) {
   return current;
 }
 
-}  // namespace lumora
+}  // namespace lumora::core

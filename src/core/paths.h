@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumora {
+namespace lumora::core {
 
 // Environment variable that, when set, replaces the executable's folder as the publication folder.
 inline constexpr const char* kAppFolderVariable = "LUMORA_APP_FOLDER";
@@ -33,4 +33,4 @@ bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b);
 // Orders as above: negative, zero or positive.
 int compareIgnoreAsciiCase(std::string_view a, std::string_view b);
 
-}  // namespace lumora
+}  // namespace lumora::core

@@ -1,10 +1,10 @@
 #include "core/program_values.h"
 
-namespace lumora {
+namespace lumora::core {
 
 ProgramValues& programValues() {
   static ProgramValues values;
   return values;
 }
 
-}  // namespace lumora
+}  // namespace lumora::core

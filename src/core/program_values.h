@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace lumora {
+namespace lumora::core {
 
 struct ProgramValues {
   std::string AppFolder;    // the executable's folder, ending with "/"
@@ -25,4 +25,4 @@ struct ProgramValues {
 
 ProgramValues& programValues();
 
-}  // namespace lumora
+}  // namespace lumora::core

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "html/html_style_convert.h"
-#include "viewer/url/url_utils.h"
+#include "url/url_utils.h"
 
 namespace lumora::html {
 namespace {
@@ -127,9 +127,9 @@ std::string ResolveStyleUrl(std::string_view value, const std::string& base) {
   if (url.size() > 2 && (url.front() == '"' || url.front() == '\'')) url = url.substr(1, url.size() - 2);
   std::string address;
   if (Contains(base, "://")) {
-    address = viewer::IsFullURL(url) ? std::string(url) : viewer::CombineURL(base, url);
+    address = url::IsFullURL(url) ? std::string(url) : url::CombineURL(base, url);
   } else {
-    address = viewer::UrlToDosPath(url);
+    address = url::UrlToDosPath(url);
     const bool absolute = (address.size() > 1 && address[1] == ':') || address.starts_with("\\\\");
     if (!absolute) address = base + address;
   }

@@ -40,7 +40,7 @@ static_assert(std::size(kCharSetNames) == 47);
 // iconv name of a code page this module can decode byte by byte (stateless, at most two bytes a character).
 std::string iconvName(int codePage) {
   if (codePage == 1361) return "JOHAB";
-  const std::string name = codePageName(codePage);
+  const std::string name = core::codePageName(codePage);
   if (name.empty() || name == "UTF-8" || name.rfind("UTF-16", 0) == 0 || name == "ISO-2022-JP" ||
       name == "HZ-GB-2312" || name == "GB18030" || name == "EUC-JP") {
     return {};
@@ -162,7 +162,7 @@ void appendUtf8Wide(std::string_view bytes, std::u16string& out, const int* posi
       continue;
     }
     char32_t c = 0;
-    const size_t len = decodeUtf8Sequence(bytes, i, c);
+    const size_t len = core::decodeUtf8Sequence(bytes, i, c);
     if (len == 0) {
       out += kReplacement;
       if (positions) outPositions->push_back(pos);
@@ -192,7 +192,7 @@ void jisPairToShiftJis(unsigned j1, unsigned j2, char& s1, char& s2) {
 }  // namespace
 
 int DocumentDefaultCodePage(std::string_view bytes) {
-  return isValidUtf8(bytes) ? kUtf8CodePage : kLegacyDocumentCodePage;
+  return core::isValidUtf8(bytes) ? kUtf8CodePage : kLegacyDocumentCodePage;
 }
 
 std::span<const CharSetName> CharSetNames() { return kCharSetNames; }
@@ -309,7 +309,7 @@ std::string WideToUtf8(std::u16string_view text) {
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = kReplacement;
     }
-    appendUtf8(out, c);
+    core::appendUtf8(out, c);
   }
   return out;
 }

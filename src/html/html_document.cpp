@@ -6,8 +6,8 @@
 #include "html/html_blocks.h"
 #include "html/html_forms.h"
 #include "html/html_section.h"
-#include "viewer/image/image_map.h"
-#include "viewer/url/url_utils.h"
+#include "html/image_map.h"
+#include "url/url_utils.h"
 
 namespace lumora::html {
 
@@ -183,11 +183,11 @@ void TSectionList::SetBackgroundImage(const std::string& Url, const TBackgroundP
 
 std::string TSectionList::ExpandName(const std::string& Name) const {
   if (OnExpandName) return OnExpandName(Name);
-  if (lumora::viewer::IsFullURL(Name)) return Name;
-  const std::string base = !BaseUrl.empty() ? lumora::viewer::GetURLBase(BaseUrl)
-                                            : lumora::viewer::GetURLBase(DocumentPath);
+  if (url::IsFullURL(Name)) return Name;
+  const std::string base = !BaseUrl.empty() ? url::GetURLBase(BaseUrl)
+                                            : url::GetURLBase(DocumentPath);
   if (base.empty()) return Name;
-  return lumora::viewer::CombineURL(base, Name);
+  return url::CombineURL(base, Name);
 }
 
 void TSectionList::AddTabOrder(int TabIndex, TTabStop Stop) {

@@ -18,11 +18,9 @@
 #include "html/html_style_box.h"
 #include "html/html_style_list.h"
 
-namespace lumora::image {
-class TMapItem;
-}
-
 namespace lumora::html {
+
+class TMapItem;
 
 class TSectionList;
 class TCellBasic;
@@ -236,7 +234,7 @@ class TSectionList : public TCell {
   std::vector<TFormControlObj*> FormControlList;
   std::vector<TPanelObj*> PanelList;
   std::vector<TFontObj*> LinkList;
-  std::vector<std::unique_ptr<lumora::image::TMapItem>> MapList;
+  std::vector<std::unique_ptr<TMapItem>> MapList;
   TStyleList Styles;
   std::vector<TInlineRec> InlineList;
   // What TABINDEX puts in the keyboard order: a form control, or the first run of a link.

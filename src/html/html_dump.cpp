@@ -8,7 +8,7 @@
 #include "html/html_forms.h"
 #include "html/html_section.h"
 #include "html/html_table.h"
-#include "viewer/image/image_map.h"
+#include "html/image_map.h"
 
 namespace lumora::html {
 
@@ -148,8 +148,8 @@ std::string TDumper::Run() {
   }
   for (const auto& m : Doc.MapList) {
     Line(0, "map " + Quote(WideToUtf8(m->MapName())) + " areas=" + std::to_string(m->AreaCount()));
-    for (const lumora::image::TMapItem::Area& area : m->Areas()) {
-      using Shape = lumora::image::TAreaRegion::Shape;
+    for (const TMapItem::Area& area : m->Areas()) {
+      using Shape = TAreaRegion::Shape;
       const Shape shape = area.Region.shape();
       Line(1, std::string("area shape=") +
                   (shape == Shape::Rect ? "rect" : shape == Shape::Ellipse ? "circle" : "poly") +

@@ -14,11 +14,10 @@
 #include "html/html_parser_internal.h"
 #include "html/html_section.h"
 #include "html/html_table.h"
-#include "viewer/image/image_map.h"
-#include "viewer/url/url_utils.h"
+#include "html/image_map.h"
+#include "url/url_utils.h"
 
 namespace lumora::html {
-namespace parser_detail {
 
 TSymbSet Syms(std::initializer_list<Symb> list) {
   TSymbSet s;
@@ -840,7 +839,7 @@ void THtmlParser::DoLinkTag() {
       std::optional<std::string> sheet;
       if (Doc.OnStreamRequest) sheet = Doc.OnStreamRequest(url);
       if (!sheet) {
-        const auto path = lumora::viewer::LocalFileName(lumora::viewer::UrlToDosPath(url));
+        const auto path = url::LocalFileName(url::UrlToDosPath(url));
         std::ifstream in(path, std::ios::binary);
         if (in) sheet = std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
       }
@@ -858,7 +857,7 @@ void THtmlParser::DoLinkTag() {
             text += c;
           }
         }
-        ReadLinkedStyleSheet(Doc.Styles, text, lumora::viewer::GetURLBase(url));
+        ReadLinkedStyleSheet(Doc.Styles, text, url::GetURLBase(url));
       }
     } catch (const std::exception&) {
       // A sheet that cannot be read or parsed leaves the page's styles as they are.
@@ -967,9 +966,8 @@ void THtmlParser::ParsePlain(std::string Text) {
   Stack.Clear();
 }
 
-}  // namespace parser_detail
 
-using parser_detail::THtmlParser;
+
 
 void ParseHtmlText(std::string Text, TSectionList& Document, const THtmlParseCallbacks& Callbacks) {
   THtmlParser parser(Document, Callbacks);

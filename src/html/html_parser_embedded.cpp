@@ -5,9 +5,9 @@
 #include "html/html_codepage.h"
 #include "html/html_parser_internal.h"
 #include "html/html_table.h"
-#include "viewer/image/image_map.h"
+#include "html/image_map.h"
 
-namespace lumora::html::parser_detail {
+namespace lumora::html {
 
 // --- PRE: character by character, one section per source line ---
 
@@ -241,13 +241,13 @@ void THtmlParser::DoMap() {
   const TAttributeList a = Attrs();
   std::u16string name;
   if (const TAttribute* n = a.Find(NameSy)) name = ToWide(n->Name, kUtf8CodePage);
-  auto map = std::make_unique<lumora::image::TMapItem>(name);
+  auto map = std::make_unique<TMapItem>(name);
   Next();
   int others = 0;
   while (L.Sy != EofSy && L.Sy != MapEndSy && others < 3) {
     if (L.Sy == AreaSy) {
       const TAttributeList aa = Attrs();
-      std::vector<lumora::image::TAreaAttribute> attrs;
+      std::vector<TAreaAttribute> attrs;
       for (size_t i = 0; i < aa.Count(); ++i) attrs.push_back({aa[i].WhichName, ToWide(aa[i].Name, kUtf8CodePage)});
       map->AddArea(attrs);
     } else if (L.Sy != TextSy && ++others >= 3) {
@@ -332,4 +332,4 @@ void THtmlParser::DoObject() {
   }
 }
 
-}  // namespace lumora::html::parser_detail
+}  // namespace lumora::html

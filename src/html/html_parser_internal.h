@@ -16,7 +16,7 @@
 #include "html/html_parser.h"
 #include "html/html_section.h"
 
-namespace lumora::html::parser_detail {
+namespace lumora::html {
 
 using TSymbSet = std::bitset<SymbCount>;
 
@@ -158,4 +158,4 @@ class THtmlParser {
 };
 
 
-}  // namespace lumora::html::parser_detail
+}  // namespace lumora::html

@@ -4,9 +4,9 @@
 #include "html/html_codepage.h"
 #include "html/html_parser_internal.h"
 #include "html/html_table.h"
-#include "viewer/image/image_map.h"
+#include "html/image_map.h"
 
-namespace lumora::html::parser_detail {
+namespace lumora::html {
 
 // --- Tables ---
 
@@ -271,4 +271,4 @@ void THtmlParser::DoTable(const TSymbSet&) {
   if (L.Sy != EofSy) Next();
 }
 
-}  // namespace lumora::html::parser_detail
+}  // namespace lumora::html

@@ -12,16 +12,12 @@
 
 #include "html/html_style_convert.h"
 #include "html/html_style_font.h"
-#include "viewer/image/image_types.h"
+#include "image/image_types.h"
 
 namespace lumora::html {
 
-struct TPoint {
-  int X = 0, Y = 0;
-  bool operator==(const TPoint&) const = default;
-};
-
-using lumora::image::TRect;
+using core::TPoint;
+using core::TRect;
 
 // Pen styles for lines and frames.
 enum class TPenStyle { Solid, Dash, Dot, Clear };

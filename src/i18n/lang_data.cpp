@@ -5,7 +5,7 @@
 #include "core/paths.h"
 #include "i18n/language_constants.h"
 
-namespace lumora {
+namespace lumora::i18n {
 
 namespace {
 
@@ -100,16 +100,16 @@ class Reader {
 
 TLang_PropEntry& TLang_CompEntry::AddProp(int32_t id, std::string path) {
   const auto it = std::lower_bound(props.begin(), props.end(), path, [](const TLang_PropEntry& p, const std::string& s) {
-    return compareIgnoreAsciiCase(p.path, s) < 0;
+    return core::compareIgnoreAsciiCase(p.path, s) < 0;
   });
   return *props.insert(it, TLang_PropEntry{id, std::move(path), {}});
 }
 
 TLang_PropEntry* TLang_CompEntry::FindProp(std::string_view path) {
   const auto it = std::lower_bound(props.begin(), props.end(), path, [](const TLang_PropEntry& p, std::string_view s) {
-    return compareIgnoreAsciiCase(p.path, s) < 0;
+    return core::compareIgnoreAsciiCase(p.path, s) < 0;
   });
-  return it != props.end() && compareIgnoreAsciiCase(it->path, path) == 0 ? &*it : nullptr;
+  return it != props.end() && core::compareIgnoreAsciiCase(it->path, path) == 0 ? &*it : nullptr;
 }
 
 int32_t TLang_CompEntry::LargestId() const {
@@ -132,4 +132,4 @@ std::unique_ptr<TLang_CompEntry> readLangData(std::string_view bytes) {
   return root;
 }
 
-}  // namespace lumora
+}  // namespace lumora::i18n

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lumora {
+namespace lumora::i18n {
 
 struct TLang_PropEntry {
   int32_t id = 0;
@@ -32,4 +32,4 @@ std::string writeLangData(const TLang_CompEntry& root);
 // Reads LangData; throws ELangError when the bytes are damaged.
 std::unique_ptr<TLang_CompEntry> readLangData(std::string_view bytes);
 
-}  // namespace lumora
+}  // namespace lumora::i18n

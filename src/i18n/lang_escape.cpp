@@ -1,6 +1,6 @@
 #include "i18n/lang_escape.h"
 
-namespace lumora {
+namespace lumora::i18n {
 
 namespace {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -58,4 +58,4 @@ std::string escapeLangValue(std::string_view v) {
   return out;
 }
 
-}  // namespace lumora
+}  // namespace lumora::i18n

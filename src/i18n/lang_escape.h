@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace lumora {
+namespace lumora::i18n {
 
 std::string unescapeLangValue(std::string_view value);
 std::string escapeLangValue(std::string_view value);
 
-}  // namespace lumora
+}  // namespace lumora::i18n

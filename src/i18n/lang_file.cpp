@@ -11,7 +11,7 @@
 #include "i18n/lang_escape.h"
 #include "i18n/language_names.h"
 
-namespace lumora {
+namespace lumora::i18n {
 
 namespace {
 
@@ -67,9 +67,9 @@ bool isLangIdentifier(std::string_view name) {
 void TLang_Constants::Add(std::string_view name, std::string_view value) {
   if (!isLangIdentifier(name)) throw ELangError("Invalid constant name (\"" + std::string(name) + "\")");
   const auto it = std::lower_bound(items_.begin(), items_.end(), name, [](const TLang_Constant& c, std::string_view n) {
-    return compareIgnoreAsciiCase(c.name, n) < 0;
+    return core::compareIgnoreAsciiCase(c.name, n) < 0;
   });
-  if (it != items_.end() && compareIgnoreAsciiCase(it->name, name) == 0) {
+  if (it != items_.end() && core::compareIgnoreAsciiCase(it->name, name) == 0) {
     throw ELangError("Duplicate constant name (\"" + std::string(name) + "\")");
   }
   items_.insert(it, TLang_Constant{std::string(name), std::string(value), std::string(value)});
@@ -77,9 +77,9 @@ void TLang_Constants::Add(std::string_view name, std::string_view value) {
 
 const TLang_Constant* TLang_Constants::Find(std::string_view name) const {
   const auto it = std::lower_bound(items_.begin(), items_.end(), name, [](const TLang_Constant& c, std::string_view n) {
-    return compareIgnoreAsciiCase(c.name, n) < 0;
+    return core::compareIgnoreAsciiCase(c.name, n) < 0;
   });
-  return it != items_.end() && compareIgnoreAsciiCase(it->name, name) == 0 ? &*it : nullptr;
+  return it != items_.end() && core::compareIgnoreAsciiCase(it->name, name) == 0 ? &*it : nullptr;
 }
 
 TLang_Constant* TLang_Constants::Find(std::string_view name) {
@@ -103,14 +103,14 @@ const std::string* TLang_CompTranslation::Find(int id) const {
 
 std::string TLang_CompTranslations::Param(std::string_view name) const {
   for (const auto& [key, value] : params) {
-    if (compareIgnoreAsciiCase(key, name) == 0) return value;
+    if (core::compareIgnoreAsciiCase(key, name) == 0) return value;
   }
   return {};
 }
 
 const TLang_CompTranslation* TLang_CompTranslations::Section(std::string_view name) const {
   for (const TLang_CompTranslation& t : translations) {
-    if (compareIgnoreAsciiCase(t.SectionName(), name) == 0) return &t;
+    if (core::compareIgnoreAsciiCase(t.SectionName(), name) == 0) return &t;
   }
   return nullptr;
 }
@@ -130,14 +130,14 @@ TLang_CompTranslations readLanguageText(std::string_view text, bool headerOnly) 
       if (line[0] == '[') {
         if (line.size() <= 2 || line.back() != ']') continue;
         const std::string name(trim(line.substr(1, line.size() - 2)));
-        if (compareIgnoreAsciiCase(name, "$CONSTANTS") == 0) {
+        if (core::compareIgnoreAsciiCase(name, "$CONSTANTS") == 0) {
           where = Where::Constants;
           continue;
         }
         where = Where::Window;
         window = nullptr;
         for (TLang_CompTranslation& t : result.translations) {
-          if (compareIgnoreAsciiCase(t.SectionName(), name) == 0) window = &t;
+          if (core::compareIgnoreAsciiCase(t.SectionName(), name) == 0) window = &t;
         }
         if (window == nullptr) window = &result.translations.emplace_back(name);
         continue;
@@ -169,17 +169,17 @@ TLang_CompTranslations readLanguageText(std::string_view text, bool headerOnly) 
 
 std::string decodeLanguageFile(std::string_view bytes) {
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  if (isValidUtf8(bytes)) return std::string(bytes);
+  if (core::isValidUtf8(bytes)) return std::string(bytes);
   // The header is plain ASCII in any code page, so it can be read before the text is decoded.
   const int id = readLanguageText(bytes, true).LanguageId();
-  return toUtf8(bytes, languageCodePage(id & 0xFFFF));
+  return core::toUtf8(bytes, languageCodePage(id & 0xFFFF));
 }
 
 std::string readLanguageFile(const std::string& path) {
-  std::ifstream in(resolveCaseInsensitive(toLocalSeparators(path)), std::ios::binary);
+  std::ifstream in(core::resolveCaseInsensitive(core::toLocalSeparators(path)), std::ios::binary);
   if (!in) return {};
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   return decodeLanguageFile(bytes);
 }
 
-}  // namespace lumora
+}  // namespace lumora::i18n

@@ -9,7 +9,7 @@
 
 #include "i18n/language_constants.h"
 
-namespace lumora {
+namespace lumora::i18n {
 
 struct TLang_Constant {
   std::string name;
@@ -72,4 +72,4 @@ std::string decodeLanguageFile(std::string_view bytes);
 // Reads the file at `path` (decoded as above); a missing file gives an empty text.
 std::string readLanguageFile(const std::string& path);
 
-}  // namespace lumora
+}  // namespace lumora::i18n

@@ -2,7 +2,7 @@
 
 #include "i18n/language_constants.h"
 
-namespace lumora {
+namespace lumora::i18n {
 
 namespace {
 constexpr int kMaxRuns = 30;
@@ -86,4 +86,4 @@ bool TLang_MaskList::Matches(std::string_view path) const {
   return false;
 }
 
-}  // namespace lumora
+}  // namespace lumora::i18n

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lumora {
+namespace lumora::i18n {
 
 class TLang_MaskList {
  public:
@@ -25,4 +25,4 @@ class TLang_MaskList {
   std::vector<std::vector<Token>> masks_;
 };
 
-}  // namespace lumora
+}  // namespace lumora::i18n

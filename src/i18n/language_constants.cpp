@@ -2,7 +2,7 @@
 
 #include "i18n/language_manager.h"
 
-namespace lumora {
+namespace lumora::i18n {
 
 std::string ConstantText(std::string_view name) { return LangManager().ConstantText(name); }
 
@@ -10,4 +10,4 @@ bool SetConstantText(std::string_view name, std::string_view text) { return Lang
 
 void ResetConstantTexts() { LangManager().ResetConstantValues(); }
 
-}  // namespace lumora
+}  // namespace lumora::i18n

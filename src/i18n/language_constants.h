@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumora {
+namespace lumora::i18n {
 
 // Errors of languages and language files.
 class ELangError : public std::runtime_error {
@@ -24,4 +24,4 @@ bool SetConstantText(std::string_view name, std::string_view text);
 // Puts every constant back to its built-in text.
 void ResetConstantTexts();
 
-}  // namespace lumora
+}  // namespace lumora::i18n

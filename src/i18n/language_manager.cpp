@@ -7,7 +7,7 @@
 #include "core/paths.h"
 #include "i18n/language_names.h"
 
-namespace lumora {
+namespace lumora::i18n {
 
 namespace {
 
@@ -171,7 +171,7 @@ int TLanguageManager::ScanLanguageFiles(const std::string& folder, const std::st
   namespace fs = std::filesystem;
   int accepted = 0;
   std::error_code ec;
-  const fs::path dir = resolveCaseInsensitive(toLocalSeparators(folder));
+  const fs::path dir = core::resolveCaseInsensitive(core::toLocalSeparators(folder));
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (!maskMatch(name, mask)) continue;
@@ -245,4 +245,4 @@ TLanguageManager& LangManager() {
   return manager;
 }
 
-}  // namespace lumora
+}  // namespace lumora::i18n

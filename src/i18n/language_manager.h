@@ -11,7 +11,7 @@
 
 #include "i18n/lang_file.h"
 
-namespace lumora {
+namespace lumora::i18n {
 
 // What the manager needs of a window's language controller.
 class ILanguageController {
@@ -80,4 +80,4 @@ TLang_Constants readConstantsResource(std::string_view bytes);
 // Whether `name` matches a file mask of "*" and "?" without regard to ASCII case.
 bool matchesFileMask(std::string_view name, std::string_view mask);
 
-}  // namespace lumora
+}  // namespace lumora::i18n

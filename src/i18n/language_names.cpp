@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace lumora {
+namespace lumora::i18n {
 
 namespace {
 
@@ -56,4 +56,4 @@ int languageCodePage(int languageId) {
   return l != nullptr ? l->codePage : 1252;
 }
 
-}  // namespace lumora
+}  // namespace lumora::i18n

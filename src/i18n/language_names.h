@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace lumora {
+namespace lumora::i18n {
 
 // "Russian", "German (Germany)", ...; an unknown identifier gives "Language 0x0419"-style text.
 std::string languageName(int languageId);
@@ -12,4 +12,4 @@ std::string languageName(int languageId);
 // 1252 for an unknown identifier.
 int languageCodePage(int languageId);
 
-}  // namespace lumora
+}  // namespace lumora::i18n

@@ -2,7 +2,7 @@
 
 #include "i18n/lang_data.h"
 
-namespace lumora {
+namespace lumora::i18n {
 
 namespace {
 
@@ -172,4 +172,4 @@ std::string langDataOf(const WindowTable& table) {
   return writeLangData(root);
 }
 
-}  // namespace lumora
+}  // namespace lumora::i18n

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace lumora {
+namespace lumora::i18n {
 
 struct WindowTableEntry {
   int id;
@@ -32,4 +32,4 @@ const WindowTable& archiverWindowTable();  // "Form2"
 // The stored form of a table.
 std::string langDataOf(const WindowTable& table);
 
-}  // namespace lumora
+}  // namespace lumora::i18n

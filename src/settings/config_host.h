@@ -5,9 +5,12 @@
 #include <QSize>
 #include <QString>
 
-namespace lumora {
-
+namespace lumora::skin {
 class TsSkinManager;
+}
+
+namespace lumora::settings {
+
 
 class TConfigHost {
  public:
@@ -20,8 +23,8 @@ class TConfigHost {
   virtual void setVolumePosition(int position) = 0;
   virtual int volumePosition() const = 0;
   virtual void setSettingsButtonEnabled(bool enabled) = 0;
-  virtual TsSkinManager* skinManager() = 0;
+  virtual skin::TsSkinManager* skinManager() = 0;
   virtual QSize paintFrameSize() const = 0;
 };
 
-}  // namespace lumora
+}  // namespace lumora::settings

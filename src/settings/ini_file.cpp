@@ -14,7 +14,7 @@
 
 namespace fs = std::filesystem;
 
-namespace lumora {
+namespace lumora::settings {
 
 ESettingsWriteError::ESettingsWriteError(const fs::path& file)
     : std::runtime_error("Unable to write to " + file.string()) {}
@@ -35,7 +35,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
   const IniText text(readBytes(), legacyCodePage_);
   const std::optional<std::string> value = text.value(section, key);
   std::string result = value ? *value : std::string(defaultValue);
-  result.resize(utf8PrefixBytes(result, kMaxValueLength));
+  result.resize(core::utf8PrefixBytes(result, kMaxValueLength));
   return result;
 }
 
@@ -108,4 +108,4 @@ void TIniFile::replaceFile(const std::string& bytes) const {
   }
 }
 
-}  // namespace lumora
+}  // namespace lumora::settings

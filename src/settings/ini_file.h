@@ -10,7 +10,7 @@
 
 #include "core/codepage.h"
 
-namespace lumora {
+namespace lumora::settings {
 
 // "Unable to write to %s" with the settings file's full path.
 class ESettingsWriteError : public std::runtime_error {
@@ -23,7 +23,7 @@ class TIniFile {
   // Longest value a read returns, in characters; longer values are cut.
   static constexpr size_t kMaxValueLength = 2047;
 
-  explicit TIniFile(std::filesystem::path fileName, int legacyCodePage = kDefaultLegacyCodePage);
+  explicit TIniFile(std::filesystem::path fileName, int legacyCodePage = core::kDefaultLegacyCodePage);
 
   const std::filesystem::path& FileName() const { return fileName_; }
 
@@ -44,4 +44,4 @@ class TIniFile {
   int legacyCodePage_;
 };
 
-}  // namespace lumora
+}  // namespace lumora::settings

@@ -5,7 +5,7 @@
 #include "core/codepage.h"
 #include "core/paths.h"
 
-namespace lumora {
+namespace lumora::settings {
 
 namespace {
 
@@ -29,7 +29,7 @@ std::optional<std::string_view> sectionName(std::string_view line) {
 }  // namespace
 
 IniText::IniText(std::string_view bytes, int legacyCodePage) {
-  codePage_ = isValidUtf8(bytes) ? 65001 : legacyCodePage;
+  codePage_ = core::isValidUtf8(bytes) ? 65001 : legacyCodePage;
   if (codePage_ == 65001 && bytes.substr(0, kBom.size()) == kBom) {
     bom_ = true;
     bytes.remove_prefix(kBom.size());
@@ -56,7 +56,7 @@ IniText::IniText(std::string_view bytes, int legacyCodePage) {
 }
 
 std::string IniText::decode(const Line& line) const {
-  return codePage_ == 65001 ? line.raw : toUtf8(line.raw, codePage_);
+  return codePage_ == 65001 ? line.raw : core::toUtf8(line.raw, codePage_);
 }
 
 std::optional<size_t> IniText::findSection(std::string_view section) const {
@@ -64,7 +64,7 @@ std::optional<size_t> IniText::findSection(std::string_view section) const {
   for (size_t i = 0; i < lines_.size(); ++i) {
     const std::string text = decode(lines_[i]);
     const auto name = sectionName(text);
-    if (name && equalsIgnoreAsciiCase(*name, wanted)) return i;
+    if (name && core::equalsIgnoreAsciiCase(*name, wanted)) return i;
   }
   return std::nullopt;
 }
@@ -82,7 +82,7 @@ std::optional<size_t> IniText::findKey(size_t sectionLine, std::string_view key)
     const std::string text = decode(lines_[i]);
     const size_t eq = text.find('=');
     if (eq == std::string::npos) continue;
-    if (equalsIgnoreAsciiCase(trim(std::string_view(text).substr(0, eq)), wanted)) return i;
+    if (core::equalsIgnoreAsciiCase(trim(std::string_view(text).substr(0, eq)), wanted)) return i;
   }
   return std::nullopt;
 }
@@ -102,9 +102,9 @@ std::optional<std::string> IniText::value(std::string_view section, std::string_
 
 std::string IniText::encode(std::string_view utf8) {
   if (codePage_ == 65001) return std::string(utf8);
-  if (auto encoded = fromUtf8(utf8, codePage_)) return *encoded;
+  if (auto encoded = core::fromUtf8(utf8, codePage_)) return *encoded;
   // The file's code page cannot hold this text: the whole file becomes UTF-8 rather than mixing encodings.
-  for (Line& line : lines_) line.raw = toUtf8(line.raw, codePage_);
+  for (Line& line : lines_) line.raw = core::toUtf8(line.raw, codePage_);
   codePage_ = 65001;
   return std::string(utf8);
 }
@@ -182,4 +182,4 @@ std::optional<int> parseProfileInteger(std::string_view text) {
   return static_cast<int>(v);
 }
 
-}  // namespace lumora
+}  // namespace lumora::settings

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lumora {
+namespace lumora::settings {
 
 class IniText {
  public:
@@ -54,4 +54,4 @@ class IniText {
 // parse or does not fit in 32 bits.
 std::optional<int> parseProfileInteger(std::string_view text);
 
-}  // namespace lumora
+}  // namespace lumora::settings

@@ -19,7 +19,7 @@
 #include "skin/controls.h"
 #include "skin/skin_manager.h"
 
-namespace lumora {
+namespace lumora::settings {
 
 namespace {
 
@@ -38,7 +38,7 @@ QString fromUtf8(const std::string& s) { return QString::fromStdString(s); }
 TfrmConfig::TfrmConfig(TConfigHost& host, QString settingsFile, QWidget* parent)
     : QDialog(parent), host_(host), settingsFile_(std::move(settingsFile)) {
   buildWindow();
-  LangManagers = new TLanguageController(this, "LangManagers", settingsDialogTable());
+  LangManagers = new i18n::TLanguageController(this, "LangManagers", i18n::settingsDialogTable());
   LangManagers->Loaded();
   chooseFolder = [this](const QString& prompt) {
     return QFileDialog::getExistingDirectory(this, prompt, QString());
@@ -58,70 +58,70 @@ void TfrmConfig::buildWindow() {
   setPalette(pal);
   setAutoFillBackground(true);
 
-  sButton3 = make<TsButton>(this, "sButton3", QRect(8, 298, 75, 25), QString("Help"));
-  sButton1 = make<TsButton>(this, "sButton1", QRect(212, 298, 75, 25), QString("Apply"));
-  sButton2 = make<TsButton>(this, "sButton2", QRect(293, 298, 75, 25), QString("Cancel"));
+  sButton3 = make<skin::TsButton>(this, "sButton3", QRect(8, 298, 75, 25), QString("Help"));
+  sButton1 = make<skin::TsButton>(this, "sButton1", QRect(212, 298, 75, 25), QString("Apply"));
+  sButton2 = make<skin::TsButton>(this, "sButton2", QRect(293, 298, 75, 25), QString("Cancel"));
   sButton1->setDefault(true);
 
-  sPageControl1 = make<TsPageControl>(this, "sPageControl1", QRect(8, 8, 360, 282));
-  sTabSheet1 = make<TsTabSheet>(nullptr, "sTabSheet1", QRect(), QString("Basic"));
-  sTabSheet2 = make<TsTabSheet>(nullptr, "sTabSheet2", QRect(), QString("Interface"));
-  sTabSheet3 = make<TsTabSheet>(nullptr, "sTabSheet3", QRect(), QString("Safety"));
-  sTabSheet4 = make<TsTabSheet>(nullptr, "sTabSheet4", QRect(), QString("Sound"));
-  for (TsTabSheet* sheet : {sTabSheet1, sTabSheet2, sTabSheet3, sTabSheet4}) sPageControl1->addSheet(sheet);
+  sPageControl1 = make<skin::TsPageControl>(this, "sPageControl1", QRect(8, 8, 360, 282));
+  sTabSheet1 = make<skin::TsTabSheet>(nullptr, "sTabSheet1", QRect(), QString("Basic"));
+  sTabSheet2 = make<skin::TsTabSheet>(nullptr, "sTabSheet2", QRect(), QString("Interface"));
+  sTabSheet3 = make<skin::TsTabSheet>(nullptr, "sTabSheet3", QRect(), QString("Safety"));
+  sTabSheet4 = make<skin::TsTabSheet>(nullptr, "sTabSheet4", QRect(), QString("Sound"));
+  for (skin::TsTabSheet* sheet : {sTabSheet1, sTabSheet2, sTabSheet3, sTabSheet4}) sPageControl1->addSheet(sheet);
   sPageControl1->setCurrentIndex(0);
 
   // Basic
-  sLabel1 = make<TsLabel>(sTabSheet1, "sLabel1", QRect(12, 12, 320, 16), QString("Window Caption:"));
-  sEdit1 = make<TsEdit>(sTabSheet1, "sEdit1", QRect(12, 30, 324, 22));
+  sLabel1 = make<skin::TsLabel>(sTabSheet1, "sLabel1", QRect(12, 12, 320, 16), QString("Window Caption:"));
+  sEdit1 = make<skin::TsEdit>(sTabSheet1, "sEdit1", QRect(12, 30, 324, 22));
   sEdit1->setText("Lumora version 2.0");
-  sCheckBox3 = make<TsCheckBox>(sTabSheet1, "sCheckBox3", QRect(12, 64, 320, 20), QString("Show toolbar captions"));
+  sCheckBox3 = make<skin::TsCheckBox>(sTabSheet1, "sCheckBox3", QRect(12, 64, 320, 20), QString("Show toolbar captions"));
   sCheckBox3->setChecked(true);
-  sCheckBox1 = make<TsCheckBox>(sTabSheet1, "sCheckBox1", QRect(12, 88, 320, 20), QString("CD-Mode"));
+  sCheckBox1 = make<skin::TsCheckBox>(sTabSheet1, "sCheckBox1", QRect(12, 88, 320, 20), QString("CD-Mode"));
   sCheckBox1->setToolTip("In this mode the settings don't save after exit.");
-  sCheckBox2 = make<TsCheckBox>(sTabSheet1, "sCheckBox2", QRect(12, 112, 320, 20), QString("Turn-off splash screen"));
+  sCheckBox2 = make<skin::TsCheckBox>(sTabSheet1, "sCheckBox2", QRect(12, 112, 320, 20), QString("Turn-off splash screen"));
   sCheckBox2->setToolTip("Do not display splash screen at program start-up.");
-  sStickyLabel1 = make<TsLabel>(sTabSheet1, "sStickyLabel1", QRect(12, 150, 320, 16), QString("Language:"));
-  cbLanguage = make<TsComboBox>(sTabSheet1, "cbLanguage", QRect(12, 168, 220, 22));
+  sStickyLabel1 = make<skin::TsLabel>(sTabSheet1, "sStickyLabel1", QRect(12, 150, 320, 16), QString("Language:"));
+  cbLanguage = make<skin::TsComboBox>(sTabSheet1, "cbLanguage", QRect(12, 168, 220, 22));
 
   // Interface
-  sCheckBox4 = make<TsCheckBox>(sTabSheet2, "sCheckBox4", QRect(12, 12, 320, 20), QString("Active skin mode"));
+  sCheckBox4 = make<skin::TsCheckBox>(sTabSheet2, "sCheckBox4", QRect(12, 12, 320, 20), QString("Active skin mode"));
   sCheckBox4->setChecked(true);
   sCheckBox4->setToolTip("Turn on customizable skined interface.");
-  sLabel4 = make<TsLabel>(sTabSheet2, "sLabel4", QRect(12, 44, 320, 16), QString("Current skin:"));
-  sComboBox1 = make<TsComboBox>(sTabSheet2, "sComboBox1", QRect(12, 62, 324, 22));
+  sLabel4 = make<skin::TsLabel>(sTabSheet2, "sLabel4", QRect(12, 44, 320, 16), QString("Current skin:"));
+  sComboBox1 = make<skin::TsComboBox>(sTabSheet2, "sComboBox1", QRect(12, 62, 324, 22));
   sComboBox1->setEditable(true);
-  sLabel3 = make<TsLabel>(sTabSheet2, "sLabel3", QRect(12, 92, 324, 32),
+  sLabel3 = make<skin::TsLabel>(sTabSheet2, "sLabel3", QRect(12, 92, 324, 32),
                           QString("Note: Text internal means that this skin is built-in."));
   sLabel3->setWordWrap(true);
-  sLabel2 = make<TsLabel>(sTabSheet2, "sLabel2", QRect(12, 126, 324, 48),
+  sLabel2 = make<skin::TsLabel>(sTabSheet2, "sLabel2", QRect(12, 126, 324, 48),
                           QString("You can use both internal or external skins. Also you can load skins form "
                                   "different directory."));
   sLabel2->setWordWrap(true);
 
   // Safety
-  sLabel5 = make<TsLabel>(sTabSheet3, "sLabel5", QRect(12, 12, 324, 44),
+  sLabel5 = make<skin::TsLabel>(sTabSheet3, "sLabel5", QRect(12, 12, 324, 44),
                           QString("This function enables you to deny changing of settings by blocking Settings "
                                   "button."));
   sLabel5->setWordWrap(true);
-  sCheckBox5 = make<TsCheckBox>(sTabSheet3, "sCheckBox5", QRect(12, 64, 320, 20), QString("Block \"Settings\" button"));
+  sCheckBox5 = make<skin::TsCheckBox>(sTabSheet3, "sCheckBox5", QRect(12, 64, 320, 20), QString("Block \"Settings\" button"));
   sCheckBox5->setToolTip(
       "<b>Block \"Settings\" button</b><br>If you check this box, the Settings <br>button will be greyed and "
       "disabled. <br>You can turn this mode off only by<br> changing BlockConfig value<br> back to 0 in "
       "lumora.ini file!");
 
   // Sound
-  sLabelFX1 = make<TsLabel>(sTabSheet4, "sLabelFX1", QRect(12, 12, 320, 16), QString("Sound card:"));
-  sComboBox2 = make<TsComboBox>(sTabSheet4, "sComboBox2", QRect(12, 30, 324, 22));
-  sCheckBox6 = make<TsCheckBox>(sTabSheet4, "sCheckBox6", QRect(12, 62, 320, 20), QString("Play background music"));
-  sGroupBox1 = make<TsGroupBox>(sTabSheet4, "sGroupBox1", QRect(12, 86, 324, 82), QString("Play file:"));
+  sLabelFX1 = make<skin::TsLabel>(sTabSheet4, "sLabelFX1", QRect(12, 12, 320, 16), QString("Sound card:"));
+  sComboBox2 = make<skin::TsComboBox>(sTabSheet4, "sComboBox2", QRect(12, 30, 324, 22));
+  sCheckBox6 = make<skin::TsCheckBox>(sTabSheet4, "sCheckBox6", QRect(12, 62, 320, 20), QString("Play background music"));
+  sGroupBox1 = make<skin::TsGroupBox>(sTabSheet4, "sGroupBox1", QRect(12, 86, 324, 82), QString("Play file:"));
   sGroupBox1->setVisible(false);
-  sFilenameEdit1 = make<TsFilenameEdit>(sGroupBox1, "sFilenameEdit1", QRect(10, 22, 304, 24));
+  sFilenameEdit1 = make<skin::TsFilenameEdit>(sGroupBox1, "sFilenameEdit1", QRect(10, 22, 304, 24));
   sFilenameEdit1->setMaxLength(255);
   sFilenameEdit1->setFilter("MP3/MP2/MP1/OGG/WAV/AIFF|*.MP3;*.MP2;*.MP1;*.OGG;*.WAV;*.AIFF|*.*|*.*");
-  sCheckBox7 = make<TsCheckBox>(sGroupBox1, "sCheckBox7", QRect(10, 52, 300, 20), QString("Loop playback"));
+  sCheckBox7 = make<skin::TsCheckBox>(sGroupBox1, "sCheckBox7", QRect(10, 52, 300, 20), QString("Loop playback"));
   sCheckBox7->setChecked(true);
-  sRadioGroup1 = make<TsRadioGroup>(sTabSheet4, "sRadioGroup1", QRect(12, 174, 324, 52), QString("Read tags:"), 2);
+  sRadioGroup1 = make<skin::TsRadioGroup>(sTabSheet4, "sRadioGroup1", QRect(12, 174, 324, 52), QString("Read tags:"), 2);
   sRadioGroup1->setItems("ID3v1\r\nID3v2\r\n");
   sRadioGroup1->setItemIndex(0);
 
@@ -140,10 +140,10 @@ void TfrmConfig::buildWindow() {
 
 void TfrmConfig::FormCreate() {
   using namespace settings;
-  ProgramValues& program = programValues();
+  core::ProgramValues& program = core::programValues();
 
   // 1. Languages: the built-in one, then the language files of the publication's "Lang" folder.
-  TLanguageManager& languages = LangManager();
+  i18n::TLanguageManager& languages = i18n::LangManager();
   languages.ScanLanguageFiles(program.AppFolder + "Lang/", "*.lng", false);
   for (int i = 0; i < languages.LanguageListCount(); ++i) {
     cbLanguage->addItem(QString::fromStdString(languages.LanguageNameAt(i)));
@@ -173,7 +173,7 @@ void TfrmConfig::FormCreate() {
 
   // 9. Skin list text and the skin manager's skin name.
   sComboBox1->setEditText(fromUtf8(ini.ReadString(FormSkinFile.section, FormSkinFile.name, kSkinFileDefault)));
-  if (TsSkinManager* skins = host_.skinManager()) skins->setSkinName(sComboBox1->currentText());
+  if (skin::TsSkinManager* skins = host_.skinManager()) skins->setSkinName(sComboBox1->currentText());
 
   // 10. The main window's audio bar and volume slider.
   host_.setAudioBarShown(ini.ReadBool(PlayerActive.section, PlayerActive.name, false));
@@ -213,18 +213,18 @@ void TfrmConfig::FormCreate() {
 
   // 20. The stored language; a broken language file is reported and the built-in language stays.
   if (cbLanguage->currentIndex() >= 0) {
-    runGuarded([&] { languages.SetCurrentLanguage(languages.LanguageIdAt(cbLanguage->currentIndex())); });
+    skin::runGuarded([&] { languages.SetCurrentLanguage(languages.LanguageIdAt(cbLanguage->currentIndex())); });
   }
   // 21. The settings file is closed with `ini`.
 }
 
 void TfrmConfig::cbLanguageChange(int index) {
   if (index < 0) return;
-  runGuarded([&] { LangManager().SetCurrentLanguage(LangManager().LanguageIdAt(index)); });
+  skin::runGuarded([&] { i18n::LangManager().SetCurrentLanguage(i18n::LangManager().LanguageIdAt(index)); });
 }
 
 settings::ClosingValues TfrmConfig::closingValues() const {
-  const ProgramValues& program = programValues();
+  const core::ProgramValues& program = core::programValues();
   settings::ClosingValues v;
   v.caption = sEdit1->text().toStdString();
   v.showCaptions = sCheckBox3->isChecked();
@@ -246,13 +246,13 @@ settings::ClosingValues TfrmConfig::closingValues() const {
 
 void TfrmConfig::sButton1Click() {
   host_.setMainCaption(sEdit1->text());
-  programValues().TagVersion = sRadioGroup1->ItemIndex();
+  core::programValues().TagVersion = sRadioGroup1->ItemIndex();
   // Another sound card restarts the sound system after a Yes; on No the dialog stays open.
   if (!audio::ApplySoundDevice(sComboBox2->currentIndex(), [this] { return audio::ConfirmChangeDevice(this); })) {
     return;
   }
   host_.setToolbarCaptionsShown(sCheckBox3->isChecked());
-  if (TsSkinManager* skins = host_.skinManager()) {
+  if (skin::TsSkinManager* skins = host_.skinManager()) {
     skins->setActive(sCheckBox4->isChecked());
     skins->setSkinName(sComboBox1->currentText());
   }
@@ -264,7 +264,7 @@ void TfrmConfig::sButton2Click() { reject(); }
 void TfrmConfig::done(int result) {
   host_.setMainCaption(sEdit1->text());
   host_.setToolbarCaptionsShown(sCheckBox3->isChecked());
-  if (TsSkinManager* skins = host_.skinManager()) {
+  if (skin::TsSkinManager* skins = host_.skinManager()) {
     skins->setActive(sCheckBox4->isChecked());
     skins->setSkinName(sComboBox1->currentText());
   }
@@ -273,16 +273,16 @@ void TfrmConfig::done(int result) {
 
 void TfrmConfig::sCheckBox6Click() { sGroupBox1->setVisible(sCheckBox6->isChecked()); }
 
-void TfrmConfig::sCheckBox7Click() { programValues().LoopEnabled = sCheckBox7->isChecked(); }
+void TfrmConfig::sCheckBox7Click() { core::programValues().LoopEnabled = sCheckBox7->isChecked(); }
 
 void TfrmConfig::sComboBox1Change(int index) {
-  TsSkinManager* skins = host_.skinManager();
+  skin::TsSkinManager* skins = host_.skinManager();
   if (skins == nullptr) return;
   if (index != 0) {
     skins->setSkinName(sComboBox1->itemText(index));
     return;
   }
-  const QString folder = chooseFolder(QString::fromStdString(ConstantText("MsgDir")));
+  const QString folder = chooseFolder(QString::fromStdString(i18n::ConstantText("MsgDir")));
   if (folder.isEmpty()) return;
   skins->setSkinDirectory(folder);
   sComboBox1->clear();
@@ -290,4 +290,4 @@ void TfrmConfig::sComboBox1Change(int index) {
   sComboBox1->setCurrentIndex(-1);
 }
 
-}  // namespace lumora
+}  // namespace lumora::settings

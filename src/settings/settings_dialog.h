@@ -11,9 +11,7 @@
 class QComboBox;
 class QTimer;
 
-namespace lumora {
-
-class TConfigHost;
+namespace lumora::skin {
 class TsButton;
 class TsCheckBox;
 class TsComboBox;
@@ -24,7 +22,14 @@ class TsLabel;
 class TsPageControl;
 class TsRadioGroup;
 class TsTabSheet;
+}
+namespace lumora::i18n {
 class TLanguageController;
+}
+
+namespace lumora::settings {
+
+class TConfigHost;
 
 class TfrmConfig : public QDialog {
   Q_OBJECT
@@ -40,38 +45,38 @@ class TfrmConfig : public QDialog {
   std::function<QString(const QString& prompt)> chooseFolder;
 
   // Components (named as language files and tests address them).
-  TsButton* sButton1;
-  TsButton* sButton2;
-  TsButton* sButton3;
-  TsPageControl* sPageControl1;
-  TsTabSheet* sTabSheet1;
-  TsTabSheet* sTabSheet2;
-  TsTabSheet* sTabSheet3;
-  TsTabSheet* sTabSheet4;
-  TsLabel* sLabel1;
-  TsEdit* sEdit1;
-  TsCheckBox* sCheckBox1;
-  TsCheckBox* sCheckBox2;
-  TsCheckBox* sCheckBox3;
-  TsLabel* sStickyLabel1;
-  TsComboBox* cbLanguage;
-  TsCheckBox* sCheckBox4;
-  TsLabel* sLabel4;
-  TsComboBox* sComboBox1;
-  TsLabel* sLabel3;
-  TsLabel* sLabel2;
-  TsLabel* sLabel5;
-  TsCheckBox* sCheckBox5;
-  TsLabel* sLabelFX1;
-  TsComboBox* sComboBox2;
-  TsCheckBox* sCheckBox6;
-  TsGroupBox* sGroupBox1;
-  TsFilenameEdit* sFilenameEdit1;
-  TsCheckBox* sCheckBox7;
-  TsRadioGroup* sRadioGroup1;
+  skin::TsButton* sButton1;
+  skin::TsButton* sButton2;
+  skin::TsButton* sButton3;
+  skin::TsPageControl* sPageControl1;
+  skin::TsTabSheet* sTabSheet1;
+  skin::TsTabSheet* sTabSheet2;
+  skin::TsTabSheet* sTabSheet3;
+  skin::TsTabSheet* sTabSheet4;
+  skin::TsLabel* sLabel1;
+  skin::TsEdit* sEdit1;
+  skin::TsCheckBox* sCheckBox1;
+  skin::TsCheckBox* sCheckBox2;
+  skin::TsCheckBox* sCheckBox3;
+  skin::TsLabel* sStickyLabel1;
+  skin::TsComboBox* cbLanguage;
+  skin::TsCheckBox* sCheckBox4;
+  skin::TsLabel* sLabel4;
+  skin::TsComboBox* sComboBox1;
+  skin::TsLabel* sLabel3;
+  skin::TsLabel* sLabel2;
+  skin::TsLabel* sLabel5;
+  skin::TsCheckBox* sCheckBox5;
+  skin::TsLabel* sLabelFX1;
+  skin::TsComboBox* sComboBox2;
+  skin::TsCheckBox* sCheckBox6;
+  skin::TsGroupBox* sGroupBox1;
+  skin::TsFilenameEdit* sFilenameEdit1;
+  skin::TsCheckBox* sCheckBox7;
+  skin::TsRadioGroup* sRadioGroup1;
   QTimer* Timer1;
   QObject* sSkinProvider1;
-  TLanguageController* LangManagers;
+  i18n::TLanguageController* LangManagers;
 
  public slots:
   void sButton1Click();
@@ -94,4 +99,4 @@ class TfrmConfig : public QDialog {
   QString settingsFile_;
 };
 
-}  // namespace lumora
+}  // namespace lumora::settings

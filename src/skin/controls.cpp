@@ -9,7 +9,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-namespace lumora {
+namespace lumora::skin {
 
 TToolButton::TToolButton(QWidget* parent) : QToolButton(parent) {
   setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -185,4 +185,4 @@ QString qtFileDialogFilter(const QString& windowsFilter) {
   return filters.join(";;");
 }
 
-}  // namespace lumora
+}  // namespace lumora::skin

@@ -21,7 +21,7 @@ class QButtonGroup;
 class QRadioButton;
 class QToolButton;
 
-namespace lumora {
+namespace lumora::skin {
 
 // A toolbar button: "Caption" under the image, "Hint" as its tooltip.
 class TToolButton : public QToolButton {
@@ -200,4 +200,4 @@ class TsStatusBar : public QStatusBar {
 // Converts a Windows-style filter ("Name|*.A;*.B|All|*.*") into the form Qt's file dialogs take.
 QString qtFileDialogFilter(const QString& windowsFilter);
 
-}  // namespace lumora
+}  // namespace lumora::skin

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-namespace lumora {
+namespace lumora::skin {
 
 namespace {
 MessageAnswerer& answerer() {
@@ -60,4 +60,4 @@ bool runGuarded(const std::function<void()>& action) {
   }
 }
 
-}  // namespace lumora
+}  // namespace lumora::skin

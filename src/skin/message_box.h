@@ -10,7 +10,7 @@
 
 class QWidget;
 
-namespace lumora {
+namespace lumora::skin {
 
 enum class MessageKind { Error, Information, Confirmation };
 
@@ -41,4 +41,4 @@ void showException(const std::exception& error);
 // Returns false when it threw.
 bool runGuarded(const std::function<void()>& action);
 
-}  // namespace lumora
+}  // namespace lumora::skin

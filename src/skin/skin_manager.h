@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-namespace lumora {
+namespace lumora::skin {
 
 class TsSkinManager : public QObject {
   Q_OBJECT
@@ -27,4 +27,4 @@ class TsSkinManager : public QObject {
   QString skinDirectory_;
 };
 
-}  // namespace lumora
+}  // namespace lumora::skin

@@ -8,13 +8,13 @@
 #include "skin/message_box.h"
 #include "viewer/interim_page_view.h"
 
-namespace lumora {
+namespace lumora::viewer {
 
 namespace {
 
 QString localPath(const QString& name) {
-  const std::string local = toLocalSeparators(name.toStdString());
-  return QString::fromStdString(resolveCaseInsensitive(local).string());
+  const std::string local = core::toLocalSeparators(name.toStdString());
+  return QString::fromStdString(core::resolveCaseInsensitive(local).string());
 }
 
 }  // namespace
@@ -87,7 +87,7 @@ void TFrameViewer::showFile(const QString& file) {
   const QByteArray bytes = in.readAll();
   emit OnProgress(this, psStarting, 0);
   emit OnParseBegin(this);
-  interim::PageText page = interim::extractPageText(std::string_view(bytes.constData(), bytes.size()));
+  PageText page = extractPageText(std::string_view(bytes.constData(), bytes.size()));
   emit OnProgress(this, psRunning, 75);
   documentTitle_ = QString::fromStdString(page.title);
   currentFile_ = file;
@@ -166,7 +166,7 @@ void TFrameViewer::followLink(const QString& href) {
   if (href.startsWith('#')) return;  // anchors within the page: the interim view has no positions for them
   const QString target = resolveInterimLink(currentFile_, href);
   if (target.isEmpty()) return;
-  runGuarded([&] { LoadFromFile(target); });
+  skin::runGuarded([&] { LoadFromFile(target); });
 }
 
-}  // namespace lumora
+}  // namespace lumora::viewer

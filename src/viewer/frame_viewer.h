@@ -10,7 +10,7 @@
 
 #include <stdexcept>
 
-namespace lumora {
+namespace lumora::viewer {
 
 class InterimPageView;
 
@@ -57,7 +57,7 @@ class TFrameViewer : public QWidget {
   QString visibleText() const;
 
  signals:
-  void OnProgress(QObject* sender, lumora::TProgressStage stage, int percentDone);
+  void OnProgress(QObject* sender, lumora::viewer::TProgressStage stage, int percentDone);
   void OnProcessing(QObject* sender, bool processingOn);
   void OnParseBegin(QObject* sender);
   void OnParseEnd(QObject* sender);
@@ -89,4 +89,4 @@ class TFrameViewer : public QWidget {
 // Returns an empty string for links that leave the publication (other schemes).
 QString resolveInterimLink(const QString& currentFile, const QString& href);
 
-}  // namespace lumora
+}  // namespace lumora::viewer

@@ -5,7 +5,7 @@
 
 #include "core/codepage.h"
 
-namespace lumora::interim {
+namespace lumora::viewer {
 
 namespace {
 
@@ -17,7 +17,7 @@ std::string lower(std::string_view s) {
 
 void appendCodePoint(std::string& out, uint32_t c) {
   if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-  appendUtf8(out, c);
+  core::appendUtf8(out, c);
 }
 
 // Decodes the common character references; anything unknown stays as written.
@@ -244,7 +244,7 @@ std::string collapseSpaces(const std::string& s) {
 }  // namespace
 
 PageText extractPageText(std::string_view bytes) {
-  const std::string text = isValidUtf8(bytes) ? std::string(bytes) : toUtf8(bytes, kDefaultLegacyCodePage);
+  const std::string text = core::isValidUtf8(bytes) ? std::string(bytes) : core::toUtf8(bytes, core::kDefaultLegacyCodePage);
   std::string_view s = text;
   if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
   Builder builder;
@@ -281,4 +281,4 @@ PageText extractPageText(std::string_view bytes) {
   return std::move(builder.page);
 }
 
-}  // namespace lumora::interim
+}  // namespace lumora::viewer

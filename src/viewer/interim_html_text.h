@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lumora::interim {
+namespace lumora::viewer {
 
 struct TextRun {
   std::string text;  // UTF-8, white space already collapsed
@@ -28,4 +28,4 @@ struct PageText {
 // `bytes` is the file as read; text that is not valid UTF-8 is taken as Windows-1251.
 PageText extractPageText(std::string_view bytes);
 
-}  // namespace lumora::interim
+}  // namespace lumora::viewer

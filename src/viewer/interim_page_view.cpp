@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-namespace lumora {
+namespace lumora::viewer {
 
 namespace {
 constexpr int kMarginWidth = 10;
@@ -34,7 +34,7 @@ void InterimPageView::setDefaults(const QColor& background, const QString& fontN
   layoutPage();
 }
 
-void InterimPageView::setPage(interim::PageText page) {
+void InterimPageView::setPage(PageText page) {
   page_ = std::move(page);
   verticalScrollBar()->setValue(0);
   layoutPage();
@@ -47,9 +47,9 @@ void InterimPageView::setPosition(int y) { verticalScrollBar()->setValue(y); }
 
 QString InterimPageView::plainText() const {
   QStringList lines;
-  for (const interim::Paragraph& paragraph : page_.paragraphs) {
+  for (const Paragraph& paragraph : page_.paragraphs) {
     QString line;
-    for (const interim::TextRun& run : paragraph.runs) line += QString::fromStdString(run.text);
+    for (const TextRun& run : paragraph.runs) line += QString::fromStdString(run.text);
     lines << line;
   }
   return lines.join('\n');
@@ -59,7 +59,7 @@ void InterimPageView::layoutPage() {
   pieces_.clear();
   const int width = std::max(100, viewport()->width() - 2 * kMarginWidth);
   int y = kMarginHeight;
-  for (const interim::Paragraph& paragraph : page_.paragraphs) {
+  for (const Paragraph& paragraph : page_.paragraphs) {
     int x = 0;
     int lineHeight = 0;
     QVector<int> lineStart{static_cast<int>(pieces_.size())};
@@ -76,7 +76,7 @@ void InterimPageView::layoutPage() {
       lineHeight = 0;
       lineStart.push_back(pieces_.size());
     };
-    for (const interim::TextRun& run : paragraph.runs) {
+    for (const TextRun& run : paragraph.runs) {
       QFont font(paragraph.preformatted ? preFontName_ : fontName_);
       font.setPixelSize(headingSize(paragraph.heading) * 4 / 3);
       font.setBold(run.bold);
@@ -149,4 +149,4 @@ void InterimPageView::mouseReleaseEvent(QMouseEvent* event) {
   if (const Piece* piece = linkAt(event->position().toPoint())) emit linkClicked(piece->href);
 }
 
-}  // namespace lumora
+}  // namespace lumora::viewer

@@ -11,14 +11,14 @@
 
 #include "viewer/interim_html_text.h"
 
-namespace lumora {
+namespace lumora::viewer {
 
 class InterimPageView : public QAbstractScrollArea {
   Q_OBJECT
  public:
   explicit InterimPageView(QWidget* parent = nullptr);
 
-  void setPage(interim::PageText page);
+  void setPage(PageText page);
   void clearPage();
   int position() const;
   void setPosition(int y);
@@ -47,7 +47,7 @@ class InterimPageView : public QAbstractScrollArea {
   void layoutPage();
   const Piece* linkAt(const QPoint& viewportPoint) const;
 
-  interim::PageText page_;
+  PageText page_;
   QVector<Piece> pieces_;
   int documentHeight_ = 0;
   QColor background_ = Qt::white;
@@ -55,4 +55,4 @@ class InterimPageView : public QAbstractScrollArea {
   QString preFontName_ = "Courier New";
 };
 
-}  // namespace lumora
+}  // namespace lumora::viewer

@@ -20,7 +20,7 @@
 #include "support/qt_app.h"
 #include "support/temp_dir.h"
 
-namespace lumora {
+namespace lumora::app {
 namespace {
 
 using testing::readFile;
@@ -33,12 +33,12 @@ class MainWindowTest : public ::testing::Test {
     testing::ensureQApplication();
   }
   void SetUp() override {
-    setMessageAnswerer([this](const MessageRequest& request) {
+    skin::setMessageAnswerer([this](const skin::MessageRequest& request) {
       messages.push_back(request.text.toStdString());
       return confirmAnswer;
     });
   }
-  void TearDown() override { setMessageAnswerer(nullptr); }
+  void TearDown() override { skin::setMessageAnswerer(nullptr); }
 
   ProgramWindows start(const QStringList& arguments = {"/NoSplash"}) {
     return createProgramWindows(QString::fromStdString((dir / "lumora").string()), arguments);
@@ -58,7 +58,7 @@ TEST_F(MainWindowTest, FirstRunShowsTheDefaultCaptionAndWritesAllFifteenKeysAtCl
   {
     ProgramWindows w = start();
     EXPECT_EQ(caption(w), "Безимянный :: Demo");
-    EXPECT_EQ(programValues().StartPage, (dir / "index.htm").string());
+    EXPECT_EQ(core::programValues().StartPage, (dir / "index.htm").string());
     // Captions hidden in the main window (integer default 0), while the dialog's box starts checked.
     EXPECT_FALSE(w.Form1->sToolBar1->showCaptions());
     EXPECT_TRUE(w.frmConfig->sCheckBox3->isChecked());
@@ -78,7 +78,7 @@ TEST_F(MainWindowTest, CdModeAtStartLeavesTheFileByteForByte) {
   {
     ProgramWindows w = start();
     EXPECT_EQ(caption(w), "Read only :: Demo");
-    EXPECT_TRUE(programValues().CdModeActive);
+    EXPECT_TRUE(core::programValues().CdModeActive);
     // Switching CD mode off during the run changes nothing on disk.
     w.frmConfig->sCheckBox1->setChecked(false);
     w.Form1->close();
@@ -156,9 +156,9 @@ TEST_F(MainWindowTest, BackNextAndRefreshFollowTheProcessingEvents) {
 
   // While a page loads the three buttons are disabled, and "Main page" does nothing.
   std::vector<State> duringLoad;
-  const auto connection = QObject::connect(f.FrameViewer1, &TFrameViewer::OnProgress, &f,
-                                           [&](QObject*, TProgressStage stage, int) {
-                                             if (stage != psStarting) return;
+  const auto connection = QObject::connect(f.FrameViewer1, &viewer::TFrameViewer::OnProgress, &f,
+                                           [&](QObject*, viewer::TProgressStage stage, int) {
+                                             if (stage != viewer::psStarting) return;
                                              duringLoad.push_back(state());
                                              f.ToolButton1->click();
                                            });
@@ -209,7 +209,7 @@ TEST_F(MainWindowTest, SettingsReadAtStartReachTheWindows) {
   EXPECT_FALSE(w.Form1->ToolButton7->isEnabled());
   EXPECT_EQ(w.frmConfig->sRadioGroup1->ItemIndex(), 1);
   EXPECT_FALSE(w.frmConfig->sCheckBox7->isChecked());
-  EXPECT_FALSE(programValues().LoopEnabled);
+  EXPECT_FALSE(core::programValues().LoopEnabled);
   EXPECT_FALSE(w.frmConfig->sGroupBox1->isHidden());
   EXPECT_EQ(w.frmConfig->sFilenameEdit1->text().toStdString(), "music/theme.wav");
 }
@@ -225,7 +225,7 @@ TEST_F(MainWindowTest, NonNumericShowCaptionsGivesEachReaderItsDefault) {
 TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenOnCancel) {
   page(dir / "index.htm", "Demo");
   ProgramWindows w = start();
-  TfrmConfig& d = *w.frmConfig;
+  settings::TfrmConfig& d = *w.frmConfig;
   d.show();
   d.sEdit1->setText("My book");
   d.sCheckBox3->setChecked(true);
@@ -351,4 +351,4 @@ TEST_F(MainWindowTest, SplashShowsForItsTimeUnlessSwitchedOff) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::app

@@ -16,7 +16,7 @@
 #include "support/qt_app.h"
 #include "support/temp_dir.h"
 
-namespace lumora {
+namespace lumora::app {
 namespace {
 
 using testing::readFile;
@@ -44,18 +44,18 @@ TEST(Plugins, AreListedByNameAndRunWithTheHostTheirTypeAsksFor) {
   ::setenv("LUMORA_PLUGIN_LOG", log.c_str(), 1);
 
   std::vector<std::string> messages;
-  setMessageAnswerer([&](const MessageRequest& r) {
+  skin::setMessageAnswerer([&](const skin::MessageRequest& r) {
     messages.push_back(r.text.toStdString());
     return true;
   });
   ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "lumora").string()), {"/NoSplash"});
-  setMessageAnswerer(nullptr);
+  skin::setMessageAnswerer(nullptr);
 
   // The module without a name is reported once; the file that is no library is skipped silently.
   EXPECT_EQ(messages, std::vector<std::string>{"Unable to identify this plugin! Probably this is wrong plugin file."});
   const QList<QAction*> items = w.Form1->N3->actions();
   ASSERT_EQ(items.size(), 6);
-  ASSERT_EQ(programValues().PluginPaths.size(), 6u);
+  ASSERT_EQ(core::programValues().PluginPaths.size(), 6u);
 
   const std::string form = pointerText(static_cast<QWidget*>(w.Form1.get()));
   const std::string menu = pointerText(w.Form1->N3);
@@ -64,7 +64,7 @@ TEST(Plugins, AreListedByNameAndRunWithTheHostTheirTypeAsksFor) {
   for (int i = 0; i < items.size(); ++i) {
     std::filesystem::remove(log);
     const std::string label = items[i]->text().toStdString();
-    EXPECT_EQ(std::filesystem::path(programValues().PluginPaths[i]).stem().string(), label);
+    EXPECT_EQ(std::filesystem::path(core::programValues().PluginPaths[i]).stem().string(), label);
     items[i]->trigger();
     std::string expected;
     const auto types = [&](int n) {
@@ -87,8 +87,8 @@ TEST(Plugins, AMissingModulesFolderGivesAnEmptyMenu) {
   writeFile(dir / "index.htm", "<TITLE>Demo</TITLE>");
   ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "lumora").string()), {"/NoSplash"});
   EXPECT_TRUE(w.Form1->N3->actions().isEmpty());
-  EXPECT_TRUE(programValues().PluginPaths.empty());
+  EXPECT_TRUE(core::programValues().PluginPaths.empty());
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::app

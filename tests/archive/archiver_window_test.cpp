@@ -8,7 +8,7 @@
 #include "archive/zip_compress_folder.h"
 #include "zip_test_util.h"
 
-namespace lumora {
+namespace lumora::archive {
 namespace {
 
 using testing::readFile;
@@ -32,7 +32,7 @@ struct ScriptedWindow {
   std::vector<QString> dialogsRun;  // object name and title of each dialog run
   std::vector<QString> information, errors;
   ScriptedWindow() {
-    form.DialogAnswer = [this](archiveui::TFileDialogComponent& d) {
+    form.DialogAnswer = [this](TFileDialogComponent& d) {
       dialogsRun.push_back(d.objectName() + ":" + d.Title());
       if (answers.empty()) return std::optional<QString>();
       auto a = answers.front();
@@ -254,4 +254,4 @@ TEST(ZipQtDialogs, PasswordAndOverwriteAnswersMapToTheComponent) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::archive

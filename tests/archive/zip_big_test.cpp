@@ -10,7 +10,7 @@
 #include "archive/zip_compress_folder.h"
 #include "zip_test_util.h"
 
-namespace lumora {
+namespace lumora::archive {
 namespace {
 
 using testing::quoted;
@@ -96,4 +96,4 @@ TEST(ZipBig, FileOver4GiBUsesZip64AndRoundTrips) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::archive

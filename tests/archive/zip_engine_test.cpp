@@ -9,7 +9,7 @@
 #include "archive/zip_reader.h"
 #include "zip_test_util.h"
 
-namespace lumora {
+namespace lumora::archive {
 namespace {
 
 using testing::readFile;
@@ -24,7 +24,7 @@ std::string makeArchive(const TempDir& tmp, const std::map<std::string, std::str
   a.FileName = (tmp / "made.zip").string();
   a.Open(kZipOpenCreate);
   a.BaseDir = src.string();
-  a.AddMatching("*.*", zipattr::kAllFiles & ~zipattr::kDirectory);
+  a.AddMatching("*.*", ZipAttr::kAllFiles & ~ZipAttr::kDirectory);
   a.Close();
   return readFile(tmp / "made.zip");
 }
@@ -92,7 +92,7 @@ TEST(ZipNames, OemWhenPossibleUtf8OtherwiseAndEveryStoredFormReadsBack) {
   EXPECT_FALSE(utf8);
 
   EXPECT_EQ(decodeEntryName("\x8F\xE0", 0, {}, true), cyr);                            // OEM
-  EXPECT_EQ(decodeEntryName("caf\xC3\xA9", zipflag::kUtf8, {}, true), "caf\xC3\xA9");  // bit 11
+  EXPECT_EQ(decodeEntryName("caf\xC3\xA9", ZipFlag::kUtf8, {}, true), "caf\xC3\xA9");  // bit 11
   EXPECT_EQ(decodeEntryName("caf\xC3\xA9", 0, {}, true), "caf\xC3\xA9");               // Linux/macOS zip
   // The Unicode Path field wins over the stored bytes, unless it belongs to another name.
   EXPECT_EQ(decodeEntryName("\x8F\xE0", 0, {unicodePathField("\x8F\xE0", "X\xC3\xA9")}, true), "X\xC3\xA9");
@@ -119,7 +119,7 @@ TEST(ZipFormat, FiveByteFileArchiveHasExactRecordLayout) {
   ASSERT_GE(zip.size(), 30u + 5 + 46 + 5 + 22);
   const uint32_t compressed = getU32(zip.data() + 18);
   EXPECT_EQ(zip.size(), 30 + 5 + compressed + 46 + 5 + 22);
-  EXPECT_EQ(getU32(zip.data()), zipsig::kLocal);
+  EXPECT_EQ(getU32(zip.data()), ZipSig::kLocal);
   EXPECT_EQ(getU16(zip.data() + 4), 20);  // version needed
   EXPECT_EQ(getU16(zip.data() + 6), 0);   // flags
   EXPECT_EQ(getU16(zip.data() + 8), 8);   // deflate
@@ -128,14 +128,14 @@ TEST(ZipFormat, FiveByteFileArchiveHasExactRecordLayout) {
   EXPECT_EQ(getU16(zip.data() + 26), 5);
   EXPECT_EQ(getU16(zip.data() + 28), 0);
   const char* end = zip.data() + zip.size() - 22;
-  EXPECT_EQ(getU32(end), zipsig::kEnd);
+  EXPECT_EQ(getU32(end), ZipSig::kEnd);
   EXPECT_EQ(getU16(end + 8), 1);
   EXPECT_EQ(getU16(end + 10), 1);
   EXPECT_EQ(getU32(end + 12), 46u + 5);
   EXPECT_EQ(zip.find("PK\x06\x06"), std::string::npos);
   const char* central = zip.data() + getU32(end + 16);
   EXPECT_EQ(getU16(central + 4), 20);  // made by = needed
-  EXPECT_EQ(getU32(central + 38), zipattr::kArchive);
+  EXPECT_EQ(getU32(central + 38), ZipAttr::kArchive);
   // The data is a raw deflate stream.
   std::string out(5, '\0');
   z_stream z{};
@@ -171,9 +171,9 @@ TEST(ZipFormat, FolderAndEmptyFileEntriesAreStoredWithZeroes) {
   EXPECT_EQ(file.compressedSize, 0u);
   EXPECT_EQ(folder.name, "sub/");
   EXPECT_EQ(folder.method, 0);
-  EXPECT_EQ(folder.flags, zipflag::kFolder);
+  EXPECT_EQ(folder.flags, ZipFlag::kFolder);
   EXPECT_EQ(folder.crc, 0u);
-  EXPECT_EQ(folder.externalAttributes, zipattr::kDirectory);
+  EXPECT_EQ(folder.externalAttributes, ZipAttr::kDirectory);
 }
 
 TEST(ZipCodec, BlocksEndInSyncFlushAndTheStreamInflatesBack) {
@@ -242,7 +242,7 @@ TEST(ZipReader, FailuresUseTheTableCodes) {
   EXPECT_EQ(nativeOf([&] { readZipDirectory(MemoryZipInput(zip.substr(0, zip.size() - 1)), strict); }), 48);
   // A Zip64 locator whose record is nowhere.
   std::string locator;
-  putU32(locator, zipsig::kZip64Locator);
+  putU32(locator, ZipSig::kZip64Locator);
   putU32(locator, 0);
   putU64(locator, 3);
   putU32(locator, 1);
@@ -297,4 +297,4 @@ TEST(ZipReader, EveryTruncationAndCorruptionFailsCleanly) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::archive

@@ -5,7 +5,7 @@
 #include "archive/zip_archiver.h"
 #include "zip_test_util.h"
 
-namespace lumora {
+namespace lumora::archive {
 namespace {
 
 using testing::quoted;
@@ -35,7 +35,7 @@ void extractAll(const fs::path& archive, const fs::path& target, const std::stri
   a.BaseDir = target.string();
   a.Password = password;
   a.Open(kZipOpenRead);
-  EXPECT_TRUE(a.ExtractMatching("*.*", zipattr::kAllFiles, "")) << archive;
+  EXPECT_TRUE(a.ExtractMatching("*.*", ZipAttr::kAllFiles, "")) << archive;
   a.Close();
 }
 
@@ -215,4 +215,4 @@ TEST(ZipTool, CompressListTestExtractAndReportErrors) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::archive

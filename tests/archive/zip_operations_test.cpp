@@ -11,7 +11,7 @@
 #include "archive/zip_compress_folder.h"
 #include "zip_test_util.h"
 
-namespace lumora {
+namespace lumora::archive {
 namespace {
 
 using testing::readFile;
@@ -122,7 +122,7 @@ TEST(ZipExtract, EverythingIncludingDotlessNamesAndEmptyFoldersAndReplacesEarlie
     x.FileName = (tmp / "s.zip").string();
     x.BaseDir = out.string();
     x.Open(kZipOpenRead);
-    EXPECT_TRUE(x.ExtractMatching("*.*", zipattr::kAllFiles, ""));
+    EXPECT_TRUE(x.ExtractMatching("*.*", ZipAttr::kAllFiles, ""));
     x.Close();
   };
   extract();
@@ -272,7 +272,7 @@ TEST(ZipExtract, PasswordIsAskedUntilRightOrCancelled) {
   const std::string data = "secret data";
   TZipEntry e;
   e.name = e.rawName = "s.txt";
-  e.flags = zipflag::kEncrypted;
+  e.flags = ZipFlag::kEncrypted;
   e.crc = crc32Update(0, data.data(), data.size());
   e.uncompressedSize = data.size();
   e.compressedSize = data.size() + 12;
@@ -445,7 +445,7 @@ TEST(ZipUpdate, ParallelCompressionWritesTheSameBytes) {
     a.FileName = (tmp / "t.zip").string();
     a.Open(kZipOpenCreate);
     a.BaseDir = (tmp / "src").string();
-    a.AddMatching("*.*", zipattr::kAllFiles & ~zipattr::kDirectory);
+    a.AddMatching("*.*", ZipAttr::kAllFiles & ~ZipAttr::kDirectory);
     a.Close();
     if (first.empty())
       first = readFile(tmp / "t.zip");
@@ -455,4 +455,4 @@ TEST(ZipUpdate, ParallelCompressionWritesTheSameBytes) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::archive

@@ -46,8 +46,8 @@ class AudioBarTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(StartSoundSystem(kNoSoundDevice));
     Playback() = PlaybackState();
-    programValues().LoopEnabled = true;
-    programValues().TagVersion = 0;
+    core::programValues().LoopEnabled = true;
+    core::programValues().TagVersion = 0;
     CreateSpectrum(161, 44);
     toolbar = new QToolBar(&window);
     toolbar->setObjectName(QStringLiteral("sToolBar2"));
@@ -63,8 +63,8 @@ class AudioBarTest : public ::testing::Test {
   void TearDown() override {
     SND_Free();
     Playback() = PlaybackState();
-    programValues().LoopEnabled = true;
-    programValues().TagVersion = 0;
+    core::programValues().LoopEnabled = true;
+    core::programValues().TagVersion = 0;
   }
   uint32_t state() const { return SND_ChannelIsActive(Playback().ChannelHandle); }
   void playFile(const std::filesystem::path& path) {
@@ -141,11 +141,11 @@ TEST_F(AudioBarTest, PlayPauseResumeAndStopFollowTheStreamState) {
   EXPECT_EQ(state(), kStatePlaying);
   EXPECT_GE(SND_ChannelGetPosition(Playback().ChannelHandle), paused);
 
-  programValues().LoopEnabled = true;
+  core::programValues().LoopEnabled = true;
   runFor(120);
   bar->ToolButton13->click();
   EXPECT_EQ(state(), kStateStopped);
-  EXPECT_FALSE(programValues().LoopEnabled);
+  EXPECT_FALSE(core::programValues().LoopEnabled);
   EXPECT_EQ(bar->sTrackBar1->value(), 0);
   EXPECT_FALSE(bar->spectrumShown());
   const QString label = bar->sLabelFX1->text();
@@ -248,7 +248,7 @@ TEST_F(AudioBarTest, LoopTimerRestartsAnEndedFileWithin50Ms) {
   QTimer* loop = InstallLoopTimer(&dialog);
   EXPECT_EQ(loop->objectName(), QStringLiteral("Timer1"));
   EXPECT_EQ(loop->interval(), 50);
-  programValues().LoopEnabled = true;
+  core::programValues().LoopEnabled = true;
   playFile(testing::writeWav(dir / "a.wav", 0.3));
   // Watch the stream closely and record every stretch during which it was stopped.
   QElapsedTimer clock;
@@ -291,19 +291,19 @@ TEST_F(AudioBarTest, DeviceChangeAsksAndRestartsTheLibraryOnlyOnYes) {
 }
 
 TEST_F(AudioBarTest, ChangeDeviceQuestionUsesTheCurrentConstantText) {
-  std::vector<MessageRequest> asked;
-  const MessageAnswerer previous = setMessageAnswerer([&](const MessageRequest& r) {
+  std::vector<skin::MessageRequest> asked;
+  const skin::MessageAnswerer previous = skin::setMessageAnswerer([&](const skin::MessageRequest& r) {
     asked.push_back(r);
     return false;
   });
   EXPECT_FALSE(ConfirmChangeDevice(&window));
-  SetConstantText("ChangeDevice", "Restart the sound?");
+  i18n::SetConstantText("ChangeDevice", "Restart the sound?");
   EXPECT_FALSE(ConfirmChangeDevice(&window));
-  ResetConstantTexts();
-  setMessageAnswerer(previous);
+  i18n::ResetConstantTexts();
+  skin::setMessageAnswerer(previous);
   ASSERT_EQ(asked.size(), 2u);
-  EXPECT_EQ(asked[0].kind, MessageKind::Confirmation);
-  EXPECT_EQ(asked[0].text.toStdString(), ConstantText("ChangeDevice"));
+  EXPECT_EQ(asked[0].kind, skin::MessageKind::Confirmation);
+  EXPECT_EQ(asked[0].text.toStdString(), i18n::ConstantText("ChangeDevice"));
   EXPECT_EQ(asked[1].text, QStringLiteral("Restart the sound?"));
 }
 
@@ -314,12 +314,12 @@ TEST_F(AudioBarTest, BackgroundMusicFindsWindowsStyleNamesAndSkipsEmptyOnes) {
   EXPECT_EQ(state(), kStatePlaying);
   StartBackgroundMusic("");
   EXPECT_EQ(Playback().ChannelHandle, 0u);
-  programValues().AppFolder = dir.path().string() + "/";
+  core::programValues().AppFolder = dir.path().string() + "/";
   StartBackgroundMusic("music\\THEME.wav");  // relative to the publication folder
   EXPECT_EQ(state(), kStatePlaying);
   StartBackgroundMusic("no-such-file.wav");
   EXPECT_EQ(Playback().ChannelHandle, 0u);
-  programValues().AppFolder.clear();
+  core::programValues().AppFolder.clear();
   EXPECT_FALSE(SoundCardList().isEmpty());
   EXPECT_EQ(SoundCardList().front(), QStringLiteral("No sound"));
 }

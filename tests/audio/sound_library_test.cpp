@@ -139,12 +139,12 @@ TEST_F(AudioSoundLibrary, LoopTickRestartsAnEndedStreamOnlyWhileLoopingIsOn) {
   const HSTREAM h = open(testing::writeWav(dir / "a.wav", 0.1));
   PlaybackState& state = Playback();
   state.ChannelHandle = h;
-  programValues().LoopEnabled = false;
+  core::programValues().LoopEnabled = false;
   SND_ChannelPlay(h, 0);
   ASSERT_TRUE(waitFor([&] { return SND_ChannelIsActive(h) == kStateStopped; }));
   LoopTick();
   EXPECT_EQ(SND_ChannelIsActive(h), kStateStopped);
-  programValues().LoopEnabled = true;
+  core::programValues().LoopEnabled = true;
   LoopTick();
   EXPECT_EQ(SND_ChannelIsActive(h), kStatePlaying);
   EXPECT_LT(SND_ChannelGetPosition(h), SND_ChannelGetLength(h) / 2);

@@ -7,7 +7,7 @@
 #include "i18n/lang_mask.h"
 #include "i18n/window_tables.h"
 
-namespace lumora {
+namespace lumora::i18n {
 namespace {
 
 TEST(LangEscape, UnescapesAndEscapesAsLanguageFilesWriteThem) {
@@ -152,4 +152,4 @@ TEST(LangData, StoredTablesHaveTheirExactForm) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::i18n

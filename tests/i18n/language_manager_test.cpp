@@ -4,7 +4,7 @@
 
 #include "support/temp_dir.h"
 
-namespace lumora {
+namespace lumora::i18n {
 namespace {
 
 using testing::TempDir;
@@ -112,4 +112,4 @@ TEST(LanguageManager, FileMasks) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::i18n

@@ -15,7 +15,7 @@
 #include "support/qt_app.h"
 #include "support/temp_dir.h"
 
-namespace lumora {
+namespace lumora::i18n {
 namespace {
 
 using testing::TempDir;
@@ -30,22 +30,22 @@ class LanguageSwitchTest : public ::testing::Test {
     writeFile(dir / "index.htm", "<TITLE>Demo</TITLE>");
     std::filesystem::create_directories(dir / "Lang");
     std::filesystem::copy_file(std::filesystem::path(LUMORA_DEMO_LANG) / "russian.lng", dir / "Lang" / "russian.lng");
-    setMessageAnswerer([this](const MessageRequest& r) {
+    skin::setMessageAnswerer([this](const skin::MessageRequest& r) {
       messages.push_back(r.text.toStdString());
       return true;
     });
   }
-  void TearDown() override { setMessageAnswerer(nullptr); }
-  ProgramWindows start() { return createProgramWindows(QString::fromStdString((dir / "lumora").string()), {"/NoSplash"}); }
-  static int position(const TfrmConfig& d, const char* name) { return d.cbLanguage->findText(name); }
+  void TearDown() override { skin::setMessageAnswerer(nullptr); }
+  app::ProgramWindows start() { return app::createProgramWindows(QString::fromStdString((dir / "lumora").string()), {"/NoSplash"}); }
+  static int position(const settings::TfrmConfig& d, const char* name) { return d.cbLanguage->findText(name); }
 
   TempDir dir;
   std::vector<std::string> messages;
 };
 
 TEST_F(LanguageSwitchTest, SwitchingToRussianAndBackChangesEveryWindowAtOnce) {
-  ProgramWindows w = start();
-  TfrmConfig& d = *w.frmConfig;
+  app::ProgramWindows w = start();
+  settings::TfrmConfig& d = *w.frmConfig;
   ASSERT_EQ(d.cbLanguage->count(), 2);
   EXPECT_EQ(d.cbLanguage->itemText(0), "English (United States)");
   const int russian = position(d, "Russian");
@@ -80,7 +80,7 @@ TEST_F(LanguageSwitchTest, SwitchingToRussianAndBackChangesEveryWindowAtOnce) {
 
 TEST_F(LanguageSwitchTest, AStoredLanguageIsAppliedAtStart) {
   writeFile(dir / "lumora.ini", "[Form]\nLangID=1\nCaption=My book\n");
-  ProgramWindows w = start();
+  app::ProgramWindows w = start();
   EXPECT_EQ(w.Form1->ToolButton1->Caption(), "Главная");
   // The language comes after the start page and the settings: the captions are the language's own texts.
   EXPECT_EQ(w.Form1->windowTitle(), "Lumora Viewer");
@@ -91,8 +91,8 @@ TEST_F(LanguageSwitchTest, AStoredLanguageIsAppliedAtStart) {
 
 TEST_F(LanguageSwitchTest, ABrokenLanguageFileIsReportedAndChangesNothing) {
   writeFile(dir / "Lang" / "broken.lng", "LANGID=1031\n[$CONSTANTS]\n\n2Bad=x\n");
-  ProgramWindows w = start();
-  TfrmConfig& d = *w.frmConfig;
+  app::ProgramWindows w = start();
+  settings::TfrmConfig& d = *w.frmConfig;
   const int german = position(d, "German (Germany)");
   ASSERT_GT(german, 0);
   d.cbLanguageChange(german);
@@ -103,4 +103,4 @@ TEST_F(LanguageSwitchTest, ABrokenLanguageFileIsReportedAndChangesNothing) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::i18n

@@ -12,7 +12,7 @@
 #include "support/qt_app.h"
 #include "support/temp_dir.h"
 
-namespace lumora {
+namespace lumora::i18n {
 namespace {
 
 using testing::TempDir;
@@ -41,7 +41,7 @@ TEST(WindowTables, MatchWhatTheWindowsPublish) {
     walkedEntries[controller.EffectiveSectionName()] = entriesOf(controller.root());
   });
   {
-    ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "lumora").string()), {"/NoSplash"});
+    app::ProgramWindows w = app::createProgramWindows(QString::fromStdString((dir / "lumora").string()), {"/NoSplash"});
   }
   TLanguageController::setLoadedHook(nullptr);
 
@@ -59,4 +59,4 @@ TEST(WindowTables, MatchWhatTheWindowsPublish) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::i18n

@@ -6,7 +6,7 @@
 #include "settings/settings_keys.h"
 #include "support/temp_dir.h"
 
-namespace lumora {
+namespace lumora::settings {
 namespace {
 
 using testing::readFile;
@@ -99,4 +99,4 @@ TEST(IniFile, AFailedWriteReportsThePathAndLeavesTheFileAlone) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::settings

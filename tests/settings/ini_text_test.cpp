@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace lumora {
+namespace lumora::settings {
 namespace {
 
 TEST(ProfileInteger, ParsesDecimalAndHexLikeTheSettingsReaders) {
@@ -99,4 +99,4 @@ TEST(IniText, KeepsAUtf8ByteOrderMark) {
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::settings

@@ -11,7 +11,7 @@
 #include "support/qt_app.h"
 #include "support/temp_dir.h"
 
-namespace lumora {
+namespace lumora::settings {
 namespace {
 
 using testing::TempDir;
@@ -27,7 +27,7 @@ class FakeHost : public TConfigHost {
   void setVolumePosition(int p) override { volume = p; }
   int volumePosition() const override { return volume; }
   void setSettingsButtonEnabled(bool e) override { settingsEnabled = e; }
-  TsSkinManager* skinManager() override { return &skins; }
+  skin::TsSkinManager* skinManager() override { return &skins; }
   QSize paintFrameSize() const override { return {161, 44}; }
 
   QString caption;
@@ -35,7 +35,7 @@ class FakeHost : public TConfigHost {
   bool audioBar = false;
   int volume = 0;
   bool settingsEnabled = true;
-  TsSkinManager skins;
+  skin::TsSkinManager skins;
 };
 
 class SettingsDialogTest : public ::testing::Test {
@@ -43,7 +43,7 @@ class SettingsDialogTest : public ::testing::Test {
   static void SetUpTestSuite() {
     testing::ensureQApplication();
   }
-  void SetUp() override { programValues() = ProgramValues{}; }
+  void SetUp() override { core::programValues() = core::ProgramValues{}; }
   std::unique_ptr<TfrmConfig> create(const std::string& ini) {
     writeFile(dir / "lumora.ini", ini);
     return std::make_unique<TfrmConfig>(host, QString::fromStdString((dir / "lumora.ini").string()));
@@ -61,12 +61,12 @@ TEST_F(SettingsDialogTest, DefaultsWithoutASettingsFile) {
   EXPECT_FALSE(d->sCheckBox4->isChecked());
   EXPECT_EQ(d->sComboBox1->currentText().toStdString(), "Ошибка");
   EXPECT_EQ(host.skins.SkinName().toStdString(), "Ошибка");
-  EXPECT_TRUE(programValues().LoopEnabled);
+  EXPECT_TRUE(core::programValues().LoopEnabled);
   EXPECT_TRUE(d->sCheckBox7->isChecked());
   EXPECT_EQ(d->sRadioGroup1->ItemIndex(), 0);
   EXPECT_EQ(d->sRadioGroup1->Items().toStdString(), "ID3v1\r\nID3v2\r\n");
   EXPECT_EQ(host.volume, 100);
-  EXPECT_FALSE(programValues().CdModeActive);
+  EXPECT_FALSE(core::programValues().CdModeActive);
   EXPECT_EQ(d->sPageControl1->count(), 4);
   EXPECT_EQ(d->sPageControl1->currentIndex(), 0);
 }
@@ -80,7 +80,7 @@ TEST_F(SettingsDialogTest, ApplySetsCaptionTagVersionToolbarAndSkinThenCloses) {
   d->sCheckBox4->setChecked(true);
   d->sButton1->click();
   EXPECT_EQ(host.caption, "Atlas");
-  EXPECT_EQ(programValues().TagVersion, 1);
+  EXPECT_EQ(core::programValues().TagVersion, 1);
   EXPECT_TRUE(host.toolbarCaptions);
   EXPECT_TRUE(host.skins.Active());
   EXPECT_FALSE(d->isVisible());
@@ -91,14 +91,14 @@ TEST_F(SettingsDialogTest, TagVersionChangesOnlyOnApply) {
   d->show();
   d->sRadioGroup1->setItemIndex(1);
   d->sButton2->click();
-  EXPECT_EQ(programValues().TagVersion, 0);
+  EXPECT_EQ(core::programValues().TagVersion, 0);
   EXPECT_EQ(d->closingValues().readId3v, 0);
 }
 
 TEST_F(SettingsDialogTest, LoopBoxActsAtOnceAndMusicGroupFollowsItsBox) {
   auto d = create("");
   d->sCheckBox7->click();
-  EXPECT_FALSE(programValues().LoopEnabled);
+  EXPECT_FALSE(core::programValues().LoopEnabled);
   EXPECT_TRUE(d->sGroupBox1->isHidden());
   d->sCheckBox6->click();
   EXPECT_FALSE(d->sGroupBox1->isHidden());
@@ -157,4 +157,4 @@ TEST_F(SettingsDialogTest, SoundCardPositionOutsideTheListSelectsTheDefaultOutpu
 }
 
 }  // namespace
-}  // namespace lumora
+}  // namespace lumora::settings

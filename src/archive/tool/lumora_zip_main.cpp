@@ -53,34 +53,34 @@ int main(int argc, char** argv) {
       (command != "c" && command != "x" && command != "l" && command != "t"))
     return usage();
 
-  lumora::TZipArchiver archiver;
+  lumora::archive::TZipArchiver archiver;
   archiver.Threads = threads;
   archiver.Password = password;
   bool failed = false;
   // A failed entry is reported and skipped, so one bad file does not hide the state of the others.
-  archiver.OnProcessFileFailure = [&](lumora::TZipBaseArchiver&, const std::string&, lumora::TZipProcessOperation, int,
-                                      int, const std::string& message, lumora::TZipAction& action) {
+  archiver.OnProcessFileFailure = [&](lumora::archive::TZipBaseArchiver&, const std::string&, lumora::archive::TZipProcessOperation, int,
+                                      int, const std::string& message, lumora::archive::TZipAction& action) {
     std::fprintf(stderr, "%s\n", message.c_str());
     failed = true;
-    action = lumora::TZipAction::fxaIgnore;
+    action = lumora::archive::TZipAction::fxaIgnore;
   };
-  archiver.OnPassword = [&](lumora::TZipBaseArchiver&, const std::string& name, std::string&, bool& skip) {
+  archiver.OnPassword = [&](lumora::archive::TZipBaseArchiver&, const std::string& name, std::string&, bool& skip) {
     std::fprintf(stderr, "Wrong or missing password for \"%s\"; entry skipped\n", name.c_str());
     failed = true;
     skip = true;
   };
   try {
     if (command == "c") {
-      lumora::CompressFolderInto(archiver, args[2], args[1]);
+      lumora::archive::CompressFolderInto(archiver, args[2], args[1]);
     } else {
       archiver.FileName = args[1];
-      archiver.Options.OverwriteMode = lumora::TZipOverwriteMode::omAlways;
-      archiver.Open(lumora::kZipOpenRead);
+      archiver.Options.OverwriteMode = lumora::archive::TZipOverwriteMode::omAlways;
+      archiver.Open(lumora::archive::kZipOpenRead);
       if (command == "x") {
         archiver.BaseDir = args[2];
-        archiver.ExtractMatching("*.*", lumora::zipattr::kAllFiles, "");
+        archiver.ExtractMatching("*.*", lumora::archive::ZipAttr::kAllFiles, "");
       } else if (command == "t") {
-        archiver.TestMatching("*.*", lumora::zipattr::kAllFiles, "");
+        archiver.TestMatching("*.*", lumora::archive::ZipAttr::kAllFiles, "");
       } else {
         for (const auto& e : archiver.Entries())
           std::printf("%12" PRIu64 " %12" PRIu64 " %-9s %08" PRIx32 " %s\n", e.uncompressedSize, e.compressedSize,

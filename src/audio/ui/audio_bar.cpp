@@ -145,7 +145,7 @@ void AudioBar::ToolButton12Click() { SND_ChannelPause(Playback().ChannelHandle);
 
 void AudioBar::ToolButton13Click() {
   PlaybackState& state = Playback();
-  programValues().LoopEnabled = false;
+  core::programValues().LoopEnabled = false;
   SND_ChannelStop(state.ChannelHandle);
   sTrackBar1->setValue(0);
   frameShown_ = false;
@@ -189,7 +189,7 @@ void AudioBar::TimerRenderTimer() {
 
 void AudioBar::LoadTagInfo(const QString& fileName) {
   const std::optional<std::string> hint =
-      TrackHintFor(QFile::encodeName(fileName).toStdString(), programValues().TagVersion);
+      TrackHintFor(QFile::encodeName(fileName).toStdString(), core::programValues().TagVersion);
   if (hint) sLabelFX1->setHint(QString::fromStdString(TrackHintForDisplay(*hint)));
 }
 

@@ -18,7 +18,7 @@ QStringList SoundCardList() {
 
 bool ConfirmChangeDevice(QWidget* parent) {
   // Looked up now, so the current language's text is shown.
-  return askConfirmation(parent, QString::fromStdString(ConstantText("ChangeDevice")));
+  return skin::askConfirmation(parent, QString::fromStdString(i18n::ConstantText("ChangeDevice")));
 }
 
 QTimer* InstallLoopTimer(QWidget* dialog) {

@@ -5,7 +5,7 @@
 #include "html/html_dump.h"
 #include "html/html_parser.h"
 
-namespace lumora::html::tool {
+namespace lumora::html {
 
 int WriteDocument(const std::string& path, const std::string& document, bool textOnly, std::ostream& out) {
   TSectionList doc;
@@ -17,4 +17,4 @@ int WriteDocument(const std::string& path, const std::string& document, bool tex
   return out ? 0 : 1;
 }
 
-}  // namespace lumora::html::tool
+}  // namespace lumora::html

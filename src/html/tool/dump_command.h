@@ -4,10 +4,10 @@
 #include <ostream>
 #include <string>
 
-namespace lumora::html::tool {
+namespace lumora::html {
 
 // Builds the page at `path` (its text already read into `document`) and writes DumpDocument (or, with
 // `textOnly`, DocumentText) to `out`. Returns the process exit status.
 int WriteDocument(const std::string& path, const std::string& document, bool textOnly, std::ostream& out);
 
-}  // namespace lumora::html::tool
+}  // namespace lumora::html

@@ -5,7 +5,7 @@
 #include "core/paths.h"
 #include "html/html_lexer.h"
 
-namespace lumora::html::tool {
+namespace lumora::html {
 
 namespace {
 
@@ -21,7 +21,7 @@ std::string attributeValueUtf8(const TAttribute& a) { return WideToUtf8(ToWide(a
 void applyMeta(THtmlLexer& lexer) {
   const TAttribute* httpEquiv = lexer.Attributes.Find(HttpEquivSy);
   const TAttribute* content = lexer.Attributes.Find(ContentSy);
-  if (httpEquiv == nullptr || content == nullptr || !equalsIgnoreAsciiCase(httpEquiv->Name, "content-type")) {
+  if (httpEquiv == nullptr || content == nullptr || !core::equalsIgnoreAsciiCase(httpEquiv->Name, "content-type")) {
     return;
   }
   if (lexer.ApplyContentType(content->Name)) lexer.TextCodePage = lexer.DocCodePage;
@@ -75,4 +75,4 @@ int WriteTokens(const std::string& document, std::ostream& out) {
   return out ? 0 : 1;
 }
 
-}  // namespace lumora::html::tool
+}  // namespace lumora::html

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace lumora {
+namespace lumora::i18n {
 
 namespace {
 
@@ -205,4 +205,4 @@ void TLanguageController::ApplyTranslation(const TLang_CompTranslation* translat
   emit OnLanguageChanged(this);
 }
 
-}  // namespace lumora
+}  // namespace lumora::i18n

@@ -20,7 +20,7 @@
 
 class QWidget;
 
-namespace lumora {
+namespace lumora::i18n {
 
 class TLanguageController : public QObject, public ILanguageController {
   Q_OBJECT
@@ -76,4 +76,4 @@ class TLanguageController : public QObject, public ILanguageController {
   std::map<const TLang_CompEntry*, QPointer<QObject>> bound_;
 };
 
-}  // namespace lumora
+}  // namespace lumora::i18n

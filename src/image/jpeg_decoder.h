@@ -1,0 +1,28 @@
+#pragma once
+// JPEG through libjpeg: baseline, progressive, greyscale and CMYK (Adobe) pictures. libjpeg's fatal errors
+// come back here instead of ending the process; a picture that breaks off keeps the rows decoded so far.
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "image/image_types.h"
+
+namespace lumora::image {
+
+class EJpegError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct JpegResult {
+  TBitmap Bitmap;
+  bool Complete = true;  // false when the data broke off and only part of the picture was decoded
+  std::string Warning;   // libjpeg's message when it was not complete
+};
+
+// Throws EJpegError when not even the header and the start of the picture can be read.
+JpegResult DecodeJpeg(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
+
+}  // namespace lumora::image
