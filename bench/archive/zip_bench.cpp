@@ -48,7 +48,7 @@ void BM_LumoraCompress(benchmark::State& state) {
   for (auto _ : state) {
     lumora::archive::TZipArchiver a;
     a.Threads = static_cast<int>(state.range(0));
-    a.SetCompressionMode(9);
+    a.setCompressionMode(9);
     a.Options.FlushBuffers = false;
     a.FileName = archive.string();
     a.Open(lumora::archive::kZipOpenCreate);

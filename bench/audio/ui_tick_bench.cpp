@@ -51,8 +51,8 @@ static void BM_UiTicksWhilePlaying10MinuteMp3(benchmark::State& state) {
   (void)app;
 
   for (auto _ : state) {
-    StartSoundSystem(kNoSoundDevice);
-    CreateSpectrum(161, 44);
+    startSoundSystem(kNoSoundDevice);
+    createSpectrum(161, 44);
     QWidget window;
     auto* toolbar = new QToolBar(&window);
     auto* paintFrame = new QWidget(&window);
@@ -94,7 +94,7 @@ static void BM_UiTicksWhilePlaying10MinuteMp3(benchmark::State& state) {
     state.counters["max_render_tick_ms"] = maxRender;
     state.counters["seek_ms"] = seekMs;
     state.counters["ticks"] = ticks;
-    state.counters["playing_at_end"] = SND_ChannelIsActive(Playback().ChannelHandle) == kStatePlaying;
+    state.counters["playing_at_end"] = SND_ChannelIsActive(playback().ChannelHandle) == kStatePlaying;
     SND_Free();
   }
 }

@@ -27,8 +27,8 @@ void tokenize(benchmark::State& state, const std::string& doc, int codePage) {
   THtmlLexer lexer;
   size_t tokens = 0;
   for (auto _ : state) {
-    lexer.SetDocument(doc, codePage);
-    lexer.Begin();
+    lexer.setDocument(doc, codePage);
+    lexer.begin();
     for (lexer.NextToken(); lexer.Sy != EofSy; lexer.NextToken()) ++tokens;
     benchmark::DoNotOptimize(tokens);
   }
@@ -39,18 +39,18 @@ void tokenize(benchmark::State& state, const std::string& doc, int codePage) {
 void BM_LexAsciiHtml(benchmark::State& state) {
   static const std::string doc =
       makeDocument("The quick brown fox jumps over the lazy dog, and the reader follows the links.");
-  tokenize(state, doc, DocumentDefaultCodePage(doc));  // UTF-8, as for any page without a declaration
+  tokenize(state, doc, documentDefaultCodePage(doc));  // UTF-8, as for any page without a declaration
 }
 
 constexpr char16_t kCyrillic[] = u"Съешь же ещё этих мягких французских булок, да выпей чаю";
 
 void BM_LexWindows1251Html(benchmark::State& state) {
-  static const std::string doc = makeDocument(WideToMultiByte(kCyrillic, 1251));
+  static const std::string doc = makeDocument(wideToMultiByte(kCyrillic, 1251));
   tokenize(state, doc, 1251);
 }
 
 void BM_LexUtf8Html(benchmark::State& state) {
-  static const std::string doc = makeDocument(WideToUtf8(kCyrillic));
+  static const std::string doc = makeDocument(wideToUtf8(kCyrillic));
   tokenize(state, doc, 65001);
 }
 

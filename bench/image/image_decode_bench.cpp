@@ -1,6 +1,6 @@
 // PNG and GIF decoding: ours against libpng and giflib, on pictures generated here (photographs and
 // screenshots of 1 to 4 megapixels, a large still GIF and an animated one).
-// Run:  image_decode_bench --benchmark_filter=Png   (pairs appear side by side: .../Ours and .../Libpng)
+// run:  image_decode_bench --benchmark_filter=Png   (pairs appear side by side: .../Ours and .../Libpng)
 
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>

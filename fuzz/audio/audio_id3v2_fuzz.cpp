@@ -9,6 +9,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   lumora::audio::MemoryByteSource source(std::string_view(reinterpret_cast<const char*>(data), size));
   lumora::audio::TID3v2 tag;
-  if (tag.ReadTag(source)) lumora::audio::TrackHintForDisplay(lumora::audio::ComposeTrackHint(tag));
+  if (tag.ReadTag(source)) lumora::audio::trackHintForDisplay(lumora::audio::composeTrackHint(tag));
   return 0;
 }

@@ -21,15 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   TStyleList styles;
   styles.BuildDefaults("Times New Roman", "Courier New", 10, 15, 1, true, 0x0000FF, 0x800080, 0xFF0000, 0, 12);
-  ReadLinkedStyleSheet(styles, sheet, "c:\\pub\\css\\");
-  ReadLinkedStyleSheet(styles, sheet, "http://h/a/css/");
+  readLinkedStyleSheet(styles, sheet, "c:\\pub\\css\\");
+  readLinkedStyleSheet(styles, sheet, "http://h/a/css/");
 
   THtmlLexer lexer;
-  lexer.SetDocument("<style>" + std::string(sheet) + "</style><p>", 1252);
+  lexer.setDocument("<style>" + std::string(sheet) + "</style><p>", 1252);
   try {
-    lexer.Begin();
+    lexer.begin();
     lexer.NextToken();
-    if (lexer.Sy == StyleSy) ReadStyleElement(styles, lexer);
+    if (lexer.Sy == StyleSy) readStyleElement(styles, lexer);
     lexer.NextToken();
   } catch (const EParseError&) {
   }
@@ -38,18 +38,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ReadInlineStyle(inlineText, *inlineStyle);
 
   TPropStack stack;
-  stack.Push(std::make_unique<TProperties>(*styles.Find("default")));
+  stack.push(std::make_unique<TProperties>(*styles.find("default")));
   static const char* const kTags[][4] = {
       {"div", "", "top", ""}, {"ul", "x", "", ""}, {"li", "", "", ""}, {"a", "note", "top", "link"}, {"p", "a.b", "", ""}};
   int depth = 0;
   for (const auto& t : kTags) {
     auto element = std::make_unique<TProperties>();
-    element->InheritFrom(t[0], stack.Last());
-    element->ApplyRules(styles, stack, stack.Count() - 1, t[0], t[1], t[2], t[3], "",
+    element->InheritFrom(t[0], stack.last());
+    element->ApplyRules(styles, stack, stack.count() - 1, t[0], t[1], t[2], t[3], "",
                         ++depth == 5 ? inlineStyle : nullptr);
-    (void)element->LineHeightPixels(16);
+    (void)element->lineHeightPixels(16);
     (void)element->BackgroundImageUrl();
-    stack.Push(std::move(element));
+    stack.push(std::move(element));
   }
   return 0;
 }

@@ -30,12 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (command == "inc") text = "<b>included</b>";
   };
   ParseHtmlText(input, doc, callbacks);
-  (void)DumpDocument(doc);
-  (void)DocumentText(doc);
+  (void)dumpDocument(doc);
+  (void)documentText(doc);
 
   doc.Clear();
   doc.SetDefaults();
   ParsePlainText(input.substr(0, 4096), doc);
-  (void)DumpDocument(doc);
+  (void)dumpDocument(doc);
   return 0;
 }

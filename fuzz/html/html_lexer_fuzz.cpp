@@ -23,9 +23,9 @@ std::vector<std::pair<Symb, int>> symbols(const std::string& document, int codeP
   THtmlLexer lexer;
   lexer.PlainText = plainText;
   lexer.CountingPass = counting;
-  lexer.SetDocument(document, codePage);
+  lexer.setDocument(document, codePage);
   try {
-    lexer.Begin();
+    lexer.begin();
     for (lexer.NextToken(); lexer.Sy != EofSy; lexer.NextToken()) out.emplace_back(lexer.Sy, lexer.TagPos);
   } catch (const EParseError&) {
     out.emplace_back(EofSy, -1);
@@ -54,29 +54,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   lexer.MaxIncludes = 50;  // the guard itself is the same at any limit; keep runs fast
   lexer.OnIdAttribute = [](const std::string& id, int) { check(!id.empty()); };
-  lexer.SetDocument(document, codePage);
+  lexer.setDocument(document, codePage);
   try {
-    lexer.Begin();
+    lexer.begin();
     for (int guard = 0; guard < 1000000; ++guard) {
       lexer.NextToken();
       if (lexer.Sy == EofSy) break;
-      const auto& positions = lexer.Token.Positions();
+      const auto& positions = lexer.Token.positions();
       check(positions.size() == lexer.Token.S().size());
       for (size_t i = 0; i < positions.size(); ++i) {
         check(positions[i] >= 0 && positions[i] < static_cast<int>(size));
         if (i > 0) check(positions[i] >= positions[i - 1]);
       }
       if (lexer.Sy == MetaSy) {
-        if (const TAttribute* content = lexer.Attributes.Find(ContentSy)) {
-          if (lexer.ApplyContentType(content->Name)) lexer.TextCodePage = lexer.DocCodePage;
+        if (const TAttribute* content = lexer.Attributes.find(ContentSy)) {
+          if (lexer.applyContentType(content->Name)) lexer.TextCodePage = lexer.DocCodePage;
         }
       }
-      lexer.Attributes.TheClass();
-      lexer.Attributes.TheID();
-      lexer.Attributes.AsStrings();
-      for (size_t i = 0; i < lexer.Attributes.Count(); ++i) {
+      lexer.Attributes.theClass();
+      lexer.Attributes.theID();
+      lexer.Attributes.asStrings();
+      for (size_t i = 0; i < lexer.Attributes.count(); ++i) {
         const TAttribute& a = lexer.Attributes[i];
-        WideToUtf8(ToWide(a.Name, a.CodePage));
+        wideToUtf8(toWide(a.Name, a.CodePage));
       }
       if ((lexer.Sy == ScriptSy || lexer.Sy == StyleSy) && lexer.LCh == '>') lexer.NextChar();
     }

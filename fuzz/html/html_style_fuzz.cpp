@@ -35,15 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   styles.BuildDefaults("Times New Roman", "Courier New", 10, 15, 1, true, 0x0000FF, 0x800080, 0xFF0000, 0, 12);
   styles.SetRuleProperty(selector, property, value);
   TPropStack stack;
-  stack.Push(std::make_unique<TProperties>(*styles.Find("default")));
+  stack.push(std::make_unique<TProperties>(*styles.find("default")));
   auto inlineStyle = std::make_shared<TProperties>();
   inlineStyle->SetInlineProperty(property, value);
   for (int depth = 0; depth < 3; ++depth) {
     auto element = std::make_unique<TProperties>();
-    element->InheritFrom(lines[3], stack.Last());
-    element->ApplyRules(styles, stack, stack.Count() - 1, lines[3], lines[4], lines[5], "", "",
+    element->InheritFrom(lines[3], stack.last());
+    element->ApplyRules(styles, stack, stack.count() - 1, lines[3], lines[4], lines[5], "", "",
                         depth == 2 ? inlineStyle : nullptr);
-    stack.Push(std::move(element));
+    stack.push(std::move(element));
   }
   return 0;
 }

@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   copy->SetAnimate(true, 0);
   for (int64_t t = 50; t < 2000; t += 40) copy->AnimationTick(t, nullptr);
   for (int i = 1; i <= gif->FrameCount && i <= 4; ++i) {
-    TBitmap frame = gif->FrameBitmap(i);
-    auto mask = gif->FrameMask(i);
+    TBitmap frame = gif->frameBitmap(i);
+    auto mask = gif->frameMask(i);
     if (mask && mask->Bits.size() != frame.Pixels.size()) __builtin_trap();
   }
   gif->FirstFrameBitmap();

@@ -8,7 +8,7 @@
 using namespace lumora::image;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  PngTransparentColor(data, size);
+  pngTransparentColor(data, size);
   TPNGImage png;
   try {
     png.LoadFromStream(data, size, fuzzLimits());

@@ -48,7 +48,7 @@ int check(const std::string& path) {
     std::printf("Error: %s\n", e.what());
     return 1;
   }
-  const int id = file.LanguageId() & 0xFFFF;
+  const int id = file.languageId() & 0xFFFF;
   if (id == 0) {
     std::printf("Error: no LANGID in the header; the reader does not list this file.\n");
     return 1;
@@ -60,11 +60,11 @@ int check(const std::string& path) {
   const lumora::i18n::TLang_Constants builtIn = lumora::i18n::readConstantsResource(lumora::i18n::builtInConstantsResource());
   int constantsDone = 0;
   for (const lumora::i18n::TLang_Constant& c : builtIn.items()) {
-    if (file.constants.Find(c.name) != nullptr) ++constantsDone;
+    if (file.constants.find(c.name) != nullptr) ++constantsDone;
     else untranslated += "Untranslated: $CONSTANTS " + c.name + "\n";
   }
   for (const lumora::i18n::TLang_Constant& c : file.constants.items()) {
-    if (builtIn.Find(c.name) == nullptr) unknown += "Unknown: $CONSTANTS " + c.name + "\n";
+    if (builtIn.find(c.name) == nullptr) unknown += "Unknown: $CONSTANTS " + c.name + "\n";
   }
   std::printf("Constants: %d of %zu translated\n", constantsDone, builtIn.items().size());
 
@@ -74,7 +74,7 @@ int check(const std::string& path) {
     int done = 0;
     const auto visit = [&](const std::string& component, const lumora::i18n::WindowTableEntry& e) {
       ++total;
-      if (section != nullptr && section->Find(e.id) != nullptr) {
+      if (section != nullptr && section->find(e.id) != nullptr) {
         ++done;
       } else {
         untranslated += "Untranslated: " + std::string(table->windowName) + " " + std::to_string(e.id) + " " +

@@ -79,7 +79,7 @@ using PluginExecFunction = void (*)(void*);
 TForm1::TForm1(const QString& executable, QWidget* parent) : QWidget(parent), executable_(executable) {
   buildWindow();
   LangManagerz = new i18n::TLanguageController(this, "LangManagerz", i18n::mainWindowTable());
-  LangManagerz->Loaded();
+  LangManagerz->loaded();
   FormCreate();
 }
 
@@ -235,22 +235,22 @@ void TForm1::FormCreate() {
   // 5. Help file.
   helpFile_ = QString::fromStdString(program.AppFolder + i18n::ConstantText("HelpFile"));
   // 6. Start page.
-  program.StartPage = program.AppFolder + ini.ReadString(ExecutePage.section, ExecutePage.name, kPageDefault);
+  program.StartPage = program.AppFolder + ini.readString(ExecutePage.section, ExecutePage.name, kPageDefault);
   // 7. Caption.
-  setWindowTitle(QString::fromStdString(ini.ReadString(FormCaption.section, FormCaption.name, kMainCaptionDefault)));
+  setWindowTitle(QString::fromStdString(ini.readString(FormCaption.section, FormCaption.name, kMainCaptionDefault)));
   program.BaseCaption = windowTitle().toStdString();
   // 8.
-  ShowCaptionsFlag_ = ini.ReadInteger(FormShowCaptions.section, FormShowCaptions.name, kMainShowCaptionsDefault);
+  ShowCaptionsFlag_ = ini.readInteger(FormShowCaptions.section, FormShowCaptions.name, kMainShowCaptionsDefault);
   // 9. A missing start page ends the creation here, after its error box.
   if (!skin::runGuarded([&] { FrameViewer1->LoadFromFile(QString::fromStdString(program.StartPage)); })) return;
   // 10.
   sToolBar1->setShowCaptions(ShowCaptionsFlag_ != 0);
   // 11.
-  sSkinManager1->setActive(ini.ReadBool(FormSkined.section, FormSkined.name, false));
+  sSkinManager1->setActive(ini.readBool(FormSkined.section, FormSkined.name, false));
   // 12. "/Compress FOLDER ARCHIVE"; a failure is shown and ends the creation steps here.
   QStringList arguments;
   for (const std::string& argument : program.Arguments) arguments << QString::fromStdString(argument);
-  if (!skin::runGuarded([&] { archive::RunCompressSwitch(arguments, this); })) return;
+  if (!skin::runGuarded([&] { archive::runCompressSwitch(arguments, this); })) return;
   // 13. The settings file is closed with `ini`.
   // 14.
   discoverPlugins(QString::fromStdString(program.AppFolder) + "Modules/");

@@ -19,7 +19,7 @@ TfrmAbout::TfrmAbout(QWidget* mainWindow, bool splashSwitchedOff, QWidget* paren
     : QDialog(parent), mainWindow_(mainWindow) {
   buildWindow();
   LangManager = new i18n::TLanguageController(this, "LangManager", i18n::splashWindowTable());
-  LangManager->Loaded();
+  LangManager->loaded();
   // FormCreate
   if (core::programValues().firstArgument() != "/NoSplash" && !splashSwitchedOff) {
     shown_ = true;

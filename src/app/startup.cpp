@@ -27,7 +27,7 @@ ProgramWindows createProgramWindows(const QString& executable, const QStringList
   program = core::ProgramValues{};
   for (const QString& argument : arguments) program.Arguments.push_back(argument.toStdString());
 
-  i18n::LangManager().Restart();
+  i18n::LangManager().restart();
   ProgramWindows windows;
   windows.Form1 = std::make_unique<TForm1>(executable);
   windows.frmConfig = std::make_unique<settings::TfrmConfig>(*windows.Form1, windows.Form1->settingsFile(), windows.Form1.get());
@@ -35,7 +35,7 @@ ProgramWindows createProgramWindows(const QString& executable, const QStringList
 
   auto archiver = std::make_unique<archive::TForm2>();
   auto* controller = new i18n::TLanguageController(archiver.get(), "LangManager1", i18n::archiverWindowTable());
-  controller->Loaded();
+  controller->loaded();
   windows.Form2 = std::move(archiver);
   windows.Form1->setArchiverWindow(windows.Form2.get());
 

@@ -11,7 +11,7 @@
 namespace lumora::archive {
 
 
-void TsSpeedButton::SetHint(const QString& hint) {
+void TsSpeedButton::setHint(const QString& hint) {
   hint_ = hint;
   setToolTip(hint);
 }
@@ -19,10 +19,10 @@ void TsSpeedButton::SetHint(const QString& hint) {
 TsGauge::TsGauge(QWidget* parent) : QProgressBar(parent) {
   setRange(0, 100);
   setValue(0);
-  SetSuffix("%");
+  setSuffix("%");
 }
 
-void TsGauge::SetSuffix(const QString& suffix) {
+void TsGauge::setSuffix(const QString& suffix) {
   suffix_ = suffix;
   setFormat(QStringLiteral("%p") + suffix);
 }
@@ -77,7 +77,7 @@ TForm2::TForm2(QWidget* parent)
   sSpeedButton1 = named(new TsSpeedButton(this), "sSpeedButton1");
   sSpeedButton1->setGeometry(294, 22, 25, 21);
   sSpeedButton1->setText("...");
-  sSpeedButton1->SetHint("Browse...");
+  sSpeedButton1->setHint("Browse...");
   sLabel2 = named(new TsLabel("Extract to:", this), "sLabel2");
   sLabel2->setGeometry(8, 48, 120, 16);
   sEdit2 = named(new TsEdit(this), "sEdit2");
@@ -85,13 +85,13 @@ TForm2::TForm2(QWidget* parent)
   sSpeedButton2 = named(new TsSpeedButton(this), "sSpeedButton2");
   sSpeedButton2->setGeometry(294, 64, 25, 21);
   sSpeedButton2->setText("...");
-  sSpeedButton2->SetHint("Browse...");
+  sSpeedButton2->setHint("Browse...");
   sBitBtn1 = named(new TsBitBtn("Extract", this), "sBitBtn1");
   sBitBtn1->setGeometry(8, 96, 100, 27);
   sSpeedButton3 = named(new TsSpeedButton(this), "sSpeedButton3");
   sSpeedButton3->setGeometry(114, 96, 100, 27);
   sSpeedButton3->setText("ZIP");
-  sSpeedButton3->SetHint("<b>Compress to Zip file</b><br>Select directory you want to compress and archive name.");
+  sSpeedButton3->setHint("<b>Compress to Zip file</b><br>Select directory you want to compress and archive name.");
   sBitBtn2 = named(new TsBitBtn("Close", this), "sBitBtn2");
   sBitBtn2->setGeometry(219, 96, 100, 27);
   sLabel3 = named(new TsLabel("Progress:", this), "sLabel3");
@@ -101,20 +101,20 @@ TForm2::TForm2(QWidget* parent)
 
   OpenDialog1 = new TFileDialogComponent(TFileDialogComponent::Kind::Open, this);
   OpenDialog1->setObjectName("OpenDialog1");
-  OpenDialog1->SetDefaultExt("zip");
-  OpenDialog1->SetFilter(QString::fromUtf8("Zip Архивы|*.zip|SFX-EXE|*.exe|Все файлы|*.*"));
+  OpenDialog1->setDefaultExt("zip");
+  OpenDialog1->setFilter(QString::fromUtf8("Zip Архивы|*.zip|SFX-EXE|*.exe|Все файлы|*.*"));
   sSaveDialog1 = new TFileDialogComponent(TFileDialogComponent::Kind::Save, this);
   sSaveDialog1->setObjectName("sSaveDialog1");
-  sSaveDialog1->SetDefaultExt(".zip");
-  sSaveDialog1->SetFilter(QString::fromUtf8("Zip архив|*.zip|Все файлы|*.*"));
-  sSaveDialog1->SetTitle(QString::fromUtf8("Создание нового архива..."));
+  sSaveDialog1->setDefaultExt(".zip");
+  sSaveDialog1->setFilter(QString::fromUtf8("Zip архив|*.zip|Все файлы|*.*"));
+  sSaveDialog1->setTitle(QString::fromUtf8("Создание нового архива..."));
   sPathDialog1 = new TsPathDialog(this);
   sPathDialog1->setObjectName("sPathDialog1");
 
   TZipArchiver& a = *archiver_;
   a.Name = "Archiver";
-  a.SetCompressionLevel(TZipCompressionLevel::clMax);
-  a.SetCompressionMode(9);
+  a.setCompressionLevel(TZipCompressionLevel::clMax);
+  a.setCompressionMode(9);
   a.Zip64Mode = TZip64Mode::zmDisabled;
   a.SpanningMode = TZipSpanningMode::smNone;
   a.ExtractCorruptedFiles = false;
@@ -161,7 +161,7 @@ void TForm2::sSpeedButton1Click() {
 }
 
 void TForm2::sSpeedButton2Click() {
-  sPathDialog1->SetTitle(QString::fromStdString(i18n::ConstantText("MessageSelDir")));
+  sPathDialog1->setTitle(QString::fromStdString(i18n::ConstantText("MessageSelDir")));
   if (auto path = runDialog(*sPathDialog1)) sEdit2->setText(*path);
 }
 
@@ -189,7 +189,7 @@ void TForm2::sBitBtn1Click() {
 }
 
 void TForm2::sSpeedButton3Click() {
-  sPathDialog1->SetTitle(QString::fromStdString(i18n::ConstantText("MessageSelComp")));
+  sPathDialog1->setTitle(QString::fromStdString(i18n::ConstantText("MessageSelComp")));
   const auto folder = runDialog(*sPathDialog1);
   if (!folder) return;
   const auto archive = runDialog(*sSaveDialog1);
@@ -209,22 +209,22 @@ void TForm2::CompressFolder(const QString& folder, const QString& archive) {
   // A component of its own, without a name (so its messages carry none) and without a progress handler.
   TZipArchiver archiver;
   archiver.Dialogs = &dialogs_;
-  CompressFolderInto(archiver, folder.toStdString(), archive.toStdString());
+  compressFolderInto(archiver, folder.toStdString(), archive.toStdString());
   showInformation(QString::fromStdString(i18n::ConstantText("CompressFin")));
 }
 
-bool RunCompressSwitch(TForm2& form, const QStringList& arguments) {
+bool runCompressSwitch(TForm2& form, const QStringList& arguments) {
   if (arguments.isEmpty() || arguments[0] != QLatin1String("/Compress")) return false;
   form.CompressFolder(arguments.value(1), arguments.value(2));
   return true;
 }
 
-bool RunCompressSwitch(const QStringList& arguments, QWidget* parent,
+bool runCompressSwitch(const QStringList& arguments, QWidget* parent,
                        const std::function<void(const QString&)>& inform) {
   if (arguments.isEmpty() || arguments[0] != QLatin1String("/Compress")) return false;
   TZipArchiver archiver;
-  archiver.Dialogs = &TZipQtDialogs::Shared();
-  CompressFolderInto(archiver, arguments.value(1).toStdString(), arguments.value(2).toStdString());
+  archiver.Dialogs = &TZipQtDialogs::shared();
+  compressFolderInto(archiver, arguments.value(1).toStdString(), arguments.value(2).toStdString());
   const QString text = QString::fromStdString(i18n::ConstantText("CompressFin"));
   if (inform)
     inform(text);

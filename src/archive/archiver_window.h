@@ -38,11 +38,11 @@ class TsEdit : public QLineEdit {
 class TsSpeedButton : public QToolButton {
   Q_OBJECT
   Q_PROPERTY(QString Caption READ text WRITE setText STORED false)
-  Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
+  Q_PROPERTY(QString Hint READ Hint WRITE setHint)
  public:
   using QToolButton::QToolButton;
   QString Hint() const { return hint_; }
-  void SetHint(const QString& hint);
+  void setHint(const QString& hint);
 
  private:
   QString hint_;
@@ -59,11 +59,11 @@ class TsBitBtn : public QPushButton {
 class TsGauge : public QProgressBar {
   Q_OBJECT
   Q_PROPERTY(int Progress READ value WRITE setValue STORED false)
-  Q_PROPERTY(QString Suffix READ Suffix WRITE SetSuffix)
+  Q_PROPERTY(QString Suffix READ Suffix WRITE setSuffix)
  public:
   explicit TsGauge(QWidget* parent = nullptr);
   QString Suffix() const { return suffix_; }
-  void SetSuffix(const QString& suffix);
+  void setSuffix(const QString& suffix);
 
  private:
   QString suffix_;
@@ -72,19 +72,19 @@ class TsGauge : public QProgressBar {
 // File and folder dialogs as components: their settings live here, each use builds the Qt dialog.
 class TFileDialogComponent : public QObject {
   Q_OBJECT
-  Q_PROPERTY(QString Filter READ Filter WRITE SetFilter)
-  Q_PROPERTY(QString Title READ Title WRITE SetTitle)
-  Q_PROPERTY(QString DefaultExt READ DefaultExt WRITE SetDefaultExt)
+  Q_PROPERTY(QString Filter READ filter WRITE setFilter)
+  Q_PROPERTY(QString Title READ Title WRITE setTitle)
+  Q_PROPERTY(QString DefaultExt READ defaultExt WRITE setDefaultExt)
  public:
   enum class Kind { Open, Save, Folder };
   TFileDialogComponent(Kind kind, QObject* parent) : QObject(parent), kind_(kind) {}
   Kind kind() const { return kind_; }
-  QString Filter() const { return filter_; }
-  void SetFilter(const QString& v) { filter_ = v; }
+  QString filter() const { return filter_; }
+  void setFilter(const QString& v) { filter_ = v; }
   QString Title() const { return title_; }
-  void SetTitle(const QString& v) { title_ = v; }
-  QString DefaultExt() const { return defaultExt_; }
-  void SetDefaultExt(const QString& v) { defaultExt_ = v; }
+  void setTitle(const QString& v) { title_ = v; }
+  QString defaultExt() const { return defaultExt_; }
+  void setDefaultExt(const QString& v) { defaultExt_ = v; }
   // The chosen path, or nullopt when cancelled.
   std::optional<QString> Execute(QWidget* parent);
 
@@ -97,15 +97,15 @@ class TFileDialogComponent : public QObject {
 // starts ("rfMyComputer": above all drives and folders).
 class TsPathDialog : public TFileDialogComponent {
   Q_OBJECT
-  Q_PROPERTY(QString Root READ Root WRITE SetRoot)
-  Q_PROPERTY(QString Caption READ Title WRITE SetTitle)
-  Q_PROPERTY(QString Title READ Title WRITE SetTitle STORED false)  // the same text as Caption
+  Q_PROPERTY(QString Root READ Root WRITE setRoot)
+  Q_PROPERTY(QString Caption READ Title WRITE setTitle)
+  Q_PROPERTY(QString Title READ Title WRITE setTitle STORED false)  // the same text as Caption
  public:
   explicit TsPathDialog(QObject* parent) : TFileDialogComponent(Kind::Folder, parent) {
-    SetTitle("Select folder");
+    setTitle("Select folder");
   }
   QString Root() const { return root_; }
-  void SetRoot(const QString& root) { root_ = root; }
+  void setRoot(const QString& root) { root_ = root; }
 
  private:
   QString root_ = "rfMyComputer";
@@ -133,7 +133,7 @@ class TForm2 : public QWidget {
 
   TZipArchiver& Archiver() { return *archiver_; }
   // The failure and password dialogs of this window's archiving (the window's component and CompressFolder).
-  TZipQtDialogs& ZipDialogs() { return dialogs_; }
+  TZipQtDialogs& zipDialogs() { return dialogs_; }
 
   TsLabel* sLabel1;
   TsEdit* sEdit1;
@@ -169,12 +169,12 @@ class TForm2 : public QWidget {
 
 // Runs "/Compress FOLDER ARCHIVE" when the first argument is exactly "/Compress" (`arguments` without the
 // program name). Returns whether it ran; failures throw EZipException for the standard error box.
-bool RunCompressSwitch(TForm2& form, const QStringList& arguments);
+bool runCompressSwitch(TForm2& form, const QStringList& arguments);
 
 // The same for a caller that has no archiver window yet (the main window examines the switch while it is
 // being created): failed entries go to the shared Qt failure dialog, and `inform` (by default an
 // information box over `parent`) shows the completion message.
-bool RunCompressSwitch(const QStringList& arguments, QWidget* parent = nullptr,
+bool runCompressSwitch(const QStringList& arguments, QWidget* parent = nullptr,
                        const std::function<void(const QString&)>& inform = {});
 
 }  // namespace lumora::archive

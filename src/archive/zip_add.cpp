@@ -191,8 +191,8 @@ void TZipBaseArchiver::search(SearchState& s, const std::string& folder, const s
 bool TZipBaseArchiver::AddMatching(const std::string& fileMask, uint32_t searchAttr, const std::string& exclusionMask) {
   std::lock_guard<std::recursive_mutex> lock(processLock());
   try {
-    if (!IsOpen()) Raise(ZipErr::kNotOpen);
-    if (!file_.writable()) Raise(ZipErr::kReadOnly);
+    if (!isOpen()) raise(ZipErr::kNotOpen);
+    if (!file_.writable()) raise(ZipErr::kReadOnly);
     SearchState s;
     s.base = absolutePath(BaseDir);
     s.archivePath = absolutePath(FileName);
@@ -226,7 +226,7 @@ bool TZipBaseArchiver::AddMatching(const std::string& fileMask, uint32_t searchA
     }
     return EndUpdate();
   } catch (const EZipException& e) {
-    throw e.Named(Name);
+    throw e.named(Name);
   }
 }
 

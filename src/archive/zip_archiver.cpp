@@ -44,11 +44,11 @@ TZipBaseArchiver::~TZipBaseArchiver() {
   }
 }
 
-void TZipBaseArchiver::Raise(int nativeError, const std::vector<std::string>& args) const {
+void TZipBaseArchiver::raise(int nativeError, const std::vector<std::string>& args) const {
   throw EZipException(nativeError, args, Name);
 }
 
-void TZipBaseArchiver::SetCompressionLevel(TZipCompressionLevel level) {
+void TZipBaseArchiver::setCompressionLevel(TZipCompressionLevel level) {
   level_ = level;
   switch (level) {
     case TZipCompressionLevel::clNone: mode_ = 0; break;
@@ -58,8 +58,8 @@ void TZipBaseArchiver::SetCompressionLevel(TZipCompressionLevel level) {
   }
 }
 
-void TZipBaseArchiver::SetCompressionMode(int mode) {
-  if (mode < 0 || mode > 9) Raise(ZipErr::kInvalidMode);
+void TZipBaseArchiver::setCompressionMode(int mode) {
+  if (mode < 0 || mode > 9) raise(ZipErr::kInvalidMode);
   mode_ = mode;
   level_ = mode == 0   ? TZipCompressionLevel::clNone
            : mode <= 3 ? TZipCompressionLevel::clFastest
@@ -72,19 +72,19 @@ void TZipBaseArchiver::Open(int mode) {
     Close();
     const auto slash = FileName.find_last_of('/');
     const std::string leaf = slash == std::string::npos ? FileName : FileName.substr(slash + 1);
-    if (leaf.empty()) Raise(ZipErr::kBlankName);
+    if (leaf.empty()) raise(ZipErr::kBlankName);
     dir_ = ZipDirectory{};
     entries_.clear();
     if (mode == kZipOpenCreate) {
-      if (!file_.open(FileName, ZipFile::Mode::Create)) Raise(ZipErr::kCannotCreateArchive, {FileName});
+      if (!file_.open(FileName, ZipFile::Mode::Create)) raise(ZipErr::kCannotCreateArchive, {FileName});
       wroteCentral_ = false;
       return;
     }
     struct stat st {};
-    if (::stat(FileName.c_str(), &st) != 0) Raise(ZipErr::kArchiveNotFound, {FileName});
+    if (::stat(FileName.c_str(), &st) != 0) raise(ZipErr::kArchiveNotFound, {FileName});
     const bool readWrite = (mode & 3) == 2;
     if (!file_.open(FileName, readWrite ? ZipFile::Mode::ReadWrite : ZipFile::Mode::Read))
-      Raise(readWrite ? ZipErr::kCannotCreateArchive : ZipErr::kArchiveNotFound, {FileName});
+      raise(readWrite ? ZipErr::kCannotCreateArchive : ZipErr::kArchiveNotFound, {FileName});
     try {
       ZipReadOptions options;
       options.oemNames = Options.OEMFileNames;
@@ -96,7 +96,7 @@ void TZipBaseArchiver::Open(int mode) {
     entries_ = dir_.entries;
     wroteCentral_ = true;
   } catch (const EZipException& e) {
-    throw e.Named(Name);
+    throw e.named(Name);
   }
 }
 
@@ -113,7 +113,7 @@ void TZipBaseArchiver::Close() {
   } catch (const EZipException& e) {
     file_.close();
     entries_.clear();
-    throw e.Named(Name);
+    throw e.named(Name);
   }
   entries_.clear();
   savedEntries_.clear();
@@ -121,8 +121,8 @@ void TZipBaseArchiver::Close() {
 }
 
 void TZipBaseArchiver::BeginUpdate() {
-  if (!file_.isOpen()) Raise(ZipErr::kNotOpen);
-  if (!file_.writable()) Raise(ZipErr::kReadOnly);
+  if (!file_.isOpen()) raise(ZipErr::kNotOpen);
+  if (!file_.writable()) raise(ZipErr::kReadOnly);
   if (updateDepth_++ == 0) {
     savedEntries_ = entries_;
     savedCentralStart_ = dir_.centralStart;
@@ -131,14 +131,14 @@ void TZipBaseArchiver::BeginUpdate() {
 
 TZipAction TZipBaseArchiver::entryFailed(const std::string& fileName, TZipProcessOperation op,
                                          const EZipException& error) {
-  const EZipException named = error.Named(Name);
+  const EZipException named = error.named(Name);
   TZipAction action = TZipAction::fxaAbort;
   if (OnProcessFileFailure) {
     OnProcessFileFailure(*this, fileName, op, named.NativeError(), named.ErrorCode(), named.what(), action);
     return action;
   }
   if (!Dialogs) throw named;
-  return Dialogs->FailureDialog(std::string(named.what()) + ". File processing error, possibly disk is full");
+  return Dialogs->failureDialog(std::string(named.what()) + ". File processing error, possibly disk is full");
 }
 
 bool TZipBaseArchiver::overallProgress(double progress, TZipProcessOperation op, TZipProgressPhase phase) {

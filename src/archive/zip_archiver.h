@@ -62,10 +62,10 @@ class TZipDialogs {
  public:
   virtual ~TZipDialogs() = default;
   // `message` is "<error>. File processing error, possibly disk is full".
-  virtual TZipAction FailureDialog(const std::string& message) = 0;
+  virtual TZipAction failureDialog(const std::string& message) = 0;
   // nullopt when cancelled (the entry is skipped).
-  virtual std::optional<std::string> PasswordDialog(const std::string& title, const std::string& prompt) = 0;
-  virtual TZipOverwriteAnswer OverwriteDialog(const std::string& message) = 0;
+  virtual std::optional<std::string> passwordDialog(const std::string& title, const std::string& prompt) = 0;
+  virtual TZipOverwriteAnswer overwriteDialog(const std::string& message) = 0;
 };
 
 class TZipBaseArchiver {
@@ -93,9 +93,9 @@ class TZipBaseArchiver {
   TZipDialogs* Dialogs = nullptr;
 
   TZipCompressionLevel CompressionLevel() const { return level_; }
-  void SetCompressionLevel(TZipCompressionLevel level);
+  void setCompressionLevel(TZipCompressionLevel level);
   int CompressionMode() const { return mode_; }
-  void SetCompressionMode(int mode);  // above 9: native error 5
+  void setCompressionMode(int mode);  // above 9: native error 5
 
   // Events.
   std::function<void(TZipBaseArchiver&, double, TZipProcessOperation, TZipProgressPhase, bool&)> OnOverallProgress;
@@ -113,14 +113,14 @@ class TZipBaseArchiver {
 
   void Open(int mode);
   void Close();
-  bool IsOpen() const { return file_.isOpen(); }
+  bool isOpen() const { return file_.isOpen(); }
   // Return false when the user (or a handler) aborted; the archive is then as before the operation.
   bool AddMatching(const std::string& fileMask, uint32_t searchAttr = ZipAttr::kAllFiles,
                    const std::string& exclusionMask = {});
   bool ExtractMatching(const std::string& fileMask = "*.*", uint32_t searchAttr = ZipAttr::kAllFiles,
                        const std::string& exclusionMask = {});
   // Decodes every selected entry and checks it, writing nothing.
-  bool TestMatching(const std::string& fileMask = "*.*", uint32_t searchAttr = ZipAttr::kAllFiles,
+  bool testMatching(const std::string& fileMask = "*.*", uint32_t searchAttr = ZipAttr::kAllFiles,
                     const std::string& exclusionMask = {});
   void BeginUpdate();
   bool EndUpdate();
@@ -129,7 +129,7 @@ class TZipBaseArchiver {
   const std::string& Comment() const { return dir_.comment; }
 
  protected:
-  [[noreturn]] void Raise(int nativeError, const std::vector<std::string>& args = {}) const;
+  [[noreturn]] void raise(int nativeError, const std::vector<std::string>& args = {}) const;
 
  private:
   friend class ZipUpdateWriter;

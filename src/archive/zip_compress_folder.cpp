@@ -4,9 +4,9 @@
 
 namespace lumora::archive {
 
-bool CompressFolderInto(TZipArchiver& archiver, const std::string& folder, const std::string& archive) {
+bool compressFolderInto(TZipArchiver& archiver, const std::string& folder, const std::string& archive) {
   archiver.FileName = archive;
-  archiver.SetCompressionLevel(TZipCompressionLevel::clMax);
+  archiver.setCompressionLevel(TZipCompressionLevel::clMax);
   archiver.Zip64Mode = TZip64Mode::zmAuto;
   archiver.Open(kZipOpenCreate);
   // The folder is both the base and the mask; a relative one would be read twice relative to itself.

@@ -11,6 +11,6 @@ namespace lumora::archive {
 // file), adds a folder entry for `folder` and everything below it, and closes. A relative folder is taken
 // from the current folder. Returns false when the user aborted after a failed entry (the archive is then
 // empty but valid); other failures throw.
-bool CompressFolderInto(TZipArchiver& archiver, const std::string& folder, const std::string& archive);
+bool compressFolderInto(TZipArchiver& archiver, const std::string& folder, const std::string& archive);
 
 }  // namespace lumora::archive

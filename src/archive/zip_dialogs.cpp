@@ -13,7 +13,7 @@ QMessageBox::StandardButton TZipQtDialogs::run(QMessageBox& box) {
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-TZipAction TZipQtDialogs::FailureDialog(const std::string& message) {
+TZipAction TZipQtDialogs::failureDialog(const std::string& message) {
   QMessageBox box(QMessageBox::Question, skin::applicationTitle(), QString::fromStdString(message),
                   QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, parent_);
   switch (run(box)) {
@@ -23,7 +23,7 @@ TZipAction TZipQtDialogs::FailureDialog(const std::string& message) {
   }
 }
 
-std::optional<std::string> TZipQtDialogs::PasswordDialog(const std::string& title, const std::string& prompt) {
+std::optional<std::string> TZipQtDialogs::passwordDialog(const std::string& title, const std::string& prompt) {
   const QString qTitle = QString::fromStdString(title), qPrompt = QString::fromStdString(prompt);
   std::optional<QString> answer;
   if (PasswordProvider) {
@@ -37,7 +37,7 @@ std::optional<std::string> TZipQtDialogs::PasswordDialog(const std::string& titl
   return answer->toStdString();
 }
 
-TZipOverwriteAnswer TZipQtDialogs::OverwriteDialog(const std::string& message) {
+TZipOverwriteAnswer TZipQtDialogs::overwriteDialog(const std::string& message) {
   QMessageBox box(QMessageBox::Question, skin::applicationTitle(), QString::fromStdString(message),
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::NoToAll | QMessageBox::YesToAll, parent_);
   switch (run(box)) {
@@ -48,7 +48,7 @@ TZipOverwriteAnswer TZipQtDialogs::OverwriteDialog(const std::string& message) {
   }
 }
 
-TZipQtDialogs& TZipQtDialogs::Shared() {
+TZipQtDialogs& TZipQtDialogs::shared() {
   static TZipQtDialogs dialogs;
   return dialogs;
 }

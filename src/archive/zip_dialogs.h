@@ -23,12 +23,12 @@ class TZipQtDialogs : public TZipDialogs {
   // When set, answers the password question (nullopt = Cancel) instead of the input dialog.
   std::function<std::optional<QString>(const QString& title, const QString& prompt)> PasswordProvider;
 
-  TZipAction FailureDialog(const std::string& message) override;
-  std::optional<std::string> PasswordDialog(const std::string& title, const std::string& prompt) override;
-  TZipOverwriteAnswer OverwriteDialog(const std::string& message) override;
+  TZipAction failureDialog(const std::string& message) override;
+  std::optional<std::string> passwordDialog(const std::string& title, const std::string& prompt) override;
+  TZipOverwriteAnswer overwriteDialog(const std::string& message) override;
 
   // The dialogs every window's component uses unless it brings its own.
-  static TZipQtDialogs& Shared();
+  static TZipQtDialogs& shared();
 
  private:
   QMessageBox::StandardButton run(QMessageBox& box);

@@ -101,7 +101,7 @@ EZipException::EZipException(int nativeError, const std::vector<std::string>& ar
       nativeError_(nativeError),
       named_(!componentName.empty()) {}
 
-EZipException EZipException::Named(const std::string& componentName) const {
+EZipException EZipException::named(const std::string& componentName) const {
   if (named_ || componentName.empty()) return *this;
   return EZipException(componentName + ": " + what(), errorCode_, nativeError_, true);
 }

@@ -16,7 +16,7 @@ class EZipException : public std::runtime_error {
   int ErrorCode() const { return errorCode_; }
   int NativeError() const { return nativeError_; }
   // The same error raised by a component with a name (a no-op when it already carries one, or for "").
-  EZipException Named(const std::string& componentName) const;
+  EZipException named(const std::string& componentName) const;
 
  private:
   EZipException(const std::string& text, int errorCode, int nativeError, bool named)

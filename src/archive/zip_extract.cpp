@@ -150,7 +150,7 @@ bool TZipBaseArchiver::decideOverwrite(std::time_t incomingTime, std::time_t exi
   if (OnConfirmOverwrite) {
     OnConfirmOverwrite(*this, incoming, dest, replace);
   } else if (Dialogs) {
-    const auto answer = Dialogs->OverwriteDialog("Overwrite file \"" + existing + "\" with \"" + incoming + "\"");
+    const auto answer = Dialogs->overwriteDialog("Overwrite file \"" + existing + "\" with \"" + incoming + "\"");
     replace = answer == TZipOverwriteAnswer::Yes || answer == TZipOverwriteAnswer::YesToAll;
     if (answer == TZipOverwriteAnswer::YesToAll) Options.OverwriteMode = TZipOverwriteMode::omAlways;
     if (answer == TZipOverwriteAnswer::NoToAll) Options.OverwriteMode = TZipOverwriteMode::omNever;
@@ -169,7 +169,7 @@ bool TZipBaseArchiver::ensurePassword(const TZipEntry& e, bool& skip) {
     } else if (OnPassword) {
       OnPassword(*this, e.name, password, skipFile);
     } else if (Dialogs) {
-      auto answer = Dialogs->PasswordDialog("Password for \"" + e.name + "\"", "Enter password: ");
+      auto answer = Dialogs->passwordDialog("Password for \"" + e.name + "\"", "Enter password: ");
       if (answer)
         password = *answer;
       else
@@ -233,7 +233,7 @@ bool TZipBaseArchiver::extractOne(const TZipEntry& entry, TZipProcessOperation o
     folders.parts.clear();
     folders.dir.reset();
   }
-  // Walk (and create) the entry's folders without following links, so nothing lands outside the target.
+  // walk (and create) the entry's folders without following links, so nothing lands outside the target.
   const size_t folderCount = Options.CreateDirs ? (folderEntry ? parts.size() : parts.size() - 1) : 0;
   const std::vector<std::string> wanted(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(folderCount));
   if (folders.dir.get() < 0 || folders.parts != wanted) {
@@ -361,23 +361,23 @@ bool TZipBaseArchiver::ExtractMatching(const std::string& fileMask, uint32_t sea
                                        const std::string& exclusionMask) {
   std::lock_guard<std::recursive_mutex> lock(processLock());
   try {
-    if (!IsOpen()) Raise(ZipErr::kNotOpen);
-    if (updateDepth_ > 0) Raise(ZipErr::kInUpdate);
+    if (!isOpen()) raise(ZipErr::kNotOpen);
+    if (updateDepth_ > 0) raise(ZipErr::kInUpdate);
     return runEntries(TZipProcessOperation::poExtract, selectEntries(fileMask, searchAttr, exclusionMask));
   } catch (const EZipException& e) {
-    throw e.Named(Name);
+    throw e.named(Name);
   }
 }
 
-bool TZipBaseArchiver::TestMatching(const std::string& fileMask, uint32_t searchAttr,
+bool TZipBaseArchiver::testMatching(const std::string& fileMask, uint32_t searchAttr,
                                     const std::string& exclusionMask) {
   std::lock_guard<std::recursive_mutex> lock(processLock());
   try {
-    if (!IsOpen()) Raise(ZipErr::kNotOpen);
-    if (updateDepth_ > 0) Raise(ZipErr::kInUpdate);
+    if (!isOpen()) raise(ZipErr::kNotOpen);
+    if (updateDepth_ > 0) raise(ZipErr::kInUpdate);
     return runEntries(TZipProcessOperation::poTest, selectEntries(fileMask, searchAttr, exclusionMask));
   } catch (const EZipException& e) {
-    throw e.Named(Name);
+    throw e.named(Name);
   }
 }
 

@@ -475,7 +475,7 @@ void ZipUpdateWriter::rollback() {
 }
 
 bool TZipBaseArchiver::EndUpdate() {
-  if (updateDepth_ == 0) Raise(ZipErr::kUpdateNotStarted);
+  if (updateDepth_ == 0) raise(ZipErr::kUpdateNotStarted);
   if (--updateDepth_ > 0) return true;
   ZipUpdateWriter writer(*this);
   bool ok = false;
@@ -484,7 +484,7 @@ bool TZipBaseArchiver::EndUpdate() {
   } catch (const EZipException& e) {
     writer.rollback();
     savedEntries_.clear();
-    throw e.Named(Name);
+    throw e.named(Name);
   } catch (...) {
     writer.rollback();
     savedEntries_.clear();

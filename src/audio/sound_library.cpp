@@ -122,7 +122,7 @@ bool SND_SetVolume(uint32_t volume) {
   return true;
 }
 
-uint32_t OutputVolume() { return static_cast<uint32_t>(std::lround(lib().gain.load() * 100.0f)); }
+uint32_t outputVolume() { return static_cast<uint32_t>(std::lround(lib().gain.load() * 100.0f)); }
 
 HSTREAM SND_StreamCreateFile(bool mem, const char* file, uint64_t offset, uint64_t length, uint32_t /*flags*/) {
   if (mem || file == nullptr || offset != 0 || length != 0) return 0;

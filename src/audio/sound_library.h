@@ -3,7 +3,7 @@
 // FFT data of what is playing. Callers never query error codes; each operation returns what callers rely on.
 //
 // Devices: 0 is "No sound" (streams play silently in real time, so the player works without a sound card),
-// 1 is the default output, 2.. are the named outputs the system reports. Positions and lengths are byte
+// 1 is the default output, 2.. are the named outputs the system reports. positions and lengths are byte
 // counts of the decoded 16-bit stream (frames x channels x 2). Decoding runs on one thread per stream and
 // mixing on the output's thread; the calling (user-interface) thread only takes short locks.
 
@@ -37,7 +37,7 @@ bool SND_Free();
 // Output volume 0..100 (values outside are clamped); 0 is silent.
 bool SND_SetVolume(uint32_t volume);
 // The volume the mixer applies now, 0..100 (for the player's own checks; not one of the library's calls).
-uint32_t OutputVolume();
+uint32_t outputVolume();
 // A stream over the whole file (offset and length 0), 0 when the file cannot be decoded or no device is open.
 HSTREAM SND_StreamCreateFile(bool mem, const char* file, uint64_t offset, uint64_t length, uint32_t flags);
 // Releases one stream (not needed by callers that rely on SND_Free; used to drop a replaced stream).

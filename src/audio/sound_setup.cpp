@@ -17,7 +17,7 @@ std::unique_ptr<TSpectrum>& spectrumSlot() {
 }
 }  // namespace
 
-std::vector<std::string> SoundDeviceDescriptions() {
+std::vector<std::string> soundDeviceDescriptions() {
   std::vector<std::string> names;
   for (uint32_t device = 0;; ++device) {
     const char* name = SND_GetDeviceDescription(device);
@@ -27,16 +27,16 @@ std::vector<std::string> SoundDeviceDescriptions() {
   return names;
 }
 
-bool StartSoundSystem(int device) { return SND_Init(device, 44100, 0, nullptr, nullptr); }
+bool startSoundSystem(int device) { return SND_Init(device, 44100, 0, nullptr, nullptr); }
 
-TSpectrum& CreateSpectrum(int width, int height) {
+TSpectrum& createSpectrum(int width, int height) {
   spectrumSlot() = std::make_unique<TSpectrum>(width, height);
   return *spectrumSlot();
 }
 
-TSpectrum* CurrentSpectrum() { return spectrumSlot().get(); }
+TSpectrum* currentSpectrum() { return spectrumSlot().get(); }
 
-void StartBackgroundMusic(const std::string& fileName) {
+void startBackgroundMusic(const std::string& fileName) {
   std::string path = fileName;
   if (!path.empty()) {
     std::filesystem::path local = core::resolveCaseInsensitive(core::toLocalSeparators(path));
@@ -48,17 +48,17 @@ void StartBackgroundMusic(const std::string& fileName) {
     }
     path = local.string();
   }
-  PlaybackState& state = Playback();
+  PlaybackState& state = playback();
   state.ChannelHandle = path.empty() ? 0 : SND_StreamCreateFile(false, path.c_str(), 0, 0, 0);
   SND_ChannelPlay(state.ChannelHandle, 0);
 }
 
-bool ApplySoundDevice(int newDevice, const std::function<bool()>& confirm) {
+bool applySoundDevice(int newDevice, const std::function<bool()>& confirm) {
   if (newDevice == SND_GetDevice()) return true;
   if (!confirm()) return false;
   SND_SetDevice(static_cast<uint32_t>(newDevice));
   SND_Free();
-  StartSoundSystem(newDevice);
+  startSoundSystem(newDevice);
   return true;
 }
 

@@ -10,15 +10,15 @@
 namespace lumora::audio {
 
 // Texts composed from a reader's fields, values inserted as they are (no escaping).
-std::string ComposeTrackHint(const TID3v1& tag);
-std::string ComposeTrackHint(const TID3v2& tag);
+std::string composeTrackHint(const TID3v1& tag);
+std::string composeTrackHint(const TID3v2& tag);
 
 // The hint for a file just opened with Play: nullopt (keep the previous hint) unless the name ends exactly
 // in ".mp3"; otherwise the text from the ID3v1 reader (tagVersion 0) or the ID3v2 reader (any other),
-// whether or not a tag was read. Tag text is raw bytes; see TrackHintForDisplay.
-std::optional<std::string> TrackHintFor(const std::string& fileName, int tagVersion);
+// whether or not a tag was read. Tag text is raw bytes; see trackHintForDisplay.
+std::optional<std::string> trackHintFor(const std::string& fileName, int tagVersion);
 
 // The hint as UTF-8 for a widget: tag bytes that are not UTF-8 are read as the default legacy code page.
-std::string TrackHintForDisplay(const std::string& rawHint);
+std::string trackHintForDisplay(const std::string& rawHint);
 
 }  // namespace lumora::audio

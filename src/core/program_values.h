@@ -15,7 +15,7 @@ struct ProgramValues {
   std::vector<std::string> PluginPaths;
   std::vector<std::string> Arguments;  // the command line without the program name
 
-  // Playback state shared by the settings dialog and the audio bar.
+  // playback state shared by the settings dialog and the audio bar.
   bool LoopEnabled = true;  // background music starts again at its end
   int TagVersion = 0;       // 0 = ID3v1, 1 = ID3v2
 

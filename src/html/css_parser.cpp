@@ -15,14 +15,14 @@ namespace {
 
 // --- Character classes (ASCII only; bytes above 127 belong to none) ---
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsSelectorChar(char c) {
-  return IsLetter(c) || IsDigit(c) || c == ' ' || c == '#' || c == '-' || c == '.' || c == ':' || c == '_';
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSelectorChar(char c) {
+  return isLetter(c) || isDigit(c) || c == ' ' || c == '#' || c == '-' || c == '.' || c == ':' || c == '_';
 }
-bool IsPropertyNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '-'; }
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-bool Contains(std::string_view s, std::string_view part) { return s.find(part) != std::string_view::npos; }
+bool isPropertyNameChar(char c) { return isLetter(c) || isDigit(c) || c == '-'; }
+char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+bool contains(std::string_view s, std::string_view part) { return s.find(part) != std::string_view::npos; }
 
 // --- Tables ---
 
@@ -34,7 +34,7 @@ constexpr std::array<std::string_view, 13> kShorthands = {
     "margin", "padding", "border-width", "border", "border-top", "border-right", "border-bottom",
     "border-left", "font", "background", "list-style", "border-color", "border-style"};
 
-int ShorthandCode(std::string_view name) {
+int shorthandCode(std::string_view name) {
   for (size_t i = 0; i < kShorthands.size(); ++i)
     if (kShorthands[i] == name) return static_cast<int>(i);
   return -1;
@@ -44,7 +44,7 @@ constexpr std::array<std::string_view, 16> kFontKeywords = {
     "italic", "oblique", "normal", "bolder", "lighter", "bold", "small-caps", "larger",
     "smaller", "xx-small", "x-small", "small", "medium", "large", "x-large", "xx-large"};
 
-int FontKeyword(std::string_view word) {
+int fontKeyword(std::string_view word) {
   for (size_t i = 0; i < kFontKeywords.size(); ++i)
     if (kFontKeywords[i] == word) return static_cast<int>(i);
   return -1;
@@ -52,14 +52,14 @@ int FontKeyword(std::string_view word) {
 
 constexpr std::array<std::string_view, 9> kBorderStyles = {"none",   "solid", "dashed", "dotted", "double",
                                                            "groove", "inset", "outset", "ridge"};
-bool IsBorderStyle(std::string_view word) {
+bool isBorderStyle(std::string_view word) {
   return std::find(kBorderStyles.begin(), kBorderStyles.end(), word) != kBorderStyles.end();
 }
 
 // --- Value helpers ---
 
 // One pair of enclosing quotes removed.
-std::string_view Unquote(std::string_view v) {
+std::string_view unquote(std::string_view v) {
   if (v.size() > 1 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
     return v.substr(1, v.size() - 2);
   return v;
@@ -68,7 +68,7 @@ std::string_view Unquote(std::string_view v) {
 // At most MaxIndex + 1 words. Double spaces count as one, a space after a comma is dropped (so rgb() colours
 // and family lists stay one word), quotes hold spaces, and "12px/1.5" splits before the slash.
 std::vector<std::string> SplitValueWords(std::string_view value, size_t maxIndex) {
-  value = TrimAscii(value);
+  value = trimAscii(value);
   std::string s;
   s.reserve(value.size());
   for (char c : value) {
@@ -123,10 +123,10 @@ std::vector<std::string> ExtractFunctionGroups(std::string& value) {
 std::string ResolveStyleUrl(std::string_view value, const std::string& base) {
   const size_t open = value.find("url(");
   std::string_view url = value.substr(open == std::string_view::npos ? std::min<size_t>(4, value.size()) : open + 4);
-  url = TrimAscii(url.substr(0, url.find(')')));
+  url = trimAscii(url.substr(0, url.find(')')));
   if (url.size() > 2 && (url.front() == '"' || url.front() == '\'')) url = url.substr(1, url.size() - 2);
   std::string address;
-  if (Contains(base, "://")) {
+  if (contains(base, "://")) {
     address = url::IsFullURL(url) ? std::string(url) : url::CombineURL(base, url);
   } else {
     address = url::UrlToDosPath(url);
@@ -190,7 +190,7 @@ void ExpandBorderShorthand(TDeclarationTarget& t, const std::string& name, std::
   for (const std::string& w : SplitValueWords(rest, 6)) {
     if (ParseColor(w, true, color)) {
       t.Set(name + "-color", w);
-    } else if (IsBorderStyle(w)) {
+    } else if (isBorderStyle(w)) {
       t.Set(name + "-style", w);
     } else if (name == "border") {
       for (const char* side : {"border-top-width", "border-right-width", "border-bottom-width", "border-left-width"})
@@ -208,10 +208,10 @@ void ExpandFontShorthand(TDeclarationTarget& t, std::string_view value) {
       t.Set("line-height", std::string_view(w).substr(1));
       continue;
     }
-    const int k = FontKeyword(w);
+    const int k = fontKeyword(w);
     if (k >= 0) {
       t.Set(k <= 1 ? "font-style" : k <= 5 ? "font-weight" : k == 6 ? "font-variant" : "font-size", w);
-    } else if (!IsDigit(w[0])) {
+    } else if (!isDigit(w[0])) {
       t.Set("font-family", w);
     } else {
       // A bare number of 100 or more is a weight, which this form does not take.
@@ -239,7 +239,7 @@ void ExpandBackgroundShorthand(TDeclarationTarget& t, std::string_view value) {
       t.Set("background-color", w);
     } else if (w == "none") {
       t.Set("background-image", "none");
-    } else if (Contains(w, "repeat")) {
+    } else if (contains(w, "repeat")) {
       t.Set("background-repeat", w);
     } else if (w == "fixed" || w == "scroll") {
       t.Set("background-attachment", w);
@@ -255,7 +255,7 @@ void ExpandBackgroundShorthand(TDeclarationTarget& t, std::string_view value) {
 
 void ExpandListStyleShorthand(TDeclarationTarget& t, std::string_view value) {
   for (const std::string& w : SplitValueWords(value, 6)) {
-    if (Contains(w, "url(")) {
+    if (contains(w, "url(")) {
       t.Set("list-style-image", t.Base().empty() ? w : ResolveStyleUrl(w, t.Base()));
     } else {
       t.Set("list-style-type", w);
@@ -264,9 +264,9 @@ void ExpandListStyleShorthand(TDeclarationTarget& t, std::string_view value) {
 }
 
 // One declaration: a shorthand expanded, anything else set as it is. V0 is the trimmed lower-case value.
-void Declare(TDeclarationTarget& t, const std::string& name, std::string_view v0) {
-  const std::string_view v = Unquote(v0);
-  switch (ShorthandCode(name)) {
+void declare(TDeclarationTarget& t, const std::string& name, std::string_view v0) {
+  const std::string_view v = unquote(v0);
+  switch (shorthandCode(name)) {
     case shMargin: return ExpandBoxShorthand(t, "margin-", "", v);
     case shPadding: return ExpandBoxShorthand(t, "padding-", "", v);
     case shBorderWidth: return ExpandBoxShorthand(t, "border-", "-width", v);
@@ -281,7 +281,7 @@ void Declare(TDeclarationTarget& t, const std::string& name, std::string_view v0
     case shBackground: return ExpandBackgroundShorthand(t, v);
     case shListStyle: return ExpandListStyleShorthand(t, v);
     default:
-      if (!t.Base().empty() && Contains(v, "url(")) {
+      if (!t.Base().empty() && contains(v, "url(")) {
         t.Set(name, ResolveStyleUrl(v, t.Base()));
       } else {
         t.Set(name, v);
@@ -300,7 +300,7 @@ std::string SelectorKey(std::string_view word, bool sort) {
   while (i < word.size()) {
     size_t j = i + 1;
     while (j < word.size() &&
-           (word[j] == '-' || word[j] == '_' || IsDigit(word[j]) || (word[j] >= 'a' && word[j] <= 'z')))
+           (word[j] == '-' || word[j] == '_' || isDigit(word[j]) || (word[j] >= 'a' && word[j] <= 'z')))
       ++j;
     const std::string_view part = word.substr(i, j - i);
     const int kind = part[0] == '.' ? 1 : part[0] == '#' ? 2 : part[0] == ':' ? 3 : 0;
@@ -320,7 +320,7 @@ std::string SelectorKey(std::string_view word, bool sort) {
 // style list's next sequence number, then the ancestors nearest first, each followed by a space. The
 // sequence number gives every descendant rule a key of its own.
 std::string DescendantKey(std::string_view selector, bool sort, TStyleList& list) {
-  if (!Contains(selector, " ")) return SelectorKey(selector, sort);
+  if (!contains(selector, " ")) return SelectorKey(selector, sort);
   std::vector<std::string_view> words;
   size_t start = 0;
   while (start < selector.size()) {
@@ -332,7 +332,7 @@ std::string DescendantKey(std::string_view selector, bool sort, TStyleList& list
   std::string key = SelectorKey(words.back(), sort);
   key += ' ';
   key += std::to_string(words.size() - 1);
-  key += list.NextSequence();
+  key += list.nextSequence();
   for (size_t w = words.size() - 1; w-- > 0;) {
     key += SelectorKey(words[w], sort);
     key += ' ';
@@ -366,15 +366,15 @@ class TSheetReader : public TDeclarationTarget {
         while (cur_ != ' ' && cur_ != 0) Next();
         SkipBlanks();
       } else {
-        ReadRule();
+        readRule();
       }
       while (cur_ == ' ' || cur_ == '-' || cur_ == '>') Next();
     }
-    return UpperAscii(cur_);
+    return upperAscii(cur_);
   }
 
   void Set(std::string_view name, std::string_view value) override {
-    if (!PropertyIndex(name)) return;  // the style list would drop it for every key
+    if (!propertyIndex(name)) return;  // the style list would drop it for every key
     for (const std::string& key : keys_) {
       if (edits_ >= kFreeRuleEdits + kRuleEditsPerChar * charsRead_) return;
       ++edits_;
@@ -383,7 +383,7 @@ class TSheetReader : public TDeclarationTarget {
   }
 
  private:
-  char Raw() {
+  char raw() {
     ++charsRead_;
     const char c = source_();
     return c == '\r' ? ' ' : c;
@@ -396,10 +396,10 @@ class TSheetReader : public TDeclarationTarget {
       c = pushed_;
       hasPushed_ = false;
     } else {
-      c = Raw();
+      c = raw();
     }
     while (c == '/') {
-      const char after = Raw();
+      const char after = raw();
       if (after != '*') {
         pushed_ = after;
         hasPushed_ = true;
@@ -407,21 +407,21 @@ class TSheetReader : public TDeclarationTarget {
       }
       // Inside a comment: it ends at the first "*/", at the end of input, or at "<" (which stays current,
       // so an unclosed comment cannot swallow the end tag of its STYLE element).
-      c = Raw();
+      c = raw();
       bool closed = false;
       while (c != 0 && c != '<') {
         if (c == '*') {
-          c = Raw();
+          c = raw();
           if (c == '/') {
             closed = true;
             break;
           }
         } else {
-          c = Raw();
+          c = raw();
         }
       }
       if (!closed) break;
-      c = Raw();
+      c = raw();
     }
     cur_ = c;
   }
@@ -430,7 +430,7 @@ class TSheetReader : public TDeclarationTarget {
     while (cur_ == ' ') Next();
   }
 
-  void ReadRule() {
+  void readRule() {
     keys_.clear();
     ReadSelectors();
     ReadDeclarations();
@@ -448,11 +448,11 @@ class TSheetReader : public TDeclarationTarget {
       }
       if (cur_ == '{') break;
     }
-    if (Contains(LowerAscii(text), "screen")) {
+    if (contains(lowerAscii(text), "screen")) {
       Next();
       SkipBlanks();
       while (cur_ != '}' && cur_ != '<' && cur_ != 0) {
-        ReadRule();
+        readRule();
         SkipBlanks();
       }
     } else {
@@ -478,7 +478,7 @@ class TSheetReader : public TDeclarationTarget {
       std::string text;
       bool sort = false;
       int markers = 0;
-      while (IsSelectorChar(cur_)) {
+      while (isSelectorChar(cur_)) {
         if (cur_ == ' ') {
           markers = 0;
         } else if ((cur_ == '#' || cur_ == '.' || cur_ == ':') && ++markers >= 2) {
@@ -487,7 +487,7 @@ class TSheetReader : public TDeclarationTarget {
         text += cur_;
         Next();
       }
-      keys_.push_back(DescendantKey(TrimAscii(LowerAscii(text)), sort, list_));
+      keys_.push_back(DescendantKey(trimAscii(lowerAscii(text)), sort, list_));
     } while (cur_ == ',');
     while (cur_ != '{' && cur_ != '<' && cur_ != 0) Next();
   }
@@ -498,11 +498,11 @@ class TSheetReader : public TDeclarationTarget {
     for (;;) {
       SkipBlanks();
       std::string name;
-      while (IsPropertyNameChar(cur_)) {
+      while (isPropertyNameChar(cur_)) {
         name += cur_;
         Next();
       }
-      name = LowerAscii(TrimAscii(name));
+      name = lowerAscii(trimAscii(name));
       SkipBlanks();
       if (cur_ == ':' || cur_ == '=') {
         Next();
@@ -511,11 +511,11 @@ class TSheetReader : public TDeclarationTarget {
           value += cur_;
           Next();
         }
-        Declare(*this, name, LowerAscii(TrimAscii(value)));
+        declare(*this, name, lowerAscii(trimAscii(value)));
       }
       SkipBlanks();
       if (cur_ == ';') Next();
-      while (!IsPropertyNameChar(cur_) && cur_ != '<' && cur_ != '}' && cur_ != 0) Next();
+      while (!isPropertyNameChar(cur_) && cur_ != '<' && cur_ != '}' && cur_ != 0) Next();
       if (cur_ == '}' || cur_ == '<' || cur_ == 0) break;
     }
     if (cur_ == '}') Next();
@@ -543,9 +543,9 @@ class TInlineTarget : public TDeclarationTarget {
   TProperties& props_;
 };
 
-bool IsInlineBlank(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
+bool isInlineBlank(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
 
-std::shared_ptr<TProperties> ParseStyleAttribute(const std::string& styleText, int /*codePage*/) {
+std::shared_ptr<TProperties> parseStyleAttribute(const std::string& styleText, int /*codePage*/) {
   auto props = std::make_shared<TProperties>();
   ReadInlineStyle(styleText, *props);
   return props;
@@ -559,7 +559,7 @@ void ReadStyleSheet(TStyleList& StyleList, char& CurrentChar, const TStyleCharSo
   CurrentChar = reader.Read(CurrentChar);
 }
 
-void ReadLinkedStyleSheet(TStyleList& StyleList, std::string_view Text, const std::string& Base) {
+void readLinkedStyleSheet(TStyleList& StyleList, std::string_view Text, const std::string& Base) {
   // Every line end (CR LF, LF, CR) reads as one CR; tabs read as spaces.
   size_t pos = 0;
   const TStyleCharSource source = [&]() -> char {
@@ -577,7 +577,7 @@ void ReadLinkedStyleSheet(TStyleList& StyleList, std::string_view Text, const st
   ReadStyleSheet(StyleList, first, source, true, Base);
 }
 
-void ReadStyleElement(TStyleList& StyleList, THtmlLexer& Lexer) {
+void readStyleElement(TStyleList& StyleList, THtmlLexer& Lexer) {
   // The lexer stops at the ">" of the start tag; the sheet reads on with the lexer's own reader, so when it
   // stops at the "<" of the end tag that "<" is the lexer's current character.
   char current = Lexer.LCh;
@@ -586,34 +586,34 @@ void ReadStyleElement(TStyleList& StyleList, THtmlLexer& Lexer) {
 }
 
 void ReadInlineStyle(std::string_view Text, TProperties& PropertySet) {
-  const std::string text = LowerAscii(Text);
+  const std::string text = lowerAscii(Text);
   TInlineTarget target(PropertySet);
   size_t i = 0;
   const size_t n = text.size();
   auto skipBlanks = [&] {
-    while (i < n && IsInlineBlank(text[i])) ++i;
+    while (i < n && isInlineBlank(text[i])) ++i;
   };
   while (i < n) {
     skipBlanks();
     const size_t nameStart = i;
-    while (i < n && IsPropertyNameChar(text[i])) ++i;
-    const std::string name(TrimAscii(std::string_view(text).substr(nameStart, i - nameStart)));
+    while (i < n && isPropertyNameChar(text[i])) ++i;
+    const std::string name(trimAscii(std::string_view(text).substr(nameStart, i - nameStart)));
     skipBlanks();
     if (i < n && (text[i] == ':' || text[i] == '=')) {
       ++i;
       const size_t valueStart = i;
       while (i < n && text[i] != ';') ++i;
-      std::string value(TrimAscii(std::string_view(text).substr(valueStart, i - valueStart)));
+      std::string value(trimAscii(std::string_view(text).substr(valueStart, i - valueStart)));
       for (char& c : value)
-        if (IsInlineBlank(c)) c = ' ';
-      Declare(target, name, value);
+        if (isInlineBlank(c)) c = ' ';
+      declare(target, name, value);
     }
     skipBlanks();
     if (i < n && text[i] == ';') ++i;
-    while (i < n && !IsPropertyNameChar(text[i])) ++i;
+    while (i < n && !isPropertyNameChar(text[i])) ++i;
   }
 }
 
-void InstallInlineStyleParser() { SetInlineStyleParser(&ParseStyleAttribute); }
+void installInlineStyleParser() { setInlineStyleParser(&parseStyleAttribute); }
 
 }  // namespace lumora::html

@@ -24,17 +24,17 @@ void ReadStyleSheet(TStyleList& StyleList, char& CurrentChar, const TStyleCharSo
                     const std::string& Base);
 
 // A linked sheet's text (any line ends), Base = the sheet's own directory for relative url()s.
-void ReadLinkedStyleSheet(TStyleList& StyleList, std::string_view Text, const std::string& Base);
+void readLinkedStyleSheet(TStyleList& StyleList, std::string_view Text, const std::string& Base);
 
 // The content of a STYLE element, read straight from the lexer just after the <STYLE> start tag was read
 // as the current token. Afterwards the lexer's current character is the "<" that ended the sheet (or the
 // end of input), so its next NextToken() reads the end tag.
-void ReadStyleElement(TStyleList& StyleList, THtmlLexer& Lexer);
+void readStyleElement(TStyleList& StyleList, THtmlLexer& Lexer);
 
 // Declarations of a STYLE attribute into PropertySet.
 void ReadInlineStyle(std::string_view Text, TProperties& PropertySet);
 
-// Installs ReadInlineStyle as the parser behind TAttributeList::TheStyle(). Idempotent; thread-safe.
-void InstallInlineStyleParser();
+// Installs ReadInlineStyle as the parser behind TAttributeList::theStyle(). Idempotent; thread-safe.
+void installInlineStyleParser();
 
 }  // namespace lumora::html

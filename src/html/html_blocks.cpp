@@ -10,19 +10,19 @@ namespace lumora::html {
 
 namespace {
 
-bool IsAbsoluteBlock(const TSectionBase* item) {
+bool isAbsoluteBlock(const TSectionBase* item) {
   const auto* b = dynamic_cast<const TBlock*>(item);
   return b && b->Positioning == TPositionKind::Absolute;
 }
 
-int CollapsedMargin(int P, int T) {
+int collapsedMargin(int P, int T) {
   if (P >= 0 && T >= 0) return std::max(P, T);
   if (P < 0 && T < 0) return std::min(P, T);
   return P + T;
 }
 
-bool IntProp(const TVMarginArray& box, int index, int& value) {
-  if (const int* v = box.Int(index)) {
+bool intProp(const TVMarginArray& box, int index, int& value) {
+  if (const int* v = box.integer(index)) {
     value = *v;
     return true;
   }
@@ -37,12 +37,12 @@ TBlock::TBlock(TCellBasic* AOwnerCell, TProperties& Props, const TAttributeList*
     : TSectionBase(AOwnerCell->Document), OwnerCell(AOwnerCell) {
   MyCell = std::make_unique<TBlockCell>(Document, this);
   MyCell->OwnersTag = Props.PropTag;
-  GetVMarginArray(Props, MargArrayO);
+  getVMarginArray(Props, MargArrayO);
   Props.MakeFont();  // realises em and ex sizes
   EmSize = Props.EmSize;
   ExSize = Props.ExSize;
   VerticalMargins(MargArrayO, 400, EmSize, ExSize, TopMargin, TopIsParagraph, BottomMargin, BottomIsParagraph);
-  BorderColor = Props.ColorValue();
+  BorderColor = Props.colorValue();
   BorderStyle = Props.BorderStyleCode();
   FloatLR = Props.FloatSide();
   ClearAttr = Props.ClearSide();
@@ -51,20 +51,20 @@ TBlock::TBlock(TCellBasic* AOwnerCell, TProperties& Props, const TAttributeList*
   if (Positioning == TPositionKind::Absolute || FloatLR == TSide::Left || FloatLR == TSide::Right)
     ZIndex = std::max(ZIndex, 1);
   if (FloatLR == TSide::Both) FloatLR = TSide::None;
-  Visible = Props.IsVisible();
+  Visible = Props.isVisible();
   Props.PageBreaks(BreakBefore, BreakAfter, KeepIntact);
   HideOverflow = Props.ClipsOverflow();
   DisplayNone = Props.NotDisplayed();
   TagClass = Props.PropTag + "." + Props.PropClass;
   HintTitle = Props.PropTitle;
   BgImageUrl = Props.BackgroundImageUrl();
-  if (!BgImageUrl.empty()) BackgroundPositionOf(Props, EmSize, ExSize, BgPosH, BgPosV);
-  if (const std::string* a = std::get_if<std::string>(&Props.Prop(html::TextAlign))) TextAlign = *a;
-  if (!Props.PropID.empty()) Document->IDNameList.AddObject(Props.PropID, this);
-  if (CollapseNow) CollapseMargins();
+  if (!BgImageUrl.empty()) backgroundPositionOf(Props, EmSize, ExSize, BgPosH, BgPosV);
+  if (const std::string* a = std::get_if<std::string>(&Props.prop(html::TextAlign))) TextAlign = *a;
+  if (!Props.PropID.empty()) Document->IDNameList.addObject(Props.PropID, this);
+  if (CollapseNow) collapseMargins();
 }
 
-void TBlock::CollapseMargins() {
+void TBlock::collapseMargins() {
   if (Positioning == TPositionKind::Absolute) {
     if (TopIsParagraph) TopMargin = 0;
     return;
@@ -72,7 +72,7 @@ void TBlock::CollapseMargins() {
   if (FloatLR != TSide::None) return;
   TSectionBase* prev = nullptr;
   for (auto it = OwnerCell->Items.rbegin(); it != OwnerCell->Items.rend(); ++it) {
-    if (!IsAbsoluteBlock(it->get())) {
+    if (!isAbsoluteBlock(it->get())) {
       prev = it->get();
       break;
     }
@@ -80,7 +80,7 @@ void TBlock::CollapseMargins() {
   if (auto* table = dynamic_cast<TTableBlock*>(prev); table && table->FloatLR != TSide::None && TopIsParagraph) {
     TopMargin = 0;
   } else if (auto* block = dynamic_cast<TBlock*>(prev)) {
-    TopMargin = CollapsedMargin(block->BottomMargin, TopMargin);
+    TopMargin = collapsedMargin(block->BottomMargin, TopMargin);
     block->BottomMargin = 0;
     block->BottomIsParagraph = false;
   } else if (prev) {
@@ -93,10 +93,10 @@ void TBlock::CollapseMargins() {
   }
 }
 
-bool TBlock::RemoveTrailingParagraphMargin() {
+bool TBlock::removeTrailingParagraphMargin() {
   TBlock* last = nullptr;
   for (auto it = MyCell->Items.rbegin(); it != MyCell->Items.rend(); ++it) {
-    if (!IsAbsoluteBlock(it->get())) {
+    if (!isAbsoluteBlock(it->get())) {
       last = dynamic_cast<TBlock*>(it->get());
       break;
     }
@@ -108,12 +108,12 @@ bool TBlock::RemoveTrailingParagraphMargin() {
     last->BottomIsParagraph = false;
     removed = true;
   }
-  if (dynamic_cast<TBlockLI*>(last) && last->RemoveTrailingParagraphMargin()) removed = true;
+  if (dynamic_cast<TBlockLI*>(last) && last->removeTrailingParagraphMargin()) removed = true;
   return removed;
 }
 
-void TBlock::TakeTrailingParagraphMargin() {
-  if (RemoveTrailingParagraphMargin()) {
+void TBlock::takeTrailingParagraphMargin() {
+  if (removeTrailingParagraphMargin()) {
     BottomMargin = kParagraphSpacePixels;
     BottomIsParagraph = true;
   }
@@ -136,7 +136,7 @@ TBlockLI::TBlockLI(TCellBasic* AOwnerCell, TProperties& Props, const TAttributeL
       ListKind(Kind),
       ItemTag(AItemTag),
       ListLevel(Level),
-      ListNumb(Number),
+      listNumb(Number),
       Plain(APlain),
       ListType(TypeChar) {
   MyCell->OwnersTag = "li";
@@ -145,7 +145,7 @@ TBlockLI::TBlockLI(TCellBasic* AOwnerCell, TProperties& Props, const TAttributeL
     case TListKind::None: {
       Marker = TMarker::Disc;
       int left = 0;
-      if (!IntProp(MargArrayO, MarginLeft, left) || left == kUnsetLength || left == 0) {
+      if (!intProp(MargArrayO, MarginLeft, left) || left == kUnsetLength || left == 0) {
         if (!MargArrayO.Text(MarginLeft)) MargArrayO.Set(MarginLeft, 16);
       }
       break;
@@ -180,19 +180,19 @@ TBlockLI::TBlockLI(TCellBasic* AOwnerCell, TProperties& Props, const TAttributeL
   if (!MarkerImageUrl.empty()) Marker = TMarker::Image;
 }
 
-std::string TBlockLI::MarkerText() const {
+std::string TBlockLI::markerText() const {
   static constexpr const char* kRoman[20] = {"i",  "ii",  "iii",  "iv", "v",  "vi",  "vii",  "viii", "ix", "x",
                                              "xi", "xii", "xiii", "xiv", "xv", "xvi", "xvii", "xviii", "xix", "xx"};
   std::string s;
   switch (Marker) {
-    case TMarker::Decimal: s = std::to_string(ListNumb); break;
+    case TMarker::Decimal: s = std::to_string(listNumb); break;
     case TMarker::LowerAlpha:
     case TMarker::UpperAlpha:
-      s = std::string(1, static_cast<char>((Marker == TMarker::LowerAlpha ? 'a' : 'A') + std::clamp(ListNumb, 1, 26) - 1));
+      s = std::string(1, static_cast<char>((Marker == TMarker::LowerAlpha ? 'a' : 'A') + std::clamp(listNumb, 1, 26) - 1));
       break;
     case TMarker::LowerRoman:
     case TMarker::UpperRoman:
-      s = kRoman[std::clamp(ListNumb, 1, 20) - 1];
+      s = kRoman[std::clamp(listNumb, 1, 20) - 1];
       if (Marker == TMarker::UpperRoman)
         for (char& c : s) c = static_cast<char>(c - 'a' + 'A');
       break;
@@ -204,14 +204,14 @@ std::string TBlockLI::MarkerText() const {
 // --- THorzLine ---
 
 THorzLine::THorzLine(TSectionList* Doc, const TAttributeList& Attributes, TProperties& Props) : TSectionBase(Doc) {
-  for (size_t i = 0; i < Attributes.Count(); ++i) {
+  for (size_t i = 0; i < Attributes.count(); ++i) {
     const TAttribute& a = Attributes[i];
     switch (a.Which) {
       case SizeSy:
         if (a.Value >= 1 && a.Value <= 20) VSize = a.Value;
         break;
       case AlignSy: {
-        const std::string v = LowerAscii(a.Name);
+        const std::string v = lowerAscii(a.Name);
         if (v == "left") Align = 5;
         else if (v == "right") Align = 6;
         break;
@@ -229,9 +229,9 @@ THorzLine::THorzLine(TSectionList* Doc, const TAttributeList& Attributes, TPrope
       default: break;
     }
   }
-  if (Props.SetHere(html::TextAlign)) {
-    if (const std::string* t = std::get_if<std::string>(&Props.Prop(html::TextAlign))) {
-      const std::string v = LowerAscii(TrimAscii(*t));
+  if (Props.setHere(html::TextAlign)) {
+    if (const std::string* t = std::get_if<std::string>(&Props.prop(html::TextAlign))) {
+      const std::string v = lowerAscii(trimAscii(*t));
       if (v == "left") Align = 5;
       else if (v == "right") Align = 6;
       else if (v == "center") Align = 2;
@@ -247,11 +247,11 @@ TTableBlock::TTableBlock(TCellBasic* AOwnerCell, TProperties& Props, const TAttr
                          ThtmlTable* ATable)
     : TBlock(AOwnerCell, Props, &Attributes, false), Table(ATable) {
   int border = 0;
-  for (size_t i = 0; i < Attributes.Count(); ++i) {
+  for (size_t i = 0; i < Attributes.count(); ++i) {
     const TAttribute& a = Attributes[i];
     switch (a.Which) {
       case AlignSy: {
-        const std::string v = LowerAscii(TrimAscii(a.Name));
+        const std::string v = lowerAscii(trimAscii(a.Name));
         if (v == "center") Justify = 2;
         else if (Props.FloatSide() != TSide::Left && Props.FloatSide() != TSide::Right) {
           if (v == "left") FloatLR = TSide::Left;
@@ -275,7 +275,7 @@ TTableBlock::TTableBlock(TCellBasic* AOwnerCell, TProperties& Props, const TAttr
         break;
       case HeightSy: {
         int h = 0;
-        if (IntProp(MargArrayO, Height, h) && h == kUnsetLength) MargArrayO.Set(Height, a.Name);
+        if (intProp(MargArrayO, Height, h) && h == kUnsetLength) MargArrayO.Set(Height, a.Name);
         break;
       }
       case HSpaceSy: HSpace = static_cast<int>(std::min<long long>(std::llabs(a.Value), 40)); break;
@@ -284,14 +284,14 @@ TTableBlock::TTableBlock(TCellBasic* AOwnerCell, TProperties& Props, const TAttr
       default: break;
     }
   }
-  if (border > 0 && MargArrayO.Holds(BorderTopStyle, 0) && MargArrayO.Holds(BorderRightStyle, 0) &&
-      MargArrayO.Holds(BorderBottomStyle, 0) && MargArrayO.Holds(BorderLeftStyle, 0)) {
+  if (border > 0 && MargArrayO.holds(BorderTopStyle, 0) && MargArrayO.holds(BorderRightStyle, 0) &&
+      MargArrayO.holds(BorderBottomStyle, 0) && MargArrayO.holds(BorderLeftStyle, 0)) {
     for (int i = BorderTopWidth; i <= BorderLeftWidth; ++i) MargArrayO.Set(i, std::min(border, 100));
     for (int i = BorderTopStyle; i <= BorderLeftStyle; ++i) MargArrayO.Set(i, 3);
     Table3D = true;
   }
-  if (const std::string* w = std::get_if<std::string>(&Props.Prop(html::Width))) {
-    const std::string t(TrimAscii(*w));
+  if (const std::string* w = std::get_if<std::string>(&Props.prop(html::Width))) {
+    const std::string t(trimAscii(*w));
     if (!t.empty() && t.back() == '%') {
       const int v = ToPixels(t, false, 100, 0, EmSize, ExSize);
       if (v > 0) {

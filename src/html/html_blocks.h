@@ -20,13 +20,13 @@ class TBlock : public TSectionBase {
   // Creates the block from the element's property set; OwnerCell is the cell it will be added to (its margins
   // collapse with the previous item there). The block registers its ID in the name table.
   TBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList* Attributes, bool CollapseNow = true);
-  const char* ClassName() const override { return "TBlock"; }
+  const char* className() const override { return "TBlock"; }
 
   // Takes the bottom paragraph margin of its last block child (see MoveTrailingParagraphMargin).
-  void TakeTrailingParagraphMargin();
+  void takeTrailingParagraphMargin();
   // Removes a bottom paragraph margin of the last non-positioned child block (recursing into a last list
   // item) and reports whether one was removed.
-  bool RemoveTrailingParagraphMargin();
+  bool removeTrailingParagraphMargin();
 
   TCellBasic* OwnerCell;
   std::unique_ptr<TBlockCell> MyCell;
@@ -49,14 +49,14 @@ class TBlock : public TSectionBase {
   int Justify = 0;        // placement of the block itself: 0 normal, 2 centre, 3 right
 
  protected:
-  void CollapseMargins();
+  void collapseMargins();
 };
 
 // The BODY: margins from the document's settings and the BODY attributes.
 class TBodyBlock : public TBlock {
  public:
   TBodyBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList* Attributes);
-  const char* ClassName() const override { return "TBodyBlock"; }
+  const char* className() const override { return "TBodyBlock"; }
 };
 
 enum class TListKind { Ordered, Unordered, Definition, None };
@@ -67,13 +67,13 @@ class TBlockLI : public TBlock {
   enum class TMarker { None, Disc, Circle, Square, Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman, Image };
   TBlockLI(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList* Attributes, TListKind Kind,
            std::string_view ItemTag, int Level, int Number, bool Plain, char TypeChar);
-  const char* ClassName() const override { return "TBlockLI"; }
+  const char* className() const override { return "TBlockLI"; }
   // The marker text of an ordered item ("5.", "V.", "y."); empty for bullets.
-  std::string MarkerText() const;
+  std::string markerText() const;
 
   TListKind ListKind;
   std::string ItemTag;
-  int ListLevel, ListNumb;
+  int ListLevel, listNumb;
   bool Plain;
   char ListType;
   TMarker Marker = TMarker::None;
@@ -85,7 +85,7 @@ class TBlockLI : public TBlock {
 class THorzLine : public TSectionBase {
  public:
   THorzLine(TSectionList* Document, const TAttributeList& Attributes, TProperties& Props);
-  const char* ClassName() const override { return "THorzLine"; }
+  const char* className() const override { return "THorzLine"; }
   int VSize = 2;
   int Align = 2;          // 5 left, 6 right, 2 centre
   int WidthAttr = -1;     // pixels or percent; -1 when not given
@@ -98,7 +98,7 @@ class THorzLine : public TSectionBase {
 class THRBlock : public TBlock {
  public:
   THRBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList* Attributes) : TBlock(OwnerCell, Props, Attributes) {}
-  const char* ClassName() const override { return "THRBlock"; }
+  const char* className() const override { return "THRBlock"; }
   int Align = 2;
 };
 
@@ -106,7 +106,7 @@ class THRBlock : public TBlock {
 class TTableBlock : public TBlock {
  public:
   TTableBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList& Attributes, ThtmlTable* Table);
-  const char* ClassName() const override { return "TTableBlock"; }
+  const char* className() const override { return "TTableBlock"; }
   ThtmlTable* Table;  // owned by the content cell
   int WidthAttr = 0;
   bool AsPercent = false;
@@ -123,7 +123,7 @@ class TTableAndCaptionBlock : public TBlock {
   TTableAndCaptionBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList& Attributes,
                         std::unique_ptr<TTableBlock> TableBlock, std::unique_ptr<TBlock> CaptionBlock,
                         bool CaptionBelow);
-  const char* ClassName() const override { return "TTableAndCaptionBlock"; }
+  const char* className() const override { return "TTableAndCaptionBlock"; }
   TTableBlock* TableBlock;
   TBlock* CaptionBlock;
   int TableID;  // which child is the table: 0 or 1

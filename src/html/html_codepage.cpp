@@ -191,13 +191,13 @@ void jisPairToShiftJis(unsigned j1, unsigned j2, char& s1, char& s2) {
 
 }  // namespace
 
-int DocumentDefaultCodePage(std::string_view bytes) {
+int documentDefaultCodePage(std::string_view bytes) {
   return core::isValidUtf8(bytes) ? kUtf8CodePage : kLegacyDocumentCodePage;
 }
 
-std::span<const CharSetName> CharSetNames() { return kCharSetNames; }
+std::span<const CharSetName> charSetNames() { return kCharSetNames; }
 
-std::optional<CharSetName> FindCharSet(std::string_view text) {
+std::optional<CharSetName> findCharSet(std::string_view text) {
   std::string lower(text);
   for (char& c : lower) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -208,7 +208,7 @@ std::optional<CharSetName> FindCharSet(std::string_view text) {
   return std::nullopt;
 }
 
-CharSetCodePage CharSetToCodePage(int charSet, int previousCodePage, int systemCodePage) {
+CharSetCodePage charSetToCodePage(int charSet, int previousCodePage, int systemCodePage) {
   switch (charSet) {
     case 0: return {0, 1252};
     case 1: return {1, systemCodePage};
@@ -234,15 +234,15 @@ CharSetCodePage CharSetToCodePage(int charSet, int previousCodePage, int systemC
   }
 }
 
-CharSetCodePage CharSetNameToCodePage(const CharSetName& name, int previousCodePage, int systemCodePage) {
-  CharSetCodePage result = CharSetToCodePage(name.CharSet, previousCodePage, systemCodePage);
+CharSetCodePage charSetNameToCodePage(const CharSetName& name, int previousCodePage, int systemCodePage) {
+  CharSetCodePage result = charSetToCodePage(name.CharSet, previousCodePage, systemCodePage);
   if (name.CodePage != 0) result.CodePage = name.CodePage;
   return result;
 }
 
-bool IsSupportedCodePage(int codePage) { return codePage == kUtf8CodePage || tableFor(codePage) != nullptr; }
+bool isSupportedCodePage(int codePage) { return codePage == kUtf8CodePage || tableFor(codePage) != nullptr; }
 
-void AppendWide(std::string_view bytes, int codePage, std::u16string& out, const int* positions,
+void appendWide(std::string_view bytes, int codePage, std::u16string& out, const int* positions,
                 std::vector<int>* outPositions) {
   if (positions && outPositions == nullptr) positions = nullptr;
   if (codePage != kUtf8CodePage && tableFor(codePage) == nullptr) codePage = kSystemCodePage;
@@ -276,7 +276,7 @@ void AppendWide(std::string_view bytes, int codePage, std::u16string& out, const
   }
 }
 
-DirectDecoder DirectDecoderFor(int codePage) {
+DirectDecoder directDecoderFor(int codePage) {
   static constexpr std::array<char16_t, 256> kIdentity = [] {
     std::array<char16_t, 256> t{};
     for (int b = 0; b < 256; ++b) t[b] = static_cast<char16_t>(b);
@@ -292,13 +292,13 @@ DirectDecoder DirectDecoderFor(int codePage) {
   return {kIdentity.data(), true, true};
 }
 
-std::u16string ToWide(std::string_view bytes, int codePage) {
+std::u16string toWide(std::string_view bytes, int codePage) {
   std::u16string out;
-  AppendWide(bytes, codePage, out);
+  appendWide(bytes, codePage, out);
   return out;
 }
 
-std::string WideToUtf8(std::u16string_view text) {
+std::string wideToUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -314,9 +314,9 @@ std::string WideToUtf8(std::u16string_view text) {
   return out;
 }
 
-std::string WideToMultiByte(std::u16string_view text, int codePage) {
+std::string wideToMultiByte(std::u16string_view text, int codePage) {
   if (codePage != kUtf8CodePage && tableFor(codePage) == nullptr) codePage = kSystemCodePage;
-  if (codePage == kUtf8CodePage) return WideToUtf8(text);
+  if (codePage == kUtf8CodePage) return wideToUtf8(text);
   const auto& encoder = tableFor(codePage)->encoder();
   std::string out;
   out.reserve(text.size());
@@ -334,7 +334,7 @@ std::string WideToMultiByte(std::u16string_view text, int codePage) {
   return out;
 }
 
-size_t CharLength(std::string_view bytes, int codePage) {
+size_t charLength(std::string_view bytes, int codePage) {
   if (bytes.empty() || bytes[0] == '\0') return 0;
   const auto b = static_cast<unsigned char>(bytes[0]);
   size_t len = 1;
@@ -348,7 +348,7 @@ size_t CharLength(std::string_view bytes, int codePage) {
   return std::min(len, bytes.size());
 }
 
-bool IsJisEncoded(std::string_view text) {
+bool isJisEncoded(std::string_view text) {
   const size_t a = text.find("\x1b$@");
   const size_t b = text.find("\x1b$B");
   if (a == std::string_view::npos && b == std::string_view::npos) return false;
@@ -356,7 +356,7 @@ bool IsJisEncoded(std::string_view text) {
   return text.find("\x1b(J", later) != std::string_view::npos || text.find("\x1b(B", later) != std::string_view::npos;
 }
 
-std::string JisToShiftJis(std::string_view text) {
+std::string jisToShiftJis(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   bool doubleByte = false;
@@ -394,7 +394,7 @@ std::string JisToShiftJis(std::string_view text) {
   return out;
 }
 
-void EucJpToShiftJis(std::string& text, size_t from) {
+void eucJpToShiftJis(std::string& text, size_t from) {
   size_t pending = std::string::npos;
   for (size_t i = from; i < text.size(); ++i) {
     const unsigned b = static_cast<unsigned char>(text[i]);

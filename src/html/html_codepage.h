@@ -30,7 +30,7 @@ inline constexpr int kIso88592CharSet = 31;
 
 // The code page of a document that declares none: UTF-8 when its bytes are valid UTF-8, otherwise the
 // legacy code page.
-int DocumentDefaultCodePage(std::string_view bytes);
+int documentDefaultCodePage(std::string_view bytes);
 
 struct CharSetName {
   std::string_view Name;
@@ -42,10 +42,10 @@ struct CharSetName {
 };
 
 // The 47 names in search order.
-std::span<const CharSetName> CharSetNames();
+std::span<const CharSetName> charSetNames();
 
 // The first table name that occurs anywhere in `text` (compared lower-cased).
-std::optional<CharSetName> FindCharSet(std::string_view text);
+std::optional<CharSetName> findCharSet(std::string_view text);
 
 struct CharSetCodePage {
   int CharSet;
@@ -54,20 +54,20 @@ struct CharSetCodePage {
 
 // The set and code page stored when a character set is applied; a set without a code page of its own
 // keeps `previousCodePage`. `systemCodePage` is what the default and symbol sets mean.
-CharSetCodePage CharSetToCodePage(int charSet, int previousCodePage, int systemCodePage = kSystemCodePage);
+CharSetCodePage charSetToCodePage(int charSet, int previousCodePage, int systemCodePage = kSystemCodePage);
 
-// The set and code page for a name found by FindCharSet.
-CharSetCodePage CharSetNameToCodePage(const CharSetName& name, int previousCodePage,
+// The set and code page for a name found by findCharSet.
+CharSetCodePage charSetNameToCodePage(const CharSetName& name, int previousCodePage,
                                       int systemCodePage = kSystemCodePage);
 
 // True when documents in this code page can be decoded (otherwise conversions use the system code page).
-bool IsSupportedCodePage(int codePage);
+bool isSupportedCodePage(int codePage);
 
 // Appends the characters of `bytes` to `out`. With `positions` (one per byte), each appended character
 // also gets the position of its first byte appended to `outPositions`.
-void AppendWide(std::string_view bytes, int codePage, std::u16string& out, const int* positions = nullptr,
+void appendWide(std::string_view bytes, int codePage, std::u16string& out, const int* positions = nullptr,
                 std::vector<int>* outPositions = nullptr);
-std::u16string ToWide(std::string_view bytes, int codePage);
+std::u16string toWide(std::string_view bytes, int codePage);
 
 // How the lexer may decode single bytes without collecting them first: every byte through `Table` (a
 // single-byte code page), or only bytes below 0x80, which stand for themselves (UTF-8, double-byte code
@@ -77,21 +77,21 @@ struct DirectDecoder {
   bool AsciiOnly;
   bool Utf8;
 };
-DirectDecoder DirectDecoderFor(int codePage);
+DirectDecoder directDecoderFor(int codePage);
 
 // Encodes 16-bit text in a code page; characters without a representation become "?".
-std::string WideToMultiByte(std::u16string_view text, int codePage);
+std::string wideToMultiByte(std::u16string_view text, int codePage);
 
 // UTF-8 of 16-bit text; unpaired surrogates become U+FFFD.
-std::string WideToUtf8(std::u16string_view text);
+std::string wideToUtf8(std::u16string_view text);
 
 // Bytes of the character at the start of `bytes` (0 for NUL or no bytes).
-size_t CharLength(std::string_view bytes, int codePage);
+size_t charLength(std::string_view bytes, int codePage);
 
 // Japanese documents in the 7-bit (ISO-2022-JP) form: detection and conversion to Shift_JIS.
-bool IsJisEncoded(std::string_view text);
-std::string JisToShiftJis(std::string_view text);
+bool isJisEncoded(std::string_view text);
+std::string jisToShiftJis(std::string_view text);
 // Converts EUC-JP bytes from `from` on to Shift_JIS in place (the length does not change).
-void EucJpToShiftJis(std::string& text, size_t from);
+void eucJpToShiftJis(std::string& text, size_t from);
 
 }  // namespace lumora::html

@@ -35,14 +35,14 @@ TCharCollection::TCharCollection() {
   positions_.reserve(kInitialCapacity);
 }
 
-void TCharCollection::AddRun(std::string_view bytes, int firstPos) {
+void TCharCollection::addRun(std::string_view bytes, int firstPos) {
   chars_.append(bytes);
   const size_t start = positions_.size();
   positions_.resize(start + bytes.size());
   for (size_t i = 0; i < bytes.size(); ++i) positions_[start + i] = firstPos + static_cast<int>(i);
 }
 
-void TCharCollection::Concat(const TCharCollection& other) {
+void TCharCollection::concat(const TCharCollection& other) {
   chars_ += other.chars_;
   positions_.insert(positions_.end(), other.positions_.begin(), other.positions_.end());
 }
@@ -52,7 +52,7 @@ TokenObj::TokenObj() {
   positions_.reserve(kInitialCapacity);
 }
 
-void TokenObj::AddDecodedRun(const unsigned char* bytes, size_t count, int firstPos, const char16_t* table) {
+void TokenObj::addDecodedRun(const unsigned char* bytes, size_t count, int firstPos, const char16_t* table) {
   const size_t start = text_.size();
   text_.resize(start + count);
   positions_.resize(start + count);
@@ -62,11 +62,11 @@ void TokenObj::AddDecodedRun(const unsigned char* bytes, size_t count, int first
   }
 }
 
-void TokenObj::AddString(const TCharCollection& bytes, int codePage) {
-  AppendWide(bytes.AsString(), codePage, text_, bytes.Positions().data(), &positions_);
+void TokenObj::addString(const TCharCollection& bytes, int codePage) {
+  appendWide(bytes.asString(), codePage, text_, bytes.positions().data(), &positions_);
 }
 
-void SetInlineStyleParser(TInlineStyleParser parser) { inlineStyleParser.store(parser); }
+void setInlineStyleParser(TInlineStyleParser parser) { inlineStyleParser.store(parser); }
 
 TAttributeList::TAttributeList(const TAttributeList& other) { *this = other; }
 
@@ -74,11 +74,11 @@ TAttributeList& TAttributeList::operator=(const TAttributeList& other) {
   if (this == &other) return *this;
   Clear();
   items_.reserve(other.count_);
-  for (size_t i = 0; i < other.count_; ++i) AddNew() = other[i];
+  for (size_t i = 0; i < other.count_; ++i) addNew() = other[i];
   return *this;
 }
 
-TAttribute& TAttributeList::AddNew() {
+TAttribute& TAttributeList::addNew() {
   if (count_ == items_.size()) items_.emplace_back();
   TAttribute& a = items_[count_++];
   a.Which = OtherAttribute;
@@ -96,22 +96,22 @@ void TAttributeList::Clear() {
   id_.clear();
 }
 
-const TAttribute* TAttributeList::Find(Symb sy) const {
+const TAttribute* TAttributeList::find(Symb sy) const {
   for (size_t i = 0; i < count_; ++i) {
     if (items_[i].Which == sy) return &items_[i];
   }
   return nullptr;
 }
 
-std::vector<std::string> TAttributeList::AsStrings() const {
+std::vector<std::string> TAttributeList::asStrings() const {
   std::vector<std::string> lines;
   lines.reserve(count_);
   for (size_t i = 0; i < count_; ++i) lines.push_back(items_[i].WhichName + "=" + items_[i].Name);
   return lines;
 }
 
-std::string TAttributeList::TheClass() const {
-  const TAttribute* a = Find(ClassSy);
+std::string TAttributeList::theClass() const {
+  const TAttribute* a = find(ClassSy);
   if (a == nullptr) return {};
   const std::string value = lowerAscii(trim(a->Name));
   if (value.find(' ') == std::string::npos) return value;
@@ -132,22 +132,22 @@ std::string TAttributeList::TheClass() const {
   return joined.empty() ? joined : joined.substr(1);
 }
 
-const std::string& TAttributeList::TheID() const {
+const std::string& TAttributeList::theID() const {
   if (!idKnown_) {
-    const TAttribute* a = Find(IdSy);
+    const TAttribute* a = find(IdSy);
     id_ = a ? lowerAscii(a->Name) : std::string();
     idKnown_ = true;
   }
   return id_;
 }
 
-std::string TAttributeList::TheTitle() const {
-  const TAttribute* a = Find(TitleSy);
+std::string TAttributeList::theTitle() const {
+  const TAttribute* a = find(TitleSy);
   return a ? a->Name : std::string();
 }
 
-std::shared_ptr<TProperties> TAttributeList::TheStyle() const {
-  const TAttribute* a = Find(StyleSy);
+std::shared_ptr<TProperties> TAttributeList::theStyle() const {
+  const TAttribute* a = find(StyleSy);
   const TInlineStyleParser parser = inlineStyleParser.load();
   if (a == nullptr || parser == nullptr) return nullptr;
   return parser(a->Name, a->CodePage);

@@ -17,20 +17,20 @@ class TProperties;  // a property set; defined by the style code
 class TCharCollection {
  public:
   TCharCollection();
-  void Add(char c, int pos) {
+  void add(char c, int pos) {
     chars_ += c;
     positions_.push_back(pos);
   }
   // Appends bytes whose positions run consecutively from `firstPos`.
-  void AddRun(std::string_view bytes, int firstPos);
-  void Concat(const TCharCollection& other);
+  void addRun(std::string_view bytes, int firstPos);
+  void concat(const TCharCollection& other);
   void Clear() {
     chars_.clear();
     positions_.clear();
   }
-  size_t Count() const { return chars_.size(); }
-  const std::string& AsString() const { return chars_; }
-  const std::vector<int>& Positions() const { return positions_; }
+  size_t count() const { return chars_.size(); }
+  const std::string& asString() const { return chars_; }
+  const std::vector<int>& positions() const { return positions_; }
 
  private:
   std::string chars_;
@@ -41,21 +41,21 @@ class TCharCollection {
 class TokenObj {
  public:
   TokenObj();
-  void AddUnicodeChar(char16_t c, int pos) {
+  void addUnicodeChar(char16_t c, int pos) {
     text_ += c;
     positions_.push_back(pos);
   }
   // Appends bytes decoded one to one through a 256-entry table; positions run on from `firstPos`.
-  void AddDecodedRun(const unsigned char* bytes, size_t count, int firstPos, const char16_t* table);
+  void addDecodedRun(const unsigned char* bytes, size_t count, int firstPos, const char16_t* table);
   // Converts the collected bytes through `codePage`; each character gets the position of its first byte.
-  void AddString(const TCharCollection& bytes, int codePage);
+  void addString(const TCharCollection& bytes, int codePage);
   void Clear() {
     text_.clear();
     positions_.clear();
   }
-  size_t Count() const { return text_.size(); }
+  size_t count() const { return text_.size(); }
   const std::u16string& S() const { return text_; }
-  const std::vector<int>& Positions() const { return positions_; }
+  const std::vector<int>& positions() const { return positions_; }
 
  private:
   std::u16string text_;
@@ -72,9 +72,9 @@ struct TAttribute {
 };
 
 // Parses the value of a STYLE attribute into a property set. The style code installs it; until then
-// TheStyle() gives no property set.
+// theStyle() gives no property set.
 using TInlineStyleParser = std::shared_ptr<TProperties> (*)(const std::string& styleText, int codePage);
-void SetInlineStyleParser(TInlineStyleParser parser);
+void setInlineStyleParser(TInlineStyleParser parser);
 
 // The attributes of the current tag in source order.
 class TAttributeList {
@@ -86,28 +86,28 @@ class TAttributeList {
   TAttributeList& operator=(TAttributeList&&) = default;
 
   // A fresh attribute at the end of the list (its storage is reused from earlier tags).
-  TAttribute& AddNew();
-  void Reserve(size_t Count) { items_.reserve(Count); }
+  TAttribute& addNew();
+  void reserve(size_t count) { items_.reserve(count); }
   void Clear();
 
-  size_t Count() const { return count_; }
+  size_t count() const { return count_; }
   const TAttribute& operator[](size_t i) const { return items_[i]; }
 
   // The first attribute with this symbol, or null.
-  const TAttribute* Find(Symb sy) const;
+  const TAttribute* find(Symb sy) const;
   // Lines "NAME=value" in source order.
-  std::vector<std::string> AsStrings() const;
+  std::vector<std::string> asStrings() const;
   // CLASS lower-cased; several names sorted and joined with ".".
-  std::string TheClass() const;
+  std::string theClass() const;
   // ID lower-cased (computed once per tag).
-  const std::string& TheID() const;
-  std::string TheTitle() const;
+  const std::string& theID() const;
+  std::string theTitle() const;
   // A property set parsed from STYLE, or null without STYLE (or before the style code is linked in).
-  std::shared_ptr<TProperties> TheStyle() const;
+  std::shared_ptr<TProperties> theStyle() const;
 
  private:
   // Kept in one block (a copy of a tag's attributes is one allocation); entries past count_ are spare
-  // storage for the next tag. A reference from AddNew or Find lasts until the next AddNew.
+  // storage for the next tag. A reference from addNew or find lasts until the next addNew.
   std::vector<TAttribute> items_;
   size_t count_ = 0;
   mutable std::string id_;

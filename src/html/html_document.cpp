@@ -13,7 +13,7 @@ namespace lumora::html {
 
 namespace {
 
-std::string NameKey(std::string_view Name) { return LowerAscii(Name); }
+std::string nameKey(std::string_view Name) { return lowerAscii(Name); }
 
 }  // namespace
 
@@ -26,26 +26,26 @@ int TChPosObj::TargetY() const {
 
 // --- TIDNameList ---
 
-void TIDNameList::AddObject(std::string_view Name, TIDObject* Object) {
+void TIDNameList::addObject(std::string_view Name, TIDObject* Object) {
   if (Name.empty() || Object == nullptr) return;
-  Entry& e = entries_[NameKey(Name)];
+  Entry& e = entries_[nameKey(Name)];
   e.Owned.reset();
   e.Object = Object;
 }
 
-void TIDNameList::AddChPosObject(TSectionList* Document, std::string_view Name, int Pos) {
+void TIDNameList::addChPosObject(TSectionList* Document, std::string_view Name, int Pos) {
   if (Name.empty()) return;
-  Entry& e = entries_[NameKey(Name)];
+  Entry& e = entries_[nameKey(Name)];
   e.Owned = std::make_unique<TChPosObj>(Document, Pos);
   e.Object = e.Owned.get();
 }
 
-TIDObject* TIDNameList::Find(std::string_view Name) const {
-  const auto it = entries_.find(NameKey(Name));
+TIDObject* TIDNameList::find(std::string_view Name) const {
+  const auto it = entries_.find(nameKey(Name));
   return it == entries_.end() ? nullptr : it->second.Object;
 }
 
-void TIDNameList::RemoveObject(const TIDObject* Object) {
+void TIDNameList::removeObject(const TIDObject* Object) {
   std::erase_if(entries_, [Object](const auto& kv) { return kv.second.Object == Object; });
 }
 
@@ -97,11 +97,11 @@ void TSectionBase::RegisterPositions() { Document->PositionList.push_back(this);
 
 TCellBasic::~TCellBasic() = default;
 
-void TCellBasic::Add(std::unique_ptr<TSectionBase> Item, int SourcePosition) {
+void TCellBasic::add(std::unique_ptr<TSectionBase> Item, int SourcePosition) {
   if (!Item) return;
   if (auto* section = dynamic_cast<TSection*>(Item.get())) {
     if (!section->Closed) section->CloseSection(SourcePosition);
-    if (!section->HasContent() && !section->IsPreformatted()) return;
+    if (!section->hasContent() && !section->isPreformatted()) return;
   }
   Item->Document = Document;
   Items.push_back(std::move(Item));
@@ -190,7 +190,7 @@ std::string TSectionList::ExpandName(const std::string& Name) const {
   return url::CombineURL(base, Name);
 }
 
-void TSectionList::AddTabOrder(int TabIndex, TTabStop Stop) {
+void TSectionList::addTabOrder(int TabIndex, TTabStop Stop) {
   char key[16];
   std::snprintf(key, sizeof key, "%05d%03d", std::clamp(TabIndex, 0, 99999),
                 static_cast<int>(TabOrderList.size() % 1000));

@@ -40,10 +40,10 @@ struct TUrlTarget {
   int ID = 0;            // document-wide serial number of the link
   std::string Attr;      // the A tag's attributes as "NAME=value" lines joined by CR LF
   int TabIndex = 0;
-  int Start = -1, Last = -1;  // character range of the link; -1 until known
+  int Start = -1, last = -1;  // character range of the link; -1 until known
 
   void Clear() { *this = TUrlTarget(); }
-  bool IsSet() const { return !Url.empty() || ID != 0; }
+  bool isSet() const { return !Url.empty() || ID != 0; }
 };
 
 // Anything a "#name" jump can land on.
@@ -71,13 +71,13 @@ class TIDNameList {
     TIDObject* Object = nullptr;
     std::unique_ptr<TChPosObj> Owned;
   };
-  void AddObject(std::string_view Name, TIDObject* Object);
-  void AddChPosObject(TSectionList* Document, std::string_view Name, int Pos);
-  TIDObject* Find(std::string_view Name) const;
+  void addObject(std::string_view Name, TIDObject* Object);
+  void addChPosObject(TSectionList* Document, std::string_view Name, int Pos);
+  TIDObject* find(std::string_view Name) const;
   // Drops every entry naming Object (used when an item is thrown away during the build).
-  void RemoveObject(const TIDObject* Object);
+  void removeObject(const TIDObject* Object);
   void Clear() { entries_.clear(); }
-  size_t Count() const { return entries_.size(); }
+  size_t count() const { return entries_.size(); }
   const std::map<std::string, Entry, std::less<>>& Entries() const { return entries_; }
 
  private:
@@ -93,7 +93,7 @@ class TSectionBase : public TIDObject {
   TSectionBase& operator=(const TSectionBase&) = delete;
 
   // The class name as the document dump prints it.
-  virtual const char* ClassName() const { return "TSectionBase"; }
+  virtual const char* className() const { return "TSectionBase"; }
 
   int TargetY() const override { return YPosition; }
   virtual void CollectSelection() {}
@@ -128,7 +128,7 @@ class TSectionBase : public TIDObject {
 class TPage : public TSectionBase {
  public:
   using TSectionBase::TSectionBase;
-  const char* ClassName() const override { return "TPage"; }
+  const char* className() const override { return "TPage"; }
 };
 
 // An ordered list of items: the content of a cell or a block.
@@ -141,9 +141,9 @@ class TCellBasic {
 
   // Adds an item. A section is finished first (CloseSection at SourcePosition); a section that ends up
   // empty (no characters, objects or controls, and not preformatted) is dropped instead.
-  void Add(std::unique_ptr<TSectionBase> Item, int SourcePosition);
+  void add(std::unique_ptr<TSectionBase> Item, int SourcePosition);
   // The last item, or null.
-  TSectionBase* LastItem() const { return Items.empty() ? nullptr : Items.back().get(); }
+  TSectionBase* lastItem() const { return Items.empty() ? nullptr : Items.back().get(); }
 
   std::vector<std::unique_ptr<TSectionBase>> Items;
   TSectionList* Document;
@@ -203,7 +203,7 @@ class TSectionList : public TCell {
   // (when the page gave one) or the document's own path.
   std::string ExpandName(const std::string& Name) const;
   // A new serial number for a link.
-  int NextLinkSerial() { return ++linkSerial_; }
+  int nextLinkSerial() { return ++linkSerial_; }
 
   // --- Settings ---
   const THtmlPlatform* Platform;
@@ -257,7 +257,7 @@ class TSectionList : public TCell {
   std::u16string Title;
   std::string BaseUrl, BaseTarget;
 
-  void AddTabOrder(int TabIndex, TTabStop Stop);
+  void addTabOrder(int TabIndex, TTabStop Stop);
 
  private:
   int linkSerial_ = 0;

@@ -14,7 +14,7 @@ namespace lumora::html {
 
 namespace {
 
-std::string ColorText(TColor c) {
+std::string colorText(TColor c) {
   if (c == kColorNone) return "none";
   if ((c & kSystemColorFlag) == kSystemColorFlag) return "sys:" + std::to_string(c & 0xFF);
   char buf[8];
@@ -41,7 +41,7 @@ std::string QuoteText(std::u16string_view s) {
   std::string out = "\"";
   std::u16string run;
   const auto flush = [&] {
-    out += WideToUtf8(run);
+    out += wideToUtf8(run);
     run.clear();
   };
   for (const char16_t c : s) {
@@ -72,7 +72,7 @@ std::string QuoteText(std::u16string_view s) {
   return out + "\"";
 }
 
-std::string BoxValue(const TPropValue& v) {
+std::string boxValue(const TPropValue& v) {
   if (const int* n = std::get_if<int>(&v)) {
     if (*n == kUnsetLength) return "-";
     if (*n == kAutoLength) return "auto";
@@ -88,7 +88,7 @@ std::string BoxValue(const TPropValue& v) {
   return "-";
 }
 
-const char* SideText(TSide s) {
+const char* sideText(TSide s) {
   switch (s) {
     case TSide::Left: return "left";
     case TSide::Right: return "right";
@@ -97,7 +97,7 @@ const char* SideText(TSide s) {
   }
 }
 
-const char* MarkerName(TBlockLI::TMarker m) {
+const char* markerName(TBlockLI::TMarker m) {
   switch (m) {
     case TBlockLI::TMarker::Disc: return "disc";
     case TBlockLI::TMarker::Circle: return "circle";
@@ -112,7 +112,7 @@ const char* MarkerName(TBlockLI::TMarker m) {
   }
 }
 
-std::string SizeText(int v, bool percent) {
+std::string sizeText(int v, bool percent) {
   if (v < 0) return "-";
   return std::to_string(v) + (percent ? "%" : "");
 }
@@ -120,7 +120,7 @@ std::string SizeText(int v, bool percent) {
 class TDumper {
  public:
   explicit TDumper(const TSectionList& Doc) : Doc(Doc) {}
-  std::string Run();
+  std::string run();
 
  private:
   void Line(int depth, const std::string& text) { out_ << std::string(static_cast<size_t>(depth) * 2, ' ') << text << '\n'; }
@@ -135,9 +135,9 @@ class TDumper {
   std::ostringstream out_;
 };
 
-std::string TDumper::Run() {
-  Line(0, "document title=" + Quote(WideToUtf8(Doc.Title)) + " base=" + Quote(Doc.BaseUrl) +
-              " target=" + Quote(Doc.BaseTarget) + " background=" + ColorText(Doc.Background) +
+std::string TDumper::run() {
+  Line(0, "document title=" + Quote(wideToUtf8(Doc.Title)) + " base=" + Quote(Doc.BaseUrl) +
+              " target=" + Quote(Doc.BaseTarget) + " background=" + colorText(Doc.Background) +
               " bgimage=" + Quote(Doc.BackgroundUrl) + " too-many-links=" + (Doc.TooManyLinks ? "yes" : "no"));
   Cell(Doc, 1);
   for (size_t i = 0; i < Doc.htmlFormList.size(); ++i) {
@@ -147,21 +147,21 @@ std::string TDumper::Run() {
     for (const auto& c : f.ControlList) Line(1, Control(*c));
   }
   for (const auto& m : Doc.MapList) {
-    Line(0, "map " + Quote(WideToUtf8(m->MapName())) + " areas=" + std::to_string(m->AreaCount()));
-    for (const TMapItem::Area& area : m->Areas()) {
+    Line(0, "map " + Quote(wideToUtf8(m->MapName())) + " areas=" + std::to_string(m->areaCount()));
+    for (const TMapItem::Area& area : m->areas()) {
       using Shape = TAreaRegion::Shape;
       const Shape shape = area.Region.shape();
       Line(1, std::string("area shape=") +
                   (shape == Shape::Rect ? "rect" : shape == Shape::Ellipse ? "circle" : "poly") +
-                  " href=" + Quote(WideToUtf8(area.Href)) + " target=" + Quote(WideToUtf8(area.Target)) +
-                  " title=" + Quote(WideToUtf8(area.Title)));
+                  " href=" + Quote(wideToUtf8(area.Href)) + " target=" + Quote(wideToUtf8(area.Target)) +
+                  " title=" + Quote(wideToUtf8(area.Title)));
     }
   }
   for (const auto& [name, entry] : Doc.IDNameList.Entries()) {
     const char* cls = "TChPosObj";
-    if (auto* item = dynamic_cast<const TSectionBase*>(entry.Object)) cls = item->ClassName();
-    else if (auto* obj = dynamic_cast<const TFloatingObj*>(entry.Object)) cls = obj->ClassName();
-    else if (auto* ctl = dynamic_cast<const TFormControlObj*>(entry.Object)) cls = ctl->ClassName();
+    if (auto* item = dynamic_cast<const TSectionBase*>(entry.Object)) cls = item->className();
+    else if (auto* obj = dynamic_cast<const TFloatingObj*>(entry.Object)) cls = obj->className();
+    else if (auto* ctl = dynamic_cast<const TFormControlObj*>(entry.Object)) cls = ctl->className();
     Line(0, "name " + Quote(name) + " -> " + cls);
   }
   return out_.str();
@@ -178,42 +178,42 @@ void TDumper::Item(const TSectionBase& item, int depth) {
   if (auto* h = dynamic_cast<const THorzLine*>(&item)) {
     const char* align = h->Align == 5 ? "left" : h->Align == 6 ? "right" : "center";
     Line(depth, std::string("THorzLine size=") + std::to_string(h->VSize) + " align=" + align +
-                    " width=" + SizeText(h->WidthAttr, h->PercentWidth) + " color=" + ColorText(h->Color) +
+                    " width=" + sizeText(h->WidthAttr, h->PercentWidth) + " color=" + colorText(h->Color) +
                     (h->NoShade ? " noshade" : ""));
     return;
   }
-  Line(depth, item.ClassName());
+  Line(depth, item.className());
 }
 
 void TDumper::Block(const TBlock& b, int depth) {
   const auto& m = b.MargArrayO;
-  std::string s = std::string(b.ClassName()) + " tag=" + Quote(b.TagClass) +
-                  " display=" + (b.DisplayNone ? "none" : "block") + " float=" + SideText(b.FloatLR) +
+  std::string s = std::string(b.className()) + " tag=" + Quote(b.TagClass) +
+                  " display=" + (b.DisplayNone ? "none" : "block") + " float=" + sideText(b.FloatLR) +
                   " position=" +
                   (b.Positioning == TPositionKind::Absolute   ? "absolute"
                    : b.Positioning == TPositionKind::Relative ? "relative"
                                                               : "static");
-  s += " margin=" + std::to_string(b.TopMargin) + (b.TopIsParagraph ? "p" : "") + "," + BoxValue(m[MarginRight]) +
-       "," + std::to_string(b.BottomMargin) + (b.BottomIsParagraph ? "p" : "") + "," + BoxValue(m[MarginLeft]);
-  s += " padding=" + BoxValue(m[PaddingTop]) + "," + BoxValue(m[PaddingRight]) + "," + BoxValue(m[PaddingBottom]) +
-       "," + BoxValue(m[PaddingLeft]);
-  s += " border=" + BoxValue(m[BorderTopWidth]) + "," + BoxValue(m[BorderRightWidth]) + "," +
-       BoxValue(m[BorderBottomWidth]) + "," + BoxValue(m[BorderLeftWidth]);
+  s += " margin=" + std::to_string(b.TopMargin) + (b.TopIsParagraph ? "p" : "") + "," + boxValue(m[MarginRight]) +
+       "," + std::to_string(b.BottomMargin) + (b.BottomIsParagraph ? "p" : "") + "," + boxValue(m[MarginLeft]);
+  s += " padding=" + boxValue(m[PaddingTop]) + "," + boxValue(m[PaddingRight]) + "," + boxValue(m[PaddingBottom]) +
+       "," + boxValue(m[PaddingLeft]);
+  s += " border=" + boxValue(m[BorderTopWidth]) + "," + boxValue(m[BorderRightWidth]) + "," +
+       boxValue(m[BorderBottomWidth]) + "," + boxValue(m[BorderLeftWidth]);
   s += " align=" + Quote(b.TextAlign);
   if (auto* li = dynamic_cast<const TBlockLI*>(&b)) {
     const char* kind = li->ListKind == TListKind::Ordered     ? "ordered"
                        : li->ListKind == TListKind::Unordered ? "unordered"
                        : li->ListKind == TListKind::Definition ? "definition"
                                                                 : "none";
-    s += std::string(" list=") + kind + " item=" + Quote(li->ItemTag) + " number=" + std::to_string(li->ListNumb) +
+    s += std::string(" list=") + kind + " item=" + Quote(li->ItemTag) + " number=" + std::to_string(li->listNumb) +
          " type=" + Quote(std::string(1, li->ListType)) + " level=" + std::to_string(li->ListLevel) +
-         " marker=" + MarkerName(li->Marker) + " text=" + Quote(li->MarkerText());
+         " marker=" + markerName(li->Marker) + " text=" + Quote(li->markerText());
   }
   if (auto* tb = dynamic_cast<const TTableBlock*>(&b)) {
     std::string width = tb->AsPercent ? std::to_string(tb->WidthAttr / 10) + "%" : std::to_string(tb->WidthAttr);
     s += " width=" + width + " placement=" + std::to_string(tb->Justify) + " hspace=" + std::to_string(tb->HSpace) +
          " vspace=" + std::to_string(tb->VSpace);
-    if (tb->BkGnd) s += " bgcolor=" + ColorText(tb->BkColor);
+    if (tb->BkGnd) s += " bgcolor=" + colorText(tb->BkColor);
   }
   Line(depth, s);
   Cell(*b.MyCell, depth + 1);
@@ -222,8 +222,8 @@ void TDumper::Block(const TBlock& b, int depth) {
 void TDumper::Section(const TSection& sec, int depth) {
   static const char* kJustify[] = {"left", "left", "center", "right", "justify"};
   static const char* kClear[] = {"none", "left", "right", "both"};
-  std::string s = std::string(sec.ClassName()) + " text=" + QuoteText(sec.Buff);
-  if (!sec.IsPreformatted()) {
+  std::string s = std::string(sec.className()) + " text=" + QuoteText(sec.Buff);
+  if (!sec.isPreformatted()) {
     s += std::string(" justify=") + kJustify[std::clamp(sec.Justify, 0, 4)] +
          " clear=" + kClear[std::clamp(sec.ClearAttr, 0, 3)];
     if (sec.Brk.find('n') != std::string::npos) s += " nobreak-text";
@@ -237,8 +237,8 @@ void TDumper::Section(const TSection& sec, int depth) {
     if (f->TheFont.Style & kFontItalic) r += " italic";
     if (f->TheFont.Style & kFontUnderline) r += " underline";
     if (f->TheFont.Style & kFontStrikeOut) r += " strike";
-    r += " " + ColorText(f->TheFont.Color);
-    if (f->HasLink()) {
+    r += " " + colorText(f->TheFont.Color);
+    if (f->hasLink()) {
       r += " link=" + Quote(f->UrlTarget->Url);
       if (!f->UrlTarget->Target.empty()) r += " target=" + Quote(f->UrlTarget->Target);
     }
@@ -247,9 +247,9 @@ void TDumper::Section(const TSection& sec, int depth) {
   for (const auto& o : sec.Images) {
     if (auto* img = dynamic_cast<const TImageObj*>(o.get())) {
       std::string r = "image " + std::to_string(img->Pos) + " src=" + Quote(img->Source) +
-                      " alt=" + Quote(WideToUtf8(img->Alt)) + " align=" + std::to_string(img->VertAlign) +
-                      " float=" + SideText(img->Floating) + " width=" + SizeText(img->SpecWidth, img->PercentWidth) +
-                      " height=" + SizeText(img->SpecHeight, img->PercentHeight);
+                      " alt=" + Quote(wideToUtf8(img->Alt)) + " align=" + std::to_string(img->VertAlign) +
+                      " float=" + sideText(img->Floating) + " width=" + sizeText(img->SpecWidth, img->PercentWidth) +
+                      " height=" + sizeText(img->SpecHeight, img->PercentHeight);
       if (img->UseMap) r += " map=" + Quote(img->MapName);
       Line(depth + 1, r);
     } else if (auto* panel = dynamic_cast<const TPanelObj*>(o.get())) {
@@ -257,7 +257,7 @@ void TDumper::Section(const TSection& sec, int depth) {
     }
   }
   for (const TFormControlObj* c : sec.FormControls.Items)
-    Line(depth + 1, "control " + std::to_string(c->Pos) + " " + c->ClassName() + " name=" + Quote(c->Name));
+    Line(depth + 1, "control " + std::to_string(c->Pos) + " " + c->className() + " name=" + Quote(c->Name));
 }
 
 void TDumper::Table(const ThtmlTable& t, int depth) {
@@ -266,7 +266,7 @@ void TDumper::Table(const ThtmlTable& t, int depth) {
   static const char* kRowType[] = {"body", "head", "foot"};
   for (const auto& row : t.Rows) {
     std::string r = std::string("row type=") + kRowType[std::clamp(row->RowType, 0, 2)];
-    if (row->BkGnd) r += " bgcolor=" + ColorText(row->BkColor);
+    if (row->BkGnd) r += " bgcolor=" + colorText(row->BkColor);
     if (row->RowHeight > 0) r += " height=" + std::to_string(row->RowHeight);
     else if (row->RowHeightPercent > 0) r += " height=" + std::to_string(row->RowHeightPercent) + "%";
     Line(depth + 1, r);
@@ -275,7 +275,7 @@ void TDumper::Table(const ThtmlTable& t, int depth) {
                       " rowspan=" + std::to_string(cell->RowSpan) + " valign=" + std::to_string(cell->VAlign);
       if (cell->WidthAttr > 0)
         c += " width=" + (cell->AsPercent ? std::to_string(cell->WidthAttr / 10) + "%" : std::to_string(cell->WidthAttr));
-      if (cell->Cell->BkGnd) c += " bgcolor=" + ColorText(cell->Cell->BkColor);
+      if (cell->Cell->BkGnd) c += " bgcolor=" + colorText(cell->Cell->BkColor);
       if (!cell->Cell->Url.empty()) c += " href=" + Quote(cell->Cell->Url);
       if (!cell->TextAlign.empty()) c += " align=" + Quote(cell->TextAlign);
       Line(depth + 2, c);
@@ -285,7 +285,7 @@ void TDumper::Table(const ThtmlTable& t, int depth) {
 }
 
 std::string TDumper::Control(const TFormControlObj& c) {
-  std::string s = std::string(c.ClassName()) + " name=" + Quote(c.Name) + " value=" + Quote(c.Value);
+  std::string s = std::string(c.className()) + " name=" + Quote(c.Name) + " value=" + Quote(c.Value);
   if (auto* e = dynamic_cast<const TEditFormControlObj*>(&c)) {
     s += " type=" + Quote(e->EditType) + " size=" + std::to_string(e->EditSize) + " text=" + Quote(e->Text);
     if (e->Password) s += " password";
@@ -298,9 +298,9 @@ std::string TDumper::Control(const TFormControlObj& c) {
     s += std::string(r->Checked ? " checked" : "") + (r->TabStop ? " tabstop" : "");
   } else if (auto* lb = dynamic_cast<const TListBoxFormControlObj*>(&c)) {
     s += " size=" + std::to_string(lb->LBSize) + (lb->Multiple ? " multiple" : "") + " options=";
-    for (size_t i = 0; i < lb->TheOptions.Count(); ++i) {
+    for (size_t i = 0; i < lb->TheOptions.count(); ++i) {
       if (i) s += ",";
-      s += Quote(lb->TheOptions.Text(i)) + "=" + Quote(lb->TheOptions.Option(i).Value);
+      s += Quote(lb->TheOptions.Text(i)) + "=" + Quote(lb->TheOptions.option(i).Value);
       if (i < lb->SelectedItems.size() && lb->SelectedItems[i]) s += "*";
     }
   } else if (auto* ta = dynamic_cast<const TTextAreaFormControlObj*>(&c)) {
@@ -317,7 +317,7 @@ std::string TDumper::Control(const TFormControlObj& c) {
 
 class TTextWriter {
  public:
-  std::string Run(const TSectionList& Doc) {
+  std::string run(const TSectionList& Doc) {
     Cell(Doc);
     return out_;
   }
@@ -329,7 +329,7 @@ class TTextWriter {
   void Item(const TSectionBase& item) {
     if (auto* li = dynamic_cast<const TBlockLI*>(&item)) {
       if (li->Marker != TBlockLI::TMarker::None) {
-        const std::string marker = li->MarkerText();
+        const std::string marker = li->markerText();
         prefix_ = marker.empty() ? "* " : marker + " ";
       }
       Cell(*li->MyCell);
@@ -353,7 +353,7 @@ class TTextWriter {
         if (c == kNoBreakSpace) c = u' ';
         text += c;
       }
-      if (s->IsPreformatted()) {
+      if (s->isPreformatted()) {
         if (!text.empty() && text.back() == u' ') text.pop_back();
       } else {
         // Without their objects and controls, lines may start or end with spaces or hold nothing at all.
@@ -361,7 +361,7 @@ class TTextWriter {
         if (first == std::u16string::npos) return;
         text = text.substr(first, text.find_last_not_of(u' ') - first + 1);
       }
-      out_ += prefix_ + WideToUtf8(text) + "\n";
+      out_ += prefix_ + wideToUtf8(text) + "\n";
       prefix_.clear();
     }
   }
@@ -372,8 +372,8 @@ class TTextWriter {
 
 }  // namespace
 
-std::string DumpDocument(const TSectionList& Document) { return TDumper(Document).Run(); }
+std::string dumpDocument(const TSectionList& Document) { return TDumper(Document).run(); }
 
-std::string DocumentText(const TSectionList& Document) { return TTextWriter().Run(Document); }
+std::string documentText(const TSectionList& Document) { return TTextWriter().run(Document); }
 
 }  // namespace lumora::html

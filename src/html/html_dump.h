@@ -1,7 +1,7 @@
 #pragma once
 // Text views of a built document, for `lumora-html dump FILE`, `lumora-html text FILE`, tests and publishers.
 //
-// DumpDocument: one line per item, children indented by two spaces per level. The format is stable; extend it
+// dumpDocument: one line per item, children indented by two spaces per level. The format is stable; extend it
 // only by adding new key=value pairs at the end of a line or new line kinds.
 //
 //   document title="..." base="..." target="..." background=#rrggbb bgimage="..." too-many-links=no
@@ -34,7 +34,7 @@
 //     area shape=rect|circle|poly href="..." target="..." title="..."   (one line per area, in order)
 //   name "id" -> <class of the target>
 //
-// DocumentText: the text as a reader reads it, one section (line of text) per line, UTF-8; list items start
+// documentText: the text as a reader reads it, one section (line of text) per line, UTF-8; list items start
 // with their marker ("1. ", "* "), images and controls are left out.
 
 #include <string>
@@ -43,7 +43,7 @@
 
 namespace lumora::html {
 
-std::string DumpDocument(const TSectionList& Document);
-std::string DocumentText(const TSectionList& Document);
+std::string dumpDocument(const TSectionList& Document);
+std::string documentText(const TSectionList& Document);
 
 }  // namespace lumora::html

@@ -73,9 +73,9 @@ const std::vector<EntityEntry>& table() {
 
 }  // namespace
 
-std::span<const EntityEntry> EntityTable() { return table(); }
+std::span<const EntityEntry> entityTable() { return table(); }
 
-std::optional<char16_t> LookupEntity(std::string_view name) {
+std::optional<char16_t> lookupEntity(std::string_view name) {
   const auto& t = table();
   const auto it = std::lower_bound(t.begin(), t.end(), name,
                                    [](const EntityEntry& e, std::string_view n) { return e.Name < n; });

@@ -1,5 +1,5 @@
 #pragma once
-// Named character references: the HTML 4 set plus "apos", names case-sensitive.
+// named character references: the HTML 4 set plus "apos", names case-sensitive.
 
 #include <optional>
 #include <span>
@@ -13,9 +13,9 @@ struct EntityEntry {
 };
 
 // All entries, sorted by name (byte order), for binary search.
-std::span<const EntityEntry> EntityTable();
+std::span<const EntityEntry> entityTable();
 
 // The 16-bit value of a reference name, matched exactly.
-std::optional<char16_t> LookupEntity(std::string_view name);
+std::optional<char16_t> lookupEntity(std::string_view name);
 
 }  // namespace lumora::html

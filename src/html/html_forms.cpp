@@ -10,7 +10,7 @@ namespace lumora::html {
 
 namespace {
 
-bool EqualsNoCase(std::string_view a, std::string_view b) { return LowerAscii(a) == LowerAscii(b); }
+bool equalsNoCase(std::string_view a, std::string_view b) { return lowerAscii(a) == lowerAscii(b); }
 
 }  // namespace
 
@@ -23,7 +23,7 @@ ThtmlForm& ThtmlForm::Create(TSectionList* Document, const TAttributeList* Attri
 
 ThtmlForm::ThtmlForm(TSectionList* ADocument, const TAttributeList* Attributes) : Document(ADocument) {
   if (!Attributes) return;
-  for (size_t i = 0; i < Attributes->Count(); ++i) {
+  for (size_t i = 0; i < Attributes->count(); ++i) {
     const TAttribute& a = (*Attributes)[i];
     switch (a.Which) {
       case MethodSy: Method = a.Name.substr(0, 4); break;
@@ -42,7 +42,7 @@ void ThtmlForm::AddControl(std::unique_ptr<TFormControlObj> Control) { ControlLi
 TFormControlObj::TFormControlObj(TSectionList* ADocument, ThtmlForm& Form, int Position,
                                  const TAttributeList& Attributes)
     : Document(ADocument), MyForm(&Form), Pos(Position) {
-  for (size_t i = 0; i < Attributes.Count(); ++i) {
+  for (size_t i = 0; i < Attributes.count(); ++i) {
     const TAttribute& a = Attributes[i];
     switch (a.Which) {
       case TitleSy: Title = a.Name; break;
@@ -54,21 +54,21 @@ TFormControlObj::TFormControlObj(TSectionList* ADocument, ThtmlForm& Form, int P
       case OnBlurSy: OnBlurMessage = a.Name; break;
       case OnChangeSy: OnChangeMessage = a.Name; break;
       case TabIndexSy:
-        if (a.Value >= 1) Document->AddTabOrder(a.Value, {this, nullptr});
+        if (a.Value >= 1) Document->addTabOrder(a.Value, {this, nullptr});
         break;
-      case DisabledSy: Disabled = !(EqualsNoCase(a.Name, "no") || a.Name == "0"); break;
+      case DisabledSy: Disabled = !(equalsNoCase(a.Name, "no") || a.Name == "0"); break;
       case ReadOnlySy: ReadOnly = true; break;
       default: break;
     }
   }
-  if (!ID.empty()) Document->IDNameList.AddObject(ID, this);
-  AttributeStrings = Attributes.AsStrings();
+  if (!ID.empty()) Document->IDNameList.addObject(ID, this);
+  AttributeStrings = Attributes.asStrings();
   Document->FormControlList.push_back(this);
 }
 
 void TFormControlObj::ApplyStyle(TProperties& Props) {
   TVMarginArray box;
-  GetVMarginArray(Props, box);
+  getVMarginArray(Props, box);
   Props.MakeFont();
   TMarginArray values;
   int autoCount = 0;
@@ -77,9 +77,9 @@ void TFormControlObj::ApplyStyle(TProperties& Props) {
   bool topPara = false, bottomPara = false;
   VerticalMargins(box, 100, Props.EmSize, Props.ExSize, top, topPara, bottom, bottomPara);
   const auto isSet = [&](int index) {
-    return !box.Holds(index, kUnsetLength);
+    return !box.holds(index, kUnsetLength);
   };
-  if (const std::string* w = std::get_if<std::string>(&Props.Prop(html::Width)))
+  if (const std::string* w = std::get_if<std::string>(&Props.prop(html::Width)))
     PercentWidth = w->find('%') != std::string::npos;
   MarginTop = MarginBottom = 1;
   if (isSet(html::MarginTop)) MarginTop = top;
@@ -100,8 +100,8 @@ void TFormControlObj::ApplyStyle(TProperties& Props) {
     else Width = width;
   }
   if (values[html::Height] > 0) Height = values[html::Height] - BordT - BordB;
-  if (const auto va = Props.VerticalAlignment()) VertAlign = *va;
-  if (const int* bg = std::get_if<int>(&Props.Prop(BackgroundColor))) BkColor = *bg;
+  if (const auto va = Props.verticalAlignment()) VertAlign = *va;
+  if (const int* bg = std::get_if<int>(&Props.prop(BackgroundColor))) BkColor = *bg;
 }
 
 // --- Kinds ---
@@ -109,7 +109,7 @@ void TFormControlObj::ApplyStyle(TProperties& Props) {
 TEditFormControlObj::TEditFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position,
                                          const TAttributeList& Attributes, const std::string& TypeText)
     : TFormControlObj(Document, Form, Position, Attributes), EditType(TypeText) {
-  if (const TAttribute* size = Attributes.Find(SizeSy)) {
+  if (const TAttribute* size = Attributes.find(SizeSy)) {
     if (size->Value >= 1) {
       EditSize = size->Value;
     } else {
@@ -122,7 +122,7 @@ TEditFormControlObj::TEditFormControlObj(TSectionList* Document, ThtmlForm& Form
       }
     }
   }
-  if (const TAttribute* m = Attributes.Find(MaxLengthSy)) MaxLength = std::max(0, m->Value);
+  if (const TAttribute* m = Attributes.find(MaxLengthSy)) MaxLength = std::max(0, m->Value);
   Password = EditType == "password";
   Text = Value;
 }
@@ -153,7 +153,7 @@ TCheckBoxFormControlObj::TCheckBoxFormControlObj(TSectionList* Document, ThtmlFo
     : TFormControlObj(Document, Form, Position, Attributes) {
   if (Value.empty()) Value = "on";
   VertAlign = TVerticalAlign::Baseline;
-  IsChecked = Attributes.Find(CheckedSy) != nullptr;
+  IsChecked = Attributes.find(CheckedSy) != nullptr;
   Checked = IsChecked;
 }
 
@@ -161,11 +161,11 @@ TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList* Document, T
                                                        const TAttributeList& Attributes, TCellBasic* Cell)
     : TFormControlObj(Document, Form, Position, Attributes), MyCell(Cell) {
   VertAlign = TVerticalAlign::Baseline;
-  IsChecked = Attributes.Find(CheckedSy) != nullptr;
+  IsChecked = Attributes.find(CheckedSy) != nullptr;
   bool othersInGroup = false;
   for (const auto& c : Form.ControlList) {
     auto* radio = dynamic_cast<TRadioButtonFormControlObj*>(c.get());
-    if (!radio || radio == this || !EqualsNoCase(radio->Name, Name)) continue;
+    if (!radio || radio == this || !equalsNoCase(radio->Name, Name)) continue;
     othersInGroup = true;
     if (IsChecked) {
       radio->Checked = false;
@@ -182,12 +182,12 @@ TImageFormControlObj::TImageFormControlObj(TSectionList* Document, ThtmlForm& Fo
     : TFormControlObj(Document, Form, Position, Attributes) {}
 
 void TImageFormControlObj::ApplyStyle(TProperties& Props) {
-  if (MyImage) MyImage->ProcessProperties(Props);
+  if (MyImage) MyImage->processProperties(Props);
 }
 
-void ThtOptionStringList::Add(std::string Text, TOptionObj Option) {
+void ThtOptionStringList::add(std::string Text, TOptionObj option) {
   texts_.push_back(std::move(Text));
-  options_.push_back(std::move(Option));
+  options_.push_back(std::move(option));
 }
 
 std::string ThtOptionStringList::ValueOf(int Index) const {
@@ -202,8 +202,8 @@ bool ThtOptionStringList::SelectedOf(int Index) const {
 TListBoxFormControlObj::TListBoxFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position,
                                                const TAttributeList& Attributes)
     : TFormControlObj(Document, Form, Position, Attributes) {
-  if (const TAttribute* size = Attributes.Find(SizeSy)) LBSize = size->Value;
-  Multiple = Attributes.Find(MultipleSy) != nullptr;
+  if (const TAttribute* size = Attributes.find(SizeSy)) LBSize = size->Value;
+  Multiple = Attributes.find(MultipleSy) != nullptr;
 }
 
 void TListBoxFormControlObj::AddOption(std::string Text, bool Selected, const std::vector<std::string>& AttributeStrings) {
@@ -213,17 +213,17 @@ void TListBoxFormControlObj::AddOption(std::string Text, bool Selected, const st
   option.Attributes = AttributeStrings;
   for (const std::string& line : AttributeStrings) {
     const size_t eq = line.find('=');
-    if (eq != std::string::npos && EqualsNoCase(line.substr(0, eq), "value") && eq + 1 < line.size()) {
+    if (eq != std::string::npos && equalsNoCase(line.substr(0, eq), "value") && eq + 1 < line.size()) {
       option.Value = line.substr(eq + 1);
       break;
     }
   }
   if (option.Value.empty()) option.Value = Text;
-  TheOptions.Add(std::move(Text), std::move(option));
+  TheOptions.add(std::move(Text), std::move(option));
 }
 
 void TListBoxFormControlObj::ResetValue() {
-  const int n = static_cast<int>(TheOptions.Count());
+  const int n = static_cast<int>(TheOptions.count());
   SelectedItems.assign(static_cast<size_t>(n), false);
   ItemIndex = -1;
   for (int i = 0; i < n; ++i) {
@@ -239,7 +239,7 @@ void TListBoxFormControlObj::ResetValue() {
 }
 
 void TComboFormControlObj::ResetValue() {
-  const int n = static_cast<int>(TheOptions.Count());
+  const int n = static_cast<int>(TheOptions.count());
   ItemIndex = n > 0 ? 0 : -1;
   for (int i = 0; i < n; ++i)
     if (TheOptions.SelectedOf(i)) ItemIndex = i;
@@ -250,10 +250,10 @@ void TComboFormControlObj::ResetValue() {
 TTextAreaFormControlObj::TTextAreaFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position,
                                                  const TAttributeList& Attributes)
     : TFormControlObj(Document, Form, Position, Attributes) {
-  if (const TAttribute* r = Attributes.Find(RowsSy)) Rows = r->Value;
-  if (const TAttribute* c = Attributes.Find(ColsSy)) Cols = c->Value;
-  if (const TAttribute* w = Attributes.Find(WrapSy)) {
-    const std::string v = LowerAscii(w->Name);
+  if (const TAttribute* r = Attributes.find(RowsSy)) Rows = r->Value;
+  if (const TAttribute* c = Attributes.find(ColsSy)) Cols = c->Value;
+  if (const TAttribute* w = Attributes.find(WrapSy)) {
+    const std::string v = lowerAscii(w->Name);
     Wrap = v == "off" ? TWrapMode::Off : v == "hard" ? TWrapMode::Hard : TWrapMode::Soft;
   }
 }
@@ -265,14 +265,14 @@ void TTextAreaFormControlObj::AppendText(const std::string& Line) {
 
 // --- Creation ---
 
-TFormControlObj* CreateFormControl(TSectionList* Document, ThtmlForm*& CurrentForm, Symb Tag, int Position,
+TFormControlObj* createFormControl(TSectionList* Document, ThtmlForm*& CurrentForm, Symb Tag, int Position,
                                    const TAttributeList& Attributes, TCellBasic* Cell) {
   if (!CurrentForm) CurrentForm = &ThtmlForm::Create(Document, nullptr);
   ThtmlForm& form = *CurrentForm;
   std::unique_ptr<TFormControlObj> control;
   if (Tag == InputSy) {
     std::string type;
-    if (const TAttribute* t = Attributes.Find(TypeSy)) type = LowerAscii(t->Name.substr(0, 20));
+    if (const TAttribute* t = Attributes.find(TypeSy)) type = lowerAscii(t->Name.substr(0, 20));
     if (type == "submit" || type == "reset" || type == "button")
       control = std::make_unique<TButtonFormControlObj>(Document, form, Position, Attributes, type);
     else if (type == "radio")
@@ -286,8 +286,8 @@ TFormControlObj* CreateFormControl(TSectionList* Document, ThtmlForm*& CurrentFo
     else
       control = std::make_unique<TEditFormControlObj>(Document, form, Position, Attributes, type);
   } else if (Tag == SelectSy) {
-    const TAttribute* size = Attributes.Find(SizeSy);
-    if (Attributes.Find(MultipleSy) || (size && size->Value > 1))
+    const TAttribute* size = Attributes.find(SizeSy);
+    if (Attributes.find(MultipleSy) || (size && size->Value > 1))
       control = std::make_unique<TListBoxFormControlObj>(Document, form, Position, Attributes);
     else
       control = std::make_unique<TComboFormControlObj>(Document, form, Position, Attributes);

@@ -30,14 +30,14 @@ class ThtmlForm {
 class TFormControlObj : public TIDObject {
  public:
   TFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position, const TAttributeList& Attributes);
-  virtual const char* ClassName() const = 0;
+  virtual const char* className() const = 0;
   int TargetY() const override { return YValue; }
   // Margins, sizes, alignment and colour from the element's style.
   virtual void ApplyStyle(TProperties& Props);
   // Puts the control back to the value its attributes give.
   virtual void ResetValue() {}
   // Hidden fields take no place in the text.
-  virtual bool TakesPlace() const { return true; }
+  virtual bool takesPlace() const { return true; }
 
   TSectionList* Document;
   ThtmlForm* MyForm;
@@ -60,7 +60,7 @@ class TEditFormControlObj : public TFormControlObj {
  public:
   TEditFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position, const TAttributeList& Attributes,
                       const std::string& TypeText);
-  const char* ClassName() const override { return "TEditFormControlObj"; }
+  const char* className() const override { return "TEditFormControlObj"; }
   void ResetValue() override { Text = Value; }
   std::string EditType;  // the lower-cased TYPE
   int EditSize = 15;
@@ -74,7 +74,7 @@ class TButtonFormControlObj : public TFormControlObj {
   enum class TButtonKind { Submit, Reset, Button, Browse };
   TButtonFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position, const TAttributeList& Attributes,
                         const std::string& TypeText);
-  const char* ClassName() const override { return "TButtonFormControlObj"; }
+  const char* className() const override { return "TButtonFormControlObj"; }
   TButtonKind Which = TButtonKind::Button;
   std::string Caption;
   TEditFormControlObj* MyEdit = nullptr;  // the field a browse button serves
@@ -83,7 +83,7 @@ class TButtonFormControlObj : public TFormControlObj {
 class TCheckBoxFormControlObj : public TFormControlObj {
  public:
   TCheckBoxFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position, const TAttributeList& Attributes);
-  const char* ClassName() const override { return "TCheckBoxFormControlObj"; }
+  const char* className() const override { return "TCheckBoxFormControlObj"; }
   void ResetValue() override { Checked = IsChecked; }
   bool IsChecked = false;
   bool Checked = false;
@@ -93,7 +93,7 @@ class TRadioButtonFormControlObj : public TFormControlObj {
  public:
   TRadioButtonFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position, const TAttributeList& Attributes,
                              TCellBasic* Cell);
-  const char* ClassName() const override { return "TRadioButtonFormControlObj"; }
+  const char* className() const override { return "TRadioButtonFormControlObj"; }
   void ResetValue() override { Checked = IsChecked; }
   bool IsChecked = false;
   bool Checked = false;
@@ -104,7 +104,7 @@ class TRadioButtonFormControlObj : public TFormControlObj {
 class TImageFormControlObj : public TFormControlObj {
  public:
   TImageFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position, const TAttributeList& Attributes);
-  const char* ClassName() const override { return "TImageFormControlObj"; }
+  const char* className() const override { return "TImageFormControlObj"; }
   void ApplyStyle(TProperties& Props) override;
   TImageObj* MyImage = nullptr;
   int XPos = -1, YPos = -1;
@@ -113,8 +113,8 @@ class TImageFormControlObj : public TFormControlObj {
 class THiddenFormControlObj : public TFormControlObj {
  public:
   using TFormControlObj::TFormControlObj;
-  const char* ClassName() const override { return "THiddenFormControlObj"; }
-  bool TakesPlace() const override { return false; }
+  const char* className() const override { return "THiddenFormControlObj"; }
+  bool takesPlace() const override { return false; }
 };
 
 // One OPTION: its value, selected flag and attributes.
@@ -127,10 +127,10 @@ struct TOptionObj {
 // The options' display texts, each with its option object.
 class ThtOptionStringList {
  public:
-  void Add(std::string Text, TOptionObj Option);
-  size_t Count() const { return texts_.size(); }
+  void add(std::string Text, TOptionObj option);
+  size_t count() const { return texts_.size(); }
   const std::string& Text(size_t Index) const { return texts_[Index]; }
-  const TOptionObj& Option(size_t Index) const { return options_[Index]; }
+  const TOptionObj& option(size_t Index) const { return options_[Index]; }
   // Empty and false outside the list.
   std::string ValueOf(int Index) const;
   bool SelectedOf(int Index) const;
@@ -143,7 +143,7 @@ class ThtOptionStringList {
 class TListBoxFormControlObj : public TFormControlObj {
  public:
   TListBoxFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position, const TAttributeList& Attributes);
-  const char* ClassName() const override { return "TListBoxFormControlObj"; }
+  const char* className() const override { return "TListBoxFormControlObj"; }
   // Text is 8-bit text in CodePage, already trimmed.
   void AddOption(std::string Text, bool Selected, const std::vector<std::string>& AttributeStrings);
   void ResetValue() override;
@@ -157,7 +157,7 @@ class TListBoxFormControlObj : public TFormControlObj {
 class TComboFormControlObj : public TListBoxFormControlObj {
  public:
   using TListBoxFormControlObj::TListBoxFormControlObj;
-  const char* ClassName() const override { return "TComboFormControlObj"; }
+  const char* className() const override { return "TComboFormControlObj"; }
   void ResetValue() override;
 };
 
@@ -165,7 +165,7 @@ class TTextAreaFormControlObj : public TFormControlObj {
  public:
   enum class TWrapMode { Off, Soft, Hard };
   TTextAreaFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position, const TAttributeList& Attributes);
-  const char* ClassName() const override { return "TTextAreaFormControlObj"; }
+  const char* className() const override { return "TTextAreaFormControlObj"; }
   // Appends one line of the initial text (lines joined by CR LF).
   void AppendText(const std::string& Line);
   void ResetValue() override { Text = TheText; }
@@ -177,7 +177,7 @@ class TTextAreaFormControlObj : public TFormControlObj {
 
 // Creates the control an INPUT, SELECT or TEXTAREA element stands for, in the document's current form (made
 // when there is none). Returns the control (owned by its form).
-TFormControlObj* CreateFormControl(TSectionList* Document, ThtmlForm*& CurrentForm, Symb Tag, int Position,
+TFormControlObj* createFormControl(TSectionList* Document, ThtmlForm*& CurrentForm, Symb Tag, int Position,
                                    const TAttributeList& Attributes, TCellBasic* Cell);
 
 }  // namespace lumora::html

@@ -9,7 +9,7 @@ namespace lumora::html {
 namespace {
 
 // Tags of body content: meeting one means the page is an ordinary document.
-bool IsBodyContentTag(const THtmlLexer& Lexer) {
+bool isBodyContentTag(const THtmlLexer& Lexer) {
   switch (Lexer.Sy) {
     case BodySy: case PSy: case HrSy: case OLSy: case ULSy: case DirSy: case MenuSy: case DLSy:
     case AddressSy: case BlockQuoteSy: case PreSy: case ImgSy: case TableSy: case FormSy:
@@ -21,11 +21,11 @@ bool IsBodyContentTag(const THtmlLexer& Lexer) {
   }
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // After a SCRIPT start tag (the lexer on its ">"): the characters up to its end tag, read without any markup handling (a script
 // may hold "<" and comment openers). Leaves the lexer after the end tag, ready for NextToken.
-std::string ReadScriptContent(THtmlLexer& Lexer) {
+std::string readScriptContent(THtmlLexer& Lexer) {
   static constexpr std::string_view kEnd = "</script";
   std::string text;
   if (Lexer.LCh == '>') Lexer.ReadChar();  // the lexer stops on the start tag's ">" for content readers
@@ -40,7 +40,7 @@ std::string ReadScriptContent(THtmlLexer& Lexer) {
     if (text.size() >= kEnd.size()) {
       bool ended = true;
       for (size_t i = 0; i < kEnd.size() && ended; ++i) {
-        ended = LowerAscii(text[text.size() - kEnd.size() + i]) == kEnd[i];
+        ended = lowerAscii(text[text.size() - kEnd.size() + i]) == kEnd[i];
       }
       if (ended) {
         text.resize(text.size() - kEnd.size());
@@ -53,12 +53,12 @@ std::string ReadScriptContent(THtmlLexer& Lexer) {
   return text;
 }
 
-std::string AttributeText(const TAttributeList& Attributes, Symb Which) {
-  const TAttribute* a = Attributes.Find(Which);
+std::string attributeText(const TAttributeList& Attributes, Symb Which) {
+  const TAttribute* a = Attributes.find(Which);
   return a ? a->Name : std::string();
 }
 
-void SkipTo(THtmlLexer& Lexer, Symb End) {
+void skipTo(THtmlLexer& Lexer, Symb End) {
   do {
     Lexer.NextToken();
   } while (Lexer.Sy != End && Lexer.Sy != EofSy);
@@ -69,9 +69,9 @@ class TFramesetReader {
   TFramesetReader(IFrameSetBuilder& Viewer, const std::string& FileName) : viewer_(Viewer), fileName_(FileName) {}
 
   void Read(THtmlLexer& Lexer) {
-    Lexer.Begin();
+    Lexer.begin();
     Lexer.NextToken();
-    while (Lexer.Sy != EofSy && !IsBodyContentTag(Lexer)) {
+    while (Lexer.Sy != EofSy && !isBodyContentTag(Lexer)) {
       switch (Lexer.Sy) {
         case TitleSy:
           Lexer.NextToken();
@@ -81,20 +81,20 @@ class TFramesetReader {
           }
           continue;  // the symbol that ended the title is handled normally
         case BaseSy:
-          if (const TAttribute* a = Lexer.Attributes.Find(HrefSy)) result_.Base = a->Name;
-          if (const TAttribute* a = Lexer.Attributes.Find(TargetSy)) result_.BaseTarget = a->Name;
+          if (const TAttribute* a = Lexer.Attributes.find(HrefSy)) result_.Base = a->Name;
+          if (const TAttribute* a = Lexer.Attributes.find(TargetSy)) result_.BaseTarget = a->Name;
           break;
         case FrameSetSy:
           if (result_.FoundFrameSet) {
             // A second top-level frameset would refill the same panels; it is read past instead.
-            ReadFrameSet(Lexer, /*apply=*/false);
+            readFrameSet(Lexer, /*apply=*/false);
           } else {
             result_.FoundFrameSet = true;
-            ReadFrameSet(Lexer, /*apply=*/true);
+            readFrameSet(Lexer, /*apply=*/true);
           }
           break;
         default:
-          if (HandleCommon(Lexer)) continue;
+          if (handleCommon(Lexer)) continue;
           break;
       }
       Lexer.NextToken();
@@ -106,28 +106,28 @@ class TFramesetReader {
  private:
   // NOFRAMES (skipped), SCRIPT, BGSOUND and META, which may stand anywhere in a frameset document. Returns
   // true when the next token has already been read.
-  bool HandleCommon(THtmlLexer& Lexer) {
+  bool handleCommon(THtmlLexer& Lexer) {
     switch (Lexer.Sy) {
       case NoFramesSy:
-        SkipTo(Lexer, NoFramesEndSy);
+        skipTo(Lexer, NoFramesEndSy);
         return false;
       case ScriptSy: {
-        const std::string name = AttributeText(Lexer.Attributes, NameSy);
-        const std::string language = AttributeText(Lexer.Attributes, LanguageSy);
-        const std::string script = ReadScriptContent(Lexer);
+        const std::string name = attributeText(Lexer.Attributes, NameSy);
+        const std::string language = attributeText(Lexer.Attributes, LanguageSy);
+        const std::string script = readScriptContent(Lexer);
         viewer_.Script(name, script, language);
         Lexer.NextToken();
         return true;
       }
       case BgSoundSy:
-        if (const TAttribute* src = Lexer.Attributes.Find(SrcSy)) {
-          const TAttribute* loop = Lexer.Attributes.Find(LoopSy);
+        if (const TAttribute* src = Lexer.Attributes.find(SrcSy)) {
+          const TAttribute* loop = Lexer.Attributes.find(LoopSy);
           viewer_.Sound(src->Name, loop ? loop->Value : 1);
         }
         return false;
       case MetaSy:
-        viewer_.Meta(AttributeText(Lexer.Attributes, HttpEquivSy), AttributeText(Lexer.Attributes, NameSy),
-                     AttributeText(Lexer.Attributes, ContentSy));
+        viewer_.meta(attributeText(Lexer.Attributes, HttpEquivSy), attributeText(Lexer.Attributes, NameSy),
+                     attributeText(Lexer.Attributes, ContentSy));
         return false;
       default:
         return false;
@@ -136,7 +136,7 @@ class TFramesetReader {
 
   // At a FRAMESET start tag: its attributes, its frames and nested framesets up to its end tag. Nesting is
   // followed with a level counter rather than recursion, so a hostile page cannot exhaust the stack.
-  void ReadFrameSet(THtmlLexer& Lexer, bool apply) {
+  void readFrameSet(THtmlLexer& Lexer, bool apply) {
     int& level = level_;
     int& skipped = skipped_;
     level = 1;
@@ -150,7 +150,7 @@ class TFramesetReader {
           if (skipped > 0 || level > kMaxFrameSetNesting) {
             ++skipped;
           } else {
-            viewer_.AddSubFrameSet();
+            viewer_.addSubFrameSet();
             viewer_.SetDimensions(Lexer.Attributes);
           }
           break;
@@ -159,28 +159,28 @@ class TFramesetReader {
           break;
         case FrameSetEndSy:
           --level;
-          CloseOne();
+          closeOne();
           if (level == 0) return;
           break;
         default:
-          if (HandleCommon(Lexer)) continue;
+          if (handleCommon(Lexer)) continue;
           break;
       }
       Lexer.NextToken();
     }
-    CloseOpenFrameSets();
+    closeOpenFrameSets();
   }
 
  public:
   // The end of input (or a fault in the markup) closes every frameset still open.
-  void CloseOpenFrameSets() {
-    for (; level_ > 0; --level_) CloseOne();
+  void closeOpenFrameSets() {
+    for (; level_ > 0; --level_) closeOne();
   }
 
  private:
 
   // One frameset ends: a skipped level just goes, a built one is finished.
-  void CloseOne() {
+  void closeOne() {
     if (skipped_ > 0) {
       --skipped_;
     } else {
@@ -196,7 +196,7 @@ class TFramesetReader {
   int skipped_ = 0;
 };
 
-bool ReadFile(const std::string& FileName, std::string& Text) {
+bool readFile(const std::string& FileName, std::string& Text) {
   std::ifstream in(FileName, std::ios::binary);
   if (!in) return false;
   Text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -208,14 +208,14 @@ bool ReadFile(const std::string& FileName, std::string& Text) {
 bool IsFramesetText(std::string Text, int CodePage) {
   THtmlLexer lexer;
   lexer.CountingPass = true;  // nothing is collected while looking
-  lexer.SetDocument(std::move(Text), CodePage);
+  lexer.setDocument(std::move(Text), CodePage);
   try {
-    lexer.Begin();
+    lexer.begin();
     lexer.NextToken();
     while (lexer.Sy != EofSy) {
       if (lexer.Sy == FrameSetSy) return true;
-      if (IsBodyContentTag(lexer)) return false;
-      if (lexer.Sy == ScriptSy) ReadScriptContent(lexer);
+      if (isBodyContentTag(lexer)) return false;
+      if (lexer.Sy == ScriptSy) readScriptContent(lexer);
       lexer.NextToken();
     }
   } catch (const EParseError&) {
@@ -224,21 +224,21 @@ bool IsFramesetText(std::string Text, int CodePage) {
   return false;
 }
 
-bool IsFramesetFile(const std::string& FileName, int CodePage) {
+bool isFramesetFile(const std::string& FileName, int CodePage) {
   std::string text;
-  return ReadFile(FileName, text) && IsFramesetText(std::move(text), CodePage);
+  return readFile(FileName, text) && IsFramesetText(std::move(text), CodePage);
 }
 
 TFrameSetDocument ParseFramesetText(IFrameSetBuilder& Viewer, std::string Text, const std::string& FileName,
                                     int CodePage) {
   THtmlLexer lexer;
-  lexer.SetDocument(std::move(Text), CodePage);
+  lexer.setDocument(std::move(Text), CodePage);
   TFramesetReader reader(Viewer, FileName);
   try {
     reader.Read(lexer);
   } catch (const EParseError&) {
     // What was read before the fault stays; the frame viewer shows the frames it got.
-    reader.CloseOpenFrameSets();
+    reader.closeOpenFrameSets();
   }
   return reader.Result();
 }

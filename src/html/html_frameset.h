@@ -17,7 +17,7 @@ class IFrameSetBuilder {
   // The FRAMESET attributes (ROWS, COLS, BORDER, ...) for the frameset being filled.
   virtual void SetDimensions(const TAttributeList& Attributes) = 0;
   // A nested FRAMESET: a new frameset inside the current one becomes current.
-  virtual void AddSubFrameSet() = 0;
+  virtual void addSubFrameSet() = 0;
   // A FRAME of the current frameset. DocumentName is the frameset document's full name.
   virtual void AddFrame(const TAttributeList& Attributes, const std::string& DocumentName) = 0;
   // The end of the current frameset (its end tag or the end of input); its parent becomes current again.
@@ -27,7 +27,7 @@ class IFrameSetBuilder {
     (void)Name, (void)Script, (void)Language;
   }
   virtual void Sound(const std::string& Src, int Loop) { (void)Src, (void)Loop; }
-  virtual void Meta(const std::string& HttpEq, const std::string& Name, const std::string& Content) {
+  virtual void meta(const std::string& HttpEq, const std::string& Name, const std::string& Content) {
     (void)HttpEq, (void)Name, (void)Content;
   }
 };
@@ -48,7 +48,7 @@ inline constexpr int kMaxFrameSetNesting = 16;
 // are skipped while looking.
 bool IsFramesetText(std::string Text, int CodePage = kSystemCodePage);
 // The same for a file (false when it cannot be read).
-bool IsFramesetFile(const std::string& FileName, int CodePage = kSystemCodePage);
+bool isFramesetFile(const std::string& FileName, int CodePage = kSystemCodePage);
 
 // Reads a frameset document into Viewer. Malformed markup never throws; what was read stays.
 TFrameSetDocument ParseFramesetText(IFrameSetBuilder& Viewer, std::string Text, const std::string& FileName,

@@ -43,11 +43,11 @@ std::string_view trim(std::string_view s) {
 }
 
 // Windows-1252 meaning of a byte 127..159 where the document's own code page has none (UTF-8).
-char16_t windows1252(char byte) { return ToWide(std::string_view(&byte, 1), 1252)[0]; }
+char16_t windows1252(char byte) { return toWide(std::string_view(&byte, 1), 1252)[0]; }
 
 }  // namespace
 
-std::optional<int> LeadingNumber(std::string_view text) {
+std::optional<int> leadingNumber(std::string_view text) {
   bool negative = false;
   if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
     negative = text[0] == '-';
@@ -65,7 +65,7 @@ std::optional<int> LeadingNumber(std::string_view text) {
 
 THtmlLexer::THtmlLexer() = default;
 
-void THtmlLexer::SetDocument(std::string text, int codePage) {
+void THtmlLexer::setDocument(std::string text, int codePage) {
   // NUL characters: the first ones become spaces, after that the document ends.
   size_t nuls = 0;
   for (size_t i = text.find('\0'); i != std::string::npos; i = text.find('\0', i + 1)) {
@@ -82,9 +82,9 @@ void THtmlLexer::SetDocument(std::string text, int codePage) {
     text.erase(0, 3);
     DocCodePage = kUtf8CodePage;
     BomSeen = true;
-  } else if (IsJisEncoded(text)) {
-    text = JisToShiftJis(text);
-    DocCodePage = CharSetToCodePage(kShiftJisCharSet, codePage).CodePage;
+  } else if (isJisEncoded(text)) {
+    text = jisToShiftJis(text);
+    DocCodePage = charSetToCodePage(kShiftJisCharSet, codePage).CodePage;
   }
   TextCodePage = DocCodePage;
   doc_ = std::move(text);
@@ -96,7 +96,7 @@ void THtmlLexer::SetDocument(std::string text, int codePage) {
   incActive_ = false;
 }
 
-void THtmlLexer::Begin() {
+void THtmlLexer::begin() {
   docPos_ = 0;
   // After a removed byte-order mark positions still count the bytes as stored.
   pos_ = BomSeen ? 2 : -1;
@@ -304,12 +304,12 @@ void THtmlLexer::NextToken() {
   }
 }
 
-void THtmlLexer::NextPreformattedText() {
+void THtmlLexer::nextPreformattedText() {
   Token.Clear();
   HeadingLevel = 0;
   Sy = TextSy;
   textCodePage_ = TextCodePage;
-  direct_ = DirectDecoderFor(textCodePage_);
+  direct_ = directDecoderFor(textCodePage_);
   pending_.Clear();
   for (;;) {
     const char c = LCh;
@@ -325,8 +325,8 @@ void THtmlLexer::NextPreformattedText() {
 }
 
 void THtmlLexer::flushPending(int codePage) {
-  if (pending_.Count() == 0) return;
-  Token.AddString(pending_, codePage);
+  if (pending_.count() == 0) return;
+  Token.addString(pending_, codePage);
   pending_.Clear();
 }
 
@@ -334,32 +334,32 @@ void THtmlLexer::flushPending(int codePage) {
 void THtmlLexer::addTextByte(char c, int pos) {
   const auto b = static_cast<unsigned char>(c);
   if (!direct_.AsciiOnly) {
-    Token.AddUnicodeChar(direct_.Table[b], pos);
-  } else if (b < 0x80 && (direct_.Utf8 || pending_.Count() == 0)) {
+    Token.addUnicodeChar(direct_.Table[b], pos);
+  } else if (b < 0x80 && (direct_.Utf8 || pending_.count() == 0)) {
     flushPending(textCodePage_);
-    Token.AddUnicodeChar(static_cast<char16_t>(b), pos);
+    Token.addUnicodeChar(static_cast<char16_t>(b), pos);
   } else {
-    pending_.Add(c, pos);
+    pending_.add(c, pos);
   }
 }
 
 // A run of ordinary bytes of the current text run, as addTextByte would take them one by one.
 void THtmlLexer::addTextRun(const unsigned char* bytes, size_t count, int firstPos) {
   if (!direct_.AsciiOnly) {
-    Token.AddDecodedRun(bytes, count, firstPos, direct_.Table);
+    Token.addDecodedRun(bytes, count, firstPos, direct_.Table);
     return;
   }
   size_t i = 0;
   while (i < count) {
     size_t j = i + 1;
-    if (bytes[i] < 0x80 && (direct_.Utf8 || pending_.Count() == 0)) {
+    if (bytes[i] < 0x80 && (direct_.Utf8 || pending_.count() == 0)) {
       while (j < count && bytes[j] < 0x80) ++j;
       flushPending(textCodePage_);
-      Token.AddDecodedRun(bytes + i, j - i, firstPos + static_cast<int>(i), direct_.Table);
+      Token.addDecodedRun(bytes + i, j - i, firstPos + static_cast<int>(i), direct_.Table);
     } else {
       // Bytes of multi-byte characters; in a double-byte code page everything after them waits as well.
       while (j < count && (bytes[j] >= 0x80 || !direct_.Utf8)) ++j;
-      pending_.AddRun(std::string_view(reinterpret_cast<const char*>(bytes) + i, j - i),
+      pending_.addRun(std::string_view(reinterpret_cast<const char*>(bytes) + i, j - i),
                       firstPos + static_cast<int>(i));
     }
     i = j;
@@ -369,7 +369,7 @@ void THtmlLexer::addTextRun(const unsigned char* bytes, size_t count, int firstP
 void THtmlLexer::readText(bool literalLt) {
   Sy = TextSy;
   textCodePage_ = TextCodePage;
-  direct_ = DirectDecoderFor(textCodePage_);
+  direct_ = directDecoderFor(textCodePage_);
   pending_.Clear();
   const bool collect = !CountingPass;
   if (literalLt && collect) addTextByte('<', TagPos);
@@ -429,15 +429,15 @@ THtmlLexer::RefResult THtmlLexer::readReference(bool raw, bool inAttribute) {
   RefResult r;
   r.pos = LCPos;
   refLiteral_.Clear();
-  refLiteral_.Add('&', LCPos);
+  refLiteral_.add('&', LCPos);
   advance(raw);
   if (LCh == '#') {
-    refLiteral_.Add('#', LCPos);
+    refLiteral_.add('#', LCPos);
     advance(raw);
     bool hex = false;
     if (LCh == 'x' || LCh == 'X') {
       hex = true;
-      refLiteral_.Add(LCh, LCPos);
+      refLiteral_.add(LCh, LCPos);
       advance(raw);
     }
     uint32_t value = 0;
@@ -445,7 +445,7 @@ THtmlLexer::RefResult THtmlLexer::readReference(bool raw, bool inAttribute) {
     for (int d; (d = digitValue(LCh, hex)) >= 0;) {
       value = value * (hex ? 16 : 10) + static_cast<uint32_t>(d);
       ++digits;
-      refLiteral_.Add(LCh, LCPos);
+      refLiteral_.add(LCh, LCPos);
       advance(raw);
     }
     if (digits == 0) return r;
@@ -466,10 +466,10 @@ THtmlLexer::RefResult THtmlLexer::readReference(bool raw, bool inAttribute) {
   std::string name;
   while (name.size() < kMaxReferenceName && isAlnum(LCh)) {
     name += LCh;
-    refLiteral_.Add(LCh, LCPos);
+    refLiteral_.add(LCh, LCPos);
     advance(raw);
   }
-  const std::optional<char16_t> value = LookupEntity(name);
+  const std::optional<char16_t> value = lookupEntity(name);
   if (!value || (inAttribute && *value > 255 && LCh != ';')) return r;
   if (LCh == ';') advance(raw);
   r.kind = RefKind::Wide, r.wide = *value;
@@ -484,8 +484,8 @@ void THtmlLexer::DecodeTextReference(int codePage) {
   }
   switch (r.kind) {
     case RefKind::Literal:
-      for (size_t i = 0; i < refLiteral_.Count(); ++i) {
-        addTextByte(refLiteral_.AsString()[i], refLiteral_.Positions()[i]);
+      for (size_t i = 0; i < refLiteral_.count(); ++i) {
+        addTextByte(refLiteral_.asString()[i], refLiteral_.positions()[i]);
       }
       break;
     case RefKind::Byte:
@@ -493,7 +493,7 @@ void THtmlLexer::DecodeTextReference(int codePage) {
       break;
     case RefKind::Wide:
       flushPending(codePage);
-      Token.AddUnicodeChar(r.wide, r.pos);
+      Token.addUnicodeChar(r.wide, r.pos);
       break;
   }
 }
@@ -505,13 +505,13 @@ void THtmlLexer::DecodeAttributeReference(int codePage, std::string& value, bool
   }
   switch (r.kind) {
     case RefKind::Literal:
-      value += refLiteral_.AsString();
+      value += refLiteral_.asString();
       break;
     case RefKind::Byte:
       value += r.byte;
       break;
     case RefKind::Wide:
-      value += WideToMultiByte(std::u16string_view(&r.wide, 1), codePage);
+      value += wideToMultiByte(std::u16string_view(&r.wide, 1), codePage);
       break;
   }
 }
@@ -538,7 +538,7 @@ void THtmlLexer::readTag() {
     NextChar();
     if (length == 1 && tagName_ == "H" && LCh >= '1' && LCh <= '6') break;
   }
-  Sy = tagName_.empty() ? UnknownSy : LookupTag(tagName_, endTag);
+  Sy = tagName_.empty() ? UnknownSy : lookupTag(tagName_, endTag);
   SkipBlanks();
   if ((Sy == HSy || Sy == HEndSy) && LCh >= '1' && LCh <= '6') {
     HeadingLevel = LCh - '0';
@@ -555,12 +555,12 @@ void THtmlLexer::readTag() {
 bool THtmlLexer::readAttribute() {
   SkipBlanks();
   if (!isAlpha(LCh)) return false;
-  TAttribute& a = Attributes.AddNew();
+  TAttribute& a = Attributes.addNew();
   while (isAlnum(LCh) || LCh == '-') {
     a.WhichName += LCToken;
     NextChar();
   }
-  a.Which = LookupAttribute(a.WhichName);
+  a.Which = lookupAttribute(a.WhichName);
   // A bare BORDER means a border of 1.
   a.Value = a.Which == BorderSy ? 1 : 0;
   a.CodePage = DocCodePage;
@@ -600,7 +600,7 @@ void THtmlLexer::readQuotedValue(TAttribute& a) {
   const size_t percent = text.find('%');
   if (percent != std::string_view::npos && percent + 1 == text.size()) text.remove_suffix(1);
   if (!text.empty() && (text[0] == '+' || text[0] == '-' || text[0] == '.' || isDigit(text[0]))) {
-    if (const std::optional<int> n = LeadingNumber(text)) a.Value = *n;
+    if (const std::optional<int> n = leadingNumber(text)) a.Value = *n;
   } else {
     a.Value = 0;
   }
@@ -617,28 +617,28 @@ void THtmlLexer::readUnquotedValue(TAttribute& a, bool numeric) {
   }
   if (!numeric) return;
   SkipBlanks();
-  if (const std::optional<int> n = LeadingNumber(a.Name)) a.Value = *n;
+  if (const std::optional<int> n = leadingNumber(a.Name)) a.Value = *n;
   if (LCh == '%') {
     a.Name += '%';
     NextChar();
   }
 }
 
-std::optional<CharSetCodePage> THtmlLexer::ApplyContentType(std::string_view content) {
+std::optional<CharSetCodePage> THtmlLexer::applyContentType(std::string_view content) {
   if (BomSeen) return std::nullopt;
-  if (const std::optional<CharSetName> name = FindCharSet(content)) {
+  if (const std::optional<CharSetName> name = findCharSet(content)) {
     if (name->EucJp && !eucJpConverted_) {
       // The current character is part of the rest when it came from the document.
       const size_t from = (!incActive_ && LCh != '\0' && docPos_ > 0) ? docPos_ - 1 : docPos_;
       const char before = from < doc_.size() ? doc_[from] : '\0';
-      EucJpToShiftJis(doc_, from);
+      eucJpToShiftJis(doc_, from);
       eucJpConverted_ = true;
       if (from < docPos_ && doc_[from] != before) {
         LCh = doc_[from];
         LCToken = upper(LCh);
       }
     }
-    const CharSetCodePage applied = CharSetNameToCodePage(*name, DocCodePage, SystemCodePage);
+    const CharSetCodePage applied = charSetNameToCodePage(*name, DocCodePage, SystemCodePage);
     DocCodePage = applied.CodePage;
     return applied;
   }

@@ -40,9 +40,9 @@ class THtmlLexer {
 
   // Takes the document and prepares it: NUL characters, byte-order mark, Japanese 7-bit text. `codePage` is
   // the document's code page unless the text itself says otherwise (see DocCodePage afterwards).
-  void SetDocument(std::string text, int codePage);
+  void setDocument(std::string text, int codePage);
   // Back to the start of the prepared document, with the first character read (may throw EParseError).
-  void Begin();
+  void begin();
 
   // Reads one character: line-end pairs are one CR, LF becomes CR, a tab a space. NUL at the end of input.
   char ReadChar() {
@@ -74,17 +74,17 @@ class THtmlLexer {
   void NextToken();
   // Reads a text token of preformatted content: every space is kept; it ends before "<" (unless in plain-text
   // mode), a line end or a control character. References are decoded except in plain-text mode.
-  void NextPreformattedText();
+  void nextPreformattedText();
 
   // The character-set part of a META content-type: applies the first character-set name in `content`, or
   // UTF-8 when it says "utf-8", to DocCodePage (EUC-JP also converts the unread document once). Returns
   // the set and code page applied; nothing after a byte-order mark or when nothing matched.
-  std::optional<CharSetCodePage> ApplyContentType(std::string_view content);
+  std::optional<CharSetCodePage> applyContentType(std::string_view content);
 
   // The prepared document (after the input preparation above).
   const std::string& Document() const { return doc_; }
   // Bytes of the document read so far.
-  size_t BytesRead() const { return docPos_; }
+  size_t bytesRead() const { return docPos_; }
 
   // --- Current state ---
   Symb Sy = EofSy;
@@ -171,6 +171,6 @@ class THtmlLexer {
 
 // The integer of an attribute value: its leading number rounded to the nearest integer (ties to even),
 // or nothing when the text does not start with a number.
-std::optional<int> LeadingNumber(std::string_view text);
+std::optional<int> leadingNumber(std::string_view text);
 
 }  // namespace lumora::html

@@ -19,14 +19,14 @@
 
 namespace lumora::html {
 
-TSymbSet Syms(std::initializer_list<Symb> list) {
+TSymbSet syms(std::initializer_list<Symb> list) {
   TSymbSet s;
   for (Symb sy : list) s.set(sy);
   return s;
 }
 
-const TSymbSet& InlineGroup() {
-  static const TSymbSet s = Syms(
+const TSymbSet& inlineGroup() {
+  static const TSymbSet s = syms(
       {BSy, BEndSy, ISy, IEndSy, BrSy, EmSy, EmEndSy, StrongSy, StrongEndSy, USy, UEndSy, CiteSy, CiteEndSy, VarSy,
        VarEndSy, TTSy, TTEndSy, CodeSy, CodeEndSy, KbdSy, KbdEndSy, SampSy, SampEndSy, ImgSy, ASy, AEndSy, InputSy,
        TextAreaSy, TextAreaEndSy, SelectSy, FontSy, FontEndSy, BaseFontSy, SubSy, SubEndSy, SupSy, SupEndSy, BigSy,
@@ -36,30 +36,30 @@ const TSymbSet& InlineGroup() {
   return s;
 }
 
-const TSymbSet& FlowGroup() {
-  static const TSymbSet s = InlineGroup() | Syms({HSy, HEndSy, HrSy, PreSy, PreEndSy, TableSy});
+const TSymbSet& flowGroup() {
+  static const TSymbSet s = inlineGroup() | syms({HSy, HEndSy, HrSy, PreSy, PreEndSy, TableSy});
   return s;
 }
 
-const TSymbSet& ListGroup() {
-  static const TSymbSet s = Syms({OLSy, ULSy, DirSy, MenuSy, DLSy});
+const TSymbSet& listGroup() {
+  static const TSymbSet s = syms({OLSy, ULSy, DirSy, MenuSy, DLSy});
   return s;
 }
 
-const TSymbSet& DivisionGroup() {
-  static const TSymbSet s = Syms({AddressSy, BlockQuoteSy, CenterSy, FormSy, DivSy});
+const TSymbSet& divisionGroup() {
+  static const TSymbSet s = syms({AddressSy, BlockQuoteSy, CenterSy, FormSy, DivSy});
   return s;
 }
 
-const TSymbSet& CellTerminators() {
+const TSymbSet& cellTerminators() {
   // Row groups end a cell too: pages leave cells open before THEAD, TBODY and TFOOT as often as before TR.
-  static const TSymbSet s = Syms({TableEndSy, TDSy, TDEndSy, TRSy, TREndSy, THSy, THEndSy, CaptionSy, CaptionEndSy,
+  static const TSymbSet s = syms({TableEndSy, TDSy, TDEndSy, TRSy, TREndSy, THSy, THEndSy, CaptionSy, CaptionEndSy,
                                   ColSy, ColGroupSy, THeadSy, TBodySy, TFootSy, THeadEndSy, TBodyEndSy, TFootEndSy});
   return s;
 }
 
 // Inline elements that only push and pop a property set named after the tag.
-bool IsSimpleInline(Symb sy) {
+bool isSimpleInline(Symb sy) {
   switch (sy) {
     case BSy: case ISy: case EmSy: case StrongSy: case USy: case CiteSy: case VarSy: case SSy: case StrikeSy:
     case TTSy: case CodeSy: case KbdSy: case SampSy: case SpanSy: case LabelSy: case SubSy: case SupSy: case BigSy:
@@ -70,25 +70,25 @@ bool IsSimpleInline(Symb sy) {
   }
 }
 
-Symb StartOf(Symb endSy) {
-  for (const TagEntry& t : TagTable())
+Symb startOf(Symb endSy) {
+  for (const TagEntry& t : tagTable())
     if (t.EndSy == endSy) return t.StartSy;
   return UnknownSy;
 }
 
-Symb EndOf(Symb startSy) {
-  for (const TagEntry& t : TagTable())
+Symb endOf(Symb startSy) {
+  for (const TagEntry& t : tagTable())
     if (t.StartSy == startSy) return t.EndSy;
   return UnknownSy;
 }
 
-std::string TagLower(Symb sy) { return LowerAscii(TagName(sy)); }
+std::string tagLower(Symb sy) { return lowerAscii(tagName(sy)); }
 
-bool IsBlankText(const std::u16string& s) {
+bool isBlankText(const std::u16string& s) {
   return std::all_of(s.begin(), s.end(), [](char16_t c) { return c == u' '; });
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
+std::string joinLines(const std::vector<std::string>& lines) {
   std::string out;
   for (const std::string& l : lines) {
     if (!out.empty()) out += "\r\n";
@@ -98,15 +98,15 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 }
 
 // "left", "center", "right", "justify" from an ALIGN value ("middle" is centre); empty for anything else.
-std::string AlignHint(std::string_view value) {
-  const std::string v = LowerAscii(TrimAscii(value));
+std::string alignHint(std::string_view value) {
+  const std::string v = lowerAscii(trimAscii(value));
   if (v == "left" || v == "center" || v == "right" || v == "justify") return v;
   if (v == "middle") return "center";
   return {};
 }
 
 int VAlignCode(std::string_view value) {
-  const std::string v = LowerAscii(TrimAscii(value));
+  const std::string v = lowerAscii(trimAscii(value));
   if (v == "top") return 1;
   if (v == "middle") return 2;
   if (v == "baseline") return 3;
@@ -114,122 +114,122 @@ int VAlignCode(std::string_view value) {
   return 0;
 }
 
-TAttributeList THtmlParser::Attrs() const {
+TAttributeList THtmlParser::attrs() const {
   TAttributeList out;
-  out.Reserve(L.Attributes.Count());
-  for (size_t i = 0; i < L.Attributes.Count(); ++i) {
+  out.reserve(L.Attributes.count());
+  for (size_t i = 0; i < L.Attributes.count(); ++i) {
     const TAttribute& a = L.Attributes[i];
-    TAttribute& n = out.AddNew();
+    TAttribute& n = out.addNew();
     n = a;
     if (a.CodePage != kUtf8CodePage && a.CodePage != 0) {
-      n.Name = WideToUtf8(ToWide(a.Name, a.CodePage));
+      n.Name = wideToUtf8(toWide(a.Name, a.CodePage));
       n.CodePage = kUtf8CodePage;
     }
   }
   return out;
 }
 
-bool THtmlParser::Push(std::string_view Tag, const TAttributeList* A, std::string_view Pseudo, bool Inline) {
-  if (Stack.Count() >= kMaxPropStack) return false;
-  std::unique_ptr<TProperties> p = Stack.NewEntry();
-  p->InheritFrom(Tag, Stack.Last());
+bool THtmlParser::push(std::string_view Tag, const TAttributeList* A, std::string_view Pseudo, bool Inline) {
+  if (Stack.count() >= kMaxPropStack) return false;
+  std::unique_ptr<TProperties> p = Stack.newEntry();
+  p->InheritFrom(Tag, Stack.last());
   static const TAttributeList kNone;
   const TAttributeList& a = A ? *A : kNone;
-  p->ApplyRules(Doc.Styles, Stack, Stack.Count() - 1, Tag, a.TheClass(), a.TheID(), Pseudo, a.TheTitle(),
-                a.TheStyle());
-  TProperties& pushed = Stack.Push(std::move(p));
+  p->ApplyRules(Doc.Styles, Stack, Stack.count() - 1, Tag, a.theClass(), a.theID(), Pseudo, a.theTitle(),
+                a.theStyle());
+  TProperties& pushed = Stack.push(std::move(p));
   if (Inline && pushed.BorderStyleCode() != 0) {
     TInlineRec rec;
     rec.StartB = L.TagPos;
-    rec.PropSerial = pushed.SerialNumber();
+    rec.PropSerial = pushed.serialNumber();
     rec.BorderStyle = pushed.BorderStyleCode();
-    if (const int* bg = std::get_if<int>(&pushed.Prop(BackgroundColor))) rec.BackgroundColor = *bg;
+    if (const int* bg = std::get_if<int>(&pushed.prop(BackgroundColor))) rec.BackgroundColor = *bg;
     Doc.InlineList.push_back(rec);
   }
   return true;
 }
 
-void THtmlParser::PopAProp(std::string_view Tag) {
-  for (size_t i = Stack.Count() - 1; i >= 1; --i) {
+void THtmlParser::popAProp(std::string_view Tag) {
+  for (size_t i = Stack.count() - 1; i >= 1; --i) {
     if (Stack[i].PropTag != Tag) continue;
-    const uint64_t serial = Stack[i].SerialNumber();
+    const uint64_t serial = Stack[i].serialNumber();
     for (auto it = Doc.InlineList.rbegin(); it != Doc.InlineList.rend(); ++it) {
       if (it->PropSerial == serial && it->EndB < 0) {
         it->EndB = L.TagPos;
         break;
       }
     }
-    Stack.Erase(i);
-    for (size_t j = i; j < Stack.Count(); ++j) Stack[j].Reinherit(Stack[j - 1]);
+    Stack.erase(i);
+    for (size_t j = i; j < Stack.count(); ++j) Stack[j].Reinherit(Stack[j - 1]);
     return;
   }
 }
 
-void THtmlParser::NewSection(const TAttributeList* A, bool FirstInBlock) {
-  SectionClose();
+void THtmlParser::newSection(const TAttributeList* A, bool FirstInBlock) {
+  sectionClose();
   if (InPreChars) Section = std::make_unique<TPreFormated>(SectionList, Top(), LinkOpen ? CurrentUrlTarget : nullptr);
   else Section = std::make_unique<TSection>(SectionList, A, Top(), LinkOpen ? CurrentUrlTarget : nullptr, FirstInBlock);
   Section->NoBreak = NoBreak;
 }
 
-void THtmlParser::AddText(const TokenObj& Token) {
+void THtmlParser::addText(const TokenObj& Token) {
   if (!Section) {
-    if (Token.Count() == 1 && Token.S()[0] == u' ') return;
-    NewSection();
+    if (Token.count() == 1 && Token.S()[0] == u' ') return;
+    newSection();
   }
   Section->NoBreak = NoBreak;
   TProperties& top = Top();
-  const std::string* variant = std::get_if<std::string>(&top.Prop(FontVariant));
-  if (variant && LowerAscii(*variant) == "small-caps") {
+  const std::string* variant = std::get_if<std::string>(&top.prop(FontVariant));
+  if (variant && lowerAscii(*variant) == "small-caps") {
     TProperties small;
     small.InheritFrom("small", top);
-    small.ApplyRules(Doc.Styles, Stack, Stack.Count() - 1, "small", "", "", "", "", nullptr);
+    small.ApplyRules(Doc.Styles, Stack, Stack.count() - 1, "small", "", "", "", "", nullptr);
     Section->AppendToken(Token, top, &small);
   } else {
     Section->AppendToken(Token, top);
   }
 }
 
-void THtmlParser::EndLink() {
+void THtmlParser::endLink() {
   if (!LinkOpen) return;
   // Every run of the link shares this target, so they all learn where it ends.
-  CurrentUrlTarget->Last = L.TagPos;
+  CurrentUrlTarget->last = L.TagPos;
   CurrentUrlTarget.reset();
   LinkOpen = false;
 }
 
 // --- The body procedure ---
 
-void THtmlParser::DoBody(const TSymbSet& Term) {
+void THtmlParser::doBody(const TSymbSet& Term) {
   while (L.Sy != EofSy && !Term[L.Sy]) {
     const uint64_t before = tokens_;
     const Symb sy = L.Sy;
     switch (sy) {
-      case TitleSy: DoTitle(); break;
-      case BodySy: DoBodyTag(); break;
-      case PSy: DoP(Term); break;
+      case TitleSy: doTitle(); break;
+      case BodySy: doBodyTag(); break;
+      case PSy: doP(Term); break;
       case BaseSy: {
-        const TAttributeList a = Attrs();
-        if (const TAttribute* h = a.Find(HrefSy)) Doc.BaseUrl = h->Name;
-        if (const TAttribute* t = a.Find(TargetSy)) Doc.BaseTarget = t->Name;
+        const TAttributeList a = attrs();
+        if (const TAttribute* h = a.find(HrefSy)) Doc.BaseUrl = h->Name;
+        if (const TAttribute* t = a.find(TargetSy)) Doc.BaseTarget = t->Name;
         Next();
         break;
       }
-      case LiSy: DoListItem(TListKind::None, 1, false, '1', Term); break;
+      case LiSy: doListItem(TListKind::None, 1, false, '1', Term); break;
       case DDSy:
-      case DTSy: DoListItem(TListKind::Definition, 1, false, '1', Term); break;
-      case LinkSy: DoLinkTag(); break;
+      case DTSy: doListItem(TListKind::Definition, 1, false, '1', Term); break;
+      case LinkSy: doLinkTag(); break;
       case FormEndSy:
         CurrentForm = nullptr;
         Next();
         break;
-      case BgSoundSy: DoBgSound(); break;
-      case MetaSy: DoMeta(); break;
-      case StyleSy: DoStyle(); break;
+      case BgSoundSy: doBgSound(); break;
+      case MetaSy: doMeta(); break;
+      case StyleSy: doStyle(); break;
       default:
-        if (FlowGroup()[sy]) DoInline(Term);
-        else if (ListGroup()[sy]) DoLists(Term);
-        else if (DivisionGroup()[sy]) DoDivision(Term);
+        if (flowGroup()[sy]) doInline(Term);
+        else if (listGroup()[sy]) doLists(Term);
+        else if (divisionGroup()[sy]) doDivision(Term);
         else Next();
         break;
     }
@@ -238,7 +238,7 @@ void THtmlParser::DoBody(const TSymbSet& Term) {
   }
 }
 
-void THtmlParser::DoTitle() {
+void THtmlParser::doTitle() {
   std::u16string title;
   Next();
   while (L.Sy == TextSy) {
@@ -248,19 +248,19 @@ void THtmlParser::DoTitle() {
   Doc.Title = title;
 }
 
-void THtmlParser::DoBodyTag() {
-  const bool empty = Body->MyCell->Items.empty() && !(Section && !Section->IsBlank());
+void THtmlParser::doBodyTag() {
+  const bool empty = Body->MyCell->Items.empty() && !(Section && !Section->isBlank());
   if (BodySeen || !empty || TableLevel > 0) {
     Next();
     return;
   }
   BodySeen = true;
   Section.reset();
-  const TAttributeList a = Attrs();
-  Push("body", &a);
+  const TAttributeList a = attrs();
+  push("body", &a);
   TProperties& p = Top();
   int marginWidth = Doc.MarginWidth, marginHeight = Doc.MarginHeight;
-  for (size_t i = 0; i < a.Count(); ++i) {
+  for (size_t i = 0; i < a.count(); ++i) {
     const TAttribute& at = a[i];
     TColor c;
     switch (at.Which) {
@@ -272,7 +272,7 @@ void THtmlParser::DoBodyTag() {
         break;
       case BackgroundSy: p.AssignHint("url(" + at.Name + ")", BackgroundImage); break;
       case BgPropertiesSy:
-        if (LowerAscii(at.Name) == "fixed") p.AssignHint(std::string("fixed"), BackgroundAttachment);
+        if (lowerAscii(at.Name) == "fixed") p.AssignHint(std::string("fixed"), BackgroundAttachment);
         break;
       case LinkAttrSy:
         if (ParseColor(at.Name, false, c)) Doc.Styles.SetLinkColor("link", c);
@@ -297,10 +297,10 @@ void THtmlParser::DoBodyTag() {
   p.AssignHint(marginWidth, MarginRight);
   p.AssignHint(marginHeight, MarginTop);
   p.AssignHint(marginHeight, MarginBottom);
-  if (const int* bg = std::get_if<int>(&p.Prop(BackgroundColor)); bg && *bg != kColorNone) Doc.SetBackgroundColor(*bg);
+  if (const int* bg = std::get_if<int>(&p.prop(BackgroundColor)); bg && *bg != kColorNone) Doc.SetBackgroundColor(*bg);
   if (const std::string url = p.BackgroundImageUrl(); !url.empty()) {
     TBackgroundPosition h, v;
-    BackgroundPositionOf(p, p.EmSize, p.ExSize, h, v);
+    backgroundPositionOf(p, p.EmSize, p.ExSize, h, v);
     Doc.SetBackgroundImage(url, h, v);
   }
   // The new body takes the old one's place.
@@ -310,265 +310,265 @@ void THtmlParser::DoBodyTag() {
   Doc.BodyBlock = Body;
   for (auto& item : Doc.Items) {
     if (item.get() == old) {
-      Doc.IDNameList.RemoveObject(old);
+      Doc.IDNameList.removeObject(old);
       item = std::move(body);
       break;
     }
   }
   SectionList = Body->MyCell.get();
   Next();
-  NewSection();
+  newSection();
 }
 
-void THtmlParser::DoP(const TSymbSet& Term) {
+void THtmlParser::doP(const TSymbSet& Term) {
   if (Term[PSy]) return;
-  SectionClose();
-  TAttributeList a = Attrs();
+  sectionClose();
+  TAttributeList a = attrs();
   Next();
-  SkipSpaces();
+  skipSpaces();
   while (L.Sy == PSy || L.Sy == PEndSy) {
-    if (L.Sy == PSy) a = Attrs();
+    if (L.Sy == PSy) a = attrs();
     Next();
-    SkipSpaces();
+    skipSpaces();
   }
-  const bool pushed = Push("p", &a);
+  const bool pushed = push("p", &a);
   if (pushed) Hint(a);
   TCellBasic* parent = SectionList;
-  TBlock* b = EnterBlock(&a);
-  NewSection();
+  TBlock* b = enterBlock(&a);
+  newSection();
   TSymbSet term = Term;
   term.set(PSy);
-  while (L.Sy != EofSy && InlineGroup()[L.Sy] && !Term[L.Sy]) {
+  while (L.Sy != EofSy && inlineGroup()[L.Sy] && !Term[L.Sy]) {
     const uint64_t before = tokens_;
     if (L.Sy == UnknownSy) Next();
-    else DoInline(term);
+    else doInline(term);
     if (tokens_ == before) break;
   }
   if (L.Sy == TableSy) {
     b->BottomMargin = 0;
     b->BottomIsParagraph = false;
   }
-  SectionClose();
-  if (pushed) PopAProp("p");
+  sectionClose();
+  if (pushed) popAProp("p");
   SectionList = parent;
   if (L.Sy == PEndSy) Next();
 }
 
 // --- Inline content ---
 
-void THtmlParser::DoInline(const TSymbSet& Term) {
+void THtmlParser::doInline(const TSymbSet& Term) {
   const Symb sy = L.Sy;
-  if (IsSimpleInline(sy)) {
-    if (sy == SubSy || sy == SupSy || sy == BigSy || sy == SmallSy) EnsureSection();
-    const TAttributeList a = Attrs();
-    Push(TagLower(sy), &a, {}, true);
-    ChangeFont();
-    Advance();
+  if (isSimpleInline(sy)) {
+    if (sy == SubSy || sy == SupSy || sy == BigSy || sy == SmallSy) ensureSection();
+    const TAttributeList a = attrs();
+    push(tagLower(sy), &a, {}, true);
+    changeFont();
+    advance();
     return;
   }
-  if (IsEndTag(sy) && IsSimpleInline(StartOf(sy))) {
-    PopAProp(TagLower(sy));
-    ChangeFont();
-    Advance();
+  if (isEndTag(sy) && isSimpleInline(startOf(sy))) {
+    popAProp(tagLower(sy));
+    changeFont();
+    advance();
     return;
   }
   switch (sy) {
     case FontSy:
-    case BaseFontSy: DoFontTag(false); break;
+    case BaseFontSy: doFontTag(false); break;
     case FontEndSy:
-      PopAProp("font");
-      ChangeFont();
-      Advance();
+      popAProp("font");
+      changeFont();
+      advance();
       break;
-    case BrSy: DoBr(); break;
-    case HSy: DoHeading(Term); break;
-    case HrSy: DoHr(); break;
+    case BrSy: doBr(); break;
+    case HSy: doHeading(Term); break;
+    case HrSy: doHr(); break;
     case PreSy:
-      if (L.Attributes.Find(WrapSy)) {
-        const TAttributeList a = Attrs();
-        Push("pre", &a);
-        ChangeFont();
+      if (L.Attributes.find(WrapSy)) {
+        const TAttributeList a = attrs();
+        push("pre", &a);
+        changeFont();
         Next();
       } else {
-        DoPre();
+        doPre();
       }
       break;
     case PreEndSy:
-      PopAProp("pre");
-      ChangeFont();
+      popAProp("pre");
+      changeFont();
       Next();
       break;
     case ImgSy:
     case PanelSy: {
-      EnsureSection();
-      const TAttributeList a = Attrs();
-      const bool pushed = Push(TagLower(sy), &a, {}, true);
+      ensureSection();
+      const TAttributeList a = attrs();
+      const bool pushed = push(tagLower(sy), &a, {}, true);
       if (sy == ImgSy) {
         Section->InsertImage(a, Top(), L.TagPos);
       } else {
         auto panel = std::make_unique<TPanelObj>(&Doc, 0, a, false);
         Section->InsertPanel(std::move(panel), Top(), L.TagPos);
       }
-      if (pushed) PopAProp(TagLower(sy));
-      Advance();
+      if (pushed) popAProp(tagLower(sy));
+      advance();
       break;
     }
-    case ASy: DoAnchor(); break;
+    case ASy: doAnchor(); break;
     case AEndSy:
-      EndLink();
-      PopAProp("a");
-      ChangeFont();
-      Advance();
+      endLink();
+      popAProp("a");
+      changeFont();
+      advance();
       break;
     case TextSy:
-      AddText(L.Token);
+      addText(L.Token);
       Next();
       break;
-    case TableSy: DoTable(Term); break;
+    case TableSy: doTable(Term); break;
     case InputSy:
     case SelectSy:
-    case TextAreaSy: DoFormControl(); break;
-    case MapSy: DoMap(); break;
+    case TextAreaSy: doFormControl(); break;
+    case MapSy: doMap(); break;
     case PageSy:
-      SectionClose();
-      SectionList->Add(std::make_unique<TPage>(&Doc), L.TagPos);
-      Advance();
+      sectionClose();
+      SectionList->add(std::make_unique<TPage>(&Doc), L.TagPos);
+      advance();
       break;
-    case ScriptSy: DoScript(); break;
+    case ScriptSy: doScript(); break;
     case NoBrSy:
     case NoBrEndSy:
       NoBreak = sy == NoBrSy;
       if (Section) Section->NoBreak = NoBreak;
-      Advance();
+      advance();
       break;
     case WbrSy:
-      if (Section) Section->MarkWordBreak();
-      Advance();
+      if (Section) Section->markWordBreak();
+      advance();
       break;
-    case ObjectSy: DoObject(); break;
-    default: Advance(); break;
+    case ObjectSy: doObject(); break;
+    default: advance(); break;
   }
 }
 
-void THtmlParser::DoHeading(const TSymbSet& Term) {
+void THtmlParser::doHeading(const TSymbSet& Term) {
   const int level = L.HeadingLevel;
   if (level < 1 || level > 6 || BlockDepth >= kMaxBlockNesting) {
     Next();
     return;
   }
   ++BlockDepth;
-  SectionClose();
-  const TAttributeList a = Attrs();
+  sectionClose();
+  const TAttributeList a = attrs();
   const std::string tag = "h" + std::to_string(level);
-  const bool pushed = Push(tag, &a);
+  const bool pushed = push(tag, &a);
   if (pushed) Hint(a);
   Next();
-  SkipSpaces();
+  skipSpaces();
   if (L.Sy == CenterSy) {
-    if (pushed) Top().SetProp(TextAlign, std::string("center"));
+    if (pushed) Top().setProp(TextAlign, std::string("center"));
     Next();
   }
   TCellBasic* parent = SectionList;
-  EnterBlock(&a);
-  NewSection();
+  enterBlock(&a);
+  newSection();
   while (L.Sy != EofSy && !Term[L.Sy]) {
     const uint64_t before = tokens_;
     const Symb sy = L.Sy;
-    if (sy == PSy) DoP(Term);
+    if (sy == PSy) doP(Term);
     else if (sy == UnknownSy) Next();
-    else if (sy == DivSy) DoDivision(Term);
-    else if ((InlineGroup()[sy] && sy != MapSy && sy != PageSy) || sy == HrSy) DoInline(Term);
+    else if (sy == DivSy) doDivision(Term);
+    else if ((inlineGroup()[sy] && sy != MapSy && sy != PageSy) || sy == HrSy) doInline(Term);
     else break;
     if (tokens_ == before) break;
   }
-  SectionClose();
-  if (pushed) PopAProp(tag);
+  sectionClose();
+  if (pushed) popAProp(tag);
   SectionList = parent;
   if (L.Sy == HEndSy) Next();
   --BlockDepth;
 }
 
-void THtmlParser::DoBr() {
-  const TAttributeList a = Attrs();
+void THtmlParser::doBr() {
+  const TAttributeList a = attrs();
   const auto pageBreak = [&] {
     bool before = false, after = false, avoid = false;
     Top().PageBreaks(before, after, avoid);
     return before || after;
   };
-  if (a.Find(ClearSy)) {
-    SectionClose();
-    NewSection(&a, false);
+  if (a.find(ClearSy)) {
+    sectionClose();
+    newSection(&a, false);
     bool breaks = false;
-    if (Push("br", &a)) {
+    if (push("br", &a)) {
       breaks = pageBreak();
-      Pop();
+      pop();
     }
     if (breaks) {
-      SectionClose();
-      SectionList->Add(std::make_unique<TPage>(&Doc), L.TagPos);
-      NewSection(nullptr, false);
+      sectionClose();
+      SectionList->add(std::make_unique<TPage>(&Doc), L.TagPos);
+      newSection(nullptr, false);
     }
   } else {
-    EnsureSection();
+    ensureSection();
     Section->AppendChar(kLineBreakCode, L.TagPos, Top());
-    SectionClose();
+    sectionClose();
     bool breaks = false;
-    if (Push("br", &a)) {
+    if (push("br", &a)) {
       breaks = pageBreak();
-      Pop();
+      pop();
     }
-    if (breaks) SectionList->Add(std::make_unique<TPage>(&Doc), L.TagPos);
-    NewSection(nullptr, false);
+    if (breaks) SectionList->add(std::make_unique<TPage>(&Doc), L.TagPos);
+    newSection(nullptr, false);
   }
-  Advance();
+  advance();
 }
 
-void THtmlParser::DoHr() {
-  SectionClose();
-  const TAttributeList a = Attrs();
-  if (Push("hr", &a)) {
-    if (const TAttribute* size = a.Find(SizeSy); size && size->Value >= 1 && size->Value <= 20)
+void THtmlParser::doHr() {
+  sectionClose();
+  const TAttributeList a = attrs();
+  if (push("hr", &a)) {
+    if (const TAttribute* size = a.find(SizeSy); size && size->Value >= 1 && size->Value <= 20)
       Top().AssignHint(size->Value, Height);
     auto block = std::make_unique<THRBlock>(SectionList, Top(), &a);
     auto line = std::make_unique<THorzLine>(&Doc, a, Top());
     block->Align = line->Align;
     block->MyCell->Items.push_back(std::move(line));
-    AddBlock(std::move(block));
-    Pop();
+    addBlock(std::move(block));
+    pop();
   }
-  Advance();
+  advance();
 }
 
 // --- Lists ---
 
-void THtmlParser::DoLists(const TSymbSet& Term) {
+void THtmlParser::doLists(const TSymbSet& Term) {
   const Symb sy = L.Sy;
   if (BlockDepth >= kMaxBlockNesting) {
     Next();
     return;
   }
   ++BlockDepth;
-  const TAttributeList a = Attrs();
+  const TAttributeList a = attrs();
   int start = 1;
   char type = '1';
   bool plain = false;
   if (sy == OLSy) {
-    if (const TAttribute* s = a.Find(StartSy); s && s->Value >= 0) start = s->Value;
-    if (const TAttribute* t = a.Find(TypeSy); t && !t->Name.empty()) type = t->Name[0];
+    if (const TAttribute* s = a.find(StartSy); s && s->Value >= 0) start = s->Value;
+    if (const TAttribute* t = a.find(TypeSy); t && !t->Name.empty()) type = t->Name[0];
   } else if (sy == ULSy) {
-    const TAttribute* t = a.Find(TypeSy);
-    const std::string tv = t ? LowerAscii(t->Name) : std::string();
-    plain = a.Find(PlainSy) != nullptr || tv == "none" || tv == "plain";
+    const TAttribute* t = a.find(TypeSy);
+    const std::string tv = t ? lowerAscii(t->Name) : std::string();
+    plain = a.find(PlainSy) != nullptr || tv == "none" || tv == "plain";
   }
-  SectionClose();
-  const std::string tag = TagLower(sy);
-  const bool pushed = Push(tag, &a);
+  sectionClose();
+  const std::string tag = tagLower(sy);
+  const bool pushed = push(tag, &a);
   TCellBasic* parent = SectionList;
-  TBlock* b = EnterBlock(&a);
+  TBlock* b = enterBlock(&a);
   Next();
-  static const TSymbSet kListEnds = Syms({OLEndSy, ULEndSy, DirEndSy, MenuEndSy, DLEndSy, BlockQuoteEndSy});
+  static const TSymbSet kListEnds = syms({OLEndSy, ULEndSy, DirEndSy, MenuEndSy, DLEndSy, BlockQuoteEndSy});
   if (kListEnds[L.Sy]) {
-    if (pushed) PopAProp(tag);
+    if (pushed) popAProp(tag);
     SectionList = parent;
     --BlockDepth;
     return;
@@ -576,7 +576,7 @@ void THtmlParser::DoLists(const TSymbSet& Term) {
   const bool counts = sy == OLSy || sy == ULSy || sy == DirSy || sy == MenuSy;
   const int savedLevel = ListLevel;
   if (counts) ++ListLevel;
-  const Symb endSy = EndOf(sy);
+  const Symb endSy = endOf(sy);
   // The list takes item tags as its own, whatever an enclosing item was waiting for.
   TSymbSet term = Term;
   term.reset(LiSy);
@@ -587,86 +587,86 @@ void THtmlParser::DoLists(const TSymbSet& Term) {
                          : (sy == ULSy || sy == DirSy || sy == MenuSy) ? TListKind::Unordered
                          : sy == DLSy ? TListKind::Definition
                                       : TListKind::None;
-  static const TSymbSet kItemEnds = Syms({OLEndSy, LiSy, ULEndSy, DirEndSy, MenuEndSy, DLEndSy, DDSy, DTSy});
+  static const TSymbSet kItemEnds = syms({OLEndSy, LiSy, ULEndSy, DirEndSy, MenuEndSy, DLEndSy, DDSy, DTSy});
   int number = start;
   while (L.Sy != EofSy && !term[L.Sy]) {
     const uint64_t before = tokens_;
     const Symb s = L.Sy;
     if (s == PSy) {
-      DoP(term);
-    } else if (FlowGroup()[s]) {
-      DoInline(term);
-    } else if (ListGroup()[s]) {
-      DoLists(term);
-      if (L.Sy == EndOf(s)) Next();
+      doP(term);
+    } else if (flowGroup()[s]) {
+      doInline(term);
+    } else if (listGroup()[s]) {
+      doLists(term);
+      if (L.Sy == endOf(s)) Next();
     } else if (s == LiSy || s == DDSy || s == DTSy) {
       if (s == LiSy) {
-        if (const TAttribute* v = L.Attributes.Find(ValueSy); v && v->Value != 0) number = v->Value;
+        if (const TAttribute* v = L.Attributes.find(ValueSy); v && v->Value != 0) number = v->Value;
       }
-      DoListItem(kind, number, plain, type, term);
+      doListItem(kind, number, plain, type, term);
       if (number < std::numeric_limits<int>::max()) ++number;
     } else if (s == AddressSy || s == BlockQuoteSy) {
-      DoDivision(term);
+      doDivision(term);
     } else if (s == CenterSy || s == FormSy || s == DivSy) {
-      DoDivision(term | kItemEnds);
+      doDivision(term | kItemEnds);
     } else {
       Next();
     }
     if (tokens_ == before && L.Sy != EofSy && !term[L.Sy]) Next();
   }
-  SectionClose();
-  b->TakeTrailingParagraphMargin();
-  if (pushed) PopAProp(tag);
+  sectionClose();
+  b->takeTrailingParagraphMargin();
+  if (pushed) popAProp(tag);
   SectionList = parent;
   ListLevel = savedLevel;
   --BlockDepth;
 }
 
-void THtmlParser::DoListItem(TListKind Kind, int Number, bool Plain, char Type, const TSymbSet& Term) {
+void THtmlParser::doListItem(TListKind Kind, int Number, bool Plain, char Type, const TSymbSet& Term) {
   const Symb sy = L.Sy;
   if (BlockDepth >= kMaxBlockNesting) {
     Next();
     return;
   }
   ++BlockDepth;
-  SectionClose();
-  const TAttributeList a = Attrs();
-  const std::string tag = TagLower(sy);
-  const bool pushed = Push(tag, &a);
+  sectionClose();
+  const TAttributeList a = attrs();
+  const std::string tag = tagLower(sy);
+  const bool pushed = push(tag, &a);
   TCellBasic* parent = SectionList;
-  TBlockLI* b = EnterBlock<TBlockLI>(&a, Kind, tag, ListLevel, Number, Plain, Type);
-  NewSection();
+  TBlockLI* b = enterBlock<TBlockLI>(&a, Kind, tag, ListLevel, Number, Plain, Type);
+  newSection();
   Next();
-  SkipSpaces();
-  static const TSymbSet kItemTerm = Syms({LiSy, DDSy, DTSy});
+  skipSpaces();
+  static const TSymbSet kItemTerm = syms({LiSy, DDSy, DTSy});
   const TSymbSet term = Term | kItemTerm;
   while (L.Sy != EofSy && !Term[L.Sy]) {
     const uint64_t before = tokens_;
     const Symb s = L.Sy;
-    if (s == PSy && Kind != TListKind::None) DoP(term);
+    if (s == PSy && Kind != TListKind::None) doP(term);
     else if (s == PEndSy || s == UnknownSy) Next();
-    else if (FlowGroup()[s] && s != HEndSy && s != HrSy && s != PreSy) DoInline(term);
-    else if (ListGroup()[s]) {
-      DoLists(term);
-      if (L.Sy == EndOf(s)) Next();
-    } else if (DivisionGroup()[s]) DoDivision(term);
+    else if (flowGroup()[s] && s != HEndSy && s != HrSy && s != PreSy) doInline(term);
+    else if (listGroup()[s]) {
+      doLists(term);
+      if (L.Sy == endOf(s)) Next();
+    } else if (divisionGroup()[s]) doDivision(term);
     else break;
     if (tokens_ == before) break;
   }
-  if (b->MyCell->Items.empty() && !(Section && !Section->IsBlank())) {
-    EnsureSection();
+  if (b->MyCell->Items.empty() && !(Section && !Section->isBlank())) {
+    ensureSection();
     Section->AppendChar(kNoBreakSpace, L.TagPos, Top());
   }
-  SectionClose();
-  b->TakeTrailingParagraphMargin();
-  if (pushed) PopAProp(tag);
+  sectionClose();
+  b->takeTrailingParagraphMargin();
+  if (pushed) popAProp(tag);
   SectionList = parent;
   --BlockDepth;
 }
 
 // --- Divisions ---
 
-void THtmlParser::DoDivision(const TSymbSet& Term) {
+void THtmlParser::doDivision(const TSymbSet& Term) {
   const Symb sy = L.Sy;
   if (BlockDepth >= kMaxBlockNesting) {
     Next();
@@ -676,35 +676,35 @@ void THtmlParser::DoDivision(const TSymbSet& Term) {
   switch (sy) {
     case AddressSy:
     case BlockQuoteSy: {
-      SectionClose();
-      DoLists(Term | Syms({AddressEndSy, BlockQuoteEndSy}));
+      sectionClose();
+      doLists(Term | syms({AddressEndSy, BlockQuoteEndSy}));
       if (L.Sy == AddressEndSy || L.Sy == BlockQuoteEndSy) Next();
       break;
     }
     case CenterSy: {
-      SectionClose();
-      const TAttributeList a = Attrs();
-      const bool pushed = Push("center", &a);
+      sectionClose();
+      const TAttributeList a = attrs();
+      const bool pushed = push("center", &a);
       Next();
-      DoBody(Term | Syms({CenterEndSy}));
-      SectionClose();
-      if (pushed) PopAProp("center");
+      doBody(Term | syms({CenterEndSy}));
+      sectionClose();
+      if (pushed) popAProp("center");
       if (L.Sy == CenterEndSy) Next();
       break;
     }
     case FormSy:
       while (L.Sy == FormSy) {
-        SectionClose();
-        const TAttributeList a = Attrs();
-        const bool pushed = Push("form", &a);
+        sectionClose();
+        const TAttributeList a = attrs();
+        const bool pushed = push("form", &a);
         TCellBasic* parent = SectionList;
-        TBlock* b = EnterBlock(&a);
+        TBlock* b = enterBlock(&a);
         CurrentForm = &ThtmlForm::Create(&Doc, &a);
         Next();
-        DoBody(Term | Syms({FormSy, FormEndSy}));
-        SectionClose();
-        if (pushed) PopAProp("form");
-        b->TakeTrailingParagraphMargin();
+        doBody(Term | syms({FormSy, FormEndSy}));
+        sectionClose();
+        if (pushed) popAProp("form");
+        b->takeTrailingParagraphMargin();
         SectionList = parent;
         if (L.Sy == FormEndSy) {
           CurrentForm = nullptr;
@@ -713,18 +713,18 @@ void THtmlParser::DoDivision(const TSymbSet& Term) {
       }
       break;
     case DivSy: {
-      SectionClose();
-      const TAttributeList a = Attrs();
-      const bool pushed = Push("div", &a);
+      sectionClose();
+      const TAttributeList a = attrs();
+      const bool pushed = push("div", &a);
       if (pushed) Hint(a);
       TCellBasic* parent = SectionList;
-      TBlock* b = EnterBlock(&a);
-      NewSection();
+      TBlock* b = enterBlock(&a);
+      newSection();
       Next();
-      DoBody(Term | Syms({DivEndSy}));
-      SectionClose();
-      if (pushed) PopAProp("div");
-      b->TakeTrailingParagraphMargin();
+      doBody(Term | syms({DivEndSy}));
+      sectionClose();
+      if (pushed) popAProp("div");
+      b->takeTrailingParagraphMargin();
       SectionList = parent;
       if (L.Sy == DivEndSy) Next();
       break;
@@ -736,49 +736,49 @@ void THtmlParser::DoDivision(const TSymbSet& Term) {
 
 // --- Links, fonts, controls, maps, scripts, objects ---
 
-void THtmlParser::DoAnchor() {
-  const TAttributeList a = Attrs();
-  const TAttribute* href = a.Find(HrefSy);
+void THtmlParser::doAnchor() {
+  const TAttributeList a = attrs();
+  const TAttribute* href = a.find(HrefSy);
   if (href) {
-    EndLink();
+    endLink();
     CurrentUrlTarget = std::make_shared<TUrlTarget>();
     CurrentUrlTarget->Url = href->Name;
-    CurrentUrlTarget->Target = AttrText(a, TargetSy);
-    CurrentUrlTarget->ID = Doc.NextLinkSerial();
-    CurrentUrlTarget->Attr = JoinLines(a.AsStrings());
+    CurrentUrlTarget->Target = attrText(a, TargetSy);
+    CurrentUrlTarget->ID = Doc.nextLinkSerial();
+    CurrentUrlTarget->Attr = joinLines(a.asStrings());
     CurrentUrlTarget->Start = L.TagPos;
-    if (const TAttribute* t = a.Find(TabIndexSy)) CurrentUrlTarget->TabIndex = t->Value;
+    if (const TAttribute* t = a.find(TabIndexSy)) CurrentUrlTarget->TabIndex = t->Value;
     LinkOpen = true;
   }
-  Push("a", &a, href ? "link" : "", true);
-  if (!Section) NewSection();
-  else ChangeFont();
+  push("a", &a, href ? "link" : "", true);
+  if (!Section) newSection();
+  else changeFont();
   // A positive TABINDEX puts the link's first run in the keyboard order, unless links take no focus at all.
   if (href && CurrentUrlTarget->TabIndex > 0 && !Doc.TooManyLinks && !Section->Fonts.empty())
-    Doc.AddTabOrder(CurrentUrlTarget->TabIndex, {nullptr, Section->Fonts.back().get()});
-  if (const TAttribute* n = a.Find(NameSy)) {
+    Doc.addTabOrder(CurrentUrlTarget->TabIndex, {nullptr, Section->Fonts.back().get()});
+  if (const TAttribute* n = a.find(NameSy)) {
     std::string name = n->Name;
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (!name.empty() && name[0] == '#') name.erase(0, 1);
-    Doc.IDNameList.AddChPosObject(&Doc, name, L.TagPos);
+    Doc.IDNameList.addChPosObject(&Doc, name, L.TagPos);
     Section->AnchorName = true;
   }
-  Advance();
+  advance();
 }
 
-void THtmlParser::DoFontTag(bool InPre) {
+void THtmlParser::doFontTag(bool InPre) {
   const bool isBase = L.Sy == BaseFontSy;
-  const TAttributeList a = Attrs();
+  const TAttributeList a = attrs();
   std::optional<int> size;
   std::string face;
   std::optional<TColor> color;
   std::optional<CharSetCodePage> charSet;
-  for (size_t i = 0; i < a.Count(); ++i) {
+  for (size_t i = 0; i < a.count(); ++i) {
     const TAttribute& at = a[i];
     switch (at.Which) {
       case SizeSy: {
         long long relative = at.Value;  // wide: the attribute may hold any int
-        const std::string t(TrimAscii(at.Name));
+        const std::string t(trimAscii(at.Name));
         if (t.size() > 1 && (t[0] == '+' || t[0] == '-')) relative += BaseFontSize;
         const int v = static_cast<int>(std::clamp<long long>(relative, 1, 7));
         size = v;
@@ -786,7 +786,7 @@ void THtmlParser::DoFontTag(bool InPre) {
         break;
       }
       case FaceSy:
-        if (!isBase) face = ResolveFontFamily(at.Name, Doc.Styles.Fonts, "");
+        if (!isBase) face = resolveFontFamily(at.Name, Doc.Styles.Fonts, "");
         break;
       case ColorSy: {
         TColor c;
@@ -795,31 +795,31 @@ void THtmlParser::DoFontTag(bool InPre) {
       }
       case CharSetSy:
         if (!L.BomSeen) {
-          if (const auto cs = FindCharSet(LowerAscii(at.Name)))
-            charSet = CharSetNameToCodePage(*cs, Top().CodePage(), L.SystemCodePage);
+          if (const auto cs = findCharSet(lowerAscii(at.Name)))
+            charSet = charSetNameToCodePage(*cs, Top().CodePage(), L.SystemCodePage);
         }
         break;
       default: break;
     }
   }
-  if (Push("font", &a, {}, true)) {
+  if (push("font", &a, {}, true)) {
     TProperties& p = Top();
     if (color) p.AssignHint(*color, Color);
-    if (size) p.AssignHint(HtmlFontSizePoints(*size, InPre, Doc.DefFontSize), FontSize);
+    if (size) p.AssignHint(htmlFontSizePoints(*size, InPre, Doc.DefFontSize), FontSize);
     if (!face.empty()) p.AssignHint(face, FontFamily);
     if (charSet) p.SetCharSet(static_cast<uint8_t>(charSet->CharSet), charSet->CodePage);
   }
-  ChangeFont();
-  Advance();
+  changeFont();
+  advance();
 }
 
-void THtmlParser::DoMeta() {
-  const TAttributeList a = Attrs();
-  const std::string httpEq = AttrText(a, HttpEquivSy);
-  const std::string name = AttrText(a, NameSy);
-  const std::string content = AttrText(a, ContentSy);
-  if (!L.BomSeen && Doc.SingleDocViewer && LowerAscii(TrimAscii(httpEq)) == "content-type") {
-    if (const auto applied = L.ApplyContentType(content)) {
+void THtmlParser::doMeta() {
+  const TAttributeList a = attrs();
+  const std::string httpEq = attrText(a, HttpEquivSy);
+  const std::string name = attrText(a, NameSy);
+  const std::string content = attrText(a, ContentSy);
+  if (!L.BomSeen && Doc.SingleDocViewer && lowerAscii(trimAscii(httpEq)) == "content-type") {
+    if (const auto applied = L.applyContentType(content)) {
       Top().SetCharSet(static_cast<uint8_t>(applied->CharSet), applied->CodePage);
       L.TextCodePage = applied->CodePage;
     }
@@ -828,18 +828,18 @@ void THtmlParser::DoMeta() {
   Next();
 }
 
-void THtmlParser::DoLinkTag() {
-  const TAttributeList a = Attrs();
-  const std::string href = AttrText(a, HrefSy);
-  const std::string rel = AttrText(a, RelSy);
-  const std::string rev = AttrText(a, RevSy);
-  if (LowerAscii(TrimAscii(rel)) == "stylesheet" && !href.empty()) {
+void THtmlParser::doLinkTag() {
+  const TAttributeList a = attrs();
+  const std::string href = attrText(a, HrefSy);
+  const std::string rel = attrText(a, RelSy);
+  const std::string rev = attrText(a, RevSy);
+  if (lowerAscii(trimAscii(rel)) == "stylesheet" && !href.empty()) {
     try {
       const std::string url = Doc.ExpandName(href);
       std::optional<std::string> sheet;
       if (Doc.OnStreamRequest) sheet = Doc.OnStreamRequest(url);
       if (!sheet) {
-        const auto path = url::LocalFileName(url::UrlToDosPath(url));
+        const auto path = url::localFileName(url::UrlToDosPath(url));
         std::ifstream in(path, std::ios::binary);
         if (in) sheet = std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
       }
@@ -857,7 +857,7 @@ void THtmlParser::DoLinkTag() {
             text += c;
           }
         }
-        ReadLinkedStyleSheet(Doc.Styles, text, url::GetURLBase(url));
+        readLinkedStyleSheet(Doc.Styles, text, url::GetURLBase(url));
       }
     } catch (const std::exception&) {
       // A sheet that cannot be read or parsed leaves the page's styles as they are.
@@ -867,34 +867,34 @@ void THtmlParser::DoLinkTag() {
   Next();
 }
 
-void THtmlParser::DoBgSound() {
-  const TAttributeList a = Attrs();
+void THtmlParser::doBgSound() {
+  const TAttributeList a = attrs();
   if (Cb.OnSoundRequest) {
-    if (const TAttribute* src = a.Find(SrcSy)) {
-      const TAttribute* loop = a.Find(LoopSy);
+    if (const TAttribute* src = a.find(SrcSy)) {
+      const TAttribute* loop = a.find(LoopSy);
       Cb.OnSoundRequest(src->Name, loop ? loop->Value : 1, false);
     }
   }
   Next();
 }
 
-void THtmlParser::DoStyle() {
-  ReadStyleElement(Doc.Styles, L);
+void THtmlParser::doStyle() {
+  readStyleElement(Doc.Styles, L);
   Next();  // the end tag, skipped by the body loop
 }
 
 // --- Entry points ---
 
 // The start of every parse: the text in the lexer, the default rule as the stack's base, and the body block.
-void THtmlParser::StartDocument(std::string Text) {
-  if (!Doc.Styles.Find("default")) Doc.SetDefaults();
-  const int codePage = DocumentDefaultCodePage(Text);
+void THtmlParser::startDocument(std::string Text) {
+  if (!Doc.Styles.find("default")) Doc.SetDefaults();
+  const int codePage = documentDefaultCodePage(Text);
   L.SystemCodePage = codePage;
-  L.SetDocument(std::move(Text), codePage);
+  L.setDocument(std::move(Text), codePage);
   Stack.Clear();
-  auto base = std::make_unique<TProperties>(*Doc.Styles.Find("default"));
+  auto base = std::make_unique<TProperties>(*Doc.Styles.find("default"));
   base->SetCharSet(base->CharSet, L.DocCodePage);
-  Stack.Push(std::move(base));
+  Stack.push(std::move(base));
   auto body = std::make_unique<TBodyBlock>(&Doc, Stack[0], nullptr);
   Body = body.get();
   Doc.BodyBlock = Body;
@@ -902,18 +902,18 @@ void THtmlParser::StartDocument(std::string Text) {
   SectionList = Body->MyCell.get();
 }
 
-void THtmlParser::ParseHtml(std::string Text) {
-  InstallInlineStyleParser();
-  StartDocument(std::move(Text));
-  NewSection();
+void THtmlParser::parseHtml(std::string Text) {
+  installInlineStyleParser();
+  startDocument(std::move(Text));
+  newSection();
 
   // Counting pass: tags with HREF decide whether links take part in keyboard focus.
   int hrefTags = 0;
   try {
     L.CountingPass = true;
-    L.Begin();
+    L.begin();
     for (L.NextToken(); L.Sy != EofSy && hrefTags <= kTooManyLinks; L.NextToken()) {
-      if (L.Sy != TextSy && !IsEndTag(L.Sy) && L.Attributes.Find(HrefSy)) ++hrefTags;
+      if (L.Sy != TextSy && !isEndTag(L.Sy) && L.Attributes.find(HrefSy)) ++hrefTags;
       if ((L.Sy == ScriptSy || L.Sy == StyleSy) && L.LCh == '>') L.NextChar();
     }
   } catch (const std::exception&) {
@@ -923,46 +923,46 @@ void THtmlParser::ParseHtml(std::string Text) {
 
   // The callbacks take part in the building pass only.
   L.OnInclude = Cb.OnInclude;
-  L.OnIdAttribute = [this](const std::string& id, int pos) { Doc.IDNameList.AddChPosObject(&Doc, id, pos); };
+  L.OnIdAttribute = [this](const std::string& id, int pos) { Doc.IDNameList.addChPosObject(&Doc, id, pos); };
   try {
-    L.Begin();
+    L.begin();
     Next();
-    DoBody({});
+    doBody({});
   } catch (const std::exception&) {
     // What was built stays.
   }
-  SectionClose();
+  sectionClose();
   L.OnIdAttribute = nullptr;
   Stack.Clear();
 }
 
-void THtmlParser::ParsePlain(std::string Text) {
-  StartDocument(std::move(Text));
+void THtmlParser::parsePlain(std::string Text) {
+  startDocument(std::move(Text));
   try {
     L.PlainText = true;
-    L.Begin();
-    Push("pre", nullptr);
-    EnterBlock(nullptr);
+    L.begin();
+    push("pre", nullptr);
+    enterBlock(nullptr);
     InPreChars = true;
-    NewSection();
+    newSection();
     while (L.LCh != '\0') {
       if (L.LCh == '\r') {
-        SectionClose();
-        NewSection();
+        sectionClose();
+        newSection();
         L.NextChar();
         continue;
       }
       if (static_cast<unsigned char>(L.LCh) < 9) L.LCh = '?';
       const int cp = Top().CodePage();
       L.TextCodePage = cp > 0 ? cp : L.DocCodePage;
-      L.NextPreformattedText();
-      if (L.Token.Count() > 0) Section->AppendToken(L.Token, Top());
+      L.nextPreformattedText();
+      if (L.Token.count() > 0) Section->AppendToken(L.Token, Top());
     }
   } catch (const std::exception&) {
   }
   // A final line end does not start another line.
   if (Section && Section->Buff.empty() && !SectionList->Items.empty()) Section.reset();
-  SectionClose();
+  sectionClose();
   Stack.Clear();
 }
 
@@ -971,13 +971,13 @@ void THtmlParser::ParsePlain(std::string Text) {
 
 void ParseHtmlText(std::string Text, TSectionList& Document, const THtmlParseCallbacks& Callbacks) {
   THtmlParser parser(Document, Callbacks);
-  parser.ParseHtml(std::move(Text));
+  parser.parseHtml(std::move(Text));
 }
 
 void ParsePlainText(std::string Text, TSectionList& Document) {
   THtmlParseCallbacks none;
   THtmlParser parser(Document, none);
-  parser.ParsePlain(std::move(Text));
+  parser.parsePlain(std::move(Text));
 }
 
 }  // namespace lumora::html

@@ -11,16 +11,16 @@ namespace lumora::html {
 
 // --- PRE: character by character, one section per source line ---
 
-void THtmlParser::DoPre() {
-  SectionClose();
-  const size_t level = Stack.Count();
-  const TAttributeList a = Attrs();
-  Push("pre", &a);
+void THtmlParser::doPre() {
+  sectionClose();
+  const size_t level = Stack.count();
+  const TAttributeList a = attrs();
+  push("pre", &a);
   TCellBasic* parent = SectionList;
-  TBlock* pre = EnterBlock(&a);
+  TBlock* pre = enterBlock(&a);
   const bool wasInPre = InPreChars;
   InPreChars = true;
-  NewSection();
+  newSection();
   // A line end right after the start tag and an empty last line before the end tag belong to the markup.
   if (L.LCh == '\r') L.NextChar();
   TBlock* para = nullptr;  // an open P or FORM block inside the PRE
@@ -38,8 +38,8 @@ void THtmlParser::DoPre() {
       break;
     }
     if (c == '\r') {
-      SectionClose();
-      NewSection();
+      sectionClose();
+      newSection();
       L.NextChar();
       continue;
     }
@@ -48,49 +48,49 @@ void THtmlParser::DoPre() {
       ++tokens_;
       const Symb sy = L.Sy;
       if (sy == PreEndSy || sy == TDEndSy || sy == THEndSy || sy == EofSy) break;
-      DoPreTag(pre, para, fontPushes, level);
+      doPreTag(pre, para, fontPushes, level);
       continue;
     }
     const int cp = Top().CodePage();
     L.TextCodePage = cp > 0 ? cp : L.DocCodePage;
-    L.NextPreformattedText();
-    if (L.Token.Count() > 0) {
-      EnsureSection();
+    L.nextPreformattedText();
+    if (L.Token.count() > 0) {
+      ensureSection();
       Section->AppendToken(L.Token, Top());
     }
   }
   InPreChars = wasInPre;
   if (Section && Section->Buff.empty() && !SectionList->Items.empty()) Section.reset();
-  SectionClose();
+  sectionClose();
   if (para && para->MyCell->OwnersTag == "form") CurrentForm = nullptr;
-  PopTo(level);
+  popTo(level);
   SectionList = parent;
-  ChangeFont();
+  changeFont();
   if (L.Sy == PreEndSy) Next();
 }
 
-void THtmlParser::DoPreTag(TBlock* PreBlock, TBlock*& ParaBlock, size_t& FontPushes, size_t PreLevel) {
+void THtmlParser::doPreTag(TBlock* PreBlock, TBlock*& ParaBlock, size_t& FontPushes, size_t PreLevel) {
   const Symb sy = L.Sy;
   const auto openBlock = [&](std::string_view tag) {
-    SectionClose();
+    sectionClose();
     if (ParaBlock) {
       SectionList = PreBlock->MyCell.get();
       ParaBlock = nullptr;
     }
-    const TAttributeList a = Attrs();
-    Push(tag, &a);
-    ParaBlock = EnterBlock(&a);
-    NewSection();
+    const TAttributeList a = attrs();
+    push(tag, &a);
+    ParaBlock = enterBlock(&a);
+    newSection();
   };
   const auto closeBlock = [&](std::string_view tag) {
-    SectionClose();
-    PopAProp(tag);
+    sectionClose();
+    popAProp(tag);
     ParaBlock = nullptr;
     SectionList = PreBlock->MyCell.get();
-    NewSection();
+    newSection();
   };
-  if (IsSimpleInline(sy) || (IsEndTag(sy) && IsSimpleInline(StartOf(sy)))) {
-    DoInline({});
+  if (isSimpleInline(sy) || (isEndTag(sy) && isSimpleInline(startOf(sy)))) {
+    doInline({});
     return;
   }
   switch (sy) {
@@ -107,53 +107,53 @@ void THtmlParser::DoPreTag(TBlock* PreBlock, TBlock*& ParaBlock, size_t& FontPus
       CurrentForm = nullptr;
       break;
     case BrSy: {
-      SectionClose();
+      sectionClose();
       bool before = false, after = false, avoid = false;
-      const TAttributeList a = Attrs();
-      if (Push("br", &a)) {
+      const TAttributeList a = attrs();
+      if (push("br", &a)) {
         Top().PageBreaks(before, after, avoid);
-        Pop();
+        pop();
       }
-      if (before || after) SectionList->Add(std::make_unique<TPage>(&Doc), L.TagPos);
-      NewSection();
+      if (before || after) SectionList->add(std::make_unique<TPage>(&Doc), L.TagPos);
+      newSection();
       break;
     }
     case FontSy:
     case BaseFontSy:
-      if (Stack.Count() < kMaxPropStack) ++FontPushes;
-      DoFontTag(true);
+      if (Stack.count() < kMaxPropStack) ++FontPushes;
+      doFontTag(true);
       break;
     case FontEndSy:
-      if (FontPushes > 0 && Stack.Count() > PreLevel) {
+      if (FontPushes > 0 && Stack.count() > PreLevel) {
         --FontPushes;
-        PopAProp("font");
-        ChangeFont();
+        popAProp("font");
+        changeFont();
       }
       break;
     case TextSy:
-      EnsureSection();
+      ensureSection();
       Section->AppendToken(L.Token, Top());
       break;
     case ImgSy: case PanelSy: case ASy: case AEndSy: case InputSy: case SelectSy: case TextAreaSy: case MapSy:
     case PageSy: case ScriptSy: case ObjectSy:
-      DoInline({});
-      if (!Section) NewSection();
+      doInline({});
+      if (!Section) newSection();
       break;
     default: break;
   }
 }
 
-void THtmlParser::DoFormControl() {
+void THtmlParser::doFormControl() {
   const Symb sy = L.Sy;
-  EnsureSection();
-  const TAttributeList a = Attrs();
+  ensureSection();
+  const TAttributeList a = attrs();
   const int pos = L.TagPos;
-  const std::string tag = TagLower(sy);
-  const bool pushed = Push(tag, &a, {}, true);
-  TFormControlObj* control = CreateFormControl(&Doc, CurrentForm, sy, static_cast<int>(Section->Buff.size()), a,
+  const std::string tag = tagLower(sy);
+  const bool pushed = push(tag, &a, {}, true);
+  TFormControlObj* control = createFormControl(&Doc, CurrentForm, sy, static_cast<int>(Section->Buff.size()), a,
                                                SectionList);
   std::string type;
-  if (const TAttribute* t = a.Find(TypeSy)) type = LowerAscii(t->Name.substr(0, 20));
+  if (const TAttribute* t = a.find(TypeSy)) type = lowerAscii(t->Name.substr(0, 20));
   if (sy == InputSy && type == "image") {
     auto* imageControl = static_cast<TImageFormControlObj*>(control);
     TImageObj* image = Section->InsertImage(a, Top(), pos);
@@ -167,7 +167,7 @@ void THtmlParser::DoFormControl() {
     TButtonFormControlObj* b = browse.get();
     CurrentForm->AddControl(std::move(browse));
     Section->InsertFormControl(b, pos);
-    if (!edit->ID.empty()) Doc.IDNameList.AddObject(edit->ID, edit);
+    if (!edit->ID.empty()) Doc.IDNameList.addObject(edit->ID, edit);
     edit->Value.clear();
     edit->Text.clear();
   } else {
@@ -183,16 +183,16 @@ void THtmlParser::DoFormControl() {
         Next();
         continue;
       }
-      const TAttributeList oa = Attrs();
-      const bool selected = oa.Find(SelectedSy) != nullptr;
+      const TAttributeList oa = attrs();
+      const bool selected = oa.find(SelectedSy) != nullptr;
       Next();
       std::u16string text;
       while (L.Sy == TextSy) {
         text += L.Token.S();
         Next();
       }
-      const std::string utf8 = WideToUtf8(text);
-      list->AddOption(std::string(TrimAscii(utf8)), selected, oa.AsStrings());
+      const std::string utf8 = wideToUtf8(text);
+      list->AddOption(std::string(trimAscii(utf8)), selected, oa.asStrings());
     }
     list->ResetValue();
     if (L.Sy != SelectEndSy) consumed = true;
@@ -208,7 +208,7 @@ void THtmlParser::DoFormControl() {
         break;
       }
       if (c == '\r') {
-        area->AppendText(any || !line.empty() ? WideToUtf8(line) : std::string());
+        area->AppendText(any || !line.empty() ? wideToUtf8(line) : std::string());
         any = true;
         line.clear();
         L.NextChar();
@@ -227,28 +227,28 @@ void THtmlParser::DoFormControl() {
       if (static_cast<unsigned char>(c) < 9) L.LCh = ' ';
       const int cp = Top().CodePage();
       L.TextCodePage = cp > 0 ? cp : L.DocCodePage;
-      L.NextPreformattedText();
+      L.nextPreformattedText();
       line += L.Token.S();
     }
-    if (!line.empty()) area->AppendText(WideToUtf8(line));
+    if (!line.empty()) area->AppendText(wideToUtf8(line));
     area->ResetValue();
   }
-  if (pushed) PopAProp(tag);
-  if (!consumed) Advance();
+  if (pushed) popAProp(tag);
+  if (!consumed) advance();
 }
 
-void THtmlParser::DoMap() {
-  const TAttributeList a = Attrs();
+void THtmlParser::doMap() {
+  const TAttributeList a = attrs();
   std::u16string name;
-  if (const TAttribute* n = a.Find(NameSy)) name = ToWide(n->Name, kUtf8CodePage);
+  if (const TAttribute* n = a.find(NameSy)) name = toWide(n->Name, kUtf8CodePage);
   auto map = std::make_unique<TMapItem>(name);
   Next();
   int others = 0;
   while (L.Sy != EofSy && L.Sy != MapEndSy && others < 3) {
     if (L.Sy == AreaSy) {
-      const TAttributeList aa = Attrs();
+      const TAttributeList aa = attrs();
       std::vector<TAreaAttribute> attrs;
-      for (size_t i = 0; i < aa.Count(); ++i) attrs.push_back({aa[i].WhichName, ToWide(aa[i].Name, kUtf8CodePage)});
+      for (size_t i = 0; i < aa.count(); ++i) attrs.push_back({aa[i].WhichName, toWide(aa[i].Name, kUtf8CodePage)});
       map->AddArea(attrs);
     } else if (L.Sy != TextSy && ++others >= 3) {
       break;  // not a map after all; the third such symbol is read as usual
@@ -257,11 +257,11 @@ void THtmlParser::DoMap() {
   }
   if (L.Sy == MapEndSy) {
     Doc.MapList.push_back(std::move(map));
-    Advance();
+    advance();
   }
 }
 
-std::string THtmlParser::ReadScriptText(bool Collect) {
+std::string THtmlParser::readScriptText(bool Collect) {
   std::string text;
   std::string tail;  // the last characters, upper-cased, to find the end tag
   static constexpr std::string_view kEnd = "</SCRIPT";
@@ -288,47 +288,47 @@ std::string THtmlParser::ReadScriptText(bool Collect) {
   return text;
 }
 
-void THtmlParser::DoScript() {
-  const TAttributeList a = Attrs();
+void THtmlParser::doScript() {
+  const TAttributeList a = attrs();
   if (Doc.ScriptEvent) {
-    const std::string language = AttrText(a, LanguageSy);
-    const std::string name = AttrText(a, NameSy);
-    const std::string script = ReadScriptText(true);
+    const std::string language = attrText(a, LanguageSy);
+    const std::string name = attrText(a, NameSy);
+    const std::string script = readScriptText(true);
     Doc.ScriptEvent(name, language, script);
   } else {
-    ReadScriptText(false);
+    readScriptText(false);
   }
-  Advance();
+  advance();
 }
 
-void THtmlParser::DoObject() {
+void THtmlParser::doObject() {
   if (!Doc.OnObjectTag) {
-    Advance();
+    advance();
     return;
   }
-  EnsureSection();
-  const TAttributeList a = Attrs();
+  ensureSection();
+  const TAttributeList a = attrs();
   const int pos = L.TagPos;
-  const bool pushed = Push("object", &a, {}, true);
+  const bool pushed = push("object", &a, {}, true);
   auto panel = std::make_unique<TPanelObj>(&Doc, 0, a, true);
   Next();
   std::vector<std::string> params;
-  while (L.Sy == ParamSy || (L.Sy == TextSy && IsBlankText(L.Token.S()))) {
+  while (L.Sy == ParamSy || (L.Sy == TextSy && isBlankText(L.Token.S()))) {
     if (L.Sy == ParamSy) {
-      const TAttributeList pa = Attrs();
-      params.push_back(AttrText(pa, NameSy) + "=" + AttrText(pa, ValueSy));
+      const TAttributeList pa = attrs();
+      params.push_back(attrText(pa, NameSy) + "=" + attrText(pa, ValueSy));
     }
     Next();
   }
   bool wantPanel = false;
-  Doc.OnObjectTag(*panel, wantPanel, params, a.AsStrings());
+  Doc.OnObjectTag(*panel, wantPanel, params, a.asStrings());
   if (wantPanel) {
     Section->InsertPanel(std::move(panel), Top(), pos);
-    if (pushed) PopAProp("object");
+    if (pushed) popAProp("object");
     while (L.Sy != ObjectEndSy && L.Sy != EofSy) Next();
-    if (L.Sy == ObjectEndSy) Advance();
+    if (L.Sy == ObjectEndSy) advance();
   } else if (pushed) {
-    PopAProp("object");
+    popAProp("object");
   }
 }
 

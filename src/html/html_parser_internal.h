@@ -20,29 +20,29 @@ namespace lumora::html {
 
 using TSymbSet = std::bitset<SymbCount>;
 
-TSymbSet Syms(std::initializer_list<Symb> list);
-const TSymbSet& InlineGroup();
-const TSymbSet& FlowGroup();
-const TSymbSet& ListGroup();
-const TSymbSet& DivisionGroup();
-const TSymbSet& CellTerminators();
+TSymbSet syms(std::initializer_list<Symb> list);
+const TSymbSet& inlineGroup();
+const TSymbSet& flowGroup();
+const TSymbSet& listGroup();
+const TSymbSet& divisionGroup();
+const TSymbSet& cellTerminators();
 // Inline elements that only push and pop a property set named after the tag.
-bool IsSimpleInline(Symb sy);
-Symb StartOf(Symb endSy);
-Symb EndOf(Symb startSy);
-std::string TagLower(Symb sy);
-bool IsBlankText(const std::u16string& s);
-std::string JoinLines(const std::vector<std::string>& lines);
+bool isSimpleInline(Symb sy);
+Symb startOf(Symb endSy);
+Symb endOf(Symb startSy);
+std::string tagLower(Symb sy);
+bool isBlankText(const std::u16string& s);
+std::string joinLines(const std::vector<std::string>& lines);
 // "left", "center", "right", "justify" from an ALIGN value ("middle" is centre); empty for anything else.
-std::string AlignHint(std::string_view value);
+std::string alignHint(std::string_view value);
 int VAlignCode(std::string_view value);
 
 class THtmlParser {
  public:
   THtmlParser(TSectionList& Doc, const THtmlParseCallbacks& Callbacks) : Doc(Doc), Cb(Callbacks) {}
 
-  void ParseHtml(std::string Text);
-  void ParsePlain(std::string Text);
+  void parseHtml(std::string Text);
+  void parsePlain(std::string Text);
 
  private:
   // --- Tokens ---
@@ -54,88 +54,88 @@ class THtmlParser {
   }
   // After a handler: the next token, except while PRE content is read character by character (the lexer
   // then already stands after the tag).
-  void Advance() {
+  void advance() {
     if (!InPreChars) Next();
   }
-  void SkipSpaces() {
-    while (L.Sy == TextSy && IsBlankText(L.Token.S())) Next();
+  void skipSpaces() {
+    while (L.Sy == TextSy && isBlankText(L.Token.S())) Next();
   }
   // The current tag's attributes with their values as UTF-8.
-  TAttributeList Attrs() const;
-  void StartDocument(std::string Text);
-  std::string AttrText(const TAttributeList& a, Symb sy) const {
-    const TAttribute* at = a.Find(sy);
+  TAttributeList attrs() const;
+  void startDocument(std::string Text);
+  std::string attrText(const TAttributeList& a, Symb sy) const {
+    const TAttribute* at = a.find(sy);
     return at ? at->Name : std::string();
   }
 
   // --- Property stack ---
-  TProperties& Top() { return Stack.Last(); }
-  bool Push(std::string_view Tag, const TAttributeList* A, std::string_view Pseudo = {}, bool Inline = false);
-  void Pop() {
-    if (Stack.Count() > 1) Stack.Pop();
+  TProperties& Top() { return Stack.last(); }
+  bool push(std::string_view Tag, const TAttributeList* A, std::string_view Pseudo = {}, bool Inline = false);
+  void pop() {
+    if (Stack.count() > 1) Stack.pop();
   }
-  void PopTo(size_t Count) {
-    while (Stack.Count() > std::max<size_t>(Count, 1)) Stack.Pop();
+  void popTo(size_t count) {
+    while (Stack.count() > std::max<size_t>(count, 1)) Stack.pop();
   }
-  void PopAProp(std::string_view Tag);
+  void popAProp(std::string_view Tag);
   void Hint(const TAttributeList& A, int Index = TextAlign) {
-    if (const TAttribute* al = A.Find(AlignSy)) {
-      if (const std::string h = AlignHint(al->Name); !h.empty()) Top().AssignHint(h, Index);
+    if (const TAttribute* al = A.find(AlignSy)) {
+      if (const std::string h = alignHint(al->Name); !h.empty()) Top().AssignHint(h, Index);
     }
   }
 
   // --- Sections ---
-  void NewSection(const TAttributeList* A = nullptr, bool FirstInBlock = true);
-  void EnsureSection() {
-    if (!Section) NewSection();
+  void newSection(const TAttributeList* A = nullptr, bool FirstInBlock = true);
+  void ensureSection() {
+    if (!Section) newSection();
   }
-  void SectionClose() {
-    if (Section) SectionList->Add(std::move(Section), L.TagPos);
+  void sectionClose() {
+    if (Section) SectionList->add(std::move(Section), L.TagPos);
     Section.reset();
   }
-  void ChangeFont() {
+  void changeFont() {
     if (Section) Section->StartLinkRun(Top(), LinkOpen ? CurrentUrlTarget : nullptr);
   }
-  void AddText(const TokenObj& Token);
-  void AddBlock(std::unique_ptr<TBlock> Block) { SectionList->Add(std::move(Block), L.TagPos); }
+  void addText(const TokenObj& Token);
+  void addBlock(std::unique_ptr<TBlock> Block) { SectionList->add(std::move(Block), L.TagPos); }
   // Adds a block for the element whose set is on top of the stack; its content becomes current.
   template <typename B = TBlock, typename... Args>
-  B* EnterBlock(const TAttributeList* A, Args&&... Extra) {
+  B* enterBlock(const TAttributeList* A, Args&&... Extra) {
     auto block = std::make_unique<B>(SectionList, Top(), A, std::forward<Args>(Extra)...);
     B* b = block.get();
-    AddBlock(std::move(block));
+    addBlock(std::move(block));
     SectionList = b->MyCell.get();
     return b;
   }
-  void EndLink();
+  void endLink();
 
   // --- Procedures ---
-  void DoBody(const TSymbSet& Term);
-  void DoP(const TSymbSet& Term);
-  void DoInline(const TSymbSet& Term);
-  void DoHeading(const TSymbSet& Term);
-  void DoBr();
-  void DoHr();
-  void DoPre();
-  void DoPreTag(TBlock* PreBlock, TBlock*& ParaBlock, size_t& FontPushes, size_t PreLevel);
-  void DoLists(const TSymbSet& Term);
-  void DoListItem(TListKind Kind, int Number, bool Plain, char Type, const TSymbSet& Term);
-  void DoDivision(const TSymbSet& Term);
-  void DoTable(const TSymbSet& Term);
-  void DoAnchor();
-  void DoFontTag(bool InPre);
-  void DoFormControl();
-  void DoMap();
-  void DoScript();
-  void DoObject();
-  void DoMeta();
-  void DoLinkTag();
-  void DoBodyTag();
-  void DoTitle();
-  void DoBgSound();
-  void DoStyle();
+  void doBody(const TSymbSet& Term);
+  void doP(const TSymbSet& Term);
+  void doInline(const TSymbSet& Term);
+  void doHeading(const TSymbSet& Term);
+  void doBr();
+  void doHr();
+  void doPre();
+  void doPreTag(TBlock* PreBlock, TBlock*& ParaBlock, size_t& FontPushes, size_t PreLevel);
+  void doLists(const TSymbSet& Term);
+  void doListItem(TListKind Kind, int Number, bool Plain, char Type, const TSymbSet& Term);
+  void doDivision(const TSymbSet& Term);
+  void doTable(const TSymbSet& Term);
+  void doAnchor();
+  void doFontTag(bool InPre);
+  void doFormControl();
+  void doMap();
+  void doScript();
+  void doObject();
+  void doMeta();
+  void doLinkTag();
+  void doBodyTag();
+  void doTitle();
+  void doBgSound();
+  void doStyle();
   // Reads SCRIPT content up to its end tag; returns it with line ends as CR LF.
-  std::string ReadScriptText(bool Collect);
+  std::string readScriptText(bool Collect);
 
   TSectionList& Doc;
   const THtmlParseCallbacks& Cb;

@@ -10,26 +10,26 @@ namespace lumora::html {
 
 // --- Tables ---
 
-void THtmlParser::DoTable(const TSymbSet&) {
+void THtmlParser::doTable(const TSymbSet&) {
   if (TableLevel >= kMaxTableNesting || BlockDepth >= kMaxBlockNesting) {
     Next();  // too deep: the content flows into the enclosing cell
     return;
   }
   ++BlockDepth;
-  EndLink();
-  SectionClose();
+  endLink();
+  sectionClose();
   const bool savedNoBreak = NoBreak;
   const int savedListLevel = ListLevel;
   ListLevel = 0;
   int placement = 0;
-  if (const std::string* ta = std::get_if<std::string>(&Top().Prop(TextAlign))) {
-    const std::string v = LowerAscii(TrimAscii(*ta));
+  if (const std::string* ta = std::get_if<std::string>(&Top().prop(TextAlign))) {
+    const std::string v = lowerAscii(trimAscii(*ta));
     placement = v == "center" ? 2 : v == "right" ? 3 : 0;
   }
-  const TAttributeList tableAttrs = Attrs();
-  const size_t outerLevel = Stack.Count();
-  const bool pushed = Push("table", &tableAttrs);
-  const size_t tableLevel = Stack.Count();
+  const TAttributeList tableAttrs = attrs();
+  const size_t outerLevel = Stack.count();
+  const bool pushed = push("table", &tableAttrs);
+  const size_t tableLevel = Stack.count();
   TCellBasic* outerCell = SectionList;
 
   auto table = std::make_unique<ThtmlTable>(&Doc, tableAttrs, Top());
@@ -55,7 +55,7 @@ void THtmlParser::DoTable(const TSymbSet&) {
 
   const auto endCell = [&] {
     if (!cell) return;
-    SectionClose();
+    sectionClose();
     if (!cell->Cell->Items.empty()) {
       if (auto* last = dynamic_cast<TBlock*>(cell->Cell->Items.back().get()); last && last->BottomIsParagraph) {
         last->BottomMargin = 0;
@@ -70,13 +70,13 @@ void THtmlParser::DoTable(const TSymbSet&) {
       }
     }
     if (!row) row = std::make_unique<TCellList>(nullptr, nullptr);
-    row->Add(std::move(cell));
+    row->add(std::move(cell));
     cell.reset();
     SectionList = outerCell;
     NoBreak = savedNoBreak;
   };
   const auto endRow = [&] {
-    EndLink();
+    endLink();
     endCell();
     if (row) {
       row->RowType = rowType;
@@ -86,23 +86,23 @@ void THtmlParser::DoTable(const TSymbSet&) {
       for (int& c : covered) c = std::max(0, c - 1);
       column = 0;
     }
-    PopTo(tableLevel);
+    popTo(tableLevel);
   };
   const auto finish = [&] {
     endRow();
     for (auto& r : footRows) T->Rows.push_back(std::move(r));
     footRows.clear();
     SectionList = outerCell;
-    SectionClose();
+    sectionClose();
     if (caption) {
       caption->MyCell->OwnersTag = "caption";
       auto container = std::make_unique<TTableAndCaptionBlock>(outerCell, Top(), tableAttrs, std::move(tableBlock),
                                                                std::move(caption), captionBelow);
-      outerCell->Add(std::move(container), L.TagPos);
+      outerCell->add(std::move(container), L.TagPos);
     } else {
-      outerCell->Add(std::move(tableBlock), L.TagPos);
+      outerCell->add(std::move(tableBlock), L.TagPos);
     }
-    if (pushed) PopTo(outerLevel);
+    if (pushed) popTo(outerLevel);
     NoBreak = savedNoBreak;
     ListLevel = savedListLevel;
   };
@@ -116,19 +116,19 @@ void THtmlParser::DoTable(const TSymbSet&) {
       switch (sy) {
         case TDSy:
         case THSy: {
-          EndLink();
+          endLink();
           if (cell) {
             endCell();
-            PopTo(rowLevel);
+            popTo(rowLevel);
           } else if (!row) {
-            Push("tr", nullptr);
-            rowLevel = Stack.Count();
+            push("tr", nullptr);
+            rowLevel = Stack.count();
             row = std::make_unique<TCellList>(nullptr, &Top());
             rowVAlign = 2;
           }
-          const TAttributeList a = Attrs();
+          const TAttributeList a = attrs();
           const bool isTH = sy == THSy;
-          const bool cellPushed = Push(isTH ? "th" : "td", &a);
+          const bool cellPushed = push(isTH ? "th" : "td", &a);
           int valign = rowVAlign;
           if (!covered.empty() || !T->ColSpecs.empty()) {
             while (column < covered.size() && covered[column] > 0) ++column;
@@ -138,18 +138,18 @@ void THtmlParser::DoTable(const TSymbSet&) {
               if (col.colVAlign > 0) valign = col.colVAlign;
             }
           }
-          if (const TAttribute* v = a.Find(VAlignSy); v && VAlignCode(v->Name) > 0) valign = VAlignCode(v->Name);
+          if (const TAttribute* v = a.find(VAlignSy); v && VAlignCode(v->Name) > 0) valign = VAlignCode(v->Name);
           if (cellPushed) {
             Hint(a);
-            if (const std::string* ta = std::get_if<std::string>(&Top().Prop(TextAlign)); ta && *ta == "none")
+            if (const std::string* ta = std::get_if<std::string>(&Top().prop(TextAlign)); ta && *ta == "none")
               Top().AssignHint(std::string(isTH ? "center" : "left"), TextAlign);
           }
           cell = std::make_unique<TCellObj>(&Doc, Top(), a, valign, isTH);
           SectionList = cell->Cell.get();
-          NoBreak = a.Find(NoWrapSy) != nullptr && !(cell->WidthAttr > 0 && !cell->AsPercent);
+          NoBreak = a.find(NoWrapSy) != nullptr && !(cell->WidthAttr > 0 && !cell->AsPercent);
           Next();
-          SkipSpaces();
-          DoBody(CellTerminators());
+          skipSpaces();
+          doBody(cellTerminators());
           break;
         }
         case TDEndSy:
@@ -159,12 +159,12 @@ void THtmlParser::DoTable(const TSymbSet&) {
           break;
         case TRSy: {
           endRow();
-          const TAttributeList a = Attrs();
-          if (Push("tr", &a)) Hint(a);
-          rowLevel = Stack.Count();
+          const TAttributeList a = attrs();
+          if (push("tr", &a)) Hint(a);
+          rowLevel = Stack.count();
           row = std::make_unique<TCellList>(&a, &Top());
           rowVAlign = 2;
-          if (const TAttribute* v = a.Find(VAlignSy); v && VAlignCode(v->Name) > 0) rowVAlign = VAlignCode(v->Name);
+          if (const TAttribute* v = a.find(VAlignSy); v && VAlignCode(v->Name) > 0) rowVAlign = VAlignCode(v->Name);
           Next();
           break;
         }
@@ -173,18 +173,18 @@ void THtmlParser::DoTable(const TSymbSet&) {
           Next();
           break;
         case CaptionSy: {
-          EndLink();
+          endLink();
           endCell();
-          const TAttributeList a = Attrs();
-          if (const TAttribute* al = a.Find(AlignSy)) captionBelow = LowerAscii(TrimAscii(al->Name)) == "bottom";
-          const size_t level = Stack.Count();
-          Push("caption", &a);
+          const TAttributeList a = attrs();
+          if (const TAttribute* al = a.find(AlignSy)) captionBelow = lowerAscii(trimAscii(al->Name)) == "bottom";
+          const size_t level = Stack.count();
+          push("caption", &a);
           if (!caption) caption = std::make_unique<TBlock>(outerCell, Top(), &a, false);
           SectionList = caption->MyCell.get();
           Next();
-          DoBody(CellTerminators());
-          SectionClose();
-          PopTo(level);
+          doBody(cellTerminators());
+          sectionClose();
+          popTo(level);
           SectionList = outerCell;
           if (L.Sy == CaptionEndSy) Next();
           break;
@@ -192,7 +192,7 @@ void THtmlParser::DoTable(const TSymbSet&) {
         case ColGroupSy:
         case ColSy: {
           if (T->Rows.empty() && !row) {
-            const TAttributeList a = Attrs();
+            const TAttributeList a = attrs();
             if (sy == ColGroupSy) {
               colGroupDefaults = a;
               inColGroup = true;
@@ -201,12 +201,12 @@ void THtmlParser::DoTable(const TSymbSet&) {
               int valign = 0, width = 0, span = 1;
               bool percent = false;
               const auto read = [&](const TAttributeList& from) {
-                if (const TAttribute* al = from.Find(AlignSy)) {
-                  const std::string v = LowerAscii(TrimAscii(al->Name));
+                if (const TAttribute* al = from.find(AlignSy)) {
+                  const std::string v = lowerAscii(trimAscii(al->Name));
                   if (v == "center" || v == "left" || v == "right" || v == "justify") align = v;
                 }
-                if (const TAttribute* v = from.Find(VAlignSy); v && VAlignCode(v->Name) > 0) valign = VAlignCode(v->Name);
-                if (const TAttribute* w = from.Find(WidthSy)) {
+                if (const TAttribute* v = from.find(VAlignSy); v && VAlignCode(v->Name) > 0) valign = VAlignCode(v->Name);
+                if (const TAttribute* w = from.find(WidthSy)) {
                   if (w->Name.find('%') != std::string::npos) {
                     if (w->Value >= 1 && w->Value <= 100) {
                       width = w->Value * 10;
@@ -220,7 +220,7 @@ void THtmlParser::DoTable(const TSymbSet&) {
               };
               if (inColGroup) read(colGroupDefaults);
               read(a);
-              if (const TAttribute* s = a.Find(SpanSy)) span = std::max(1, s->Value);
+              if (const TAttribute* s = a.find(SpanSy)) span = std::max(1, s->Value);
               for (int k = 0; k < std::min(span, 100); ++k) T->AddColumnSpec(width, percent, align, valign);
             }
           }
@@ -229,19 +229,19 @@ void THtmlParser::DoTable(const TSymbSet&) {
         }
         case THeadSy: case TBodySy: case TFootSy: case THeadEndSy: case TBodyEndSy: case TFootEndSy: {
           endRow();
-          PopTo(tableLevel);
+          popTo(tableLevel);
           if (sy == THeadSy) rowType = T->Rows.empty() ? 1 : 0;
           else if (sy == TFootSy) rowType = 2;
           else rowType = 0;
-          if (!IsEndTag(sy)) {
-            const TAttributeList a = Attrs();
-            Push(TagLower(sy), &a);
+          if (!isEndTag(sy)) {
+            const TAttributeList a = attrs();
+            push(tagLower(sy), &a);
           }
           Next();
           break;
         }
         case TextSy:
-          if (IsBlankText(L.Token.S())) {
+          if (isBlankText(L.Token.S())) {
             Next();
             break;
           }
@@ -253,8 +253,8 @@ void THtmlParser::DoTable(const TSymbSet&) {
           }
           // Content outside the cells goes before the table.
           SectionList = outerCell;
-          DoBody(CellTerminators());
-          SectionClose();
+          doBody(cellTerminators());
+          sectionClose();
           break;
       }
       if (tokens_ == before && L.Sy != EofSy) Next();

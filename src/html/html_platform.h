@@ -30,33 +30,33 @@ class ICanvas {
 
   // --- Text ---
   // Selects the font for measuring and drawing; the font's letter spacing applies to both.
-  virtual void SetFont(const TMyFont& Font) = 0;
+  virtual void setFont(const TMyFont& Font) = 0;
   // Metrics of the selected font.
-  virtual TRealizedFont FontMetrics() = 0;
-  // Advance width of every character of Text in the selected font (letter spacing included); Widths may be
+  virtual TRealizedFont fontMetrics() = 0;
+  // advance width of every character of Text in the selected font (letter spacing included); Widths may be
   // null. Returns the total.
-  virtual int TextExtent(std::u16string_view Text, std::vector<int>* Widths) = 0;
+  virtual int textExtent(std::u16string_view Text, std::vector<int>* Widths) = 0;
   // Draws Text with its cell's top-left corner at (X, Y). Dx, when given, holds each character's advance.
-  virtual void TextOut(int X, int Y, std::u16string_view Text, const int* Dx) = 0;
+  virtual void textOut(int X, int Y, std::u16string_view Text, const int* Dx) = 0;
   // Background behind drawn text: kColorNone draws none.
-  virtual void SetTextBackground(TColor Color) = 0;
+  virtual void setTextBackground(TColor Color) = 0;
 
   // --- Shapes ---
-  virtual void FillRect(const TRect& Rect, TColor Color) = 0;
+  virtual void fillRect(const TRect& Rect, TColor Color) = 0;
   virtual void Line(TPoint From, TPoint To, TColor Color, int Width, TPenStyle Style) = 0;
   virtual void Polygon(const std::vector<TPoint>& Points, TColor Fill, TColor Outline) = 0;
-  virtual void FrameRect(const TRect& Rect, TColor Color, int Width, TPenStyle Style) = 0;
+  virtual void frameRect(const TRect& Rect, TColor Color, int Width, TPenStyle Style) = 0;
   virtual void Ellipse(const TRect& Box, TColor Fill, TColor Outline) = 0;
 
   // --- Images ---
   // Draws the Source part of Image stretched into Dest; where Mask is transparent nothing is drawn.
-  virtual void DrawImage(const lumora::image::TBitmap& Image, const lumora::image::TMask* Mask, const TRect& Source,
+  virtual void drawImage(const lumora::image::TBitmap& Image, const lumora::image::TMask* Mask, const TRect& Source,
                          const TRect& Dest) = 0;
 
   // --- Clipping ---
-  // Clips further drawing to the intersection of the current clip and Rects (their union); PopClip undoes.
-  virtual void PushClip(const std::vector<TRect>& Rects) = 0;
-  virtual void PopClip() = 0;
+  // Clips further drawing to the intersection of the current clip and Rects (their union); popClip undoes.
+  virtual void pushClip(const std::vector<TRect>& Rects) = 0;
+  virtual void popClip() = 0;
 
   // Logical pixels per inch of the surface.
   virtual int PixelsPerInch() const = 0;
@@ -75,8 +75,8 @@ struct TImageAnswer {
 class IImageProvider {
  public:
   virtual ~IImageProvider() = default;
-  virtual TImageAnswer RequestImage(const std::string& Source) = 0;
-  // Called when the document no longer shows an image it got from RequestImage.
+  virtual TImageAnswer requestImage(const std::string& Source) = 0;
+  // Called when the document no longer shows an image it got from requestImage.
   virtual void ReleaseImage(const std::string& Source) = 0;
 };
 

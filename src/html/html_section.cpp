@@ -12,7 +12,7 @@ namespace lumora::html {
 namespace {
 
 // Case mapping for the scripts publications use (Latin, Greek, Cyrillic); other characters stay.
-char16_t UpperChar(char16_t c) {
+char16_t upperChar(char16_t c) {
   if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 32);
   if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
   if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);
@@ -21,7 +21,7 @@ char16_t UpperChar(char16_t c) {
   return c;
 }
 
-char16_t LowerChar(char16_t c) {
+char16_t lowerChar(char16_t c) {
   if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
   if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 32);
   if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return static_cast<char16_t>(c + 32);
@@ -30,22 +30,22 @@ char16_t LowerChar(char16_t c) {
   return c;
 }
 
-const std::string* PropString(const TProperties& p, int i) { return std::get_if<std::string>(&p.Prop(i)); }
+const std::string* propString(const TProperties& p, int i) { return std::get_if<std::string>(&p.prop(i)); }
 
-int TextTransformOf(const TProperties& p) {
-  const int* v = std::get_if<int>(&p.Prop(TextTransform));
+int textTransformOf(const TProperties& p) {
+  const int* v = std::get_if<int>(&p.prop(TextTransform));
   return v ? *v : 0;
 }
 
-bool IsSmallCaps(const TProperties& p) {
-  const std::string* v = PropString(p, FontVariant);
-  return v && LowerAscii(*v) == "small-caps";
+bool isSmallCaps(const TProperties& p) {
+  const std::string* v = propString(p, FontVariant);
+  return v && lowerAscii(*v) == "small-caps";
 }
 
-int JustifyOf(const TProperties& p) {
-  const std::string* v = PropString(p, TextAlign);
+int justifyOf(const TProperties& p) {
+  const std::string* v = propString(p, TextAlign);
   if (!v) return 1;
-  const std::string a = LowerAscii(TrimAscii(*v));
+  const std::string a = lowerAscii(trimAscii(*v));
   if (a == "center") return 2;
   if (a == "right") return 3;
   if (a == "justify") return 4;
@@ -54,7 +54,7 @@ int JustifyOf(const TProperties& p) {
 
 
 // WIDTH and HEIGHT: pixels, or with "%" a percentage 0..100.
-void SizeAttr(const TAttribute* a, int& Value, bool& Percent) {
+void sizeAttr(const TAttribute* a, int& Value, bool& Percent) {
   if (!a) return;
   if (a->Name.find('%') != std::string::npos) {
     Percent = true;
@@ -70,20 +70,20 @@ void SizeAttr(const TAttribute* a, int& Value, bool& Percent) {
 // --- TFontObj ---
 
 TFontObj::TFontObj(TSection* Section, int Pos, TProperties& Props) : Section(Section), Pos(Pos) {
-  ReplaceFont(Props);
+  replaceFont(Props);
 }
 
-void TFontObj::ReplaceFont(TProperties& Props) {
+void TFontObj::replaceFont(TProperties& Props) {
   TheFont = Props.MakeFont();
-  SizePoints = Props.FontSizePoints().value_or(Props.DefFontSize);
+  SizePoints = Props.fontSizePoints().value_or(Props.DefFontSize);
   Title = Props.PropTitle;
   FontHeight = TheFont.tmHeight + TheFont.tmExternalLeading;
   tmHeight = TheFont.tmHeight;
   tmMaxCharWidth = TheFont.tmMaxCharWidth;
   Descent = TheFont.tmDescent;
   Overhang = (TheFont.Style & kFontItalic) ? TheFont.tmHeight / 10 : 0;
-  if (Props.HasFontInfo()) {
-    FIArray = std::make_unique<TFontInfoArray>(Props.LinkFonts());
+  if (Props.hasFontInfo()) {
+    FIArray = std::make_unique<TFontInfoArray>(Props.linkFonts());
   } else {
     FIArray.reset();
   }
@@ -91,8 +91,8 @@ void TFontObj::ReplaceFont(TProperties& Props) {
 
 // --- Objects ---
 
-void TFloatingObj::SetAlignAttribute(std::string_view Value) {
-  const std::string v = LowerAscii(Value);
+void TFloatingObj::setAlignAttribute(std::string_view Value) {
+  const std::string v = lowerAscii(Value);
   if (v == "top") VertAlign = 1;
   else if (v == "middle" || v == "absmiddle") VertAlign = 2;
   else if (v == "left") Floating = TSide::Left;
@@ -103,30 +103,30 @@ void TFloatingObj::SetAlignAttribute(std::string_view Value) {
 TImageObj::TImageObj(TSectionList* Doc, int APos, const TAttributeList& Attributes) : TFloatingObj(Doc) {
   Pos = APos;
   bool hspaceGiven = false;
-  for (size_t i = 0; i < Attributes.Count(); ++i) {
+  for (size_t i = 0; i < Attributes.count(); ++i) {
     const TAttribute& a = Attributes[i];
     switch (a.Which) {
-      case SrcSy: Source = std::string(TrimAscii(a.Name)); break;
+      case SrcSy: Source = std::string(trimAscii(a.Name)); break;
       case AltSy: {
         std::string alt = a.Name;
         while (!alt.empty() && (alt.back() == '\r' || alt.back() == '\n')) alt.pop_back();
-        Alt = ToWide(alt, a.CodePage);
-        if (Title.empty()) Title = WideToUtf8(Alt);
+        Alt = toWide(alt, a.CodePage);
+        if (Title.empty()) Title = wideToUtf8(Alt);
         break;
       }
       case TitleSy: Title = a.Name; break;
-      case AlignSy: SetAlignAttribute(a.Name); break;
+      case AlignSy: setAlignAttribute(a.Name); break;
       case BorderSy:
         BorderSize = std::clamp(a.Value, 0, 10);
         NoBorder = BorderSize == 0;
         break;
-      case WidthSy: SizeAttr(&a, SpecWidth, PercentWidth); break;
-      case HeightSy: SizeAttr(&a, SpecHeight, PercentHeight); break;
+      case WidthSy: sizeAttr(&a, SpecWidth, PercentWidth); break;
+      case HeightSy: sizeAttr(&a, SpecHeight, PercentHeight); break;
       case TranspSy: Transparent = true; break;
       case IsMapSy: IsMap = true; break;
       case UseMapSy: {
         UseMap = true;
-        std::string n = std::string(TrimAscii(a.Name));
+        std::string n = std::string(trimAscii(a.Name));
         if (!n.empty() && n[0] == '#') n.erase(0, 1);
         for (char& c : n) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         MapName = n;
@@ -144,8 +144,8 @@ TImageObj::TImageObj(TSectionList* Doc, int APos, const TAttributeList& Attribut
   if (!hspaceGiven && Floating != TSide::None) HSpaceL = HSpaceR = 3;
 }
 
-void TImageObj::ProcessProperties(const TProperties& Props) {
-  if (const auto va = Props.VerticalAlignment()) {
+void TImageObj::processProperties(const TProperties& Props) {
+  if (const auto va = Props.verticalAlignment()) {
     switch (*va) {
       case TVerticalAlign::Top: VertAlign = 1; break;
       case TVerticalAlign::Middle: VertAlign = 2; break;
@@ -161,7 +161,7 @@ void TImageObj::ProcessProperties(const TProperties& Props) {
   }
   if (Title.empty()) Title = Props.PropTitle;
   const auto margin = [&](int index, int& target) {
-    const TPropValue& v = Props.Prop(index);
+    const TPropValue& v = Props.prop(index);
     if (const std::string* s = std::get_if<std::string>(&v)) target = ToPixels(*s, false, 200, 0, Props.EmSize, Props.ExSize);
     else if (const int* n = std::get_if<int>(&v); n && *n != kUnsetLength && *n != kParagraphSpace && *n != kAutoLength)
       target = *n;
@@ -175,9 +175,9 @@ void TImageObj::ProcessProperties(const TProperties& Props) {
     NoBorder = true;
   }
   const auto size = [&](int index, int& value, bool& percent) {
-    const TPropValue& v = Props.Prop(index);
+    const TPropValue& v = Props.prop(index);
     if (const std::string* s = std::get_if<std::string>(&v)) {
-      const std::string t = LowerAscii(TrimAscii(*s));
+      const std::string t = lowerAscii(trimAscii(*s));
       if (t == "auto") {
         value = -1;
         percent = false;
@@ -202,11 +202,11 @@ TPanelObj::TPanelObj(TSectionList* Doc, int APos, const TAttributeList& Attribut
   Pos = APos;
   SpecWidth = 30;
   SpecHeight = 20;
-  for (size_t i = 0; i < Attributes.Count(); ++i) {
+  for (size_t i = 0; i < Attributes.count(); ++i) {
     const TAttribute& a = Attributes[i];
     switch (a.Which) {
       case NameSy: Name = a.Name; break;
-      case AlignSy: SetAlignAttribute(a.Name); break;
+      case AlignSy: setAlignAttribute(a.Name); break;
       case HSpaceSy: HSpaceL = HSpaceR = static_cast<int>(std::min<long long>(std::llabs(a.Value), 40)); break;
       case VSpaceSy: VSpaceT = VSpaceB = static_cast<int>(std::min<long long>(std::llabs(a.Value), 40)); break;
       case WidthSy:
@@ -260,15 +260,15 @@ TSection::TSection(TCellBasic* ACell, const TAttributeList* Attributes, TPropert
                    bool FirstInBlock)
     : TSectionBase(ACell->Document), Cell(ACell) {
   Fonts.push_back(std::make_unique<TFontObj>(this, 0, Props));
-  if (AnURL && AnURL->IsSet()) {
+  if (AnURL && AnURL->isSet()) {
     TFontObj& f = *Fonts.back();
     f.UrlTarget = std::move(AnURL);
     Document->LinkList.push_back(&f);
   }
-  Justify = JustifyOf(Props);
+  Justify = justifyOf(Props);
   if (Attributes) {
-    if (const TAttribute* c = Attributes->Find(ClearSy)) {
-      const std::string v = LowerAscii(TrimAscii(c->Name));
+    if (const TAttribute* c = Attributes->find(ClearSy)) {
+      const std::string v = lowerAscii(trimAscii(c->Name));
       ClearAttr = v == "left" ? 1 : v == "right" ? 2 : 3;
     }
   }
@@ -278,23 +278,23 @@ TSection::TSection(TCellBasic* ACell, const TAttributeList* Attributes, TPropert
     case TSide::Both: ClearAttr = 3; break;
     default: break;
   }
-  LineHeight = Props.LineHeightPixels(Fonts.back()->FontHeight);
+  LineHeight = Props.lineHeightPixels(Fonts.back()->FontHeight);
   if (FirstInBlock) {
     bool percent = false;
-    TextIndent = Props.TextIndentValue(percent);
+    TextIndent = Props.textIndentValue(percent);
     TextIndentPercent = percent;
     if (percent) TextIndent = std::min(TextIndent, 90);
   }
-  BreakWord = Props.WordWrapValue() == "break-word";
+  BreakWord = Props.wordWrapValue() == "break-word";
 }
 
 TSection::~TSection() {
   // A section thrown away (empty, or the build stopped) must not leave its runs in the document's link list.
   for (const auto& f : Fonts)
-    if (f->HasLink()) DropLinkRun(f.get());
+    if (f->hasLink()) dropLinkRun(f.get());
 }
 
-int TSection::SourcePosOf(int I) const {
+int TSection::sourcePosOf(int I) const {
   if (!Closed) return I >= 0 && static_cast<size_t>(I) < XP.size() ? XP[static_cast<size_t>(I)] : -1;
   if (SIndexList.empty() || I < 0) return -1;
   auto it = std::upper_bound(SIndexList.begin(), SIndexList.end(), I,
@@ -306,11 +306,11 @@ int TSection::SourcePosOf(int I) const {
 
 void TSection::AppendChar(char16_t Ch, int SourcePosition, TProperties& Props) {
   TokenObj t;
-  t.AddUnicodeChar(Ch, SourcePosition);
+  t.addUnicodeChar(Ch, SourcePosition);
   AppendToken(t, Props);
 }
 
-void TSection::AppendPlain(std::u16string_view Text, const std::vector<int>& Positions) {
+void TSection::appendPlain(std::u16string_view Text, const std::vector<int>& positions) {
   const char mark = (NoBreak || Preformatted) ? 'n' : 'y';
   if (Buff.empty()) {
     // Many sections hold a single run of text: sized for it, they need no shrinking when closed.
@@ -320,24 +320,24 @@ void TSection::AppendPlain(std::u16string_view Text, const std::vector<int>& Pos
   }
   Buff += Text;
   Brk.append(Text.size(), mark);
-  XP.insert(XP.end(), Positions.begin(), Positions.end());
+  XP.insert(XP.end(), positions.begin(), positions.end());
 }
 
 void TSection::AppendToken(const TokenObj& Token, TProperties& Props, TProperties* Small) {
-  if (Token.Count() == 0) return;
-  const int transform = TextTransformOf(Props);
-  if (transform == 0 && (!Small || !IsSmallCaps(Props))) {
-    AppendPlain(Token.S(), Token.Positions());
+  if (Token.count() == 0) return;
+  const int transform = textTransformOf(Props);
+  if (transform == 0 && (!Small || !isSmallCaps(Props))) {
+    appendPlain(Token.S(), Token.positions());
     return;
   }
   std::u16string text = Token.S();
   if (transform == 1) {
-    for (char16_t& c : text) c = UpperChar(c);
+    for (char16_t& c : text) c = upperChar(c);
   } else if (transform == 2) {
-    for (char16_t& c : text) c = LowerChar(c);
+    for (char16_t& c : text) c = lowerChar(c);
   }
-  if (!Small || !IsSmallCaps(Props)) {
-    AppendPlain(text, Token.Positions());
+  if (!Small || !isSmallCaps(Props)) {
+    appendPlain(text, Token.positions());
     return;
   }
   // Small capitals: letters that change when upper-cased are set in the smaller font.
@@ -345,33 +345,33 @@ void TSection::AppendToken(const TokenObj& Token, TProperties& Props, TPropertie
   const char mark = (NoBreak || Preformatted) ? 'n' : 'y';
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    const char16_t u = UpperChar(c);
+    const char16_t u = upperChar(c);
     const bool skip = c == u' ' || (c >= u'0' && c <= u'9');
     if (!skip && (u != c) != inSmall) {
       inSmall = u != c;
-      StartLinkRun(inSmall ? *Small : Props, LastFont() ? LastFont()->UrlTarget : nullptr);
+      StartLinkRun(inSmall ? *Small : Props, lastFont() ? lastFont()->UrlTarget : nullptr);
     }
     Buff += u;
     Brk += mark;
-    XP.push_back(Token.Positions()[i]);
+    XP.push_back(Token.positions()[i]);
   }
   if (inSmall) {
-    StartLinkRun(Props, LastFont() ? LastFont()->UrlTarget : nullptr);
+    StartLinkRun(Props, lastFont() ? lastFont()->UrlTarget : nullptr);
   }
 }
 
-void TSection::DropLinkRun(TFontObj* Run) {
+void TSection::dropLinkRun(TFontObj* run) {
   // A run that was a link's keyboard stop leaves the keyboard order with it.
   auto& stops = Document->TabOrderList;
-  if (Run->UrlTarget && Run->UrlTarget->TabIndex > 0) {
+  if (run->UrlTarget && run->UrlTarget->TabIndex > 0) {
     for (auto it = stops.begin(); it != stops.end();) {
-      it = it->second.LinkRun == Run ? stops.erase(it) : std::next(it);
+      it = it->second.LinkRun == run ? stops.erase(it) : std::next(it);
     }
   }
   auto& links = Document->LinkList;
   // Runs are dropped near the end of the list, so search from there.
   for (auto it = links.rbegin(); it != links.rend(); ++it) {
-    if (*it == Run) {
+    if (*it == run) {
       links.erase(std::next(it).base());
       return;
     }
@@ -379,23 +379,23 @@ void TSection::DropLinkRun(TFontObj* Run) {
 }
 
 void TSection::StartFontRun(TProperties& Props) {
-  const TFontObj* last = LastFont();
+  const TFontObj* last = lastFont();
   StartLinkRun(Props, last ? last->UrlTarget : nullptr);
 }
 
 void TSection::StartLinkRun(TProperties& Props, std::shared_ptr<TUrlTarget> AnURL) {
   const int at = static_cast<int>(Buff.size());
-  TFontObj* run = LastFont();
+  TFontObj* run = lastFont();
   if (run && run->Pos == at) {
     // Nothing was written in the last run: it takes the new font.
-    if (run->HasLink()) DropLinkRun(run);
-    run->ReplaceFont(Props);
+    if (run->hasLink()) dropLinkRun(run);
+    run->replaceFont(Props);
     run->UrlTarget.reset();
   } else {
     Fonts.push_back(std::make_unique<TFontObj>(this, at, Props));
     run = Fonts.back().get();
   }
-  if (AnURL && AnURL->IsSet()) {
+  if (AnURL && AnURL->isSet()) {
     run->UrlTarget = std::move(AnURL);
     Document->LinkList.push_back(run);
   }
@@ -403,13 +403,13 @@ void TSection::StartLinkRun(TProperties& Props, std::shared_ptr<TUrlTarget> AnUR
 
 TImageObj* TSection::InsertImage(const TAttributeList& Attributes, TProperties& Props, int SourcePosition) {
   auto image = std::make_unique<TImageObj>(Document, static_cast<int>(Buff.size()), Attributes);
-  image->ProcessProperties(Props);
+  image->processProperties(Props);
   image->SourcePos = SourcePosition;
   TImageObj* result = image.get();
-  if (const TAttribute* n = Attributes.Find(NameSy)) Document->IDNameList.AddObject(n->Name, result);
-  if (const std::string& id = Attributes.TheID(); !id.empty()) Document->IDNameList.AddObject(id, result);
+  if (const TAttribute* n = Attributes.find(NameSy)) Document->IDNameList.addObject(n->Name, result);
+  if (const std::string& id = Attributes.theID(); !id.empty()) Document->IDNameList.addObject(id, result);
   Images.push_back(std::move(image));
-  AppendPlain(std::u16string(1, kObjectCode), {SourcePosition});
+  appendPlain(std::u16string(1, kObjectCode), {SourcePosition});
   return result;
 }
 
@@ -422,22 +422,22 @@ TPanelObj* TSection::InsertPanel(std::unique_ptr<TPanelObj> Panel, TProperties& 
   TPanelObj* result = Panel.get();
   Document->PanelList.push_back(result);
   Images.push_back(std::move(Panel));
-  AppendPlain(std::u16string(1, kObjectCode), {SourcePosition});
+  appendPlain(std::u16string(1, kObjectCode), {SourcePosition});
   return result;
 }
 
 void TSection::InsertFormControl(TFormControlObj* Control, int SourcePosition) {
-  if (!Control->TakesPlace()) return;
+  if (!Control->takesPlace()) return;
   Control->Pos = static_cast<int>(Buff.size());
   FormControls.Items.push_back(Control);
-  AppendPlain(std::u16string(1, kFormControlCode), {SourcePosition});
+  appendPlain(std::u16string(1, kFormControlCode), {SourcePosition});
 }
 
-void TSection::MarkWordBreak() {
+void TSection::markWordBreak() {
   if (!Brk.empty() && Brk.back() != 'n') Brk.back() = 'a';
 }
 
-void TSection::RemoveChars(std::vector<size_t> Gone) {
+void TSection::removeChars(std::vector<size_t> Gone) {
   if (Gone.empty()) return;
   std::sort(Gone.begin(), Gone.end());
   Gone.erase(std::unique(Gone.begin(), Gone.end()), Gone.end());
@@ -457,7 +457,7 @@ void TSection::RemoveChars(std::vector<size_t> Gone) {
     const int to = r + 1 < Fonts.size() ? std::clamp(Fonts[r + 1]->Pos, from, static_cast<int>(n)) : static_cast<int>(n);
     const bool becameEmpty = to > from && keptBefore(to) == keptBefore(from);
     if (becameEmpty && r > 0) {
-      if (Fonts[r]->HasLink()) DropLinkRun(Fonts[r].get());
+      if (Fonts[r]->hasLink()) dropLinkRun(Fonts[r].get());
       continue;
     }
     Fonts[r]->Pos = keptBefore(from);
@@ -490,7 +490,7 @@ void TSection::CloseSection(int SourcePosition) {
 
   // 1. Leading spaces.
   for (size_t i = 0; i < Buff.size() && Buff[i] == u' '; ++i) gone.push_back(i);
-  RemoveChars(std::move(gone));
+  removeChars(std::move(gone));
   gone.clear();
 
   // 2. Soft hyphens: the character before one may break there.
@@ -504,7 +504,7 @@ void TSection::CloseSection(int SourcePosition) {
         lastKept = static_cast<long>(i);
       }
     }
-    RemoveChars(std::move(gone));
+    removeChars(std::move(gone));
     gone.clear();
   }
 
@@ -523,7 +523,7 @@ void TSection::CloseSection(int SourcePosition) {
         gone.push_back(i);
       }
     }
-    RemoveChars(std::move(gone));
+    removeChars(std::move(gone));
     gone.clear();
   }
 
@@ -539,7 +539,7 @@ void TSection::CloseSection(int SourcePosition) {
       }
       if (drop) gone.push_back(i);
     }
-    RemoveChars(std::move(gone));
+    removeChars(std::move(gone));
     gone.clear();
   }
 
@@ -548,7 +548,7 @@ void TSection::CloseSection(int SourcePosition) {
     size_t end = Buff.size();
     if (Buff[end - 1] == kLineBreakCode) gone.push_back(--end);
     if (end > 0 && Buff[end - 1] == u' ') gone.push_back(end - 1);
-    RemoveChars(std::move(gone));
+    removeChars(std::move(gone));
     gone.clear();
   }
 
@@ -558,10 +558,10 @@ void TSection::CloseSection(int SourcePosition) {
     Brk += 'y';
     XP.push_back(SourcePosition);
   }
-  Finish();
+  finish();
 }
 
-void TSection::Finish() {
+void TSection::finish() {
   Brk += 'y';
   SIndexList.clear();
   size_t runs = 0;
@@ -594,7 +594,7 @@ void TPreFormated::CloseSection(int SourcePosition) {
   Buff += u' ';
   Brk += 'n';
   XP.push_back(pos);
-  Finish();
+  finish();
 }
 
 }  // namespace lumora::html

@@ -35,7 +35,7 @@ class TFontObj {
  public:
   TFontObj(TSection* Section, int Pos, TProperties& Props);
   // Takes the font of Props again (the run had no characters yet).
-  void ReplaceFont(TProperties& Props);
+  void replaceFont(TProperties& Props);
 
   TSection* Section;
   int Pos;                 // index of its first character in the section's text
@@ -45,7 +45,7 @@ class TFontObj {
   // The link, shared by all runs of one link (so its range, recorded at the end tag, is seen by all); null
   // for runs outside links.
   std::shared_ptr<TUrlTarget> UrlTarget;
-  bool HasLink() const { return UrlTarget != nullptr; }
+  bool hasLink() const { return UrlTarget != nullptr; }
   // The four link fonts, when the run's set has them (runs of links); most runs have none, so they are kept
   // apart from the run.
   std::unique_ptr<TFontInfoArray> FIArray;
@@ -59,11 +59,11 @@ using TFontList = std::vector<std::unique_ptr<TFontObj>>;
 class TFloatingObj : public TIDObject {
  public:
   explicit TFloatingObj(TSectionList* Document) : Document(Document) {}
-  virtual const char* ClassName() const = 0;
+  virtual const char* className() const = 0;
   int TargetY() const override { return DrawYY; }
   // ALIGN of an image or panel: TOP, MIDDLE/ABSMIDDLE, BOTTOM, or LEFT/RIGHT for a float; other words leave
   // the alignment as it is.
-  void SetAlignAttribute(std::string_view Value);
+  void setAlignAttribute(std::string_view Value);
 
   TSectionList* Document;
   int Pos = 0;            // index of its placeholder in the section's text
@@ -81,9 +81,9 @@ class TFloatingObj : public TIDObject {
 class TImageObj : public TFloatingObj {
  public:
   TImageObj(TSectionList* Document, int Pos, const TAttributeList& Attributes);
-  const char* ClassName() const override { return "TImageObj"; }
+  const char* className() const override { return "TImageObj"; }
   // Style of the element: alignment, float, hint, spaces, size and border.
-  void ProcessProperties(const TProperties& Props);
+  void processProperties(const TProperties& Props);
 
   std::string Source;
   std::u16string Alt;
@@ -98,7 +98,7 @@ class TImageObj : public TFloatingObj {
 class TPanelObj : public TFloatingObj {
  public:
   TPanelObj(TSectionList* Document, int Pos, const TAttributeList& Attributes, bool ObjectTag);
-  const char* ClassName() const override { return "TPanelObj"; }
+  const char* className() const override { return "TPanelObj"; }
   std::string Name;
   bool ObjectTag;
 };
@@ -120,7 +120,7 @@ class TSection : public TSectionBase {
   TSection(TCellBasic* Cell, const TAttributeList* Attributes, TProperties& Props, std::shared_ptr<TUrlTarget> AnURL,
            bool FirstInBlock);
   ~TSection() override;
-  const char* ClassName() const override { return "TSection"; }
+  const char* className() const override { return "TSection"; }
 
   // Props is the top property set (text-transform, font-variant); Small, when given, is the set small
   // capitals switch to.
@@ -137,14 +137,14 @@ class TSection : public TSectionBase {
   // Places a control created by the form code: a placeholder (code 2) unless it is hidden.
   void InsertFormControl(TFormControlObj* Control, int SourcePosition);
   // A break opportunity after the last character (WBR).
-  void MarkWordBreak();
+  void markWordBreak();
   // The section holds something a reader sees (characters, objects or controls).
-  bool HasContent() const { return !Buff.empty(); }
+  bool hasContent() const { return !Buff.empty(); }
   // Nothing but spaces so far (they go when the section is closed).
-  bool IsBlank() const { return Buff.find_first_not_of(u' ') == std::u16string::npos; }
-  bool IsPreformatted() const { return Preformatted; }
+  bool isBlank() const { return Buff.find_first_not_of(u' ') == std::u16string::npos; }
+  bool isPreformatted() const { return Preformatted; }
   // The source position of text index I, through the source map.
-  int SourcePosOf(int I) const;
+  int sourcePosOf(int I) const;
 
   TCellBasic* Cell;
   std::u16string Buff;
@@ -168,20 +168,20 @@ class TSection : public TSectionBase {
  protected:
   bool Preformatted = false;
   // Removes the characters at the indexes in Gone, shifting runs, objects and controls.
-  void RemoveChars(std::vector<size_t> Gone);
-  void Finish();
-  TFontObj* LastFont() { return Fonts.empty() ? nullptr : Fonts.back().get(); }
+  void removeChars(std::vector<size_t> Gone);
+  void finish();
+  TFontObj* lastFont() { return Fonts.empty() ? nullptr : Fonts.back().get(); }
 
  private:
-  void AppendPlain(std::u16string_view Text, const std::vector<int>& Positions);
-  void DropLinkRun(TFontObj* Run);
+  void appendPlain(std::u16string_view Text, const std::vector<int>& positions);
+  void dropLinkRun(TFontObj* run);
 };
 
 // One line of preformatted text (PRE and plain-text documents).
 class TPreFormated : public TSection {
  public:
   TPreFormated(TCellBasic* Cell, TProperties& Props, std::shared_ptr<TUrlTarget> AnURL);
-  const char* ClassName() const override { return "TPreFormated"; }
+  const char* className() const override { return "TPreFormated"; }
   void CloseSection(int SourcePosition) override;
 };
 

@@ -6,37 +6,37 @@
 namespace lumora::html {
 namespace {
 
-const std::string* Str(const TPropValue& v) { return std::get_if<std::string>(&v); }
+const std::string* str(const TPropValue& v) { return std::get_if<std::string>(&v); }
 
 // A length that is not a string: the integer as given, `unset` for the unset marker or no value.
-int IntOr(const TVMarginArray& Box, int index, int unset) {
-  const int* n = Box.Int(index);
+int intOr(const TVMarginArray& Box, int index, int unset) {
+  const int* n = Box.integer(index);
   if (!n || *n == kUnsetLength) return unset;
   return *n;
 }
 
 int BorderWidth(const TVMarginArray& Box, int index, int base, double em, double ex) {
   const int styleIndex = index - BorderTopWidth + BorderTopStyle;
-  if (IntOr(Box, styleIndex, 0) == 0) return 0;  // no border drawn: no width either
+  if (intOr(Box, styleIndex, 0) == 0) return 0;  // no border drawn: no width either
   if (const std::string* s = Box.Text(index)) {
-    const std::string w = LowerAscii(TrimAscii(*s));
+    const std::string w = lowerAscii(trimAscii(*s));
     if (w == "thin") return 2;
     if (w == "medium") return 4;
     if (w == "thick") return 6;
     return ToPixels(w, false, base, 4, em, ex);
   }
-  return IntOr(Box, index, 4);
+  return intOr(Box, index, 4);
 }
 
-int LengthOr(const TVMarginArray& Box, int index, int base, int dflt, int unset, double em, double ex) {
+int lengthOr(const TVMarginArray& Box, int index, int base, int dflt, int unset, double em, double ex) {
   if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, dflt, em, ex);
-  return IntOr(Box, index, unset);
+  return intOr(Box, index, unset);
 }
 
-int VerticalMargin(const TVMarginArray& Box, int index, int base, double em, double ex, bool& isParagraph) {
+int verticalMargin(const TVMarginArray& Box, int index, int base, double em, double ex, bool& isParagraph) {
   isParagraph = false;
   if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, 0, em, ex);
-  const int* n = Box.Int(index);
+  const int* n = Box.integer(index);
   if (!n || *n == kUnsetLength) return 0;
   if (*n == kParagraphSpace) {
     isParagraph = true;
@@ -76,18 +76,18 @@ void TVMarginArray::Set(int propIndex, const TPropValue& Value) {
 }
 
 TPropValue TVMarginArray::operator[](int propIndex) const {
-  if (const int* n = Int(propIndex)) return *n;
+  if (const int* n = integer(propIndex)) return *n;
   if (const std::string* s = Text(propIndex)) return *s;
   return std::monostate{};
 }
 
-void GetVMarginArray(const TProperties& Props, TVMarginArray& Box) {
+void getVMarginArray(const TProperties& Props, TVMarginArray& Box) {
   for (int i = kFirstBoxValue; i <= kLastBoxValue; ++i) {
     if (i >= BorderTopStyle && i <= BorderLeftStyle) {
-      const std::string* s = Str(Props.Prop(i));
-      Box.Set(i, s ? BorderStyleCodeOf(*s) : 0);
+      const std::string* s = str(Props.prop(i));
+      Box.Set(i, s ? borderStyleCodeOf(*s) : 0);
     } else {
-      Box.Set(i, Props.Prop(i));
+      Box.Set(i, Props.prop(i));
     }
   }
 }
@@ -99,34 +99,34 @@ void ConvertBoxArray(const TVMarginArray& Box, int BaseWidth, int BaseHeight, do
     const int base = (i == Height || i == Top) ? BaseHeight : BaseWidth;
     switch (i) {
       case BackgroundColor: case BorderColor:
-        Values[i] = IntOr(Box, i, kColorNone);
+        Values[i] = intOr(Box, i, kColorNone);
         break;
       case MarginTop: case MarginBottom:
         Values[i] = 0;  // VerticalMargins decides these
         break;
       case MarginRight: case MarginLeft:
-        if (const std::string* s = Box.Text(i); s && LowerAscii(TrimAscii(*s)) == "auto") {
+        if (const std::string* s = Box.Text(i); s && lowerAscii(trimAscii(*s)) == "auto") {
           Values[i] = kAutoLength;
           ++AutoCount;
         } else {
-          Values[i] = LengthOr(Box, i, base, 0, 0, EmSize, ExSize);
+          Values[i] = lengthOr(Box, i, base, 0, 0, EmSize, ExSize);
         }
         break;
       case PaddingTop: case PaddingRight: case PaddingBottom: case PaddingLeft: case Height:
-        Values[i] = LengthOr(Box, i, base, 0, 0, EmSize, ExSize);
+        Values[i] = lengthOr(Box, i, base, 0, 0, EmSize, ExSize);
         break;
       case BorderTopWidth: case BorderRightWidth: case BorderBottomWidth: case BorderLeftWidth:
         Values[i] = BorderWidth(Box, i, base, EmSize, ExSize);
         break;
       case Width:
-        Values[i] = LengthOr(Box, i, base, kAutoLength, kAutoLength, EmSize, ExSize);
+        Values[i] = lengthOr(Box, i, base, kAutoLength, kAutoLength, EmSize, ExSize);
         if (Values[i] == kAutoLength) ++AutoCount;
         break;
       case Top: case Bottom: case Right: case Left:
-        Values[i] = LengthOr(Box, i, base, kAutoLength, kAutoLength, EmSize, ExSize);
+        Values[i] = lengthOr(Box, i, base, kAutoLength, kAutoLength, EmSize, ExSize);
         break;
       default:  // border colours and style codes
-        Values[i] = Box.Int(i) ? *Box.Int(i) : 0;
+        Values[i] = Box.integer(i) ? *Box.integer(i) : 0;
         break;
     }
   }
@@ -139,38 +139,38 @@ void ConvertBoxArray(const TVMarginArray& Box, int BaseWidth, int BaseHeight, do
 
 void VerticalMargins(const TVMarginArray& Box, int BaseWidth, double EmSize, double ExSize, int& Top,
                      bool& TopIsParagraph, int& Bottom, bool& BottomIsParagraph) {
-  Top = VerticalMargin(Box, MarginTop, BaseWidth, EmSize, ExSize, TopIsParagraph);
-  Bottom = VerticalMargin(Box, MarginBottom, BaseWidth, EmSize, ExSize, BottomIsParagraph);
+  Top = verticalMargin(Box, MarginTop, BaseWidth, EmSize, ExSize, TopIsParagraph);
+  Bottom = verticalMargin(Box, MarginBottom, BaseWidth, EmSize, ExSize, BottomIsParagraph);
 }
 
-void BoxPositions(const TVMarginArray& Box, double EmSize, double ExSize, std::array<int, 4>& Positions) {
+void BoxPositions(const TVMarginArray& Box, double EmSize, double ExSize, std::array<int, 4>& positions) {
   for (int i = Top; i <= Left; ++i) {
     int r = -1;
     if (const std::string* s = Box.Text(i)) r = ToPixels(*s, false, -100, 0, EmSize, ExSize);
-    else if (const int* n = Box.Int(i); n && *n != kUnsetLength) r = *n;
-    Positions[static_cast<size_t>(i - Top)] = r;
+    else if (const int* n = Box.integer(i); n && *n != kUnsetLength) r = *n;
+    positions[static_cast<size_t>(i - Top)] = r;
   }
 }
 
 void InlineBoxValues(const TVMarginArray& Box, int BaseWidth, double EmSize, double ExSize, TMarginArray& Values) {
-  for (int i = MarginTop; i <= PaddingLeft; ++i) Values[i] = LengthOr(Box, i, BaseWidth, 0, 0, EmSize, ExSize);
+  for (int i = MarginTop; i <= PaddingLeft; ++i) Values[i] = lengthOr(Box, i, BaseWidth, 0, 0, EmSize, ExSize);
   for (int i = BorderTopWidth; i <= BorderLeftWidth; ++i) Values[i] = BorderWidth(Box, i, BaseWidth, EmSize, ExSize);
-  for (int i : {Width, Height}) Values[i] = LengthOr(Box, i, BaseWidth, kAutoLength, kAutoLength, EmSize, ExSize);
+  for (int i : {Width, Height}) Values[i] = lengthOr(Box, i, BaseWidth, kAutoLength, kAutoLength, EmSize, ExSize);
 }
 
-void BackgroundPositionOf(const TProperties& Props, double EmSize, double ExSize, TBackgroundPosition& Horizontal,
+void backgroundPositionOf(const TProperties& Props, double EmSize, double ExSize, TBackgroundPosition& Horizontal,
                           TBackgroundPosition& Vertical) {
   Horizontal = TBackgroundPosition{};
   Vertical = TBackgroundPosition{};
-  if (const std::string* s = Str(Props.Prop(BackgroundPosition))) {
-    const std::string text(TrimAscii(LowerAscii(*s)));
+  if (const std::string* s = str(Props.prop(BackgroundPosition))) {
+    const std::string text(trimAscii(lowerAscii(*s)));
     std::string words[2];
     int count = 0;
     if (!text.empty()) {
       const size_t sp = text.find(' ');
       words[count++] = text.substr(0, sp);
       if (sp != std::string::npos) {
-        const std::string second(TrimAscii(std::string_view(text).substr(sp + 1)));
+        const std::string second(trimAscii(std::string_view(text).substr(sp + 1)));
         if (!second.empty()) words[count++] = second;
       }
     }
@@ -202,12 +202,12 @@ void BackgroundPositionOf(const TProperties& Props, double EmSize, double ExSize
     }
     if (count == 1) (verticalFirst ? Horizontal : Vertical) = TBackgroundPosition{TBackgroundPosition::Center};
   }
-  const std::string* rep = Str(Props.Prop(BackgroundRepeat));
-  const std::string r = rep ? LowerAscii(TrimAscii(*rep)) : std::string();
+  const std::string* rep = str(Props.prop(BackgroundRepeat));
+  const std::string r = rep ? lowerAscii(trimAscii(*rep)) : std::string();
   Horizontal.RepeatD = r != "no-repeat" && r != "repeat-y";
   Vertical.RepeatD = r != "no-repeat" && r != "repeat-x";
-  const std::string* att = Str(Props.Prop(BackgroundAttachment));
-  const bool fixed = att && LowerAscii(TrimAscii(*att)) == "fixed";
+  const std::string* att = str(Props.prop(BackgroundAttachment));
+  const bool fixed = att && lowerAscii(trimAscii(*att)) == "fixed";
   Horizontal.Fixed = Vertical.Fixed = fixed;
 }
 

@@ -38,7 +38,7 @@ class TVMarginArray {
   // The value as a property value (empty, an integer or text).
   TPropValue operator[](int propIndex) const;
   // The integer of an entry that holds one, else null.
-  const int* Int(int propIndex) const {
+  const int* integer(int propIndex) const {
     const size_t k = Slot(propIndex);
     return kinds_[k] == kInt ? &ints_[k] : nullptr;
   }
@@ -48,8 +48,8 @@ class TVMarginArray {
     return kinds_[k] == kText ? &texts_[static_cast<size_t>(ints_[k])] : nullptr;
   }
   // Whether the entry holds the integer Value.
-  bool Holds(int propIndex, int Value) const {
-    const int* n = Int(propIndex);
+  bool holds(int propIndex, int Value) const {
+    const int* n = integer(propIndex);
     return n && *n == Value;
   }
 
@@ -63,7 +63,7 @@ class TVMarginArray {
 };
 
 // Copies the box values of Props, border styles as codes.
-void GetVMarginArray(const TProperties& Props, TVMarginArray& Box);
+void getVMarginArray(const TProperties& Props, TVMarginArray& Box);
 
 // Pixels for every box value; BaseWidth is the containing width (the containing height for height and top).
 // AutoCount counts the auto horizontal margins and an auto width. Top and bottom margins are left to
@@ -73,7 +73,7 @@ void ConvertBoxArray(const TVMarginArray& Box, int BaseWidth, int BaseHeight, do
 void VerticalMargins(const TVMarginArray& Box, int BaseWidth, double EmSize, double ExSize, int& Top,
                      bool& TopIsParagraph, int& Bottom, bool& BottomIsParagraph);
 // Top, bottom, right and left for placed boxes; -1 when not given, a percentage as minus the percentage.
-void BoxPositions(const TVMarginArray& Box, double EmSize, double ExSize, std::array<int, 4>& Positions);
+void BoxPositions(const TVMarginArray& Box, double EmSize, double ExSize, std::array<int, 4>& positions);
 // Margins, paddings, border widths, width and height of an inline element with a border or padding.
 void InlineBoxValues(const TVMarginArray& Box, int BaseWidth, double EmSize, double ExSize, TMarginArray& Values);
 
@@ -86,7 +86,7 @@ struct TBackgroundPosition {
   bool Fixed = false;
 };
 // Horizontal and vertical records from background-position, -repeat and -attachment.
-void BackgroundPositionOf(const TProperties& Props, double EmSize, double ExSize, TBackgroundPosition& Horizontal,
+void backgroundPositionOf(const TProperties& Props, double EmSize, double ExSize, TBackgroundPosition& Horizontal,
                           TBackgroundPosition& Vertical);
 
 }  // namespace lumora::html

@@ -18,19 +18,19 @@ struct NamedColor {
   bool System;
 };
 
-constexpr uint32_t Sys(int index) { return 0xFF000000u | static_cast<uint32_t>(index); }
+constexpr uint32_t sys(int index) { return 0xFF000000u | static_cast<uint32_t>(index); }
 
 // Sorted by name (byte order of the lower-case names) for binary search.
 constexpr NamedColor kColorNames[] = {
-    {"activeborder", Sys(10), true},
-    {"activecaption", Sys(2), true},
+    {"activeborder", sys(10), true},
+    {"activecaption", sys(2), true},
     {"aliceblue", 0xF0F8FF, false},
     {"antiquewhite", 0xFAEBD7, false},
-    {"appworkspace", Sys(12), true},
+    {"appworkspace", sys(12), true},
     {"aqua", 0x00FFFF, false},
     {"aquamarine", 0x7FFFD4, false},
     {"azure", 0xF0FFFF, false},
-    {"background", Sys(1), true},
+    {"background", sys(1), true},
     {"beige", 0xF5F5DC, false},
     {"bisque", 0xFFE4C4, false},
     {"black", 0x000000, false},
@@ -39,12 +39,12 @@ constexpr NamedColor kColorNames[] = {
     {"blueviolet", 0x8A2BE2, false},
     {"brown", 0xA52A2A, false},
     {"burlywood", 0xDEB887, false},
-    {"buttonface", Sys(15), true},
-    {"buttonhighlight", Sys(20), true},
-    {"buttonshadow", Sys(16), true},
-    {"buttontext", Sys(18), true},
+    {"buttonface", sys(15), true},
+    {"buttonhighlight", sys(20), true},
+    {"buttonshadow", sys(16), true},
+    {"buttontext", sys(18), true},
     {"cadetblue", 0x5F9EA0, false},
-    {"captiontext", Sys(9), true},
+    {"captiontext", sys(9), true},
     {"chartreuse", 0x7FFF00, false},
     {"chocolate", 0xD2691E, false},
     {"coral", 0xFF7F50, false},
@@ -85,21 +85,21 @@ constexpr NamedColor kColorNames[] = {
     {"gold", 0xFFD700, false},
     {"goldenrod", 0xDAA520, false},
     {"gray", 0x808080, false},
-    {"graytext", Sys(17), true},
+    {"graytext", sys(17), true},
     {"green", 0x008000, false},
     {"greenyellow", 0xADFF2F, false},
     {"grey", 0x808080, false},
-    {"highlight", Sys(13), true},
-    {"hightlighttext", Sys(14), true},
+    {"highlight", sys(13), true},
+    {"hightlighttext", sys(14), true},
     {"honeydew", 0xF0FFF0, false},
     {"hotpink", 0xFF69B4, false},
-    {"inactiveborder", Sys(11), true},
-    {"inactivecaption", Sys(3), true},
-    {"inactivecaptiontext", Sys(19), true},
+    {"inactiveborder", sys(11), true},
+    {"inactivecaption", sys(3), true},
+    {"inactivecaptiontext", sys(19), true},
     {"indianred", 0xCD5C5C, false},
     {"indigo", 0x4B0082, false},
-    {"infobackground", Sys(24), true},
-    {"infotext", Sys(23), true},
+    {"infobackground", sys(24), true},
+    {"infotext", sys(23), true},
     {"ivory", 0xFFFFF0, false},
     {"khaki", 0xF0E68C, false},
     {"lavender", 0xE6E6FA, false},
@@ -135,8 +135,8 @@ constexpr NamedColor kColorNames[] = {
     {"mediumspringgreen", 0x00FA9A, false},
     {"mediumturquoise", 0x48D1CC, false},
     {"mediumvioletred", 0xC71585, false},
-    {"menu", Sys(4), true},
-    {"menutext", Sys(7), true},
+    {"menu", sys(4), true},
+    {"menutext", sys(7), true},
     {"midnightblue", 0x191970, false},
     {"mintcream", 0xF5FFFA, false},
     {"mistyrose", 0xFFE4E1, false},
@@ -166,7 +166,7 @@ constexpr NamedColor kColorNames[] = {
     {"saddlebrown", 0x8B4513, false},
     {"salmon", 0xFA8072, false},
     {"sandybrown", 0xF4A460, false},
-    {"scrollbar", Sys(0), true},
+    {"scrollbar", sys(0), true},
     {"seagreen", 0x2E8B57, false},
     {"seashell", 0xFFF5EE, false},
     {"sienna", 0xA0522D, false},
@@ -181,11 +181,11 @@ constexpr NamedColor kColorNames[] = {
     {"tan", 0xD2B48C, false},
     {"teal", 0x008080, false},
     {"thistle", 0xD8BFD8, false},
-    {"threeddarkshadow", Sys(21), true},
-    {"threedface", Sys(15), true},
-    {"threedhighlight", Sys(22), true},
-    {"threedlightshadow", Sys(20), true},
-    {"threedshadow", Sys(16), true},
+    {"threeddarkshadow", sys(21), true},
+    {"threedface", sys(15), true},
+    {"threedhighlight", sys(22), true},
+    {"threedlightshadow", sys(20), true},
+    {"threedshadow", sys(16), true},
     {"tomato", 0xFF6347, false},
     {"transparent", 0, false},  // special-cased below: no colour
     {"turquoise", 0x40E0D0, false},
@@ -193,33 +193,33 @@ constexpr NamedColor kColorNames[] = {
     {"wheat", 0xF5DEB3, false},
     {"white", 0xFFFFFF, false},
     {"whitesmoke", 0xF5F5F5, false},
-    {"window", Sys(5), true},
-    {"windowframe", Sys(6), true},
-    {"windowtext", Sys(8), true},
+    {"window", sys(5), true},
+    {"windowframe", sys(6), true},
+    {"windowtext", sys(8), true},
     {"yellow", 0xFFFF00, false},
     {"yellowgreen", 0x9ACD32, false},
 };
 static_assert(std::size(kColorNames) == 176);
 
 // RRGGBB as written to the red-low layout.
-TColor FromRgbHex(uint32_t v) {
+TColor fromRgbHex(uint32_t v) {
   const uint32_t r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
   return static_cast<TColor>(r | (g << 8) | (b << 16));
 }
 
-std::optional<TColor> LookupColorName(std::string_view name) {
+std::optional<TColor> lookupColorName(std::string_view name) {
   const auto* end = std::end(kColorNames);
   const auto* it = std::lower_bound(std::begin(kColorNames), end, name,
                                     [](const NamedColor& c, std::string_view n) { return c.Name < n; });
   if (it == end || it->Name != name) return std::nullopt;
   if (it->Name == "transparent") return kColorNone;
   if (it->System) return static_cast<TColor>(it->Value);
-  return FromRgbHex(it->Value);
+  return fromRgbHex(it->Value);
 }
 
 // The longest leading decimal number of `text` (sign, digits, one point), stopping before the first "e" so
 // that "2em" is 2 and "em". Returns the number of characters used (0 when none).
-size_t LeadingDecimal(std::string_view text, double& value) {
+size_t leadingDecimal(std::string_view text, double& value) {
   size_t i = 0;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   size_t digits = 0;
@@ -248,16 +248,16 @@ struct SplitLength {
   std::string Unit;  // trimmed, lower case
 };
 
-SplitLength SplitNumberUnit(std::string_view text) {
+SplitLength splitNumberUnit(std::string_view text) {
   SplitLength r;
-  text = TrimAscii(text);
-  const size_t used = LeadingDecimal(text, r.Value);
+  text = trimAscii(text);
+  const size_t used = leadingDecimal(text, r.Value);
   r.HasNumber = used > 0;
-  r.Unit = LowerAscii(TrimAscii(text.substr(used)));
+  r.Unit = lowerAscii(trimAscii(text.substr(used)));
   return r;
 }
 
-int RoundEven(double v) {
+int roundEven(double v) {
   if (!std::isfinite(v)) return 0;
   const double r = std::nearbyint(v);  // default rounding mode: ties to even
   if (r >= 2147483647.0) return 2147483647;
@@ -266,7 +266,7 @@ int RoundEven(double v) {
 }
 
 // A whole decimal integer (optional sign), or nothing.
-std::optional<long> WholeInteger(std::string_view s) {
+std::optional<long> wholeInteger(std::string_view s) {
   if (s.empty()) return std::nullopt;
   size_t i = (s[0] == '+' || s[0] == '-') ? 1 : 0;
   if (i == s.size()) return std::nullopt;
@@ -278,24 +278,24 @@ std::optional<long> WholeInteger(std::string_view s) {
   return s[0] == '-' ? -v : v;
 }
 
-int RgbComponent(std::string_view part) {
-  part = TrimAscii(part);
+int rgbComponent(std::string_view part) {
+  part = trimAscii(part);
   long v = 0;
   if (const size_t pct = part.find('%'); pct != std::string_view::npos) {
-    std::string_view num = TrimAscii(part.substr(0, pct));
+    std::string_view num = trimAscii(part.substr(0, pct));
     double d = 0;
     // 255 / 100 rather than 2.55, which is not exact in binary and would round 50% down.
-    if (LeadingDecimal(num, d) == num.size() && !num.empty()) v = RoundEven(d * 255 / 100);
-  } else if (auto n = WholeInteger(part)) {
+    if (leadingDecimal(num, d) == num.size() && !num.empty()) v = roundEven(d * 255 / 100);
+  } else if (auto n = wholeInteger(part)) {
     v = *n;
   }
   return static_cast<int>(std::clamp<long>(v, 0, 255));
 }
 
-bool ParseColorUncached(const std::string& s, bool NeedPound, TColor& Color) {
+bool parseColorUncached(const std::string& s, bool NeedPound, TColor& Color) {
   if (s.empty()) return false;
   if (s[0] != '#' && s.find("rgb(") == std::string::npos) {
-    if (auto named = LookupColorName(s)) {
+    if (auto named = lookupColorName(s)) {
       Color = *named;
       return true;
     }
@@ -317,13 +317,13 @@ bool ParseColorUncached(const std::string& s, bool NeedPound, TColor& Color) {
       inner.remove_prefix(comma + 1);
     }
     if (parts[2].empty()) parts[2] = inner;
-    const int r = RgbComponent(parts[0]), g = RgbComponent(parts[1]), b = RgbComponent(parts[2]);
+    const int r = rgbComponent(parts[0]), g = rgbComponent(parts[1]), b = rgbComponent(parts[2]);
     Color = (r | (g << 8) | (b << 16)) | kPaletteRelative;
     return true;
   }
   const size_t hash = s.rfind('#');
   if (hash == std::string::npos && NeedPound) return false;
-  std::string_view hex = TrimAscii(hash == std::string::npos ? std::string_view(s) : std::string_view(s).substr(hash + 1));
+  std::string_view hex = trimAscii(hash == std::string::npos ? std::string_view(s) : std::string_view(s).substr(hash + 1));
   std::string digits;
   if (!hex.empty() && hex.size() <= 3) {
     for (char c : hex) digits.append(2, c);
@@ -339,30 +339,30 @@ bool ParseColorUncached(const std::string& s, bool NeedPound, TColor& Color) {
     else return false;
     v = (v << 4) | static_cast<uint32_t>(d);
   }
-  Color = FromRgbHex(v) | kPaletteRelative;
+  Color = fromRgbHex(v) | kPaletteRelative;
   return true;
 }
 
 }  // namespace
 
 int PixelsPerInch() { return pixelsPerInch.load(); }
-void SetPixelsPerInch(int ppi) { pixelsPerInch.store(ppi > 0 ? ppi : 96); }
+void setPixelsPerInch(int ppi) { pixelsPerInch.store(ppi > 0 ? ppi : 96); }
 
-std::string LowerAscii(std::string_view s) {
+std::string lowerAscii(std::string_view s) {
   std::string r(s);
   for (char& c : r)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return r;
 }
 
-std::string_view TrimAscii(std::string_view s) {
+std::string_view trimAscii(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
   while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
   return s;
 }
 
 int ToPixels(std::string_view Text, bool Relative, double Base, int Default, double EmSize, double ExSize) {
-  const SplitLength l = SplitNumberUnit(Text);
+  const SplitLength l = splitNumberUnit(Text);
   const double ppi = PixelsPerInch();
   const double v = l.Value;
   double r;
@@ -378,11 +378,11 @@ int ToPixels(std::string_view Text, bool Relative, double Base, int Default, dou
   else if (u == "ex") r = v * ExSize;
   else if (u == "%") r = v * Base / 100;
   else return Default;
-  return RoundEven(r);
+  return roundEven(r);
 }
 
 double ToPoints(std::string_view Text, double Base, double DefaultSize) {
-  const SplitLength l = SplitNumberUnit(Text);
+  const SplitLength l = splitNumberUnit(Text);
   const double ppi = PixelsPerInch();
   const double v = l.Value, D = DefaultSize;
   const std::string& u = l.Unit;
@@ -415,14 +415,14 @@ bool ParseColor(std::string_view Text, bool NeedPound, TColor& Color) {
   thread_local bool lastNeedPound = false;
   thread_local TColor lastColor = 0;
   thread_local bool lastValid = false;
-  const std::string s = LowerAscii(TrimAscii(Text));
+  const std::string s = lowerAscii(trimAscii(Text));
   if (s.empty()) return false;
   if (lastValid && lastNeedPound == NeedPound && s == lastText) {
     Color = lastColor;
     return true;
   }
   TColor c = 0;
-  if (!ParseColorUncached(s, NeedPound, c)) return false;
+  if (!parseColorUncached(s, NeedPound, c)) return false;
   lastText = s;
   lastNeedPound = NeedPound;
   lastColor = c;
@@ -432,7 +432,7 @@ bool ParseColor(std::string_view Text, bool NeedPound, TColor& Color) {
 }
 
 int AlignmentCode(std::string_view Text) {
-  const std::string s = LowerAscii(Text);
+  const std::string s = lowerAscii(Text);
   if (s == "top") return 1;
   if (s == "middle" || s == "absmiddle" || s == "center") return 2;
   if (s == "baseline") return 3;
@@ -443,26 +443,26 @@ int AlignmentCode(std::string_view Text) {
   return 0;
 }
 
-int BorderStyleCodeOf(std::string_view Text) {
+int borderStyleCodeOf(std::string_view Text) {
   static constexpr std::string_view kNames[] = {"none",   "solid",  "inset",  "outset", "groove",
                                                 "ridge",  "dashed", "dotted", "double"};
-  const std::string s = LowerAscii(TrimAscii(Text));
+  const std::string s = lowerAscii(trimAscii(Text));
   for (int i = 0; i < static_cast<int>(std::size(kNames)); ++i)
     if (s == kNames[i]) return i;
   return 0;
 }
 
-TListStyleCode ListStyleCodeOf(std::string_view Text) {
+TListStyleCode listStyleCodeOf(std::string_view Text) {
   static constexpr std::string_view kNames[] = {"blank",       "circle", "decimal", "disc",        "lower-alpha",
                                                 "lower-roman", "none",   "square",  "upper-alpha", "upper-roman"};
-  const std::string s = LowerAscii(TrimAscii(Text));
+  const std::string s = lowerAscii(trimAscii(Text));
   for (int i = 0; i < static_cast<int>(std::size(kNames)); ++i)
     if (s == kNames[i]) return static_cast<TListStyleCode>(i);
   return lsBlank;
 }
 
-std::string MapGenericFamily(std::string_view Name) {
-  const std::string s = LowerAscii(Name);
+std::string mapGenericFamily(std::string_view Name) {
+  const std::string s = lowerAscii(Name);
   if (s == "serif") return "Times New Roman";
   if (s == "monospace") return "Courier New";
   if (s == "sans-serif") return "Arial";
@@ -470,8 +470,8 @@ std::string MapGenericFamily(std::string_view Name) {
   return std::string(Name);
 }
 
-std::optional<TVerticalAlign> VerticalAlignOf(std::string_view Text) {
-  const std::string s = LowerAscii(TrimAscii(Text));
+std::optional<TVerticalAlign> verticalAlignOf(std::string_view Text) {
+  const std::string s = lowerAscii(trimAscii(Text));
   if (s == "top" || s == "text-top") return TVerticalAlign::Top;
   if (s == "middle") return TVerticalAlign::Middle;
   if (s == "baseline") return TVerticalAlign::Baseline;
@@ -481,27 +481,27 @@ std::optional<TVerticalAlign> VerticalAlignOf(std::string_view Text) {
   return std::nullopt;
 }
 
-TSide FloatSideOf(std::string_view Text) {
-  const std::string s = LowerAscii(TrimAscii(Text));
+TSide floatSideOf(std::string_view Text) {
+  const std::string s = lowerAscii(trimAscii(Text));
   if (s == "left") return TSide::Left;
   if (s == "right") return TSide::Right;
   return TSide::None;
 }
 
-TSide ClearSideOf(std::string_view Text) {
-  const std::string s = LowerAscii(TrimAscii(Text));
+TSide clearSideOf(std::string_view Text) {
+  const std::string s = lowerAscii(trimAscii(Text));
   if (s == "both") return TSide::Both;
-  return FloatSideOf(s);
+  return floatSideOf(s);
 }
 
-TPositionKind PositionKindOf(std::string_view Text) {
-  const std::string s = LowerAscii(TrimAscii(Text));
+TPositionKind positionKindOf(std::string_view Text) {
+  const std::string s = lowerAscii(trimAscii(Text));
   if (s == "absolute") return TPositionKind::Absolute;
   if (s == "relative") return TPositionKind::Relative;
   return TPositionKind::Static;
 }
 
-double HtmlFontSizePoints(int Size, bool InsidePre, double DefaultFontSize) {
+double htmlFontSizePoints(int Size, bool InsidePre, double DefaultFontSize) {
   static constexpr double kNormal[7] = {8, 10, 12, 14, 18, 24, 36};
   static constexpr double kPre[7] = {7, 8, 10, 12, 15, 20, 30};
   const int i = std::clamp(Size, 1, 7) - 1;

@@ -23,7 +23,7 @@ inline constexpr int kParagraphSpacePixels = 14;
 
 // The display's logical pixels per inch (the same for the whole process); 96 unless set.
 int PixelsPerInch();
-void SetPixelsPerInch(int ppi);
+void setPixelsPerInch(int ppi);
 
 // Length text ("12px", "2em", "50%", "1.5") in pixels; `Default` for an unknown unit, a bare number is a
 // multiple of Base when Relative. Rounded to the nearest integer, ties to even.
@@ -43,33 +43,33 @@ int AlignmentCode(std::string_view Text);
 
 // Border styles: "none" 0, "solid" 1, "inset" 2, "outset" 3, "groove" 4, "ridge" 5, "dashed" 6, "dotted" 7,
 // "double" 8; anything else 0.
-int BorderStyleCodeOf(std::string_view Text);
+int borderStyleCodeOf(std::string_view Text);
 
 // list-style-type codes; 0 (also for unknown words) means the list's own default.
 enum TListStyleCode : int {
   lsBlank = 0, lsCircle, lsDecimal, lsDisc, lsLowerAlpha, lsLowerRoman, lsNone, lsSquare, lsUpperAlpha,
   lsUpperRoman
 };
-TListStyleCode ListStyleCodeOf(std::string_view Text);
+TListStyleCode listStyleCodeOf(std::string_view Text);
 
 // "serif", "monospace", "sans-serif" and "cursive" become the faces that stand for them; other names are
 // returned unchanged.
-std::string MapGenericFamily(std::string_view Name);
+std::string mapGenericFamily(std::string_view Name);
 
 enum class TVerticalAlign { Top, Middle, Baseline, Bottom, Subscript, Superscript };
-std::optional<TVerticalAlign> VerticalAlignOf(std::string_view Text);
+std::optional<TVerticalAlign> verticalAlignOf(std::string_view Text);
 enum class TSide { None, Left, Right, Both };
-TSide FloatSideOf(std::string_view Text);   // "left", "right", else None
-TSide ClearSideOf(std::string_view Text);   // "left", "right", "both", else None
+TSide floatSideOf(std::string_view Text);   // "left", "right", else None
+TSide clearSideOf(std::string_view Text);   // "left", "right", "both", else None
 enum class TPositionKind { Static, Relative, Absolute };
-TPositionKind PositionKindOf(std::string_view Text);
+TPositionKind positionKindOf(std::string_view Text);
 
 // FONT and BASEFONT SIZE 1 to 7 in points, for the document's default font size (the table is for 12 points
 // and scales with it). Sizes outside 1 to 7 are clamped.
-double HtmlFontSizePoints(int Size, bool InsidePre, double DefaultFontSize);
+double htmlFontSizePoints(int Size, bool InsidePre, double DefaultFontSize);
 
 // Helpers shared by the style code.
-std::string LowerAscii(std::string_view s);
-std::string_view TrimAscii(std::string_view s);
+std::string lowerAscii(std::string_view s);
+std::string_view trimAscii(std::string_view s);
 
 }  // namespace lumora::html

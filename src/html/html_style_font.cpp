@@ -6,22 +6,22 @@
 
 namespace lumora::html {
 
-std::string ResolveFontFamily(std::string_view List, const IFontPlatform* Fonts, const std::string& Fallback) {
+std::string resolveFontFamily(std::string_view List, const IFontPlatform* Fonts, const std::string& Fallback) {
   std::string_view rest = List;
   while (true) {
     const size_t comma = rest.find(',');
-    std::string name = MapGenericFamily(TrimAscii(rest.substr(0, comma)));
+    std::string name = mapGenericFamily(trimAscii(rest.substr(0, comma)));
     if (name.size() >= 2 && (name.front() == '"' || name.front() == '\'') && name.back() == name.front())
-      name = std::string(TrimAscii(std::string_view(name).substr(1, name.size() - 2)));
-    if (!name.empty() && (!Fonts || Fonts->IsFontInstalled(name))) return name;
+      name = std::string(trimAscii(std::string_view(name).substr(1, name.size() - 2)));
+    if (!name.empty() && (!Fonts || Fonts->isFontInstalled(name))) return name;
     if (comma == std::string_view::npos) break;
     rest.remove_prefix(comma + 1);
   }
   return Fallback;
 }
 
-int ApplyFontStyleWord(int Style, int PropIndex, std::string_view Value) {
-  const std::string v = LowerAscii(TrimAscii(Value));
+int applyFontStyleWord(int Style, int PropIndex, std::string_view Value) {
+  const std::string v = lowerAscii(trimAscii(Value));
   switch (PropIndex) {
     case FontStyle:
       if (v == "italic" || v == "oblique") return Style | kFontItalic;

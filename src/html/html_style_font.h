@@ -35,16 +35,16 @@ struct TRealizedFont {
 class IFontPlatform {
  public:
   virtual ~IFontPlatform() = default;
-  virtual bool IsFontInstalled(std::string_view Family) const = 0;
-  virtual TRealizedFont Realize(const TFontRequest& Request) const = 0;
+  virtual bool isFontInstalled(std::string_view Family) const = 0;
+  virtual TRealizedFont realize(const TFontRequest& Request) const = 0;
 };
 
 // The first installed family of a comma-separated list (generic names mapped, quotes removed); Fallback
 // when none is installed. Without a platform the first entry is taken as it is.
-std::string ResolveFontFamily(std::string_view List, const IFontPlatform* Fonts, const std::string& Fallback);
+std::string resolveFontFamily(std::string_view List, const IFontPlatform* Fonts, const std::string& Fallback);
 
 // Style bits changed by one font property value (font-style, font-weight or text-decoration).
-int ApplyFontStyleWord(int Style, int PropIndex, std::string_view Value);
+int applyFontStyleWord(int Style, int PropIndex, std::string_view Value);
 
 // One of a link's fonts.
 struct ThtFontInfo {

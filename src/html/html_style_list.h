@@ -49,15 +49,15 @@ class TStyleList {
 
   // Every set stored under Key in the order they were added, or null when there is none. A hash lookup:
   // the cascade asks for a dozen keys per element, most of which do not exist.
-  const std::vector<const TProperties*>* SetsFor(std::string_view Key) const {
+  const std::vector<const TProperties*>* setsFor(std::string_view Key) const {
     const auto it = byKey_.find(Key);
     return it == byKey_.end() ? nullptr : &it->second;
   }
   // The first set stored under Key, or null.
-  const TProperties* Find(std::string_view Key) const;
-  TProperties* Find(std::string_view Key);
+  const TProperties* find(std::string_view Key) const;
+  TProperties* find(std::string_view Key);
   // The rules with ancestors in their key, in key order (keys are views into the rules' own keys).
-  const std::multimap<std::string_view, const TStyleRule*, std::less<>>& DescendantRules() const {
+  const std::multimap<std::string_view, const TStyleRule*, std::less<>>& descendantRules() const {
     return descendants_;
   }
 
@@ -65,16 +65,16 @@ class TStyleList {
   // The next sequence number for a descendant key (10 first after Clear), as the digits the key holds.
   // The digits have a fixed width so that keys sort in the order the rules were read: with plain numbers
   // rule 100 ("...100...") would sort before rule 11 and an earlier rule would win over a later one.
-  std::string NextSequence() { return SequenceDigits(sequence_++); }
-  static std::string SequenceDigits(int Sequence);
+  std::string nextSequence() { return sequenceDigits(sequence_++); }
+  static std::string sequenceDigits(int Sequence);
   // The platform's fonts, handed to every property set the list's rules are applied to.
   const IFontPlatform* Fonts = nullptr;
   // Called when a rule mentions ":hover" so the document starts tracking the pointer.
   std::function<void()> OnHoverRule;
 
  private:
-  TProperties& FindOrCreate(std::string_view Key);
-  TProperties& Insert(std::string_view Key, std::unique_ptr<TProperties> Props);
+  TProperties& findOrCreate(std::string_view Key);
+  TProperties& insert(std::string_view Key, std::unique_ptr<TProperties> Props);
 
   Map rules_;
   // The sets of rules_ by key (views into rules_' keys, which stay put while their nodes live).

@@ -25,17 +25,17 @@ constexpr std::string_view kNames[PropCount] = {
     "page-break-inside", "text-transform", "word-wrap", "font-variant", "border-collapse", "overflow",
     "display"};
 
-bool IsBox(int i) { return i >= kFirstBoxProp && i <= kLastBoxProp; }
+bool isBox(int i) { return i >= kFirstBoxProp && i <= kLastBoxProp; }
 
-const std::string* StringOf(const TPropValue& v) { return std::get_if<std::string>(&v); }
+const std::string* stringOf(const TPropValue& v) { return std::get_if<std::string>(&v); }
 
-std::string LowerTrim(std::string_view s) { return LowerAscii(TrimAscii(s)); }
+std::string lowerTrim(std::string_view s) { return lowerAscii(trimAscii(s)); }
 
-std::string UrlInside(const std::string* s) {
+std::string urlInside(const std::string* s) {
   if (!s) return {};
-  std::string_view v = TrimAscii(*s);
-  if (v.size() >= 5 && LowerAscii(v.substr(0, 4)) == "url(" && v.back() == ')')
-    return std::string(TrimAscii(v.substr(4, v.size() - 5)));
+  std::string_view v = trimAscii(*s);
+  if (v.size() >= 5 && lowerAscii(v.substr(0, 4)) == "url(" && v.back() == ')')
+    return std::string(trimAscii(v.substr(4, v.size() - 5)));
   return {};
 }
 
@@ -45,13 +45,13 @@ std::string_view PropertyName(int index) {
   return index >= 0 && index < PropCount ? kNames[index] : std::string_view();
 }
 
-std::optional<int> PropertyIndex(std::string_view name) {
+std::optional<int> propertyIndex(std::string_view name) {
   for (int i = 0; i < PropCount; ++i)
     if (kNames[i] == name) return i;
   return std::nullopt;
 }
 
-bool PropertyInherits(int i) {
+bool propertyInherits(int i) {
   switch (i) {
     case BorderStyle: case BackgroundColor: case BorderColor: case BackgroundImage: case BackgroundPosition:
     case BackgroundRepeat: case BackgroundAttachment: case Position: case Float: case Clear:
@@ -59,7 +59,7 @@ bool PropertyInherits(int i) {
     case Display:
       return false;
     default:
-      return !IsBox(i);
+      return !isBox(i);
   }
 }
 
@@ -69,10 +69,10 @@ TProperties::TProperties() : serial_(++serialCounter) {
   given_ = uint64_t{1} << ZIndex;
 }
 
-bool TProperties::Given(int i) const {
+bool TProperties::given(int i) const {
   const TPropValue& v = props_[static_cast<size_t>(i)];
-  if (IsEmpty(v)) return false;
-  if (IsBox(i)) {
+  if (isEmpty(v)) return false;
+  if (isBox(i)) {
     if (const int* n = std::get_if<int>(&v); n && *n == kUnsetLength) return false;
   }
   return true;
@@ -80,7 +80,7 @@ bool TProperties::Given(int i) const {
 
 TProperties::TProperties(const TProperties& other) { *this = other; }
 
-void TProperties::Renew() {
+void TProperties::renew() {
   serial_ = ++serialCounter;
   PropClass.clear();
   PropID.clear();
@@ -89,11 +89,11 @@ void TProperties::Renew() {
   font_.reset();
 }
 
-std::unique_ptr<TProperties> TPropStack::NewEntry() {
+std::unique_ptr<TProperties> TPropStack::newEntry() {
   if (spare_.empty()) return std::make_unique<TProperties>();
   std::unique_ptr<TProperties> p = std::move(spare_.back());
   spare_.pop_back();
-  p->Renew();
+  p->renew();
   return p;
 }
 
@@ -142,13 +142,13 @@ void TProperties::InheritFrom(std::string_view Tag, const TProperties& Parent) {
     static const uint64_t inheritMask = [] {
       uint64_t m = 0;
       for (int i = 0; i < PropCount; ++i)
-        if (PropertyInherits(i)) m |= uint64_t{1} << i;
+        if (propertyInherits(i)) m |= uint64_t{1} << i;
       return m;
     }();
     for (int i = 0; i < PropCount; ++i) {
       const auto k = static_cast<size_t>(i);
       if (inheritMask >> i & 1) props_[k] = Parent.props_[k];
-      else if (IsBox(i)) props_[k] = kUnsetLength;
+      else if (isBox(i)) props_[k] = kUnsetLength;
       else props_[k] = std::monostate{};
     }
     given_ = Parent.given_ & inheritMask;
@@ -175,8 +175,8 @@ void TProperties::Reinherit(const TProperties& Parent) {
   // Only inheriting properties follow the new parent: a box value or background of the removed element must
   // not reappear on this one.
   for (int i = 0; i < PropCount; ++i)
-    if (!SetHere(i) && PropertyInherits(i)) props_[static_cast<size_t>(i)] = Parent.props_[static_cast<size_t>(i)];
-  UpdateAllGiven();
+    if (!setHere(i) && propertyInherits(i)) props_[static_cast<size_t>(i)] = Parent.props_[static_cast<size_t>(i)];
+  updateAllGiven();
   font_.reset();
   // Inside a link the link fonts stay; an element that was only inside a removed link loses them.
   if (PropPseudo != "link" && !Parent.hasFontInfo_) hasFontInfo_ = false;
@@ -186,11 +186,11 @@ void TProperties::MergeFrom(const TProperties& Source) {
   // Only the properties the source gives; a rule usually sets a handful of the sixty.
   for (uint64_t bits = Source.given_; bits != 0; bits &= bits - 1) {
     const int i = std::countr_zero(bits);
-    const TPropValue& v = Source.Prop(i);
+    const TPropValue& v = Source.prop(i);
     props_[static_cast<size_t>(i)] = v;
     setHere_[static_cast<size_t>(i)] = true;
     given_ |= uint64_t{1} << i;
-    if (hasFontInfo_) MergeIntoLinkFonts(i, v);
+    if (hasFontInfo_) mergeIntoLinkFonts(i, v);
     if (i == BackgroundColor) {
       if (const int* c = std::get_if<int>(&v)) FontBackground_ = *c;
     }
@@ -198,19 +198,19 @@ void TProperties::MergeFrom(const TProperties& Source) {
   font_.reset();
 }
 
-void TProperties::MergeIntoLinkFonts(int index, const TPropValue& v) {
+void TProperties::mergeIntoLinkFonts(int index, const TPropValue& v) {
   const std::string* s = std::get_if<std::string>(&v);
   for (ThtFontInfo& f : fiArray_) {
     switch (index) {
       case FontFamily:
-        if (s) f.iName = ResolveFontFamily(*s, Fonts, f.iName);
+        if (s) f.iName = resolveFontFamily(*s, Fonts, f.iName);
         break;
       case FontSize:
         if (s) f.iSize = ToPoints(*s, f.iSize, DefFontSize);
         else if (const double* d = std::get_if<double>(&v)) f.iSize = *d;
         break;
       case FontStyle: case FontWeight: case TextDecoration:
-        if (s) f.iStyle = ApplyFontStyleWord(f.iStyle, index, *s);
+        if (s) f.iStyle = applyFontStyleWord(f.iStyle, index, *s);
         break;
       case LetterSpacing:
         std::visit([&](const auto& x) { f.iCharExtra = x; }, v);
@@ -227,23 +227,23 @@ void TProperties::MergeIntoLinkFonts(int index, const TPropValue& v) {
   }
 }
 
-ThtFontInfo TProperties::FontInfo() const {
+ThtFontInfo TProperties::fontInfo() const {
   ThtFontInfo f;
-  const std::string* family = std::get_if<std::string>(&Prop(FontFamily));
-  f.iName = family ? ResolveFontFamily(*family, Fonts, DefFontname) : DefFontname;
-  f.iSize = FontSizePoints().value_or(DefFontSize);
+  const std::string* family = std::get_if<std::string>(&prop(FontFamily));
+  f.iName = family ? resolveFontFamily(*family, Fonts, DefFontname) : DefFontname;
+  f.iSize = fontSizePoints().value_or(DefFontSize);
   for (int i : {FontStyle, FontWeight, TextDecoration})
-    if (const std::string* w = std::get_if<std::string>(&Prop(i))) f.iStyle = ApplyFontStyleWord(f.iStyle, i, *w);
-  f.iColor = ColorValue();
+    if (const std::string* w = std::get_if<std::string>(&prop(i))) f.iStyle = applyFontStyleWord(f.iStyle, i, *w);
+  f.iColor = colorValue();
   f.ibgColor = FontBackground_;
   f.iCharSet = CharSet;
-  std::visit([&](const auto& x) { f.iCharExtra = x; }, Prop(LetterSpacing));
+  std::visit([&](const auto& x) { f.iCharExtra = x; }, prop(LetterSpacing));
   return f;
 }
 
 TMyFont TProperties::MakeFont() {
   if (font_) return *font_;
-  const ThtFontInfo info = FontInfo();
+  const ThtFontInfo info = fontInfo();
   TMyFont f;
   f.Name = info.iName;
   const double height = info.iSize * PixelsPerInch() / 72.0;
@@ -251,18 +251,18 @@ TMyFont TProperties::MakeFont() {
   f.Style = info.iStyle;
   f.Color = info.iColor;
   f.bgColor = info.ibgColor;
-  if (const int* n = std::get_if<int>(&Prop(LetterSpacing))) f.CharExtra = *n;
-  else if (const std::string* ls = std::get_if<std::string>(&Prop(LetterSpacing)); ls && LowerAscii(TrimAscii(*ls)) != "normal")
+  if (const int* n = std::get_if<int>(&prop(LetterSpacing))) f.CharExtra = *n;
+  else if (const std::string* ls = std::get_if<std::string>(&prop(LetterSpacing)); ls && lowerAscii(trimAscii(*ls)) != "normal")
     f.CharExtra = ToPixels(*ls, false, EmSize, 0, EmSize, ExSize);
   TRealizedFont m;
   if (Fonts) {
     // A symbol font keeps its own character set whatever the document asks for.
     TFontRequest request{f.Name, f.Height, f.Style, kDefaultCharSet};
-    m = Fonts->Realize(request);
+    m = Fonts->realize(request);
     f.CharSet = m.CharSet == kSymbolCharSet ? kSymbolCharSet : CharSet;
     if (f.CharSet != kDefaultCharSet) {
       request.CharSet = f.CharSet;
-      m = Fonts->Realize(request);
+      m = Fonts->realize(request);
     }
     EmSize = m.CellHeight - m.InternalLeading;
     ExSize = static_cast<int>(EmSize) / 2;
@@ -281,34 +281,34 @@ TMyFont TProperties::MakeFont() {
 
 void TProperties::AssignHint(TPropValue Value, int Index) {
   if (Index < 0 || Index >= PropCount) return;
-  if (!SetHere(Index)) {
-    if (hasFontInfo_ && (Index == FontFamily || Index == FontSize || Index == Color)) MergeIntoLinkFonts(Index, Value);
-    SetProp(Index, std::move(Value));
+  if (!setHere(Index)) {
+    if (hasFontInfo_ && (Index == FontFamily || Index == FontSize || Index == Color)) mergeIntoLinkFonts(Index, Value);
+    setProp(Index, std::move(Value));
   }
-  SetSetHere(Index, true);
+  setSetHere(Index, true);
 }
 
-void TProperties::SetPropertyFromText(int index, std::string_view value, bool inlineStyle,
+void TProperties::setPropertyFromText(int index, std::string_view value, bool inlineStyle,
                                       const std::string& selector, TStyleList* list) {
-  const std::string text(TrimAscii(value));
-  const std::string word = LowerAscii(text);
+  const std::string text(trimAscii(value));
+  const std::string word = lowerAscii(text);
   TColor c = 0;
   switch (index) {
     case BorderStyle:
-      SetProp(BorderStyle, text);
-      for (int i = BorderTopStyle; i <= BorderLeftStyle; ++i) SetProp(i, text);
+      setProp(BorderStyle, text);
+      for (int i = BorderTopStyle; i <= BorderLeftStyle; ++i) setProp(i, text);
       return;
     case BorderColor:
       if (!ParseColor(text, false, c)) return;
-      SetProp(BorderColor, c);
-      for (int i = BorderTopColor; i <= BorderLeftColor; ++i) SetProp(i, c);
+      setProp(BorderColor, c);
+      for (int i = BorderTopColor; i <= BorderLeftColor; ++i) setProp(i, c);
       return;
     case Color:
       if (!ParseColor(text, false, c)) {
         if (!inlineStyle) return;
         c = 0;  // an unreadable inline colour is black
       }
-      SetProp(Color, c);
+      setProp(Color, c);
       if (!inlineStyle && list) {
         if (selector == ":link") {
           list->SetLinkColor("hover", c);
@@ -319,126 +319,126 @@ void TProperties::SetPropertyFromText(int index, std::string_view value, bool in
       }
       return;
     case BackgroundColor:
-      SetProp(BackgroundColor, ParseColor(text, false, c) ? c : kColorNone);
+      setProp(BackgroundColor, ParseColor(text, false, c) ? c : kColorNone);
       return;
     case BorderTopColor: case BorderRightColor: case BorderBottomColor: case BorderLeftColor:
-      if (ParseColor(text, false, c)) SetProp(index, c);
+      if (ParseColor(text, false, c)) setProp(index, c);
       return;
     case BorderTopStyle: case BorderRightStyle: case BorderBottomStyle: case BorderLeftStyle:
-      SetProp(index, text);
-      if (word != "none") SetProp(BorderStyle, text);
+      setProp(index, text);
+      if (word != "none") setProp(BorderStyle, text);
       return;
     case Visibility:
-      if (word == "visible") SetProp(Visibility, 2);
-      else if (word == "hidden") SetProp(Visibility, 1);
+      if (word == "visible") setProp(Visibility, 2);
+      else if (word == "hidden") setProp(Visibility, 1);
       return;
     case TextTransform:
-      SetProp(TextTransform, word == "uppercase" ? 1 : word == "lowercase" ? 2 : 0);
+      setProp(TextTransform, word == "uppercase" ? 1 : word == "lowercase" ? 2 : 0);
       return;
     case WordWrap:
-      SetProp(WordWrap, std::string(word == "break-word" ? "break-word" : "normal"));
+      setProp(WordWrap, std::string(word == "break-word" ? "break-word" : "normal"));
       return;
     case FontVariant:
-      if (word == "small-caps" || word == "normal") SetProp(FontVariant, word);
+      if (word == "small-caps" || word == "normal") setProp(FontVariant, word);
       return;
     default:
-      SetProp(index, text);
+      setProp(index, text);
   }
 }
 
 void TProperties::SetInlineProperty(std::string_view Name, std::string_view Value) {
-  const auto index = PropertyIndex(LowerAscii(TrimAscii(Name)));
-  if (index) SetPropertyFromText(*index, Value, true, std::string(), nullptr);
+  const auto index = propertyIndex(lowerAscii(trimAscii(Name)));
+  if (index) setPropertyFromText(*index, Value, true, std::string(), nullptr);
 }
 
-std::optional<double> TProperties::FontSizePoints() const {
-  if (const double* d = std::get_if<double>(&Prop(FontSize))) return *d;
-  if (const int* n = std::get_if<int>(&Prop(FontSize))) return *n;
+std::optional<double> TProperties::fontSizePoints() const {
+  if (const double* d = std::get_if<double>(&prop(FontSize))) return *d;
+  if (const int* n = std::get_if<int>(&prop(FontSize))) return *n;
   return std::nullopt;
 }
 
-TColor TProperties::ColorValue() const {
-  const int* c = std::get_if<int>(&Prop(Color));
+TColor TProperties::colorValue() const {
+  const int* c = std::get_if<int>(&prop(Color));
   return c ? *c : kColorNone;
 }
 
-TColor TProperties::OwnColor() const { return SetHere(Color) ? ColorValue() : kColorNone; }
+TColor TProperties::OwnColor() const { return setHere(Color) ? colorValue() : kColorNone; }
 
 int TProperties::BorderStyleCode() const {
-  const std::string* s = StringOf(Prop(BorderStyle));
-  return s ? BorderStyleCodeOf(*s) : 0;
+  const std::string* s = stringOf(prop(BorderStyle));
+  return s ? borderStyleCodeOf(*s) : 0;
 }
 
 TListStyleCode TProperties::ListStyleCode() const {
-  const std::string* s = StringOf(Prop(ListStyleType));
-  return s ? ListStyleCodeOf(*s) : lsBlank;
+  const std::string* s = stringOf(prop(ListStyleType));
+  return s ? listStyleCodeOf(*s) : lsBlank;
 }
 
-std::optional<TVerticalAlign> TProperties::VerticalAlignment() const {
-  const std::string* s = StringOf(Prop(VerticalAlign));
-  return s ? VerticalAlignOf(*s) : std::nullopt;
+std::optional<TVerticalAlign> TProperties::verticalAlignment() const {
+  const std::string* s = stringOf(prop(VerticalAlign));
+  return s ? verticalAlignOf(*s) : std::nullopt;
 }
 
 TSide TProperties::FloatSide() const {
-  const std::string* s = StringOf(Prop(Float));
-  return s ? FloatSideOf(*s) : TSide::None;
+  const std::string* s = stringOf(prop(Float));
+  return s ? floatSideOf(*s) : TSide::None;
 }
 
 TSide TProperties::ClearSide() const {
-  const std::string* s = StringOf(Prop(Clear));
-  return s ? ClearSideOf(*s) : TSide::None;
+  const std::string* s = stringOf(prop(Clear));
+  return s ? clearSideOf(*s) : TSide::None;
 }
 
 TPositionKind TProperties::PositionKind() const {
-  const std::string* s = StringOf(Prop(Position));
-  return s ? PositionKindOf(*s) : TPositionKind::Static;
+  const std::string* s = stringOf(prop(Position));
+  return s ? positionKindOf(*s) : TPositionKind::Static;
 }
 
 int TProperties::ZIndexValue() const {
-  if (const int* n = std::get_if<int>(&Prop(ZIndex))) return *n;
-  if (const std::string* s = StringOf(Prop(ZIndex))) return ToPixels(*s, false, 0, 0, 0, 0);
+  if (const int* n = std::get_if<int>(&prop(ZIndex))) return *n;
+  if (const std::string* s = stringOf(prop(ZIndex))) return ToPixels(*s, false, 0, 0, 0, 0);
   return 0;
 }
 
 bool TProperties::NotDisplayed() const {
-  const std::string* s = StringOf(Prop(Display));
-  return s && LowerTrim(*s) == "none";
+  const std::string* s = stringOf(prop(Display));
+  return s && lowerTrim(*s) == "none";
 }
 
-bool TProperties::IsVisible() const {
-  const int* n = std::get_if<int>(&Prop(Visibility));
+bool TProperties::isVisible() const {
+  const int* n = std::get_if<int>(&prop(Visibility));
   return !n || *n != 1;
 }
 
 bool TProperties::ClipsOverflow() const {
-  const std::string* s = StringOf(Prop(Overflow));
-  return s && LowerTrim(*s) == "hidden";
+  const std::string* s = stringOf(prop(Overflow));
+  return s && lowerTrim(*s) == "hidden";
 }
 
 bool TProperties::CollapsesBorders() const {
-  const std::string* s = StringOf(Prop(BorderCollapse));
-  return s && LowerTrim(*s) == "collapse";
+  const std::string* s = stringOf(prop(BorderCollapse));
+  return s && lowerTrim(*s) == "collapse";
 }
 
-std::string TProperties::WordWrapValue() const {
-  const std::string* s = StringOf(Prop(WordWrap));
+std::string TProperties::wordWrapValue() const {
+  const std::string* s = stringOf(prop(WordWrap));
   return s ? *s : std::string("normal");
 }
 
 void TProperties::PageBreaks(bool& Before, bool& After, bool& InsideAvoid) const {
   auto is = [&](int i, std::string_view word) {
-    const std::string* s = StringOf(Prop(i));
-    return s && LowerTrim(*s) == word;
+    const std::string* s = stringOf(prop(i));
+    return s && lowerTrim(*s) == word;
   };
   Before = is(PageBreakBefore, "always");
   After = is(PageBreakAfter, "always");
   InsideAvoid = is(PageBreakInside, "avoid");
 }
 
-int TProperties::LineHeightPixels(int NormalHeight) const {
-  const std::string* s = StringOf(Prop(LineHeight));
+int TProperties::lineHeightPixels(int NormalHeight) const {
+  const std::string* s = stringOf(prop(LineHeight));
   if (!s) return -1;
-  const std::string_view t = TrimAscii(*s);
+  const std::string_view t = trimAscii(*s);
   // A bare number is a multiple of the normal height; anything with a unit is a length.
   if (!t.empty() && t.find_first_not_of("+-.0123456789") == std::string_view::npos &&
       t.find_first_of("0123456789") != std::string_view::npos) {
@@ -447,11 +447,11 @@ int TProperties::LineHeightPixels(int NormalHeight) const {
   return ToPixels(t, true, EmSize, -1, EmSize, ExSize);
 }
 
-int TProperties::TextIndentValue(bool& IsPercent) const {
+int TProperties::textIndentValue(bool& IsPercent) const {
   IsPercent = false;
-  const std::string* s = StringOf(Prop(TextIndent));
+  const std::string* s = stringOf(prop(TextIndent));
   if (!s) return 0;
-  const std::string_view t = TrimAscii(*s);
+  const std::string_view t = trimAscii(*s);
   if (!t.empty() && t.back() == '%') {
     IsPercent = true;
     return ToPixels(t.substr(0, t.size() - 1), false, 0, 0, EmSize, ExSize);
@@ -459,7 +459,7 @@ int TProperties::TextIndentValue(bool& IsPercent) const {
   return ToPixels(t, false, 0, 0, EmSize, ExSize);
 }
 
-std::string TProperties::ListStyleImageUrl() const { return UrlInside(StringOf(Prop(ListStyleImage))); }
-std::string TProperties::BackgroundImageUrl() const { return UrlInside(StringOf(Prop(BackgroundImage))); }
+std::string TProperties::ListStyleImageUrl() const { return urlInside(stringOf(prop(ListStyleImage))); }
+std::string TProperties::BackgroundImageUrl() const { return urlInside(stringOf(prop(BackgroundImage))); }
 
 }  // namespace lumora::html

@@ -38,13 +38,13 @@ inline constexpr int kLastBoxProp = Left;
 
 // The CSS name of a property, and the index of a CSS name (nothing for names outside the table).
 std::string_view PropertyName(int index);
-std::optional<int> PropertyIndex(std::string_view name);
+std::optional<int> propertyIndex(std::string_view name);
 // Whether a child's set starts with the parent's value (word-wrap inherits except into TABLE).
-bool PropertyInherits(int index);
+bool propertyInherits(int index);
 
 // A property value: empty (unset), an integer, a number or a string as written.
 using TPropValue = std::variant<std::monostate, int, double, std::string>;
-inline bool IsEmpty(const TPropValue& v) { return std::holds_alternative<std::monostate>(v); }
+inline bool isEmpty(const TPropValue& v) { return std::holds_alternative<std::monostate>(v); }
 
 // One property set.
 class TProperties {
@@ -54,9 +54,9 @@ class TProperties {
   TProperties& operator=(const TProperties& other);
 
   // Identifies the set (process-wide counter, a new number for every set created, copies included).
-  uint64_t SerialNumber() const { return serial_; }
+  uint64_t serialNumber() const { return serial_; }
   // A recycled set becomes a new one: a new serial number, no identity, no inline style, no cached font.
-  void Renew();
+  void renew();
 
   // --- Building ---
   void InheritFrom(std::string_view Tag, const TProperties& Parent);
@@ -77,15 +77,15 @@ class TProperties {
   }
   void SetUTF8() { SetCharSet(0, 65001); }
 
-  // --- Raw access ---
-  const TPropValue& Prop(int i) const { return props_[static_cast<size_t>(i)]; }
-  void SetProp(int i, TPropValue v) {
+  // --- raw access ---
+  const TPropValue& prop(int i) const { return props_[static_cast<size_t>(i)]; }
+  void setProp(int i, TPropValue v) {
     props_[static_cast<size_t>(i)] = std::move(v);
-    UpdateGiven(i);
+    updateGiven(i);
     font_.reset();
   }
-  bool SetHere(int i) const { return setHere_[static_cast<size_t>(i)]; }
-  void SetSetHere(int i, bool v) { setHere_[static_cast<size_t>(i)] = v; }
+  bool setHere(int i) const { return setHere_[static_cast<size_t>(i)]; }
+  void setSetHere(int i, bool v) { setHere_[static_cast<size_t>(i)] = v; }
   int CodePage() const { return CodePage_; }
 
   // --- Fonts ---
@@ -93,33 +93,33 @@ class TProperties {
   // each call returns a copy.
   TMyFont MakeFont();
   // The font description of this set as a link font.
-  ThtFontInfo FontInfo() const;
-  bool HasFontInfo() const { return hasFontInfo_; }
-  const TFontInfoArray& LinkFonts() const { return fiArray_; }
+  ThtFontInfo fontInfo() const;
+  bool hasFontInfo() const { return hasFontInfo_; }
+  const TFontInfoArray& linkFonts() const { return fiArray_; }
 
   // --- Readers of finished values ---
   // The converted font size in points, or nothing while it is not a number.
-  std::optional<double> FontSizePoints() const;
-  TColor ColorValue() const;  // "none" when unset
+  std::optional<double> fontSizePoints() const;
+  TColor colorValue() const;  // "none" when unset
   TColor OwnColor() const;    // color when set here, else "none"
   TColor FontBackground() const { return FontBackground_; }
   int BorderStyleCode() const;
   TListStyleCode ListStyleCode() const;
-  std::optional<TVerticalAlign> VerticalAlignment() const;
+  std::optional<TVerticalAlign> verticalAlignment() const;
   TSide FloatSide() const;
   TSide ClearSide() const;
   TPositionKind PositionKind() const;
   int ZIndexValue() const;
   bool NotDisplayed() const;    // display: none
-  bool IsVisible() const;       // visibility other than hidden
+  bool isVisible() const;       // visibility other than hidden
   bool ClipsOverflow() const;   // overflow: hidden
   bool CollapsesBorders() const;
-  std::string WordWrapValue() const;
+  std::string wordWrapValue() const;
   // page-break-before and -after "always", page-break-inside "avoid".
   void PageBreaks(bool& Before, bool& After, bool& InsideAvoid) const;
   // Line height in pixels, or -1 for "normal".
-  int LineHeightPixels(int NormalHeight) const;
-  int TextIndentValue(bool& IsPercent) const;
+  int lineHeightPixels(int NormalHeight) const;
+  int textIndentValue(bool& IsPercent) const;
   std::string ListStyleImageUrl() const;
   std::string BackgroundImageUrl() const;  // empty for none
 
@@ -135,7 +135,7 @@ class TProperties {
 
  private:
   friend class TStyleList;
-  void SetPropertyFromText(int index, std::string_view value, bool inlineStyle, const std::string& selector,
+  void setPropertyFromText(int index, std::string_view value, bool inlineStyle, const std::string& selector,
                            TStyleList* list);
   // The ancestors of the set being built: up to two sets not on the stack (nearest first), then the stack
   // from ParentIndex down to entry 1.
@@ -144,24 +144,24 @@ class TProperties {
     size_t ParentIndex;
     std::array<const TProperties*, 2> Extra{};
   };
-  void ApplyRulesTo(const TStyleList& Styles, const Ancestors& Chain, std::string_view Tag, std::string_view Class,
+  void applyRulesTo(const TStyleList& Styles, const Ancestors& Chain, std::string_view Tag, std::string_view Class,
                     std::string_view ID, std::string_view Pseudo, std::string_view Title,
                     const std::shared_ptr<TProperties>& Inline);
-  void ApplyOnePass(const TStyleList& Styles, const Ancestors& Chain, std::string_view Tag, std::string_view Class,
+  void applyOnePass(const TStyleList& Styles, const Ancestors& Chain, std::string_view Tag, std::string_view Class,
                     std::string_view ID, std::string_view Pseudo, const TProperties* Inline);
-  void BuildLinkFonts(const TStyleList& Styles, const Ancestors& Chain, std::string_view Tag,
+  void buildLinkFonts(const TStyleList& Styles, const Ancestors& Chain, std::string_view Tag,
                       std::string_view Class, std::string_view ID, std::string_view Title,
                       const std::shared_ptr<TProperties>& Inline);
-  void MergeIntoLinkFonts(int index, const TPropValue& v);
+  void mergeIntoLinkFonts(int index, const TPropValue& v);
 
   // Whether property i holds a value a merge would copy (not empty, not an unset box value).
-  bool Given(int i) const;
-  void UpdateGiven(int i) {
+  bool given(int i) const;
+  void updateGiven(int i) {
     const uint64_t bit = uint64_t{1} << i;
-    given_ = Given(i) ? (given_ | bit) : (given_ & ~bit);
+    given_ = given(i) ? (given_ | bit) : (given_ & ~bit);
   }
-  void UpdateAllGiven() {
-    for (int i = 0; i < PropCount; ++i) UpdateGiven(i);
+  void updateAllGiven() {
+    for (int i = 0; i < PropCount; ++i) updateGiven(i);
   }
 
   uint64_t serial_;
@@ -177,25 +177,25 @@ class TProperties {
 // The sets of the open elements. Entry 0 is the document's default rule.
 class TPropStack {
  public:
-  size_t Count() const { return items_.size(); }
+  size_t count() const { return items_.size(); }
   TProperties& operator[](size_t i) { return *items_[i]; }
   const TProperties& operator[](size_t i) const { return *items_[i]; }
-  TProperties& Last() { return *items_.back(); }
-  TProperties& Push(std::unique_ptr<TProperties> p) {
+  TProperties& last() { return *items_.back(); }
+  TProperties& push(std::unique_ptr<TProperties> p) {
     items_.push_back(std::move(p));
     return *items_.back();
   }
   // A set for the next push: one given back by an earlier pop when there is one (a page pushes a set for
   // every element, and reusing them saves the allocations of a large object and of its strings), with a
   // serial number of its own. The caller fills it with InheritFrom before anything else.
-  std::unique_ptr<TProperties> NewEntry();
-  void Pop() {
-    Recycle(std::move(items_.back()));
+  std::unique_ptr<TProperties> newEntry();
+  void pop() {
+    recycle(std::move(items_.back()));
     items_.pop_back();
   }
   // Removes entry I (the builder's end tag that closes an element below the top).
-  void Erase(size_t I) {
-    Recycle(std::move(items_[I]));
+  void erase(size_t I) {
+    recycle(std::move(items_[I]));
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(I));
   }
   void Clear() {
@@ -204,7 +204,7 @@ class TPropStack {
   }
 
  private:
-  void Recycle(std::unique_ptr<TProperties> p) {
+  void recycle(std::unique_ptr<TProperties> p) {
     if (spare_.size() < kMaxSpare) spare_.push_back(std::move(p));
   }
   static constexpr size_t kMaxSpare = 64;

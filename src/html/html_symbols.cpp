@@ -69,26 +69,26 @@ const Index& index() {
 
 }  // namespace
 
-std::span<const TagEntry> TagTable() { return kTags; }
-std::span<const AttributeEntry> AttributeTable() { return kAttributes; }
+std::span<const TagEntry> tagTable() { return kTags; }
+std::span<const AttributeEntry> attributeTable() { return kAttributes; }
 
-Symb LookupTag(std::string_view upperName, bool endTag) {
+Symb lookupTag(std::string_view upperName, bool endTag) {
   const auto& tags = index().tags;
   const auto it = tags.find(upperName);
   if (it == tags.end()) return UnknownSy;
   return endTag ? it->second->EndSy : it->second->StartSy;
 }
 
-Symb LookupAttribute(std::string_view upperName) {
+Symb lookupAttribute(std::string_view upperName) {
   const auto& attributes = index().attributes;
   const auto it = attributes.find(upperName);
   return it == attributes.end() ? OtherAttribute : it->second;
 }
 
-std::string_view TagName(Symb sy) { return sy < SymbCount ? index().tagNames[sy] : std::string_view(); }
-std::string_view AttributeName(Symb sy) {
+std::string_view tagName(Symb sy) { return sy < SymbCount ? index().tagNames[sy] : std::string_view(); }
+std::string_view attributeName(Symb sy) {
   return sy < SymbCount ? index().attributeNames[sy] : std::string_view();
 }
-bool IsEndTag(Symb sy) { return sy >= HtmlEndSy && sy <= ObjectEndSy; }
+bool isEndTag(Symb sy) { return sy >= HtmlEndSy && sy <= ObjectEndSy; }
 
 }  // namespace lumora::html

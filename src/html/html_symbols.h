@@ -78,19 +78,19 @@ struct AttributeEntry {
 };
 
 // The 80 tags in table order.
-std::span<const TagEntry> TagTable();
+std::span<const TagEntry> tagTable();
 // The 84 attribute rows in table order (VALUE appears twice with the same symbol).
-std::span<const AttributeEntry> AttributeTable();
+std::span<const AttributeEntry> attributeTable();
 
 // Symbol of an upper-case tag name: the start symbol, or for an end tag the end symbol;
 // UnknownSy when the name is not a tag or an end tag has no end form.
-Symb LookupTag(std::string_view upperName, bool endTag);
+Symb lookupTag(std::string_view upperName, bool endTag);
 // Symbol of an upper-case attribute name; OtherAttribute when it is not in the table.
-Symb LookupAttribute(std::string_view upperName);
+Symb lookupAttribute(std::string_view upperName);
 
 // The table spelling of a tag symbol (start or end), or of an attribute symbol; empty for the specials.
-std::string_view TagName(Symb sy);
-std::string_view AttributeName(Symb sy);
-bool IsEndTag(Symb sy);
+std::string_view tagName(Symb sy);
+std::string_view attributeName(Symb sy);
+bool isEndTag(Symb sy);
 
 }  // namespace lumora::html

@@ -7,7 +7,7 @@ namespace lumora::html {
 namespace {
 
 // HEIGHT of rows and cells: "%" gives a percentage 0..100, otherwise pixels.
-void HeightAttr(const TAttribute& a, int& Pixels, int& Percent) {
+void heightAttr(const TAttribute& a, int& Pixels, int& Percent) {
   if (a.Name.find('%') != std::string::npos) Percent = std::clamp(a.Value, 0, 100);
   else Pixels = std::max(0, a.Value);
 }
@@ -17,7 +17,7 @@ void HeightAttr(const TAttribute& a, int& Pixels, int& Percent) {
 // --- ThtmlTable ---
 
 ThtmlTable::ThtmlTable(TSectionList* Doc, const TAttributeList& Attributes, TProperties& Props) : TSectionBase(Doc) {
-  for (size_t i = 0; i < Attributes.Count(); ++i) {
+  for (size_t i = 0; i < Attributes.count(); ++i) {
     const TAttribute& a = Attributes[i];
     switch (a.Which) {
       case BorderSy:
@@ -51,30 +51,30 @@ void ThtmlTable::AddColumnSpec(int Width, bool IsPercent, const std::string& Ali
 
 TCellList::TCellList(const TAttributeList* Attributes, TProperties* Props) {
   if (Attributes) {
-    for (size_t i = 0; i < Attributes->Count(); ++i) {
+    for (size_t i = 0; i < Attributes->count(); ++i) {
       const TAttribute& a = (*Attributes)[i];
       switch (a.Which) {
         case BgColorSy: BkGnd = ParseColor(a.Name, false, BkColor) || BkGnd; break;
         case BackgroundSy: BkImage = a.Name; break;
-        case HeightSy: HeightAttr(a, RowHeight, RowHeightPercent); break;
+        case HeightSy: heightAttr(a, RowHeight, RowHeightPercent); break;
         default: break;
       }
     }
   }
   if (Props) {
-    if (const int* bg = std::get_if<int>(&Props->Prop(BackgroundColor)); bg && *bg != kColorNone) {
+    if (const int* bg = std::get_if<int>(&Props->prop(BackgroundColor)); bg && *bg != kColorNone) {
       BkColor = *bg;
       BkGnd = true;
     }
     if (const std::string url = Props->BackgroundImageUrl(); !url.empty()) {
       BkImage = url;
-      BackgroundPositionOf(*Props, Props->EmSize, Props->ExSize, BgPosH, BgPosV);
+      backgroundPositionOf(*Props, Props->EmSize, Props->ExSize, BgPosH, BgPosV);
     }
     Props->PageBreaks(BreakBefore, BreakAfter, KeepIntact);
   }
 }
 
-void TCellList::Add(std::unique_ptr<TCellObj> Cell) {
+void TCellList::add(std::unique_ptr<TCellObj> Cell) {
   BreakBefore = BreakBefore || Cell->BreakBefore;
   BreakAfter = BreakAfter || Cell->BreakAfter;
   KeepIntact = KeepIntact || Cell->KeepIntact;
@@ -90,7 +90,7 @@ TCellObj::TCellObj(TSectionList* Document, TProperties& Props, const TAttributeL
     : VAlign(DefaultVAlign), IsTH(AnIsTH) {
   Cell = std::make_unique<TCellObjCell>(Document, nullptr);
   Cell->OwnersTag = Props.PropTag;
-  for (size_t i = 0; i < Attributes.Count(); ++i) {
+  for (size_t i = 0; i < Attributes.count(); ++i) {
     const TAttribute& a = Attributes[i];
     switch (a.Which) {
       case HrefSy: Cell->Url = a.Name; break;
@@ -114,18 +114,18 @@ TCellObj::TCellObj(TSectionList* Document, TProperties& Props, const TAttributeL
           AsPercent = false;
         }
         break;
-      case HeightSy: HeightAttr(a, SpecHt, SpecHtPercent); break;
+      case HeightSy: heightAttr(a, SpecHt, SpecHtPercent); break;
       default: break;
     }
   }
-  if (const auto va = Props.VerticalAlignment()) {
+  if (const auto va = Props.verticalAlignment()) {
     if (*va == TVerticalAlign::Top) VAlign = 1;
     else if (*va == TVerticalAlign::Middle) VAlign = 2;
     else if (*va == TVerticalAlign::Bottom) VAlign = 4;
   }
   Props.MakeFont();
-  if (const std::string* w = std::get_if<std::string>(&Props.Prop(html::Width))) {
-    const std::string t(TrimAscii(*w));
+  if (const std::string* w = std::get_if<std::string>(&Props.prop(html::Width))) {
+    const std::string t(trimAscii(*w));
     if (!t.empty() && t.back() == '%') {
       const int v = ToPixels(t, false, 100, 0, Props.EmSize, Props.ExSize);
       if (v >= 1 && v <= 99) {
@@ -137,28 +137,28 @@ TCellObj::TCellObj(TSectionList* Document, TProperties& Props, const TAttributeL
       AsPercent = false;
     }
   }
-  if (const std::string* h = std::get_if<std::string>(&Props.Prop(html::Height))) {
+  if (const std::string* h = std::get_if<std::string>(&Props.prop(html::Height))) {
     if (const int v = ToPixels(*h, false, 0, 0, Props.EmSize, Props.ExSize); v > 0) SpecHt = v;
   }
-  if (const int* bg = std::get_if<int>(&Props.Prop(BackgroundColor)); bg && *bg != kColorNone) {
+  if (const int* bg = std::get_if<int>(&Props.prop(BackgroundColor)); bg && *bg != kColorNone) {
     Cell->BkColor = *bg;
     Cell->BkGnd = true;
   }
   if (const std::string url = Props.BackgroundImageUrl(); !url.empty()) BGImageUrl = url;
-  if (!BGImageUrl.empty()) BackgroundPositionOf(Props, Props.EmSize, Props.ExSize, BgPosH, BgPosV);
+  if (!BGImageUrl.empty()) backgroundPositionOf(Props, Props.EmSize, Props.ExSize, BgPosH, BgPosV);
   BorderStyle = Props.BorderStyleCode();
-  GetVMarginArray(Props, MargArrayO);
+  getVMarginArray(Props, MargArrayO);
   TMarginArray values;
   int autoCount = 0;
   ConvertBoxArray(MargArrayO, 0, 0, Props.EmSize, Props.ExSize, values, autoCount);
   for (int i = 0; i < 4; ++i) {
     const int index = PaddingTop + i;
-    if (!MargArrayO.Holds(index, kUnsetLength)) Padding[static_cast<size_t>(i)] = values[index];
+    if (!MargArrayO.holds(index, kUnsetLength)) Padding[static_cast<size_t>(i)] = values[index];
     if (BorderStyle != 0) BorderWidths[static_cast<size_t>(i)] = values[BorderTopWidth + i];
   }
   Props.PageBreaks(BreakBefore, BreakAfter, KeepIntact);
   Cell->Title = Props.PropTitle;
-  if (const std::string* ta = std::get_if<std::string>(&Props.Prop(html::TextAlign))) TextAlign = *ta;
+  if (const std::string* ta = std::get_if<std::string>(&Props.prop(html::TextAlign))) TextAlign = *ta;
 }
 
 }  // namespace lumora::html

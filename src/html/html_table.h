@@ -47,7 +47,7 @@ class TCellObj {
 class TCellList {
  public:
   TCellList(const TAttributeList* Attributes, TProperties* Props);
-  void Add(std::unique_ptr<TCellObj> Cell);
+  void add(std::unique_ptr<TCellObj> Cell);
   std::vector<std::unique_ptr<TCellObj>> Cells;
   TColor BkColor = kColorNone;
   bool BkGnd = false;
@@ -76,7 +76,7 @@ struct TTablePartRec {
 class ThtmlTable : public TSectionBase {
  public:
   ThtmlTable(TSectionList* Document, const TAttributeList& Attributes, TProperties& Props);
-  const char* ClassName() const override { return "ThtmlTable"; }
+  const char* className() const override { return "ThtmlTable"; }
   void AddColumnSpec(int Width, bool IsPercent, const std::string& AlignText, int VAlign);
 
   std::vector<std::unique_ptr<TCellList>> Rows;

@@ -58,7 +58,7 @@ TAreaRegion TAreaRegion::Polygon(std::vector<int> xy) {
   return r;
 }
 
-bool TAreaRegion::Contains(int x, int y) const {
+bool TAreaRegion::contains(int x, int y) const {
   switch (shape_) {
     case Shape::Rect:
       return x >= left_ && x < right_ && y >= top_ && y < bottom_;
@@ -91,7 +91,7 @@ TMapItem::TMapItem(std::u16string name) : name_(std::move(name)) {
     if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
 }
 
-std::vector<int> TMapItem::ParseCoords(const std::u16string& text) {
+std::vector<int> TMapItem::parseCoords(const std::u16string& text) {
   size_t begin = 0, end = text.size();
   while (begin < end && text[begin] <= u' ') ++begin;
   while (end > begin && text[end - 1] <= u' ') --end;
@@ -125,7 +125,7 @@ void TMapItem::AddArea(const std::vector<TAreaAttribute>& attributes) {
     else if (name == "SHAPE")
       shape = a.Value;
     else if (name == "COORDS")
-      coords = ParseCoords(a.Value);
+      coords = parseCoords(a.Value);
   }
   std::u16string kind = shape.substr(0, 4);
   for (char16_t& c : kind)
@@ -154,7 +154,7 @@ void TMapItem::AddArea(const std::vector<TAreaAttribute>& attributes) {
 
 bool TMapItem::AreaAtPoint(int x, int y, std::u16string& title, TMapLink& link) const {
   for (const Area& area : areas_) {
-    if (!area.Region.Contains(x, y)) continue;
+    if (!area.Region.contains(x, y)) continue;
     if (area.Href.empty()) return false;
     link = {area.Href, area.Target};
     title = area.Title;

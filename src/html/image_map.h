@@ -26,7 +26,7 @@ class TAreaRegion {
   static TAreaRegion Rect(int left, int top, int right, int bottom);
   static TAreaRegion Ellipse(int left, int top, int right, int bottom);
   static TAreaRegion Polygon(std::vector<int> xy);
-  bool Contains(int x, int y) const;
+  bool contains(int x, int y) const;
   Shape shape() const { return shape_; }
 
  private:
@@ -42,23 +42,23 @@ class TMapItem {
   // `name` is the NAME value; it is kept upper-cased.
   explicit TMapItem(std::u16string name);
   const std::u16string& MapName() const { return name_; }
-  size_t AreaCount() const { return areas_.size(); }
+  size_t areaCount() const { return areas_.size(); }
 
-  // Adds one AREA from its attributes in document order. Areas without enough coordinates are not added.
+  // Adds one AREA from its attributes in document order. areas without enough coordinates are not added.
   void AddArea(const std::vector<TAreaAttribute>& attributes);
   // X and Y relative to the image. The first area containing the point decides; an area without a link
   // (NOHREF) hides those after it.
   bool AreaAtPoint(int x, int y, std::u16string& title, TMapLink& link) const;
 
   // The numbers of a COORDS value.
-  static std::vector<int> ParseCoords(const std::u16string& text);
+  static std::vector<int> parseCoords(const std::u16string& text);
 
   // One area as added; an area without HREF (NOHREF) has an empty Href.
   struct Area {
     TAreaRegion Region;
     std::u16string Href, Target, Title;
   };
-  const std::vector<Area>& Areas() const { return areas_; }
+  const std::vector<Area>& areas() const { return areas_; }
 
  private:
   std::u16string name_;

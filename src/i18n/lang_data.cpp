@@ -48,8 +48,8 @@ class Reader {
       for (int32_t i = 0; i < count; ++i) {
         const int32_t id = i32();
         std::string path = text(u16());
-        if (id <= 0 || entry->FindProp(path) != nullptr) fail();
-        entry->AddProp(id, std::move(path));
+        if (id <= 0 || entry->findProp(path) != nullptr) fail();
+        entry->addProp(id, std::move(path));
       }
     }
     if (flag()) {
@@ -98,24 +98,24 @@ class Reader {
 
 }  // namespace
 
-TLang_PropEntry& TLang_CompEntry::AddProp(int32_t id, std::string path) {
+TLang_PropEntry& TLang_CompEntry::addProp(int32_t id, std::string path) {
   const auto it = std::lower_bound(props.begin(), props.end(), path, [](const TLang_PropEntry& p, const std::string& s) {
     return core::compareIgnoreAsciiCase(p.path, s) < 0;
   });
   return *props.insert(it, TLang_PropEntry{id, std::move(path), {}});
 }
 
-TLang_PropEntry* TLang_CompEntry::FindProp(std::string_view path) {
+TLang_PropEntry* TLang_CompEntry::findProp(std::string_view path) {
   const auto it = std::lower_bound(props.begin(), props.end(), path, [](const TLang_PropEntry& p, std::string_view s) {
     return core::compareIgnoreAsciiCase(p.path, s) < 0;
   });
   return it != props.end() && core::compareIgnoreAsciiCase(it->path, path) == 0 ? &*it : nullptr;
 }
 
-int32_t TLang_CompEntry::LargestId() const {
+int32_t TLang_CompEntry::largestId() const {
   int32_t largest = 0;
   for (const TLang_PropEntry& p : props) largest = std::max(largest, p.id);
-  for (const auto& child : children) largest = std::max(largest, child->LargestId());
+  for (const auto& child : children) largest = std::max(largest, child->largestId());
   return largest;
 }
 

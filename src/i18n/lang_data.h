@@ -22,9 +22,9 @@ struct TLang_CompEntry {
   std::vector<std::unique_ptr<TLang_CompEntry>> children;
 
   // Inserts at the sorted place; the path must not be present yet.
-  TLang_PropEntry& AddProp(int32_t id, std::string path);
-  TLang_PropEntry* FindProp(std::string_view path);
-  int32_t LargestId() const;
+  TLang_PropEntry& addProp(int32_t id, std::string path);
+  TLang_PropEntry* findProp(std::string_view path);
+  int32_t largestId() const;
 };
 
 // Serialises the tree as LangData (little-endian, names and paths as stored).

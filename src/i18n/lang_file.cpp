@@ -64,7 +64,7 @@ bool isLangIdentifier(std::string_view name) {
   return std::all_of(name.begin() + 1, name.end(), [&](char c) { return letter(c) || (c >= '0' && c <= '9'); });
 }
 
-void TLang_Constants::Add(std::string_view name, std::string_view value) {
+void TLang_Constants::add(std::string_view name, std::string_view value) {
   if (!isLangIdentifier(name)) throw ELangError("Invalid constant name (\"" + std::string(name) + "\")");
   const auto it = std::lower_bound(items_.begin(), items_.end(), name, [](const TLang_Constant& c, std::string_view n) {
     return core::compareIgnoreAsciiCase(c.name, n) < 0;
@@ -75,18 +75,18 @@ void TLang_Constants::Add(std::string_view name, std::string_view value) {
   items_.insert(it, TLang_Constant{std::string(name), std::string(value), std::string(value)});
 }
 
-const TLang_Constant* TLang_Constants::Find(std::string_view name) const {
+const TLang_Constant* TLang_Constants::find(std::string_view name) const {
   const auto it = std::lower_bound(items_.begin(), items_.end(), name, [](const TLang_Constant& c, std::string_view n) {
     return core::compareIgnoreAsciiCase(c.name, n) < 0;
   });
   return it != items_.end() && core::compareIgnoreAsciiCase(it->name, name) == 0 ? &*it : nullptr;
 }
 
-TLang_Constant* TLang_Constants::Find(std::string_view name) {
-  return const_cast<TLang_Constant*>(static_cast<const TLang_Constants*>(this)->Find(name));
+TLang_Constant* TLang_Constants::find(std::string_view name) {
+  return const_cast<TLang_Constant*>(static_cast<const TLang_Constants*>(this)->find(name));
 }
 
-void TLang_CompTranslation::Add(int id, std::string text) {
+void TLang_CompTranslation::add(int id, std::string text) {
   const auto it = std::lower_bound(values_.begin(), values_.end(), id,
                                    [](const std::pair<int, std::string>& v, int n) { return v.first < n; });
   if (it != values_.end() && it->first == id) {
@@ -95,13 +95,13 @@ void TLang_CompTranslation::Add(int id, std::string text) {
   values_.insert(it, {id, std::move(text)});
 }
 
-const std::string* TLang_CompTranslation::Find(int id) const {
+const std::string* TLang_CompTranslation::find(int id) const {
   const auto it = std::lower_bound(values_.begin(), values_.end(), id,
                                    [](const std::pair<int, std::string>& v, int n) { return v.first < n; });
   return it != values_.end() && it->first == id ? &it->second : nullptr;
 }
 
-std::string TLang_CompTranslations::Param(std::string_view name) const {
+std::string TLang_CompTranslations::param(std::string_view name) const {
   for (const auto& [key, value] : params) {
     if (core::compareIgnoreAsciiCase(key, name) == 0) return value;
   }
@@ -115,7 +115,7 @@ const TLang_CompTranslation* TLang_CompTranslations::Section(std::string_view na
   return nullptr;
 }
 
-int TLang_CompTranslations::LanguageId() const { return parseDecimal(Param("LANGID")).value_or(0); }
+int TLang_CompTranslations::languageId() const { return parseDecimal(param("LANGID")).value_or(0); }
 
 TLang_CompTranslations readLanguageText(std::string_view text, bool headerOnly) {
   TLang_CompTranslations result;
@@ -152,11 +152,11 @@ TLang_CompTranslations readLanguageText(std::string_view text, bool headerOnly) 
           result.params.emplace_back(std::string(name), std::string(value));
           break;
         case Where::Constants:
-          result.constants.Add(name, unescapeLangValue(value));
+          result.constants.add(name, unescapeLangValue(value));
           break;
         case Where::Window: {
           const std::optional<int> id = parseDecimal(name);
-          if (id && *id > 0) window->Add(*id, unescapeLangValue(value));
+          if (id && *id > 0) window->add(*id, unescapeLangValue(value));
           break;
         }
       }
@@ -171,7 +171,7 @@ std::string decodeLanguageFile(std::string_view bytes) {
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   if (core::isValidUtf8(bytes)) return std::string(bytes);
   // The header is plain ASCII in any code page, so it can be read before the text is decoded.
-  const int id = readLanguageText(bytes, true).LanguageId();
+  const int id = readLanguageText(bytes, true).languageId();
   return core::toUtf8(bytes, languageCodePage(id & 0xFFFF));
 }
 

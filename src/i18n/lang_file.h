@@ -21,9 +21,9 @@ struct TLang_Constant {
 class TLang_Constants {
  public:
   // Throws ELangError "Invalid constant name ("%s")" or "Duplicate constant name ("%s")".
-  void Add(std::string_view name, std::string_view value);
-  const TLang_Constant* Find(std::string_view name) const;
-  TLang_Constant* Find(std::string_view name);
+  void add(std::string_view name, std::string_view value);
+  const TLang_Constant* find(std::string_view name) const;
+  TLang_Constant* find(std::string_view name);
   std::vector<TLang_Constant>& items() { return items_; }
   const std::vector<TLang_Constant>& items() const { return items_; }
   uint8_t flag = 1;
@@ -40,8 +40,8 @@ class TLang_CompTranslation {
   explicit TLang_CompTranslation(std::string sectionName) : sectionName_(std::move(sectionName)) {}
   const std::string& SectionName() const { return sectionName_; }
   // Throws ELangError "Duplicate property value translation ID (%d)".
-  void Add(int id, std::string text);
-  const std::string* Find(int id) const;
+  void add(int id, std::string text);
+  const std::string* find(int id) const;
   const std::vector<std::pair<int, std::string>>& values() const { return values_; }
 
  private:
@@ -55,11 +55,11 @@ struct TLang_CompTranslations {
   std::vector<TLang_CompTranslation> translations;
 
   // The header parameter's value (name without regard to case), or an empty string.
-  std::string Param(std::string_view name) const;
+  std::string param(std::string_view name) const;
   // The window section of that name (without regard to case), or nullptr.
   const TLang_CompTranslation* Section(std::string_view name) const;
   // The LANGID header parameter as a number; 0 when absent or not a number.
-  int LanguageId() const;
+  int languageId() const;
 };
 
 // Reads a language file's text (UTF-8). With `headerOnly` reading stops at the first line starting with "[".

@@ -79,7 +79,7 @@ bool TLang_MaskList::match(const std::vector<Token>& mask, size_t t, std::string
   return i == s.size();
 }
 
-bool TLang_MaskList::Matches(std::string_view path) const {
+bool TLang_MaskList::matches(std::string_view path) const {
   for (const auto& mask : masks_) {
     if (match(mask, 0, path, 0)) return true;
   }

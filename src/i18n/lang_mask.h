@@ -12,7 +12,7 @@ class TLang_MaskList {
  public:
   // Compiles the masks; a malformed one throws ELangError "'<mask>' is an invalid mask at (<position>)".
   explicit TLang_MaskList(const std::vector<std::string>& masks);
-  bool Matches(std::string_view path) const;
+  bool matches(std::string_view path) const;
 
  private:
   struct Token {

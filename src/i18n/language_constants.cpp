@@ -6,8 +6,8 @@ namespace lumora::i18n {
 
 std::string ConstantText(std::string_view name) { return LangManager().ConstantText(name); }
 
-bool SetConstantText(std::string_view name, std::string_view text) { return LangManager().SetConstantValue(name, text); }
+bool setConstantText(std::string_view name, std::string_view text) { return LangManager().setConstantValue(name, text); }
 
-void ResetConstantTexts() { LangManager().ResetConstantValues(); }
+void resetConstantTexts() { LangManager().resetConstantValues(); }
 
 }  // namespace lumora::i18n

@@ -19,9 +19,9 @@ class ELangError : public std::runtime_error {
 std::string ConstantText(std::string_view name);
 
 // Replaces the current text of a constant directly (as a language would); false for an unknown name.
-bool SetConstantText(std::string_view name, std::string_view text);
+bool setConstantText(std::string_view name, std::string_view text);
 
 // Puts every constant back to its built-in text.
-void ResetConstantTexts();
+void resetConstantTexts();
 
 }  // namespace lumora::i18n

@@ -102,7 +102,7 @@ TLang_Constants readConstantsResource(std::string_view bytes) {
     pos += nameLength;
     const size_t valueLength = u16();
     need(valueLength);
-    constants.Add(name, bytes.substr(pos, valueLength));
+    constants.add(name, bytes.substr(pos, valueLength));
     pos += valueLength;
   }
   return constants;
@@ -113,7 +113,7 @@ TLanguageManager::TLanguageManager(std::string_view constantsResource)
   for (TLang_Constant& c : constants_.items()) c.value = c.defaultValue;
 }
 
-void TLanguageManager::Restart() {
+void TLanguageManager::restart() {
   std::unique_lock lock(lock_);
   languages_.clear();
   currentId_ = defaultId_;
@@ -132,19 +132,19 @@ void TLanguageManager::RemoveController(ILanguageController* controller) {
 
 std::string TLanguageManager::ConstantText(std::string_view name) const {
   std::shared_lock lock(lock_);
-  if (const TLang_Constant* c = constants_.Find(name)) return c->value;
+  if (const TLang_Constant* c = constants_.find(name)) return c->value;
   throw ELangError("Constant \"" + std::string(name) + "\" not found");
 }
 
-bool TLanguageManager::SetConstantValue(std::string_view name, std::string_view text) {
+bool TLanguageManager::setConstantValue(std::string_view name, std::string_view text) {
   std::unique_lock lock(lock_);
-  TLang_Constant* c = constants_.Find(name);
+  TLang_Constant* c = constants_.find(name);
   if (c == nullptr) return false;
   c->value = std::string(text);
   return true;
 }
 
-void TLanguageManager::ResetConstantValues() {
+void TLanguageManager::resetConstantValues() {
   std::unique_lock lock(lock_);
   for (TLang_Constant& c : constants_.items()) c.value = c.defaultValue;
 }
@@ -162,7 +162,7 @@ uint16_t TLanguageManager::LanguageIdAt(int index) const {
 
 std::string TLanguageManager::LanguageNameAt(int index) const { return languageName(LanguageIdAt(index)); }
 
-uint16_t TLanguageManager::CurrentLanguageId() const {
+uint16_t TLanguageManager::currentLanguageId() const {
   std::shared_lock lock(lock_);
   return currentId_;
 }
@@ -187,7 +187,7 @@ int TLanguageManager::ScanLanguageFiles(const std::string& folder, const std::st
 bool TLanguageManager::RegisterLanguageFile(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return false;
-  const int id = readLanguageText(readLanguageFile(path), true).LanguageId() & 0xFFFF;
+  const int id = readLanguageText(readLanguageFile(path), true).languageId() & 0xFFFF;
   if (id == 0) return false;
   std::unique_lock lock(lock_);
   if (id == defaultId_) return true;
@@ -224,7 +224,7 @@ void TLanguageManager::SetCurrentLanguage(uint16_t languageId) {
   for (TLang_Constant& c : constants_.items()) {
     if (!translations) {
       c.value = c.defaultValue;
-    } else if (const TLang_Constant* translated = translations->constants.Find(c.name)) {
+    } else if (const TLang_Constant* translated = translations->constants.find(c.name)) {
       c.value = translated->value;
     }
   }

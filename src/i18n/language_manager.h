@@ -35,18 +35,18 @@ class TLanguageManager {
   explicit TLanguageManager(std::string_view constantsResource);
 
   // A new start of the program's windows: no languages listed, the built-in language current.
-  void Restart();
+  void restart();
 
   void AddController(ILanguageController* controller);
   void RemoveController(ILanguageController* controller);
 
   std::string ConstantText(std::string_view name) const;
-  bool SetConstantValue(std::string_view name, std::string_view text);
-  void ResetConstantValues();
+  bool setConstantValue(std::string_view name, std::string_view text);
+  void resetConstantValues();
   int LanguageListCount() const;
   uint16_t LanguageIdAt(int index) const;
   std::string LanguageNameAt(int index) const;
-  uint16_t CurrentLanguageId() const;
+  uint16_t currentLanguageId() const;
 
   // Registers the files matching `mask` in `folder`; returns how many were accepted.
   int ScanLanguageFiles(const std::string& folder, const std::string& mask, bool recurse);

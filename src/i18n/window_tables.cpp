@@ -162,11 +162,11 @@ const WindowTable& archiverWindowTable() {
 std::string langDataOf(const WindowTable& table) {
   TLang_CompEntry root;
   root.name = table.windowName;
-  for (const WindowTableEntry& e : table.windowEntries) root.AddProp(e.id, e.path);
+  for (const WindowTableEntry& e : table.windowEntries) root.addProp(e.id, e.path);
   for (const WindowTableComponent& c : table.components) {
     auto child = std::make_unique<TLang_CompEntry>();
     child->name = c.name;
-    for (const WindowTableEntry& e : c.entries) child->AddProp(e.id, e.path);
+    for (const WindowTableEntry& e : c.entries) child->addProp(e.id, e.path);
     root.children.push_back(std::move(child));
   }
   return writeLangData(root);

@@ -38,7 +38,7 @@ struct Channel {
 
 }  // namespace
 
-TBitmap DecodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits) {
+TBitmap decodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits) {
   if (size < 26 || data[0] != 'B' || data[1] != 'M') fail("not a bitmap file");
   const uint32_t offBits = le32(data + 10);
   const uint32_t headerSize = le32(data + 14);

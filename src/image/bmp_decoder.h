@@ -18,6 +18,6 @@ class EBmpError : public std::runtime_error {
 
 // The picture is opaque: like the old screen drawing, the fourth byte of 32-bit pixels is not alpha.
 // Throws EBmpError for anything it cannot read.
-TBitmap DecodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
+TBitmap decodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
 
 }  // namespace lumora::image

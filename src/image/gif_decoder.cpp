@@ -186,11 +186,11 @@ void decodeLzw(const std::vector<uint8_t>& data, int minCodeSize, TGifFrameData&
 
 }  // namespace
 
-const char* GifErrorText(int index) { return index >= 0 && index < 28 ? kGifErrorTexts[index] : ""; }
+const char* gifErrorText(int index) { return index >= 0 && index < 28 ? kGifErrorTexts[index] : ""; }
 
 EGifError::EGifError(int index, const std::string& text) : std::runtime_error("TGif: " + text), index_(index) {}
 
-uint64_t GifStripBytes(int width, int height, size_t frames) {
+uint64_t gifStripBytes(int width, int height, size_t frames) {
   uint64_t rowBytes = (uint64_t(width) * frames * 3 + 3) & ~uint64_t(3);
   return rowBytes * uint64_t(height) + 54;
 }
@@ -250,7 +250,7 @@ TGifData ReadGif(const uint8_t* data, size_t size, const DecodeLimits& limits) {
 
     // The strip must hold one more cell; refuse before anything is allocated for it.
     size_t cells = gif.Frames.size() + 1;
-    if (GifStripBytes(gif.ScreenWidth, gif.ScreenHeight, cells) > kMaxStripBytes ||
+    if (gifStripBytes(gif.ScreenWidth, gif.ScreenHeight, cells) > kMaxStripBytes ||
         uint64_t(gif.ScreenWidth) * uint64_t(gif.ScreenHeight) * cells > limits.MaxPixels) {
       tooLarge = true;
       return false;
@@ -329,7 +329,7 @@ TGifData ReadGif(const uint8_t* data, size_t size, const DecodeLimits& limits) {
   }
   if (tooLarge) throw EGifError(kGifTooLarge);
   if (gif.Frames.empty()) throw EGifError(kGifNoImage);
-  if (GifStripBytes(gif.ScreenWidth, gif.ScreenHeight, gif.Frames.size()) >
+  if (gifStripBytes(gif.ScreenWidth, gif.ScreenHeight, gif.Frames.size()) >
       (gif.Transparent ? kMaxTransparentStripBytes : kMaxStripBytes))
     throw EGifError(kGifTooLarge);
   return gif;

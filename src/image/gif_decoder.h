@@ -30,13 +30,13 @@ enum GifError : int {
 };
 
 // The text of an error index (0 to 27).
-const char* GifErrorText(int index);
+const char* gifErrorText(int index);
 
 // Message "TGif: <text>".
 class EGifError : public std::runtime_error {
  public:
   EGifError(int index, const std::string& text);
-  explicit EGifError(int index) : EGifError(index, GifErrorText(index)) {}
+  explicit EGifError(int index) : EGifError(index, gifErrorText(index)) {}
   int index() const { return index_; }
 
  private:
@@ -63,7 +63,7 @@ struct TGifData {
 };
 
 // Bytes of the 24-bit strip (rows padded to 4 bytes) plus a bitmap header, as the size limits count them.
-uint64_t GifStripBytes(int width, int height, size_t frames);
+uint64_t gifStripBytes(int width, int height, size_t frames);
 
 // Reads the whole GIF. Throws EGifError when no frame could be read; an error after the first frame ends
 // reading and keeps the frames read so far.

@@ -147,7 +147,7 @@ std::optional<TGIFImage::DrawCall> TGIFImage::DrawGif(int x, int y, int w, int h
   return call;
 }
 
-TBitmap TGIFImage::FrameBitmap(int frame) const {
+TBitmap TGIFImage::frameBitmap(int frame) const {
   TBitmap out(Width, Height);
   if (!Strip || frame < 1 || frame > FrameCount) return out;
   const TBitmap& s = Strip->Bitmap;
@@ -157,7 +157,7 @@ TBitmap TGIFImage::FrameBitmap(int frame) const {
   return out;
 }
 
-std::shared_ptr<TMask> TGIFImage::FrameMask(int frame) const {
+std::shared_ptr<TMask> TGIFImage::frameMask(int frame) const {
   if (!Strip || !Strip->Mask || frame < 1 || frame > FrameCount) return nullptr;
   const TMask& s = *Strip->Mask;
   auto out = std::make_shared<TMask>(Width, Height, 1);
@@ -168,13 +168,13 @@ std::shared_ptr<TMask> TGIFImage::FrameMask(int frame) const {
 }
 
 std::shared_ptr<const TBitmap> TGIFImage::FirstFrameBitmap() {
-  if (!firstFrame_) firstFrame_ = std::make_shared<TBitmap>(FrameBitmap(1));
+  if (!firstFrame_) firstFrame_ = std::make_shared<TBitmap>(frameBitmap(1));
   return firstFrame_;
 }
 
 std::shared_ptr<const TMask> TGIFImage::FirstFrameMask() {
   if (!Transparent) return nullptr;
-  if (!firstMask_) firstMask_ = FrameMask(1);
+  if (!firstMask_) firstMask_ = frameMask(1);
   return firstMask_;
 }
 

@@ -66,15 +66,15 @@ class TGIFImage {
   bool AnimationTick(int64_t nowMs, const std::function<void(const TRect&)>& invalidate);
   // Remembers the rectangle for invalidation and tells what to draw there (nothing when invisible).
   std::optional<DrawCall> DrawGif(int x, int y, int w, int h);
-  const TRect& LastDrawRect() const { return lastRect_; }
-  int CurrentDelay() const { return currentDelay_; }
+  const TRect& lastDrawRect() const { return lastRect_; }
+  int currentDelay() const { return currentDelay_; }
 
   // The first cell as its own bitmap and mask (no mask for an opaque GIF), made on first request.
   std::shared_ptr<const TBitmap> FirstFrameBitmap();
   std::shared_ptr<const TMask> FirstFrameMask();
   // Any composed frame (1-based) as a bitmap with its mask.
-  TBitmap FrameBitmap(int frame) const;
-  std::shared_ptr<TMask> FrameMask(int frame) const;
+  TBitmap frameBitmap(int frame) const;
+  std::shared_ptr<TMask> frameMask(int frame) const;
 
   static int64_t nowMs();
 

@@ -15,7 +15,7 @@ auto lowerBound(std::vector<std::pair<std::string, std::unique_ptr<TBitmapItem>>
 
 }  // namespace
 
-std::string TStringBitmapList::MakeKey(std::string_view source) {
+std::string TStringBitmapList::makeKey(std::string_view source) {
   std::string key(source);
   for (char& c : key)
     if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
@@ -25,7 +25,7 @@ std::string TStringBitmapList::MakeKey(std::string_view source) {
   return key.substr(begin, end - begin);
 }
 
-int TStringBitmapList::IndexOf(std::string_view key) const {
+int TStringBitmapList::indexOf(std::string_view key) const {
   auto it = std::lower_bound(items_.begin(), items_.end(), key,
                              [](const auto& item, std::string_view k) { return item.first < k; });
   return it != items_.end() && it->first == key ? int(it - items_.begin()) : -1;
@@ -47,7 +47,7 @@ bool TStringBitmapList::AddImage(const std::string& key, std::unique_ptr<TBitmap
 }
 
 void TStringBitmapList::ReleaseImage(std::string_view key) {
-  int index = IndexOf(key);
+  int index = indexOf(key);
   if (index >= 0) --items_[size_t(index)].second->UsageCount;
 }
 
@@ -66,13 +66,13 @@ void TStringBitmapList::SetCacheLimit(int limit) {
   limit_ = limit;
 }
 
-TImage LoadImageWithCache(TStringBitmapList& cache, std::string_view source, int& transparency, bool& fromCache,
+TImage loadImageWithCache(TStringBitmapList& cache, std::string_view source, int& transparency, bool& fromCache,
                           std::shared_ptr<TMask>& mask) {
   fromCache = false;
   mask.reset();
   if (source.empty()) return {};
-  std::string key = TStringBitmapList::MakeKey(source);
-  int index = cache.IndexOf(key);
+  std::string key = TStringBitmapList::makeKey(source);
+  int index = cache.indexOf(key);
   if (index >= 0) {
     TImage image = cache.GetImage(index);
     TBitmapItem& item = cache.Item(index);

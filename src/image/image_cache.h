@@ -25,11 +25,11 @@ class TStringBitmapList {
   static constexpr int kDefaultLimit = 4;
 
   // The cache key of an image source: upper-cased (ASCII letters), then trimmed.
-  static std::string MakeKey(std::string_view source);
+  static std::string makeKey(std::string_view source);
 
-  int Count() const { return int(items_.size()); }
-  // Index of `key` (made with MakeKey), or -1.
-  int IndexOf(std::string_view key) const;
+  int count() const { return int(items_.size()); }
+  // Index of `key` (made with makeKey), or -1.
+  int indexOf(std::string_view key) const;
   const std::string& Key(int index) const { return items_[size_t(index)].first; }
   TBitmapItem& Item(int index) { return *items_[size_t(index)].second; }
 
@@ -39,10 +39,10 @@ class TStringBitmapList {
   bool AddImage(const std::string& key, std::unique_ptr<TBitmapItem> item);
   // An element that got its picture from the cache gives it back.
   void ReleaseImage(std::string_view key);
-  // Run at the start of every document load: every item ages by one; unused items older than the limit go.
+  // run at the start of every document load: every item ages by one; unused items older than the limit go.
   void AgeAndPurge();
   void SetCacheLimit(int limit);
-  int CacheLimit() const { return limit_; }
+  int cacheLimit() const { return limit_; }
   void Clear() { items_.clear(); }
 
  private:
@@ -53,7 +53,7 @@ class TStringBitmapList {
 // The part of a document's image request that needs no viewer: the cached item when the source is in the
 // cache, otherwise the file, decoded and added. `transparency` comes in as 0 or 1 (as the element asks) and
 // goes out as the kind in force; `fromCache` tells whether the cache supplied it.
-TImage LoadImageWithCache(TStringBitmapList& cache, std::string_view source, int& transparency, bool& fromCache,
+TImage loadImageWithCache(TStringBitmapList& cache, std::string_view source, int& transparency, bool& fromCache,
                           std::shared_ptr<TMask>& mask);
 
 }  // namespace lumora::image

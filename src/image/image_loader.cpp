@@ -31,7 +31,7 @@ TImageFormat DetectImageFormat(const uint8_t* data, size_t size) {
   return TImageFormat::None;
 }
 
-std::optional<Pixel> PngTransparentColor(const uint8_t* data, size_t size) {
+std::optional<Pixel> pngTransparentColor(const uint8_t* data, size_t size) {
   static constexpr uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (size < 8 || std::memcmp(data, signature, 8) != 0) return std::nullopt;
   size_t pos = 8;
@@ -67,7 +67,7 @@ std::optional<Pixel> PngTransparentColor(const uint8_t* data, size_t size) {
   return std::nullopt;
 }
 
-TImage ReadGifImage(const uint8_t* data, size_t size, int& transparency, std::shared_ptr<TMask>& mask) {
+TImage readGifImage(const uint8_t* data, size_t size, int& transparency, std::shared_ptr<TMask>& mask) {
   TImage result;
   bool single = true;
   std::shared_ptr<TGIFImage> gif = CreateGifFromStream(data, size, single);
@@ -76,9 +76,9 @@ TImage ReadGifImage(const uint8_t* data, size_t size, int& transparency, std::sh
     result.Gif = gif;
     return result;
   }
-  result.Bitmap = std::make_shared<TBitmap>(gif->FrameBitmap(1));
+  result.Bitmap = std::make_shared<TBitmap>(gif->frameBitmap(1));
   if (gif->Transparent) {
-    mask = gif->FrameMask(1);
+    mask = gif->frameMask(1);
     transparency = kMaskTransparent;
   } else if (transparency == kLowerLeftColor) {
     mask = MakeTransparencyMask(*result.Bitmap);
@@ -95,18 +95,18 @@ std::shared_ptr<TBitmap> DecodeImageStream(const uint8_t* data, size_t size, int
     switch (DetectImageFormat(data, size)) {
       case TImageFormat::Jpeg:
         transparency = kOpaque;
-        bitmap = std::make_shared<TBitmap>(DecodeJpeg(data, size).Bitmap);
+        bitmap = std::make_shared<TBitmap>(decodeJpeg(data, size).Bitmap);
         break;
       case TImageFormat::Png: {
-        paletteColor = PngTransparentColor(data, size);
+        paletteColor = pngTransparentColor(data, size);
         if (paletteColor) transparency = kPngPalette;
         TPNGImage png;
         png.LoadFromStream(data, size);
-        bitmap = std::make_shared<TBitmap>(png.TakeBitmap());
+        bitmap = std::make_shared<TBitmap>(png.takeBitmap());
         break;
       }
       case TImageFormat::Bmp:
-        bitmap = std::make_shared<TBitmap>(DecodeBmp(data, size));
+        bitmap = std::make_shared<TBitmap>(decodeBmp(data, size));
         break;
       default:
         return nullptr;
@@ -149,7 +149,7 @@ TImage ReadImageFile(const std::filesystem::path& name, int& transparency, std::
   if (bytes.size() <= kMinFile) return {};
   TImageFormat format = DetectImageFormat(bytes.data(), bytes.size());
   if (format == TImageFormat::Gif87 || format == TImageFormat::Gif89)
-    return ReadGifImage(bytes.data(), bytes.size(), transparency, mask);
+    return readGifImage(bytes.data(), bytes.size(), transparency, mask);
   return ReadImageStream(bytes.data(), bytes.size(), transparency, mask);
 }
 

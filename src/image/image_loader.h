@@ -16,7 +16,7 @@ enum class TImageFormat { None, Gif89, Gif87, Bmp, Png, Jpeg };
 TImageFormat DetectImageFormat(const uint8_t* data, size_t size);
 
 // The colour of the first fully transparent palette entry of a palette PNG (its tRNS), if any.
-std::optional<Pixel> PngTransparentColor(const uint8_t* data, size_t size);
+std::optional<Pixel> pngTransparentColor(const uint8_t* data, size_t size);
 
 // `transparency` comes in as 0 or 1 (1: the lower-left colour is to be transparent) and goes out as the
 // kind in force; `mask` is set when the picture has one. Failures give none (an empty TImage).
@@ -26,6 +26,6 @@ TImage ReadImageStream(const uint8_t* data, size_t size, int& transparency, std:
 std::shared_ptr<TBitmap> DecodeImageStream(const uint8_t* data, size_t size, int& transparency,
                                            std::shared_ptr<TMask>& mask);
 // A GIF: several frames stay a TGIFImage; one frame becomes a bitmap with the GIF's mask.
-TImage ReadGifImage(const uint8_t* data, size_t size, int& transparency, std::shared_ptr<TMask>& mask);
+TImage readGifImage(const uint8_t* data, size_t size, int& transparency, std::shared_ptr<TMask>& mask);
 
 }  // namespace lumora::image

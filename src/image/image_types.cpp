@@ -24,7 +24,7 @@ std::shared_ptr<TMask> MakeTransparencyMask(const TBitmap& bitmap, const Pixel* 
   return mask;
 }
 
-TBitmap ApplyMaskAsAlpha(const TBitmap& bitmap, const TMask* mask) {
+TBitmap applyMaskAsAlpha(const TBitmap& bitmap, const TMask* mask) {
   TBitmap out = bitmap;
   if (!mask || mask->Width != bitmap.Width || mask->Height != bitmap.Height) return out;
   for (size_t i = 0; i < out.Pixels.size(); ++i)

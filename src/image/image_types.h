@@ -120,6 +120,6 @@ int GetImageHeight(const TImage& image);
 std::shared_ptr<TMask> MakeTransparencyMask(const TBitmap& bitmap, const Pixel* color = nullptr);
 
 // A copy of `bitmap` whose alpha is 0 where `mask` is transparent (and kept elsewhere).
-TBitmap ApplyMaskAsAlpha(const TBitmap& bitmap, const TMask* mask);
+TBitmap applyMaskAsAlpha(const TBitmap& bitmap, const TMask* mask);
 
 }  // namespace lumora::image

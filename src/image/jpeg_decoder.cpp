@@ -25,7 +25,7 @@ void errorExit(j_common_ptr cinfo) {
 
 void outputMessage(j_common_ptr) {}  // warnings are not printed
 
-// State that must survive a longjmp back into DecodeJpeg.
+// State that must survive a longjmp back into decodeJpeg.
 struct DecodeState {
   jpeg_decompress_struct cinfo;
   ErrorManager err;
@@ -41,7 +41,7 @@ uint8_t mul255(unsigned a, unsigned b) { return uint8_t((a * b + 127) / 255); }
 
 }  // namespace
 
-JpegResult DecodeJpeg(const uint8_t* data, size_t size, const DecodeLimits& limits) {
+JpegResult decodeJpeg(const uint8_t* data, size_t size, const DecodeLimits& limits) {
   // Everything that changes after setjmp lives in `state`, so it is intact after a longjmp.
   auto state = std::make_unique<DecodeState>();
   jpeg_decompress_struct& cinfo = state->cinfo;

@@ -23,6 +23,6 @@ struct JpegResult {
 };
 
 // Throws EJpegError when not even the header and the start of the picture can be read.
-JpegResult DecodeJpeg(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
+JpegResult decodeJpeg(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
 
 }  // namespace lumora::image

@@ -125,7 +125,7 @@ class IdatReader {
 EPNGImageException::EPNGImageException(const std::string& text)
     : std::runtime_error("Portable Network Graphics format handler error\r\n\r\n" + text), text_(text) {}
 
-std::array<uint8_t, 256> PngGammaTable(uint32_t gamma) {
+std::array<uint8_t, 256> pngGammaTable(uint32_t gamma) {
   std::array<uint8_t, 256> table{};
   double exponent = 1.0 / (double(gamma) / 100000.0 * 2.2);
   for (int i = 0; i < 256; ++i) {
@@ -135,7 +135,7 @@ std::array<uint8_t, 256> PngGammaTable(uint32_t gamma) {
   return table;
 }
 
-std::array<uint8_t, 256> PngInverseGammaTable(const std::array<uint8_t, 256>& correction) {
+std::array<uint8_t, 256> pngInverseGammaTable(const std::array<uint8_t, 256>& correction) {
   std::array<uint8_t, 256> inverse{};
   for (int i = 0; i < 256; ++i) inverse[correction[size_t(i)]] = uint8_t(i);
   return inverse;
@@ -165,8 +165,8 @@ void TPNGImage::LoadFromStream(const uint8_t* data, size_t size, const DecodeLim
       // A gamma of 0 would divide by zero; such a chunk says nothing usable.
       if (g != 0) {
         hasGamma_ = true;
-        gamma_ = PngGammaTable(g);
-        inverseGamma_ = PngInverseGammaTable(gamma_);
+        gamma_ = pngGammaTable(g);
+        inverseGamma_ = pngInverseGammaTable(gamma_);
       }
     } else if (c.type == kPLTE) {
       palette_.assign(c.data, c.data + c.length);

@@ -39,8 +39,8 @@ inline constexpr const char* kPngInvalidHeader =
     "Invalid Portable Graphics Network image, it has an invalid file header.";
 
 // The gAMA correction table for a gamma value stored x 100000, and its inverse.
-std::array<uint8_t, 256> PngGammaTable(uint32_t gamma);
-std::array<uint8_t, 256> PngInverseGammaTable(const std::array<uint8_t, 256>& correction);
+std::array<uint8_t, 256> pngGammaTable(uint32_t gamma);
+std::array<uint8_t, 256> pngInverseGammaTable(const std::array<uint8_t, 256>& correction);
 
 // One chunk of the file as read. The image data is inflated straight from the input, so IDAT chunks are
 // listed with their type only.
@@ -55,17 +55,17 @@ class TPNGImage {
   void LoadFromStream(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
 
   const TBitmap& Bitmap() const { return bitmap_; }
-  TBitmap TakeBitmap() { return std::move(bitmap_); }
-  const std::vector<TChunk>& Chunks() const { return chunks_; }
+  TBitmap takeBitmap() { return std::move(bitmap_); }
+  const std::vector<TChunk>& chunks() const { return chunks_; }
 
   uint32_t Width() const { return width_; }
   uint32_t Height() const { return height_; }
-  int BitDepth() const { return bitDepth_; }
-  int ColorType() const { return colorType_; }
+  int bitDepth() const { return bitDepth_; }
+  int colorType() const { return colorType_; }
   bool Interlaced() const { return interlace_ == 1; }
-  bool HasGamma() const { return hasGamma_; }
-  const std::array<uint8_t, 256>& GammaTable() const { return gamma_; }
-  const std::array<uint8_t, 256>& InverseGammaTable() const { return inverseGamma_; }
+  bool hasGamma() const { return hasGamma_; }
+  const std::array<uint8_t, 256>& gammaTable() const { return gamma_; }
+  const std::array<uint8_t, 256>& inverseGammaTable() const { return inverseGamma_; }
 
  private:
   struct ChunkRef {

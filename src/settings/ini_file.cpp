@@ -30,7 +30,7 @@ std::string TIniFile::readBytes() const {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+std::string TIniFile::readString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const {
   const IniText text(readBytes(), legacyCodePage_);
   const std::optional<std::string> value = text.value(section, key);
@@ -39,29 +39,29 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
   return result;
 }
 
-int TIniFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
+int TIniFile::readInteger(std::string_view section, std::string_view key, int defaultValue) const {
   const IniText text(readBytes(), legacyCodePage_);
   const std::optional<std::string> value = text.value(section, key);
   if (!value) return defaultValue;
   return parseProfileInteger(*value).value_or(defaultValue);
 }
 
-bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
-  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+bool TIniFile::readBool(std::string_view section, std::string_view key, bool defaultValue) const {
+  return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+void TIniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
   IniText text(readBytes(), legacyCodePage_);
   text.setValue(section, key, value);
   replaceFile(text.bytes());
 }
 
-void TIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
-  WriteString(section, key, std::to_string(value));
+void TIniFile::writeInteger(std::string_view section, std::string_view key, int value) {
+  writeString(section, key, std::to_string(value));
 }
 
-void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
-  WriteString(section, key, value ? "1" : "0");
+void TIniFile::writeBool(std::string_view section, std::string_view key, bool value) {
+  writeString(section, key, value ? "1" : "0");
 }
 
 void TIniFile::replaceFile(const std::string& bytes) const {

@@ -27,14 +27,14 @@ class TIniFile {
 
   const std::filesystem::path& FileName() const { return fileName_; }
 
-  std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
-  int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
-  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+  std::string readString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+  int readInteger(std::string_view section, std::string_view key, int defaultValue) const;
+  bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
   // Each throws ESettingsWriteError when the file cannot be written; the file is then left as it was.
-  void WriteString(std::string_view section, std::string_view key, std::string_view value);
-  void WriteInteger(std::string_view section, std::string_view key, int value);
-  void WriteBool(std::string_view section, std::string_view key, bool value);
+  void writeString(std::string_view section, std::string_view key, std::string_view value);
+  void writeInteger(std::string_view section, std::string_view key, int value);
+  void writeBool(std::string_view section, std::string_view key, bool value);
 
  private:
   std::string readBytes() const;

@@ -39,7 +39,7 @@ TfrmConfig::TfrmConfig(TConfigHost& host, QString settingsFile, QWidget* parent)
     : QDialog(parent), host_(host), settingsFile_(std::move(settingsFile)) {
   buildWindow();
   LangManagers = new i18n::TLanguageController(this, "LangManagers", i18n::settingsDialogTable());
-  LangManagers->Loaded();
+  LangManagers->loaded();
   chooseFolder = [this](const QString& prompt) {
     return QFileDialog::getExistingDirectory(this, prompt, QString());
   };
@@ -126,7 +126,7 @@ void TfrmConfig::buildWindow() {
   sRadioGroup1->setItemIndex(0);
 
   // Restarts looping background music; runs while the dialog is hidden too.
-  Timer1 = audio::InstallLoopTimer(this);
+  Timer1 = audio::installLoopTimer(this);
   sSkinProvider1 = new QObject(this);
   sSkinProvider1->setObjectName("sSkinProvider1");
 
@@ -151,64 +151,64 @@ void TfrmConfig::FormCreate() {
   cbLanguage->setCurrentIndex(0);
 
   // 2. Sound cards: position = device number.
-  sComboBox2->addItems(audio::SoundCardList());
+  sComboBox2->addItems(audio::soundCardList());
 
   // 3. Open the settings file.
   const TIniFile ini(settingsFile_.toStdString());
 
   // 4. Language position.
-  const int langId = ini.ReadInteger(FormLangID.section, FormLangID.name, 0);
+  const int langId = ini.readInteger(FormLangID.section, FormLangID.name, 0);
   cbLanguage->setCurrentIndex(langId >= 0 && langId < cbLanguage->count() ? langId : -1);
 
   // 7. Caption box.
-  sEdit1->setText(fromUtf8(ini.ReadString(FormCaption.section, FormCaption.name, kDialogCaptionDefault)));
+  sEdit1->setText(fromUtf8(ini.readString(FormCaption.section, FormCaption.name, kDialogCaptionDefault)));
 
   // 8. Check boxes; CD mode takes effect for this whole run.
-  sCheckBox4->setChecked(ini.ReadBool(FormSkined.section, FormSkined.name, false));
-  sCheckBox3->setChecked(ini.ReadBool(FormShowCaptions.section, FormShowCaptions.name, kDialogShowCaptionsDefault));
-  sCheckBox2->setChecked(ini.ReadBool(FormNoSplash.section, FormNoSplash.name, false));
-  sCheckBox5->setChecked(ini.ReadBool(SafetyBlockConfig.section, SafetyBlockConfig.name, false));
-  sCheckBox1->setChecked(ini.ReadBool(FormMode.section, FormMode.name, false));
+  sCheckBox4->setChecked(ini.readBool(FormSkined.section, FormSkined.name, false));
+  sCheckBox3->setChecked(ini.readBool(FormShowCaptions.section, FormShowCaptions.name, kDialogShowCaptionsDefault));
+  sCheckBox2->setChecked(ini.readBool(FormNoSplash.section, FormNoSplash.name, false));
+  sCheckBox5->setChecked(ini.readBool(SafetyBlockConfig.section, SafetyBlockConfig.name, false));
+  sCheckBox1->setChecked(ini.readBool(FormMode.section, FormMode.name, false));
   if (sCheckBox1->isChecked()) program.CdModeActive = true;
 
   // 9. Skin list text and the skin manager's skin name.
-  sComboBox1->setEditText(fromUtf8(ini.ReadString(FormSkinFile.section, FormSkinFile.name, kSkinFileDefault)));
+  sComboBox1->setEditText(fromUtf8(ini.readString(FormSkinFile.section, FormSkinFile.name, kSkinFileDefault)));
   if (skin::TsSkinManager* skins = host_.skinManager()) skins->setSkinName(sComboBox1->currentText());
 
   // 10. The main window's audio bar and volume slider.
-  host_.setAudioBarShown(ini.ReadBool(PlayerActive.section, PlayerActive.name, false));
-  host_.setVolumePosition(ini.ReadInteger(PlayerVolume.section, PlayerVolume.name, kVolumeDefault));
+  host_.setAudioBarShown(ini.readBool(PlayerActive.section, PlayerActive.name, false));
+  host_.setVolumePosition(ini.readInteger(PlayerVolume.section, PlayerVolume.name, kVolumeDefault));
 
   // 11. Background music.
-  sCheckBox6->setChecked(ini.ReadBool(ExecutePlayBackground.section, ExecutePlayBackground.name, false));
+  sCheckBox6->setChecked(ini.readBool(ExecutePlayBackground.section, ExecutePlayBackground.name, false));
   sGroupBox1->setVisible(sCheckBox6->isChecked());
-  sFilenameEdit1->setText(fromUtf8(ini.ReadString(ExecuteBGPlay.section, ExecuteBGPlay.name, "")));
+  sFilenameEdit1->setText(fromUtf8(ini.readString(ExecuteBGPlay.section, ExecuteBGPlay.name, "")));
 
   // 12. A blocked "Settings" button stays disabled until the program ends.
   if (sCheckBox5->isChecked()) host_.setSettingsButtonEnabled(false);
 
   // 13. Looping.
-  program.LoopEnabled = ini.ReadBool(ExecuteLoopMusic.section, ExecuteLoopMusic.name, kLoopMusicDefault);
+  program.LoopEnabled = ini.readBool(ExecuteLoopMusic.section, ExecuteLoopMusic.name, kLoopMusicDefault);
   sCheckBox7->setChecked(program.LoopEnabled);
 
   // 14. Tag version.
-  program.TagVersion = ini.ReadInteger(ExecuteReadID3v.section, ExecuteReadID3v.name, 0);
+  program.TagVersion = ini.readInteger(ExecuteReadID3v.section, ExecuteReadID3v.name, 0);
   sRadioGroup1->setItemIndex(program.TagVersion);
 
   // 15. Sound card: a value outside the list (or -1) selects position 1.
-  const int device = ini.ReadInteger(ExecuteDevice.section, ExecuteDevice.name, kDeviceDefault);
+  const int device = ini.readInteger(ExecuteDevice.section, ExecuteDevice.name, kDeviceDefault);
   sComboBox2->setCurrentIndex(device >= 0 && device < sComboBox2->count() ? device : -1);
   if (sComboBox2->currentIndex() < 0) sComboBox2->setCurrentIndex(sComboBox2->count() > 1 ? 1 : -1);
 
   // 16. The sound library on the chosen card.
-  audio::StartSoundSystem(sComboBox2->currentIndex());
+  audio::startSoundSystem(sComboBox2->currentIndex());
   // 17. The spectrum display, as large as the spectrum box.
-  audio::CreateSpectrum(host_.paintFrameSize().width(), host_.paintFrameSize().height());
+  audio::createSpectrum(host_.paintFrameSize().width(), host_.paintFrameSize().height());
   // 18.
   audio::SND_SetVolume(static_cast<uint32_t>(std::max(0, host_.volumePosition())));
   // 19. Background music.
   if (sCheckBox6->isChecked()) {
-    audio::StartBackgroundMusic(QFile::encodeName(sFilenameEdit1->text()).toStdString());
+    audio::startBackgroundMusic(QFile::encodeName(sFilenameEdit1->text()).toStdString());
   }
 
   // 20. The stored language; a broken language file is reported and the built-in language stays.
@@ -248,7 +248,7 @@ void TfrmConfig::sButton1Click() {
   host_.setMainCaption(sEdit1->text());
   core::programValues().TagVersion = sRadioGroup1->ItemIndex();
   // Another sound card restarts the sound system after a Yes; on No the dialog stays open.
-  if (!audio::ApplySoundDevice(sComboBox2->currentIndex(), [this] { return audio::ConfirmChangeDevice(this); })) {
+  if (!audio::applySoundDevice(sComboBox2->currentIndex(), [this] { return audio::confirmChangeDevice(this); })) {
     return;
   }
   host_.setToolbarCaptionsShown(sCheckBox3->isChecked());

@@ -3,21 +3,21 @@
 namespace lumora::settings {
 
 void writeClosingValues(TIniFile& ini, const ClosingValues& v) {
-  ini.WriteString(FormCaption.section, FormCaption.name, v.caption);
-  ini.WriteBool(FormShowCaptions.section, FormShowCaptions.name, v.showCaptions);
-  ini.WriteBool(FormMode.section, FormMode.name, v.mode);
-  ini.WriteBool(FormSkined.section, FormSkined.name, v.skined);
-  ini.WriteString(FormSkinFile.section, FormSkinFile.name, v.skinFile);
-  ini.WriteBool(FormNoSplash.section, FormNoSplash.name, v.noSplash);
-  ini.WriteInteger(FormLangID.section, FormLangID.name, v.langId);
-  ini.WriteBool(PlayerActive.section, PlayerActive.name, v.playerActive);
-  ini.WriteInteger(PlayerVolume.section, PlayerVolume.name, v.volume);
-  ini.WriteInteger(ExecuteDevice.section, ExecuteDevice.name, v.device);
-  ini.WriteBool(ExecutePlayBackground.section, ExecutePlayBackground.name, v.playBackground);
-  ini.WriteString(ExecuteBGPlay.section, ExecuteBGPlay.name, v.bgPlay);
-  ini.WriteBool(ExecuteLoopMusic.section, ExecuteLoopMusic.name, v.loopMusic);
-  ini.WriteInteger(ExecuteReadID3v.section, ExecuteReadID3v.name, v.readId3v);
-  ini.WriteBool(SafetyBlockConfig.section, SafetyBlockConfig.name, v.blockConfig);
+  ini.writeString(FormCaption.section, FormCaption.name, v.caption);
+  ini.writeBool(FormShowCaptions.section, FormShowCaptions.name, v.showCaptions);
+  ini.writeBool(FormMode.section, FormMode.name, v.mode);
+  ini.writeBool(FormSkined.section, FormSkined.name, v.skined);
+  ini.writeString(FormSkinFile.section, FormSkinFile.name, v.skinFile);
+  ini.writeBool(FormNoSplash.section, FormNoSplash.name, v.noSplash);
+  ini.writeInteger(FormLangID.section, FormLangID.name, v.langId);
+  ini.writeBool(PlayerActive.section, PlayerActive.name, v.playerActive);
+  ini.writeInteger(PlayerVolume.section, PlayerVolume.name, v.volume);
+  ini.writeInteger(ExecuteDevice.section, ExecuteDevice.name, v.device);
+  ini.writeBool(ExecutePlayBackground.section, ExecutePlayBackground.name, v.playBackground);
+  ini.writeString(ExecuteBGPlay.section, ExecuteBGPlay.name, v.bgPlay);
+  ini.writeBool(ExecuteLoopMusic.section, ExecuteLoopMusic.name, v.loopMusic);
+  ini.writeInteger(ExecuteReadID3v.section, ExecuteReadID3v.name, v.readId3v);
+  ini.writeBool(SafetyBlockConfig.section, SafetyBlockConfig.name, v.blockConfig);
 }
 
 }  // namespace lumora::settings

@@ -158,16 +158,16 @@ class TsRadioGroup : public QGroupBox {
   int columns_;
 };
 
-// A file name box with a browse button; Filter is the file dialog's filter in "name|masks|..." form.
+// A file name box with a browse button; filter is the file dialog's filter in "name|masks|..." form.
 class TsFilenameEdit : public QWidget {
   Q_OBJECT
   Q_PROPERTY(QString Text READ text WRITE setText)
-  Q_PROPERTY(QString Filter READ Filter WRITE setFilter)
+  Q_PROPERTY(QString Filter READ filter WRITE setFilter)
  public:
   explicit TsFilenameEdit(QWidget* parent = nullptr);
   QString text() const;
   void setText(const QString& text);
-  QString Filter() const { return filter_; }
+  QString filter() const { return filter_; }
   void setFilter(const QString& filter) { filter_ = filter; }
   void setMaxLength(int length);
 

@@ -31,7 +31,7 @@ std::string_view beforeQuery(std::string_view url) { return url.substr(0, url.fi
 
 }  // namespace
 
-std::string_view TrimName(std::string_view s) {
+std::string_view trimName(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
   while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
   return s;
@@ -66,7 +66,7 @@ std::string UrlToDosPath(std::string_view name) {
 
 std::string ServerUrlToDosPath(std::string_view name, std::string_view serverRoot) {
   const std::string converted = UrlToDosPath(name);
-  const std::string p(TrimName(converted));
+  const std::string p(trimName(converted));
   if (!p.empty() && !serverRoot.empty() && p.rfind("\\\\", 0) != 0 && !(p.size() > 1 && p[1] == ':') &&
       p[0] == '\\') {
     return std::string(serverRoot) + p;
@@ -167,7 +167,7 @@ bool IsFullURL(std::string_view url) {
 }
 
 std::string GetURLBase(std::string_view url) {
-  const std::string_view s = beforeQuery(TrimName(url));
+  const std::string_view s = beforeQuery(trimName(url));
   const size_t slashes = s.find("//");
   const size_t minimum = slashes == npos ? 1 : slashes + 2;
   const size_t last = s.rfind('/');
@@ -176,7 +176,7 @@ std::string GetURLBase(std::string_view url) {
 }
 
 std::string CombineURL(std::string_view baseIn, std::string_view relativeIn) {
-  std::string base(TrimName(baseIn));
+  std::string base(trimName(baseIn));
   const std::string protocol = GetProtocol(base);
   // A: 1-based end of the root ("scheme://host/" or the first "/"), which ".." never climbs above.
   size_t a = 0;
@@ -196,7 +196,7 @@ std::string CombineURL(std::string_view baseIn, std::string_view relativeIn) {
     base += '/';
   }
 
-  const std::string_view relative = TrimName(relativeIn);
+  const std::string_view relative = trimName(relativeIn);
   std::string result;
   if (relative.empty() || relative[0] != '/') {
     result = base + std::string(relative);
@@ -221,7 +221,7 @@ std::string CombineURL(std::string_view baseIn, std::string_view relativeIn) {
   return result;
 }
 
-std::filesystem::path LocalFileName(std::string_view dosPath) {
+std::filesystem::path localFileName(std::string_view dosPath) {
   return core::resolveCaseInsensitive(std::filesystem::path(core::toLocalSeparators(dosPath)));
 }
 

@@ -51,9 +51,9 @@ size_t PosX(std::string_view sub, std::string_view s, int n);
 // The local file of a path as documents write it (with "\" or "/"): when it does not exist as written,
 // the existing file whose name matches each component without regard to ASCII case; otherwise the path
 // as written, with "/" separators.
-std::filesystem::path LocalFileName(std::string_view dosPath);
+std::filesystem::path localFileName(std::string_view dosPath);
 
 // Trim as the names' conventions use it: characters up to and including the space go at both ends.
-std::string_view TrimName(std::string_view s);
+std::string_view trimName(std::string_view s);
 
 }  // namespace lumora::url

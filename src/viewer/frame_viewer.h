@@ -40,7 +40,7 @@ class TFrameViewer : public QWidget {
   const QStringList& TitleHistory() const { return titleHistory_; }
   QString CurrentFile() const { return currentFile_; }
   QString DocumentTitle() const { return documentTitle_; }
-  bool Busy() const { return busy_; }
+  bool busy() const { return busy_; }
   bool BackButtonEnabled() const { return historyIndex_ <= history_.size() - 2; }
   bool FwdButtonEnabled() const { return historyIndex_ > 0; }
 

@@ -10,9 +10,9 @@
 namespace lumora::viewer {
 namespace {
 
-QRect ToQRect(const html::TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
+QRect toQRect(const html::TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
 
-Qt::PenStyle ToQtPenStyle(html::TPenStyle Style) {
+Qt::PenStyle toQtPenStyle(html::TPenStyle Style) {
   switch (Style) {
     case html::TPenStyle::Dash: return Qt::DashLine;
     case html::TPenStyle::Dot: return Qt::DotLine;
@@ -23,7 +23,7 @@ Qt::PenStyle ToQtPenStyle(html::TPenStyle Style) {
 }
 
 // The palette colour standing for a system colour index of the pages' colour names.
-QColor SystemColor(int Index, const QPalette& Palette) {
+QColor systemColor(int Index, const QPalette& Palette) {
   using R = QPalette::ColorRole;
   static constexpr R kRoles[] = {
       R::Button,           // 0 scrollbar
@@ -58,14 +58,14 @@ QColor SystemColor(int Index, const QPalette& Palette) {
 
 }  // namespace
 
-QColor ToQColor(html::TColor Color, const QPalette& Palette) {
+QColor toQColor(html::TColor Color, const QPalette& Palette) {
   if (Color == html::kColorNone) return QColor(Qt::transparent);
   const auto bits = static_cast<uint32_t>(Color);
-  if ((bits & 0xFF000000u) == 0xFF000000u) return SystemColor(static_cast<int>(bits & 0xFF), Palette);
+  if ((bits & 0xFF000000u) == 0xFF000000u) return systemColor(static_cast<int>(bits & 0xFF), Palette);
   return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF), static_cast<int>((bits >> 16) & 0xFF));
 }
 
-QFont ToQFont(const html::TFontRequest& Request) {
+QFont toQFont(const html::TFontRequest& Request) {
   QFont font(QString::fromStdString(Request.Name));
   font.setPixelSize(std::max(1, Request.Height));
   font.setBold((Request.Style & html::kFontBold) != 0);
@@ -77,13 +77,13 @@ QFont ToQFont(const html::TFontRequest& Request) {
   return font;
 }
 
-QFont ToQFont(const html::TMyFont& Font) {
-  QFont font = ToQFont(html::TFontRequest{Font.Name, Font.Height, Font.Style, Font.CharSet});
+QFont toQFont(const html::TMyFont& Font) {
+  QFont font = toQFont(html::TFontRequest{Font.Name, Font.Height, Font.Style, Font.CharSet});
   if (Font.CharExtra != 0) font.setLetterSpacing(QFont::AbsoluteSpacing, Font.CharExtra);
   return font;
 }
 
-bool QtFontPlatform::IsFontInstalled(std::string_view Family) const {
+bool QtFontPlatform::isFontInstalled(std::string_view Family) const {
   const QString name = QString::fromUtf8(Family.data(), static_cast<qsizetype>(Family.size())).trimmed();
   if (name.isEmpty()) return false;
   if (QFontDatabase::hasFamily(name)) return true;
@@ -92,8 +92,8 @@ bool QtFontPlatform::IsFontInstalled(std::string_view Family) const {
                      [](const QString& s) { return QFontDatabase::hasFamily(s); });
 }
 
-html::TRealizedFont QtFontPlatform::Realize(const html::TFontRequest& Request) const {
-  const QFont font = ToQFont(Request);
+html::TRealizedFont QtFontPlatform::realize(const html::TFontRequest& Request) const {
+  const QFont font = toQFont(Request);
   const QFontMetrics fm(font);
   html::TRealizedFont r;
   r.CellHeight = fm.ascent() + fm.descent();
@@ -111,19 +111,19 @@ html::TRealizedFont QtFontPlatform::Realize(const html::TFontRequest& Request) c
   return r;
 }
 
-void QtCanvas::SetFont(const html::TMyFont& Font) {
+void QtCanvas::setFont(const html::TMyFont& Font) {
   font_ = Font;
-  qfont_ = ToQFont(Font);
-  // The letter spacing is added per character by TextExtent and TextOut, not by Qt.
+  qfont_ = toQFont(Font);
+  // The letter spacing is added per character by textExtent and textOut, not by Qt.
   qfont_.setLetterSpacing(QFont::AbsoluteSpacing, 0);
   if (painter_) painter_->setFont(qfont_);
 }
 
-html::TRealizedFont QtCanvas::FontMetrics() {
-  return QtFontPlatform().Realize(html::TFontRequest{font_.Name, font_.Height, font_.Style, font_.CharSet});
+html::TRealizedFont QtCanvas::fontMetrics() {
+  return QtFontPlatform().realize(html::TFontRequest{font_.Name, font_.Height, font_.Style, font_.CharSet});
 }
 
-int QtCanvas::TextExtent(std::u16string_view Text, std::vector<int>* Widths) {
+int QtCanvas::textExtent(std::u16string_view Text, std::vector<int>* Widths) {
   const QFontMetrics fm(qfont_);
   if (Widths) Widths->assign(Text.size(), 0);
   int total = 0;
@@ -143,20 +143,20 @@ int QtCanvas::TextExtent(std::u16string_view Text, std::vector<int>* Widths) {
   return total;
 }
 
-void QtCanvas::TextOut(int X, int Y, std::u16string_view Text, const int* Dx) {
+void QtCanvas::textOut(int X, int Y, std::u16string_view Text, const int* Dx) {
   if (!painter_ || Text.empty()) return;
   std::vector<int> advances;
   if (!Dx) {
-    TextExtent(Text, &advances);
+    textExtent(Text, &advances);
     Dx = advances.data();
   }
   const QFontMetrics fm(qfont_);
   if (textBackground_ != html::kColorNone) {
     int width = 0;
     for (size_t i = 0; i < Text.size(); ++i) width += Dx[i];
-    painter_->fillRect(QRect(X, Y, width, fm.ascent() + fm.descent()), ToQColor(textBackground_));
+    painter_->fillRect(QRect(X, Y, width, fm.ascent() + fm.descent()), toQColor(textBackground_));
   }
-  painter_->setPen(ToQColor(font_.Color));
+  painter_->setPen(toQColor(font_.Color));
   painter_->setFont(qfont_);
   const int baseline = Y + fm.ascent();
   int x = X;
@@ -169,18 +169,18 @@ void QtCanvas::TextOut(int X, int Y, std::u16string_view Text, const int* Dx) {
   }
 }
 
-void QtCanvas::SetPenAndBrush(html::TColor Fill, html::TColor Outline) {
-  painter_->setPen(Outline == html::kColorNone ? QPen(Qt::NoPen) : QPen(ToQColor(Outline)));
-  painter_->setBrush(Fill == html::kColorNone ? QBrush(Qt::NoBrush) : QBrush(ToQColor(Fill)));
+void QtCanvas::setPenAndBrush(html::TColor Fill, html::TColor Outline) {
+  painter_->setPen(Outline == html::kColorNone ? QPen(Qt::NoPen) : QPen(toQColor(Outline)));
+  painter_->setBrush(Fill == html::kColorNone ? QBrush(Qt::NoBrush) : QBrush(toQColor(Fill)));
 }
 
-void QtCanvas::FillRect(const html::TRect& Rect, html::TColor Color) {
-  if (painter_ && Color != html::kColorNone) painter_->fillRect(ToQRect(Rect), ToQColor(Color));
+void QtCanvas::fillRect(const html::TRect& Rect, html::TColor Color) {
+  if (painter_ && Color != html::kColorNone) painter_->fillRect(toQRect(Rect), toQColor(Color));
 }
 
 void QtCanvas::Line(html::TPoint From, html::TPoint To, html::TColor Color, int Width, html::TPenStyle Style) {
   if (!painter_) return;
-  QPen pen(ToQColor(Color), std::max(1, Width), ToQtPenStyle(Style), Qt::FlatCap);
+  QPen pen(toQColor(Color), std::max(1, Width), toQtPenStyle(Style), Qt::FlatCap);
   painter_->setPen(pen);
   painter_->drawLine(From.X, From.Y, To.X, To.Y);
 }
@@ -189,15 +189,15 @@ void QtCanvas::Polygon(const std::vector<html::TPoint>& Points, html::TColor Fil
   if (!painter_ || Points.empty()) return;
   QPolygon polygon;
   for (const html::TPoint& p : Points) polygon << QPoint(p.X, p.Y);
-  SetPenAndBrush(Fill, Outline);
+  setPenAndBrush(Fill, Outline);
   painter_->drawPolygon(polygon);
   painter_->setBrush(Qt::NoBrush);
 }
 
-void QtCanvas::FrameRect(const html::TRect& Rect, html::TColor Color, int Width, html::TPenStyle Style) {
+void QtCanvas::frameRect(const html::TRect& Rect, html::TColor Color, int Width, html::TPenStyle Style) {
   if (!painter_ || Width <= 0 || Color == html::kColorNone || Style == html::TPenStyle::Clear) return;
-  const QColor color = ToQColor(Color);
-  const QRect r = ToQRect(Rect);
+  const QColor color = toQColor(Color);
+  const QRect r = toQRect(Rect);
   if (Style == html::TPenStyle::Solid) {
     // Four strips inside the rectangle, so a frame never paints outside what it frames.
     painter_->fillRect(QRect(r.left(), r.top(), r.width(), Width), color);
@@ -206,7 +206,7 @@ void QtCanvas::FrameRect(const html::TRect& Rect, html::TColor Color, int Width,
     painter_->fillRect(QRect(r.right() + 1 - Width, r.top(), Width, r.height()), color);
     return;
   }
-  painter_->setPen(QPen(color, Width, ToQtPenStyle(Style), Qt::FlatCap, Qt::MiterJoin));
+  painter_->setPen(QPen(color, Width, toQtPenStyle(Style), Qt::FlatCap, Qt::MiterJoin));
   painter_->setBrush(Qt::NoBrush);
   const int inset = Width / 2;
   painter_->drawRect(r.adjusted(inset, inset, -(Width - inset), -(Width - inset)));
@@ -214,12 +214,12 @@ void QtCanvas::FrameRect(const html::TRect& Rect, html::TColor Color, int Width,
 
 void QtCanvas::Ellipse(const html::TRect& Box, html::TColor Fill, html::TColor Outline) {
   if (!painter_) return;
-  SetPenAndBrush(Fill, Outline);
-  painter_->drawEllipse(ToQRect(Box).adjusted(0, 0, -1, -1));
+  setPenAndBrush(Fill, Outline);
+  painter_->drawEllipse(toQRect(Box).adjusted(0, 0, -1, -1));
   painter_->setBrush(Qt::NoBrush);
 }
 
-void QtCanvas::DrawImage(const lumora::image::TBitmap& Image, const lumora::image::TMask* Mask,
+void QtCanvas::drawImage(const lumora::image::TBitmap& Image, const lumora::image::TMask* Mask,
                          const html::TRect& Source, const html::TRect& Dest) {
   if (!painter_ || Image.Width <= 0 || Image.Height <= 0) return;
   // The pixels are 0xAARRGGBB words, the layout of Qt's ARGB32 format.
@@ -233,22 +233,22 @@ void QtCanvas::DrawImage(const lumora::image::TBitmap& Image, const lumora::imag
         if (Mask->transparentAt(x, y)) line[x] = 0;
       }
     }
-    painter_->drawImage(ToQRect(Dest), masked, ToQRect(Source));
+    painter_->drawImage(toQRect(Dest), masked, toQRect(Source));
     return;
   }
-  painter_->drawImage(ToQRect(Dest), view, ToQRect(Source));
+  painter_->drawImage(toQRect(Dest), view, toQRect(Source));
 }
 
-void QtCanvas::PushClip(const std::vector<html::TRect>& Rects) {
+void QtCanvas::pushClip(const std::vector<html::TRect>& Rects) {
   if (!painter_) return;
   QRegion region;
-  for (const html::TRect& r : Rects) region += ToQRect(r);
+  for (const html::TRect& r : Rects) region += toQRect(r);
   painter_->save();
   ++saved_;
   painter_->setClipRegion(region, painter_->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
 }
 
-void QtCanvas::PopClip() {
+void QtCanvas::popClip() {
   if (!painter_ || saved_ == 0) return;
   --saved_;
   painter_->restore();

@@ -14,18 +14,18 @@ namespace lumora::viewer {
 
 // The engine's colour as a Qt colour: red in the low byte; system colours through the application
 // palette; "none" is transparent.
-QColor ToQColor(html::TColor Color, const QPalette& Palette = QPalette());
+QColor toQColor(html::TColor Color, const QPalette& Palette = QPalette());
 
 // The Qt font for an engine font request or font (pixel size is the character height, as the engine asks).
-QFont ToQFont(const html::TFontRequest& Request);
-QFont ToQFont(const html::TMyFont& Font);
+QFont toQFont(const html::TFontRequest& Request);
+QFont toQFont(const html::TMyFont& Font);
 
 class QtFontPlatform : public html::IFontPlatform {
  public:
   // A family is installed when Qt knows it, directly or through the program's substitutions (so pages that
   // ask for "Arial" or "Times New Roman" find the metric twins installed here).
-  bool IsFontInstalled(std::string_view Family) const override;
-  html::TRealizedFont Realize(const html::TFontRequest& Request) const override;
+  bool isFontInstalled(std::string_view Family) const override;
+  html::TRealizedFont realize(const html::TFontRequest& Request) const override;
 };
 
 class QtCanvas : public html::ICanvas {
@@ -33,28 +33,28 @@ class QtCanvas : public html::ICanvas {
   // Painter may be null for a canvas that only measures.
   explicit QtCanvas(QPainter* Painter, int Ppi = 96) : painter_(Painter), ppi_(Ppi) {}
 
-  void SetFont(const html::TMyFont& Font) override;
-  html::TRealizedFont FontMetrics() override;
-  int TextExtent(std::u16string_view Text, std::vector<int>* Widths) override;
-  void TextOut(int X, int Y, std::u16string_view Text, const int* Dx) override;
-  void SetTextBackground(html::TColor Color) override { textBackground_ = Color; }
+  void setFont(const html::TMyFont& Font) override;
+  html::TRealizedFont fontMetrics() override;
+  int textExtent(std::u16string_view Text, std::vector<int>* Widths) override;
+  void textOut(int X, int Y, std::u16string_view Text, const int* Dx) override;
+  void setTextBackground(html::TColor Color) override { textBackground_ = Color; }
 
-  void FillRect(const html::TRect& Rect, html::TColor Color) override;
+  void fillRect(const html::TRect& Rect, html::TColor Color) override;
   void Line(html::TPoint From, html::TPoint To, html::TColor Color, int Width, html::TPenStyle Style) override;
   void Polygon(const std::vector<html::TPoint>& Points, html::TColor Fill, html::TColor Outline) override;
-  void FrameRect(const html::TRect& Rect, html::TColor Color, int Width, html::TPenStyle Style) override;
+  void frameRect(const html::TRect& Rect, html::TColor Color, int Width, html::TPenStyle Style) override;
   void Ellipse(const html::TRect& Box, html::TColor Fill, html::TColor Outline) override;
 
-  void DrawImage(const lumora::image::TBitmap& Image, const lumora::image::TMask* Mask, const html::TRect& Source,
+  void drawImage(const lumora::image::TBitmap& Image, const lumora::image::TMask* Mask, const html::TRect& Source,
                  const html::TRect& Dest) override;
 
-  void PushClip(const std::vector<html::TRect>& Rects) override;
-  void PopClip() override;
+  void pushClip(const std::vector<html::TRect>& Rects) override;
+  void popClip() override;
 
   int PixelsPerInch() const override { return ppi_; }
 
  private:
-  void SetPenAndBrush(html::TColor Fill, html::TColor Outline);
+  void setPenAndBrush(html::TColor Fill, html::TColor Outline);
 
   QPainter* painter_;
   int ppi_;

@@ -147,14 +147,14 @@ TEST(ArchiverWindow, BadEntryAsksAbortRetryIgnoreThroughTheFailureDialog) {
   TempDir tmp;
   writeFile(tmp / "pub/a.txt", std::string(4000, 'a'));
   TZipArchiver maker;
-  CompressFolderInto(maker, (tmp / "pub").string(), (tmp / "p.zip").string());
+  compressFolderInto(maker, (tmp / "pub").string(), (tmp / "p.zip").string());
   std::string bytes = readFile(tmp / "p.zip");
   bytes[bytes.find("a.txt") + 5 + 3] ^= 0x10;
   writeFile(tmp / "p.zip", bytes);
 
   ScriptedWindow w;
   std::vector<QString> asked;
-  w.form.ZipDialogs().AnswerProvider = [&](QMessageBox& box) {
+  w.form.zipDialogs().AnswerProvider = [&](QMessageBox& box) {
     asked.push_back(box.text());
     EXPECT_EQ(box.standardButtons(), QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
     return QMessageBox::Ignore;
@@ -197,17 +197,17 @@ TEST(CompressSwitch, RunsOnlyForTheExactSwitchAndReportsMissingArchive) {
   TempDir tmp;
   writeFile(tmp / "pub/a.txt", "a");
   ScriptedWindow w;
-  EXPECT_FALSE(RunCompressSwitch(w.form, {"/compress", q(tmp / "pub"), q(tmp / "x.zip")}));
-  EXPECT_FALSE(RunCompressSwitch(w.form, {}));
+  EXPECT_FALSE(runCompressSwitch(w.form, {"/compress", q(tmp / "pub"), q(tmp / "x.zip")}));
+  EXPECT_FALSE(runCompressSwitch(w.form, {}));
   EXPECT_FALSE(fs::exists(tmp / "x.zip"));
   EXPECT_TRUE(w.information.empty());
 
-  EXPECT_TRUE(RunCompressSwitch(w.form, {"/Compress", q(tmp / "pub"), q(tmp / "x.zip")}));
+  EXPECT_TRUE(runCompressSwitch(w.form, {"/Compress", q(tmp / "pub"), q(tmp / "x.zip")}));
   EXPECT_EQ(w.information, std::vector<QString>{"Compression complited"});
   EXPECT_TRUE(fs::exists(tmp / "x.zip"));
 
   try {
-    RunCompressSwitch(w.form, {"/Compress", q(tmp / "pub")});
+    runCompressSwitch(w.form, {"/Compress", q(tmp / "pub")});
     ADD_FAILURE() << "no archive name accepted";
   } catch (const EZipException& e) {
     EXPECT_EQ(std::string(e.what()), "File name is blank. Specify appropriate file name - Native error: 00010");
@@ -217,14 +217,14 @@ TEST(CompressSwitch, RunsOnlyForTheExactSwitchAndReportsMissingArchive) {
   // Without a window (the main window runs the switch before the archiver window exists).
   std::vector<QString> shown;
   auto inform = [&](const QString& t) { shown.push_back(t); };
-  EXPECT_FALSE(RunCompressSwitch({"/compress", q(tmp / "pub"), q(tmp / "y.zip")}, nullptr, inform));
-  EXPECT_TRUE(RunCompressSwitch({"/Compress", q(tmp / "pub"), q(tmp / "y.zip")}, nullptr, inform));
+  EXPECT_FALSE(runCompressSwitch({"/compress", q(tmp / "pub"), q(tmp / "y.zip")}, nullptr, inform));
+  EXPECT_TRUE(runCompressSwitch({"/Compress", q(tmp / "pub"), q(tmp / "y.zip")}, nullptr, inform));
   EXPECT_EQ(shown, std::vector<QString>{"Compression complited"});
   TZipArchiver r;
   r.FileName = (tmp / "y.zip").string();
   r.Open(kZipOpenRead);
   EXPECT_EQ(r.Entries().size(), 2u);
-  EXPECT_THROW(RunCompressSwitch({"/Compress", q(tmp / "pub")}, nullptr, inform), EZipException);
+  EXPECT_THROW(runCompressSwitch({"/Compress", q(tmp / "pub")}, nullptr, inform), EZipException);
   EXPECT_EQ(shown.size(), 1u);
 }
 
@@ -236,10 +236,10 @@ TEST(ZipQtDialogs, PasswordAndOverwriteAnswersMapToTheComponent) {
     EXPECT_EQ(prompt, "Enter password: ");
     return QString::fromUtf8("пароль");
   };
-  const std::optional<std::string> password = dialogs.PasswordDialog("Password for \"x\"", "Enter password: ");
+  const std::optional<std::string> password = dialogs.passwordDialog("Password for \"x\"", "Enter password: ");
   EXPECT_EQ(password, std::optional<std::string>("пароль"));
   dialogs.PasswordProvider = [](const QString&, const QString&) { return std::optional<QString>(); };
-  EXPECT_EQ(dialogs.PasswordDialog("t", "p"), std::nullopt);
+  EXPECT_EQ(dialogs.passwordDialog("t", "p"), std::nullopt);
   for (auto [button, answer] : {std::pair{QMessageBox::Yes, TZipOverwriteAnswer::Yes},
                                 {QMessageBox::No, TZipOverwriteAnswer::No},
                                 {QMessageBox::NoToAll, TZipOverwriteAnswer::NoToAll},
@@ -249,7 +249,7 @@ TEST(ZipQtDialogs, PasswordAndOverwriteAnswersMapToTheComponent) {
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::NoToAll | QMessageBox::YesToAll);
       return button;
     };
-    EXPECT_EQ(dialogs.OverwriteDialog("Overwrite file \"a\" with \"b\""), answer);
+    EXPECT_EQ(dialogs.overwriteDialog("Overwrite file \"a\" with \"b\""), answer);
   }
 }
 

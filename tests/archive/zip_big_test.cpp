@@ -52,7 +52,7 @@ TEST(ZipBig, FileOver4GiBUsesZip64AndRoundTrips) {
   const auto archive = tmp / "big.zip";
   TZipArchiver a;
   a.NoCompressionMasks = {"*.raw"};
-  ASSERT_TRUE(CompressFolderInto(a, src.string(), archive.string()));
+  ASSERT_TRUE(compressFolderInto(a, src.string(), archive.string()));
 
   // The big entries: version 45 and a 20-byte Zip64 field in their local headers.
   {

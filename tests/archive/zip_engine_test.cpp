@@ -59,7 +59,7 @@ TEST(ZipException, MessageCarriesNameTableTextAndFiveDigitCode) {
   }
   // A named component names an unnamed engine error once.
   EZipException inner(13);
-  EXPECT_EQ(std::string(inner.Named("A").Named("B").what()), "A: Archive is not open - Native error: 00013");
+  EXPECT_EQ(std::string(inner.named("A").named("B").what()), "A: Archive is not open - Native error: 00013");
 }
 
 TEST(ZipMask, WildcardsIgnoreCaseAndStarDotStarTakesEveryName) {

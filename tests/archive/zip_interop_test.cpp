@@ -22,7 +22,7 @@ const std::string kTool = std::string(LUMORA_BINARY_DIR) + "/bin/lumora-zip";
 void compressTree(const fs::path& src, const fs::path& archive) {
   TZipArchiver a;
   a.FileName = archive.string();
-  a.SetCompressionLevel(TZipCompressionLevel::clMax);
+  a.setCompressionLevel(TZipCompressionLevel::clMax);
   a.Open(kZipOpenCreate);
   a.BaseDir = src.string();
   a.AddMatching("*.*");

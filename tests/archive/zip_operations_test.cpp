@@ -26,21 +26,21 @@ class ScriptedDialogs : public TZipDialogs {
   std::deque<TZipAction> failures;
   std::deque<std::optional<std::string>> passwords;
   std::vector<std::string> asked;
-  TZipAction FailureDialog(const std::string& message) override {
+  TZipAction failureDialog(const std::string& message) override {
     asked.push_back(message);
     if (failures.empty()) return TZipAction::fxaAbort;
     const TZipAction a = failures.front();
     failures.pop_front();
     return a;
   }
-  std::optional<std::string> PasswordDialog(const std::string& title, const std::string& prompt) override {
+  std::optional<std::string> passwordDialog(const std::string& title, const std::string& prompt) override {
     asked.push_back(title + "|" + prompt);
     if (passwords.empty()) return std::nullopt;
     auto p = passwords.front();
     passwords.pop_front();
     return p;
   }
-  TZipOverwriteAnswer OverwriteDialog(const std::string& message) override {
+  TZipOverwriteAnswer overwriteDialog(const std::string& message) override {
     asked.push_back(message);
     return TZipOverwriteAnswer::No;
   }
@@ -99,7 +99,7 @@ TEST(ZipCompressFolder, FolderEntryWithFullPathThenFilesThenSubFolders) {
   // The archive lies inside the folder it compresses: it must not contain itself.
   const std::string archive = (pub / "pub.zip").string();
   TZipArchiver a;
-  ASSERT_TRUE(CompressFolderInto(a, pub.string(), archive));
+  ASSERT_TRUE(compressFolderInto(a, pub.string(), archive));
   const std::string top = pub.string().substr(1) + "/";
   EXPECT_EQ(entryNames(archive), (std::vector<std::string>{top, "index.htm", "z.txt", "img/", "img/a.gif",
                                                            "img/deeper/", "img/deeper/b.gif"}));
@@ -154,7 +154,7 @@ TEST(ZipArchiver, OperationsFailWithTheirNativeErrors) {
   EXPECT_EQ(nativeErrorOf([&] { a.Open(kZipOpenRead); }), 35);
   EXPECT_EQ(nativeErrorOf([&] { a.AddMatching("*.*"); }), 13);
   EXPECT_EQ(nativeErrorOf([&] { a.ExtractMatching(); }), 13);
-  EXPECT_EQ(nativeErrorOf([&] { a.SetCompressionMode(10); }), 5);
+  EXPECT_EQ(nativeErrorOf([&] { a.setCompressionMode(10); }), 5);
   a.FileName = (tmp / "new.zip").string();
   a.Open(kZipOpenCreate);
   a.Close();
@@ -170,9 +170,9 @@ TEST(ZipArchiver, OperationsFailWithTheirNativeErrors) {
   EXPECT_EQ(nativeErrorOf([&] { a.EndUpdate(); }), 22);
 
   // Level and mode follow each other.
-  a.SetCompressionMode(5);
+  a.setCompressionMode(5);
   EXPECT_EQ(a.CompressionLevel(), TZipCompressionLevel::clNormal);
-  a.SetCompressionLevel(TZipCompressionLevel::clMax);
+  a.setCompressionLevel(TZipCompressionLevel::clMax);
   EXPECT_EQ(a.CompressionMode(), 9);
 }
 
@@ -441,7 +441,7 @@ TEST(ZipUpdate, ParallelCompressionWritesTheSameBytes) {
   for (int threads : {1, 2, 5}) {
     TZipArchiver a;
     a.Threads = threads;
-    a.SetCompressionMode(9);
+    a.setCompressionMode(9);
     a.FileName = (tmp / "t.zip").string();
     a.Open(kZipOpenCreate);
     a.BaseDir = (tmp / "src").string();

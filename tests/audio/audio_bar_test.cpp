@@ -44,11 +44,11 @@ void runFor(int ms) {
 class AudioBarTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(StartSoundSystem(kNoSoundDevice));
-    Playback() = PlaybackState();
+    ASSERT_TRUE(startSoundSystem(kNoSoundDevice));
+    playback() = PlaybackState();
     core::programValues().LoopEnabled = true;
     core::programValues().TagVersion = 0;
-    CreateSpectrum(161, 44);
+    createSpectrum(161, 44);
     toolbar = new QToolBar(&window);
     toolbar->setObjectName(QStringLiteral("sToolBar2"));
     paintFrame = new QWidget(&window);
@@ -62,11 +62,11 @@ class AudioBarTest : public ::testing::Test {
   }
   void TearDown() override {
     SND_Free();
-    Playback() = PlaybackState();
+    playback() = PlaybackState();
     core::programValues().LoopEnabled = true;
     core::programValues().TagVersion = 0;
   }
-  uint32_t state() const { return SND_ChannelIsActive(Playback().ChannelHandle); }
+  uint32_t state() const { return SND_ChannelIsActive(playback().ChannelHandle); }
   void playFile(const std::filesystem::path& path) {
     nextFile = QString::fromStdString(path.string());
     bar->ToolButton11->click();
@@ -125,7 +125,7 @@ TEST_F(AudioBarTest, PlayPauseResumeAndStopFollowTheStreamState) {
   nextFile.reset();
   bar->ToolButton11->click();  // cancelled: nothing changes
   EXPECT_EQ(dialogShown, 1);
-  EXPECT_EQ(Playback().ChannelHandle, 0u);
+  EXPECT_EQ(playback().ChannelHandle, 0u);
 
   playFile(wav);
   EXPECT_EQ(dialogShown, 2);
@@ -135,11 +135,11 @@ TEST_F(AudioBarTest, PlayPauseResumeAndStopFollowTheStreamState) {
 
   bar->ToolButton12->click();
   EXPECT_EQ(state(), kStatePaused);
-  const uint64_t paused = SND_ChannelGetPosition(Playback().ChannelHandle);
+  const uint64_t paused = SND_ChannelGetPosition(playback().ChannelHandle);
   bar->ToolButton11->click();  // resumes without the dialog
   EXPECT_EQ(dialogShown, 2);
   EXPECT_EQ(state(), kStatePlaying);
-  EXPECT_GE(SND_ChannelGetPosition(Playback().ChannelHandle), paused);
+  EXPECT_GE(SND_ChannelGetPosition(playback().ChannelHandle), paused);
 
   core::programValues().LoopEnabled = true;
   runFor(120);
@@ -153,10 +153,10 @@ TEST_F(AudioBarTest, PlayPauseResumeAndStopFollowTheStreamState) {
   runFor(120);
   EXPECT_EQ(bar->sLabelFX1->text(), label);  // kept after Stop
 
-  const HSTREAM first = Playback().ChannelHandle;
+  const HSTREAM first = playback().ChannelHandle;
   playFile(wav);  // after Stop, Play asks for a file again
   EXPECT_EQ(dialogShown, 3);
-  EXPECT_NE(Playback().ChannelHandle, first);
+  EXPECT_NE(playback().ChannelHandle, first);
   EXPECT_EQ(SND_ChannelIsActive(first), kStateStopped);
 }
 
@@ -174,7 +174,7 @@ TEST_F(AudioBarTest, StatusTimerMovesTheSliderAndWritesTheText) {
 
 TEST_F(AudioBarTest, SeekSliderAt250LandsAtHalfTheLengthOnlyWhilePlaying) {
   playFile(testing::writeWav(dir / "a.wav", 4.0));
-  const HSTREAM h = Playback().ChannelHandle;
+  const HSTREAM h = playback().ChannelHandle;
   const uint64_t length = SND_ChannelGetLength(h);
   bar->sTrackBar1->setSliderPosition(250);  // as a drag does
   EXPECT_GE(SND_ChannelGetPosition(h), length / 2);
@@ -191,15 +191,15 @@ TEST_F(AudioBarTest, SeekSliderAt250LandsAtHalfTheLengthOnlyWhilePlaying) {
 TEST_F(AudioBarTest, MuteAndVolume) {
   bar->ToolButton14->click();
   EXPECT_TRUE(bar->ToolButton14->isChecked());
-  EXPECT_EQ(OutputVolume(), 0u);
+  EXPECT_EQ(outputVolume(), 0u);
   bar->sTrackBar2->setValue(40);
-  EXPECT_EQ(OutputVolume(), 40u);
+  EXPECT_EQ(outputVolume(), 40u);
   EXPECT_TRUE(bar->ToolButton14->isChecked());
   EXPECT_EQ(bar->sTrackBar2->selEnd(), 40);
   bar->ToolButton14->click();
-  EXPECT_EQ(OutputVolume(), 40u);
+  EXPECT_EQ(outputVolume(), 40u);
   bar->ToolButton14->click();
-  EXPECT_EQ(OutputVolume(), 0u);
+  EXPECT_EQ(outputVolume(), 0u);
   EXPECT_EQ(bar->sTrackBar2->value(), 40);
 }
 
@@ -235,17 +235,17 @@ TEST_F(AudioBarTest, SpectrumBoxShowsMovingLinesWhilePlayingAndKeepsTheFrameWhen
 
   bar->ToolButton12->click();
   const QImage paused = bar->spectrumImage().copy();
-  const auto levels = CurrentSpectrum()->LineLevels;
+  const auto levels = currentSpectrum()->LineLevels;
   runFor(150);
   EXPECT_EQ(bar->spectrumImage(), paused);
-  EXPECT_EQ(CurrentSpectrum()->LineLevels, levels);
+  EXPECT_EQ(currentSpectrum()->LineLevels, levels);
   bar->ToolButton13->click();
   EXPECT_FALSE(bar->spectrumShown());
 }
 
 TEST_F(AudioBarTest, LoopTimerRestartsAnEndedFileWithin50Ms) {
   QWidget dialog;
-  QTimer* loop = InstallLoopTimer(&dialog);
+  QTimer* loop = installLoopTimer(&dialog);
   EXPECT_EQ(loop->objectName(), QStringLiteral("Timer1"));
   EXPECT_EQ(loop->interval(), 50);
   core::programValues().LoopEnabled = true;
@@ -278,13 +278,13 @@ TEST_F(AudioBarTest, LoopTimerRestartsAnEndedFileWithin50Ms) {
 TEST_F(AudioBarTest, DeviceChangeAsksAndRestartsTheLibraryOnlyOnYes) {
   playFile(testing::writeWav(dir / "a.wav", 2.0));
   int asked = 0;
-  EXPECT_TRUE(ApplySoundDevice(kNoSoundDevice, [&] { return ++asked, true; }));
+  EXPECT_TRUE(applySoundDevice(kNoSoundDevice, [&] { return ++asked, true; }));
   EXPECT_EQ(asked, 0);
-  EXPECT_FALSE(ApplySoundDevice(kDefaultDevice, [&] { return ++asked, false; }));
+  EXPECT_FALSE(applySoundDevice(kDefaultDevice, [&] { return ++asked, false; }));
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(SND_GetDevice(), kNoSoundDevice);
   EXPECT_EQ(state(), kStatePlaying);
-  EXPECT_TRUE(ApplySoundDevice(kDefaultDevice, [&] { return ++asked, true; }));
+  EXPECT_TRUE(applySoundDevice(kDefaultDevice, [&] { return ++asked, true; }));
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(SND_GetDevice(), kDefaultDevice);
   EXPECT_EQ(state(), kStateStopped);  // playback ended with the old device
@@ -296,10 +296,10 @@ TEST_F(AudioBarTest, ChangeDeviceQuestionUsesTheCurrentConstantText) {
     asked.push_back(r);
     return false;
   });
-  EXPECT_FALSE(ConfirmChangeDevice(&window));
-  i18n::SetConstantText("ChangeDevice", "Restart the sound?");
-  EXPECT_FALSE(ConfirmChangeDevice(&window));
-  i18n::ResetConstantTexts();
+  EXPECT_FALSE(confirmChangeDevice(&window));
+  i18n::setConstantText("ChangeDevice", "Restart the sound?");
+  EXPECT_FALSE(confirmChangeDevice(&window));
+  i18n::resetConstantTexts();
   skin::setMessageAnswerer(previous);
   ASSERT_EQ(asked.size(), 2u);
   EXPECT_EQ(asked[0].kind, skin::MessageKind::Confirmation);
@@ -309,19 +309,19 @@ TEST_F(AudioBarTest, ChangeDeviceQuestionUsesTheCurrentConstantText) {
 
 TEST_F(AudioBarTest, BackgroundMusicFindsWindowsStyleNamesAndSkipsEmptyOnes) {
   testing::writeWav(dir / "Music" / "Theme.wav", 0.5);
-  StartBackgroundMusic(dir.path().string() + "\\MUSIC\\theme.WAV");
-  EXPECT_NE(Playback().ChannelHandle, 0u);
+  startBackgroundMusic(dir.path().string() + "\\MUSIC\\theme.WAV");
+  EXPECT_NE(playback().ChannelHandle, 0u);
   EXPECT_EQ(state(), kStatePlaying);
-  StartBackgroundMusic("");
-  EXPECT_EQ(Playback().ChannelHandle, 0u);
+  startBackgroundMusic("");
+  EXPECT_EQ(playback().ChannelHandle, 0u);
   core::programValues().AppFolder = dir.path().string() + "/";
-  StartBackgroundMusic("music\\THEME.wav");  // relative to the publication folder
+  startBackgroundMusic("music\\THEME.wav");  // relative to the publication folder
   EXPECT_EQ(state(), kStatePlaying);
-  StartBackgroundMusic("no-such-file.wav");
-  EXPECT_EQ(Playback().ChannelHandle, 0u);
+  startBackgroundMusic("no-such-file.wav");
+  EXPECT_EQ(playback().ChannelHandle, 0u);
   core::programValues().AppFolder.clear();
-  EXPECT_FALSE(SoundCardList().isEmpty());
-  EXPECT_EQ(SoundCardList().front(), QStringLiteral("No sound"));
+  EXPECT_FALSE(soundCardList().isEmpty());
+  EXPECT_EQ(soundCardList().front(), QStringLiteral("No sound"));
 }
 
 }  // namespace

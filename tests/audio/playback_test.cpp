@@ -13,9 +13,9 @@ using lumora::testing::TempDir;
 using lumora::testing::writeFile;
 
 TEST(AudioStatusText, FormatsMinutesAndSeconds) {
-  EXPECT_EQ(StatusText(185, 70), "Playing  3:05 (1:10).");
-  EXPECT_EQ(StatusText(0, 0), "Playing  0:00 (0:00).");
-  EXPECT_EQ(StatusText(3600 + 9, 601), "Playing  60:09 (10:01).");
+  EXPECT_EQ(statusText(185, 70), "Playing  3:05 (1:10).");
+  EXPECT_EQ(statusText(0, 0), "Playing  0:00 (0:00).");
+  EXPECT_EQ(statusText(3600 + 9, 601), "Playing  60:09 (10:01).");
 }
 
 TEST(AudioStatusText, TrackOf59AndAHalfSecondsHalfASecondIn) {
@@ -25,44 +25,44 @@ TEST(AudioStatusText, TrackOf59AndAHalfSecondsHalfASecondIn) {
   writeFile(dir / "a.wav", testing::wavBytes(std::vector<int16_t>(476000, 0), 8000, 1));
   const HSTREAM h = SND_StreamCreateFile(false, (dir / "a.wav").c_str(), 0, 0, 0);
   ASSERT_EQ(SND_ChannelGetLength(h), 952000u);
-  EXPECT_EQ(StatusTextFor(h, 952000, 8000), "Playing  0:59 (0:59).");
+  EXPECT_EQ(statusTextFor(h, 952000, 8000), "Playing  0:59 (0:59).");
   SND_Free();
 }
 
 TEST(AudioSeekArithmetic, SliderAndBytes) {
-  EXPECT_EQ(SeekBytesFor(250, 1000000), 500000u);
-  EXPECT_EQ(SeekBytesFor(500, 1000000), 1000000u);
-  EXPECT_EQ(SeekBytesFor(1, 999), 1u);  // 1.998 truncates
-  EXPECT_EQ(SeekBytesFor(250, 10'000'000'000ull), 5'000'000'000ull);  // past 32 bits
-  EXPECT_EQ(SliderPositionFor(500000, 1000000), 250);
-  EXPECT_EQ(SliderPositionFor(999, 1000), 499);
-  EXPECT_EQ(SliderPositionFor(2000, 1000), 500);
-  EXPECT_EQ(SliderPositionFor(5, 0), 0);  // an empty stream never divides by zero
+  EXPECT_EQ(seekBytesFor(250, 1000000), 500000u);
+  EXPECT_EQ(seekBytesFor(500, 1000000), 1000000u);
+  EXPECT_EQ(seekBytesFor(1, 999), 1u);  // 1.998 truncates
+  EXPECT_EQ(seekBytesFor(250, 10'000'000'000ull), 5'000'000'000ull);  // past 32 bits
+  EXPECT_EQ(sliderPositionFor(500000, 1000000), 250);
+  EXPECT_EQ(sliderPositionFor(999, 1000), 499);
+  EXPECT_EQ(sliderPositionFor(2000, 1000), 500);
+  EXPECT_EQ(sliderPositionFor(5, 0), 0);  // an empty stream never divides by zero
 }
 
 TEST(AudioDeviceSelection, StoredValuesOutsideTheListSelectTheDefaultOutput) {
-  EXPECT_EQ(DeviceSelectionFor(0, 3), 0);
-  EXPECT_EQ(DeviceSelectionFor(2, 3), 2);
-  EXPECT_EQ(DeviceSelectionFor(7, 3), 1);
-  EXPECT_EQ(DeviceSelectionFor(-1, 3), 1);
+  EXPECT_EQ(deviceSelectionFor(0, 3), 0);
+  EXPECT_EQ(deviceSelectionFor(2, 3), 2);
+  EXPECT_EQ(deviceSelectionFor(7, 3), 1);
+  EXPECT_EQ(deviceSelectionFor(-1, 3), 1);
 }
 
 TEST(AudioTrackHint, ComposesTheTextOfEachReader) {
   TempDir dir;
   writeFile(dir / "plain.mp3", std::string(300, '\0'));
-  EXPECT_EQ(TrackHintFor((dir / "plain.mp3").string(), 0),
+  EXPECT_EQ(trackHintFor((dir / "plain.mp3").string(), 0),
             "<b>About file:</b><br><br>Title: <br>Artist: <br>Album: <br>Year: <br>Comment: <br>Genre: ");
   // A version 4 tag with the ID3v2 reader: every value empty, the link piece without an address.
   writeFile(dir / "v4.mp3", std::string("ID3\4\0\0\0\0\0\x20", 10) + std::string(300, '\0'));
-  EXPECT_EQ(TrackHintFor((dir / "v4.mp3").string(), 1),
+  EXPECT_EQ(trackHintFor((dir / "v4.mp3").string(), 1),
             "<b>About file:</b><br><br>Title: <br>Artist: <br>Album: <br>Year: <br>Comment: <br>Genre: "
             "<br>Composer: <br>Encoder: <br>Copyright: <br>Language: <br>Link: <a href=></a>");
   // Only names ending exactly in ".mp3" get a hint.
   for (const char* name : {"SONG.MP3", "song.wav", "song.mp3.ogg", "mp3"}) {
     writeFile(dir / name, std::string(300, '\0'));
-    EXPECT_EQ(TrackHintFor((dir / name).string(), 0), std::nullopt) << name;
+    EXPECT_EQ(trackHintFor((dir / name).string(), 0), std::nullopt) << name;
   }
-  EXPECT_NE(TrackHintFor((dir / "missing.mp3").string(), 0), std::nullopt);
+  EXPECT_NE(trackHintFor((dir / "missing.mp3").string(), 0), std::nullopt);
 }
 
 TEST(AudioTrackHint, ValuesGoInAsMarkupAndLegacyBytesAreConverted) {
@@ -70,13 +70,13 @@ TEST(AudioTrackHint, ValuesGoInAsMarkupAndLegacyBytesAreConverted) {
   v1.TagFound = true;
   v1.Title = "<i>x</i>";
   v1.GenreIndex = 17;
-  EXPECT_EQ(ComposeTrackHint(v1),
+  EXPECT_EQ(composeTrackHint(v1),
             "<b>About file:</b><br><br>Title: <i>x</i><br>Artist: <br>Album: <br>Year: <br>Comment: <br>Genre: Rock");
   TID3v2 v2;
   v2.Link = "http://a.example/";
-  EXPECT_NE(ComposeTrackHint(v2).find("<br>Link: <a href=http://a.example/>http://a.example/</a>"), std::string::npos);
-  EXPECT_EQ(TrackHintForDisplay("Title: \xcf\xf0\xe8\xe2\xe5\xf2"), "Title: Привет");  // Windows-1251
-  EXPECT_EQ(TrackHintForDisplay("Title: Grüße"), "Title: Grüße");
+  EXPECT_NE(composeTrackHint(v2).find("<br>Link: <a href=http://a.example/>http://a.example/</a>"), std::string::npos);
+  EXPECT_EQ(trackHintForDisplay("Title: \xcf\xf0\xe8\xe2\xe5\xf2"), "Title: Привет");  // Windows-1251
+  EXPECT_EQ(trackHintForDisplay("Title: Grüße"), "Title: Grüße");
 }
 
 }  // namespace

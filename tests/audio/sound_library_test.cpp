@@ -137,15 +137,15 @@ TEST_F(AudioSoundLibrary, StreamStopsAtItsEndWithPositionAtLength) {
 
 TEST_F(AudioSoundLibrary, LoopTickRestartsAnEndedStreamOnlyWhileLoopingIsOn) {
   const HSTREAM h = open(testing::writeWav(dir / "a.wav", 0.1));
-  PlaybackState& state = Playback();
+  PlaybackState& state = playback();
   state.ChannelHandle = h;
   core::programValues().LoopEnabled = false;
   SND_ChannelPlay(h, 0);
   ASSERT_TRUE(waitFor([&] { return SND_ChannelIsActive(h) == kStateStopped; }));
-  LoopTick();
+  loopTick();
   EXPECT_EQ(SND_ChannelIsActive(h), kStateStopped);
   core::programValues().LoopEnabled = true;
-  LoopTick();
+  loopTick();
   EXPECT_EQ(SND_ChannelIsActive(h), kStatePlaying);
   EXPECT_LT(SND_ChannelGetPosition(h), SND_ChannelGetLength(h) / 2);
   state = PlaybackState();
@@ -233,9 +233,9 @@ TEST_F(AudioSoundLibrary, DeviceListStartsWithNoSoundAndTheDefaultOutput) {
 
 TEST_F(AudioSoundLibrary, VolumeIsClampedTo100) {
   SND_SetVolume(40);
-  EXPECT_EQ(OutputVolume(), 40u);
+  EXPECT_EQ(outputVolume(), 40u);
   SND_SetVolume(250);
-  EXPECT_EQ(OutputVolume(), 100u);
+  EXPECT_EQ(outputVolume(), 100u);
 }
 
 // Runs in its own process under CTest, so SDL can still be pointed at its dummy driver.

@@ -15,20 +15,20 @@
 namespace lumora::html {
 namespace {
 
-constexpr TColor Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+constexpr TColor rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
 // A property as the tests compare it: the stored text, an integer in decimal, or "-" when unset.
 std::string Value(const TProperties* p, int index) {
   if (p == nullptr) return "<no rule>";
-  const TPropValue& v = p->Prop(index);
+  const TPropValue& v = p->prop(index);
   if (const auto* s = std::get_if<std::string>(&v)) return *s;
   if (const auto* i = std::get_if<int>(&v)) return *i == kUnsetLength ? "-" : std::to_string(*i);
   if (const auto* d = std::get_if<double>(&v)) return std::to_string(*d);
   return "-";
 }
 
-void ReadSheet(TStyleList& list, const std::string& text, const std::string& base = "") {
-  ReadLinkedStyleSheet(list, text, base);
+void readSheet(TStyleList& list, const std::string& text, const std::string& base = "") {
+  readLinkedStyleSheet(list, text, base);
 }
 
 struct RuleCase {
@@ -43,12 +43,12 @@ class CssSheet : public ::testing::TestWithParam<RuleCase> {};
 TEST_P(CssSheet, StoresDeclarationUnderKey) {
   const RuleCase& c = GetParam();
   TStyleList list;
-  ReadSheet(list, c.sheet);
-  EXPECT_EQ(Value(list.Find(c.key), c.prop), c.expected) << c.sheet << " / " << c.key;
+  readSheet(list, c.sheet);
+  EXPECT_EQ(Value(list.find(c.key), c.prop), c.expected) << c.sheet << " / " << c.key;
 }
 
-const std::string kRed = std::to_string(Rgb(255, 0, 0));
-const std::string kBlue = std::to_string(Rgb(0, 0, 255));
+const std::string kRed = std::to_string(rgb(255, 0, 0));
+const std::string kBlue = std::to_string(rgb(0, 0, 255));
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, CssSheet,
@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"div { border: 1px solid red }", "div", BorderLeftWidth, "1px"},
         RuleCase{"div { border: 1px solid red }", "div", BorderStyle, "solid"},
         RuleCase{"div { border: 1px solid red }", "div", BorderColor, kRed},
-        RuleCase{"div { border: rgb(0, 0, 255) 2px }", "div", BorderColor, std::to_string(Rgb(0, 0, 255) | kPaletteRelative)},
+        RuleCase{"div { border: rgb(0, 0, 255) 2px }", "div", BorderColor, std::to_string(rgb(0, 0, 255) | kPaletteRelative)},
         RuleCase{"div { border-left: thin dotted }", "div", BorderLeftWidth, "thin"},
         RuleCase{"div { border-left: thin dotted }", "div", BorderLeftStyle, "dotted"},
         RuleCase{"div { border-left: thin dotted }", "div", BorderTopWidth, "-"},
@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"p { background: #ff0000 url(a.gif) repeat-x fixed center }", "p", BackgroundPosition, "center"},
         RuleCase{"p { background: none 10% 20px 30px }", "p", BackgroundPosition, "20px 30px"},
         RuleCase{"p { background: none 10% 20px 30px }", "p", BackgroundImage, "none"},
-        RuleCase{"p { background: rgb(0,0,255) }", "p", BackgroundColor, std::to_string(Rgb(0, 0, 255) | kPaletteRelative)},
+        RuleCase{"p { background: rgb(0,0,255) }", "p", BackgroundColor, std::to_string(rgb(0, 0, 255) | kPaletteRelative)},
         RuleCase{"ul { list-style: square url(dot.gif) }", "ul", ListStyleImage, "url(dot.gif)"},
         RuleCase{"ul { list-style: square url(dot.gif) }", "ul", ListStyleType, "square"},
         // At-rules: screen blocks apply, other media and other at-rules are skipped.
@@ -129,9 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CssSheetKeys, DescendantRulesGetKeysOfTheirOwn) {
   TStyleList list;
-  ReadSheet(list, "ul li { color: red }\nul  li { font-weight: bold }\nul li a { color: blue }");
+  readSheet(list, "ul li { color: red }\nul  li { font-weight: bold }\nul li a { color: blue }");
   std::vector<std::string> keys;
-  for (const auto& [key, rule] : list.DescendantRules()) keys.emplace_back(key);
+  for (const auto& [key, rule] : list.descendantRules()) keys.emplace_back(key);
   ASSERT_EQ(keys.size(), 3u);
   // Subject, a space, the ancestor count followed by a sequence number, then the ancestors nearest first;
   // the sequence numbers follow the sheet.
@@ -144,8 +144,8 @@ TEST(CssSheetKeys, DescendantRulesGetKeysOfTheirOwn) {
   const int first = sequence(keys[1], "li 1", "ul");
   EXPECT_EQ(sequence(keys[2], "li 1", "ul"), first + 1);
   EXPECT_EQ(sequence(keys[0], "a 2", "li ul"), first + 2);
-  EXPECT_EQ(Value(list.Find(keys[1]), Color), kRed);
-  EXPECT_EQ(Value(list.Find(keys[2]), FontWeight), "bold");
+  EXPECT_EQ(Value(list.find(keys[1]), Color), kRed);
+  EXPECT_EQ(Value(list.find(keys[2]), FontWeight), "bold");
 }
 
 TEST(CssSheetKeys, LongSelectorListGetsEveryDeclaration) {
@@ -155,10 +155,10 @@ TEST(CssSheetKeys, LongSelectorListGetsEveryDeclaration) {
   for (int i = 0; i < 40; ++i) sheet += " border: " + std::to_string(i) + "px solid red; margin: 1px 2px;";
   sheet += " padding-top: 9px }";
   TStyleList list;
-  ReadSheet(list, sheet);
+  readSheet(list, sheet);
   for (const char* key : {".c0", ".c299", "h6"}) {
-    EXPECT_EQ(Value(list.Find(key), BorderLeftWidth), "39px") << key;
-    EXPECT_EQ(Value(list.Find(key), PaddingTop), "9px") << key;
+    EXPECT_EQ(Value(list.find(key), BorderLeftWidth), "39px") << key;
+    EXPECT_EQ(Value(list.find(key), PaddingTop), "9px") << key;
   }
 }
 
@@ -166,26 +166,26 @@ TEST(CssSheetKeys, LongSelectorListGetsEveryDeclaration) {
 class CssCascade : public ::testing::Test {
  protected:
   void SetUp() override {
-    Styles.BuildDefaults("Times New Roman", "Courier New", 10, 15, 1, true, Rgb(1, 1, 1), Rgb(2, 2, 2),
-                         Rgb(3, 3, 3), Rgb(0, 0, 0), 12);
-    Stack.Push(std::make_unique<TProperties>(*Styles.Find("default")));
+    Styles.BuildDefaults("Times New Roman", "Courier New", 10, 15, 1, true, rgb(1, 1, 1), rgb(2, 2, 2),
+                         rgb(3, 3, 3), rgb(0, 0, 0), 12);
+    Stack.push(std::make_unique<TProperties>(*Styles.find("default")));
   }
   TProperties& Open(const std::string& tag, const std::string& id = "", const std::string& pseudo = "",
                     std::shared_ptr<TProperties> inl = nullptr, const std::string& cls = "") {
     auto p = std::make_unique<TProperties>();
-    p->InheritFrom(tag, Stack.Last());
-    p->ApplyRules(Styles, Stack, Stack.Count() - 1, tag, cls, id, pseudo, "", inl);
-    return Stack.Push(std::move(p));
+    p->InheritFrom(tag, Stack.last());
+    p->ApplyRules(Styles, Stack, Stack.count() - 1, tag, cls, id, pseudo, "", inl);
+    return Stack.push(std::move(p));
   }
   TStyleList Styles;
   TPropStack Stack;
 };
 
 TEST_F(CssCascade, DescendantRulesApplyInSheetOrder) {
-  ReadSheet(Styles, "ul li { color: red; font-weight: bold } ul li { color: blue }");
+  readSheet(Styles, "ul li { color: red; font-weight: bold } ul li { color: blue }");
   Open("ul");
   const TProperties& li = Open("li");
-  EXPECT_EQ(li.ColorValue(), Rgb(0, 0, 255));
+  EXPECT_EQ(li.colorValue(), rgb(0, 0, 255));
   EXPECT_EQ(Value(&li, FontWeight), "bold");
 }
 
@@ -195,41 +195,41 @@ TEST_F(CssCascade, SheetOrderHoldsPastAHundredDescendantRules) {
   for (int i = 0; i < 120; ++i) sheet += "ul li { z-index: " + std::to_string(i) + " }\n";
   // A page's own rule for P inside PRE comes after the built-in one.
   sheet += "pre p { margin-top: 7px }";
-  ReadSheet(Styles, sheet);
+  readSheet(Styles, sheet);
   Open("ul");
   EXPECT_EQ(Value(&Open("li"), ZIndex), "119");
-  Stack.Pop();
-  Stack.Pop();
+  Stack.pop();
+  Stack.pop();
   Open("pre");
   EXPECT_EQ(Value(&Open("p"), MarginTop), "7px");
 }
 
 TEST_F(CssCascade, CompoundKeysAreFoundForIdAndPseudoClass) {
-  ReadSheet(Styles, "a#top:hover { color: red } #top:hover { font-weight: bold } div > p { color: green }");
+  readSheet(Styles, "a#top:hover { color: red } #top:hover { font-weight: bold } div > p { color: green }");
   const TProperties& a = Open("a", "top", "hover");
-  EXPECT_EQ(a.ColorValue(), Rgb(255, 0, 0));
+  EXPECT_EQ(a.colorValue(), rgb(255, 0, 0));
   EXPECT_EQ(Value(&a, FontWeight), "bold");
-  Stack.Pop();
+  Stack.pop();
   const TProperties& span = Open("span", "top", "hover");
   EXPECT_EQ(Value(&span, FontWeight), "bold");
-  EXPECT_NE(span.ColorValue(), Rgb(255, 0, 0));
-  Stack.Pop();
+  EXPECT_NE(span.colorValue(), rgb(255, 0, 0));
+  Stack.pop();
   // Two classes written in any order: the element's sorted class list finds the rule.
-  ReadSheet(Styles, "p.zeta.alpha { text-align: right }");
+  readSheet(Styles, "p.zeta.alpha { text-align: right }");
   EXPECT_EQ(Value(&Open("p", "", "", nullptr, "alpha.zeta"), TextAlign), "right");
-  Stack.Pop();
-  EXPECT_EQ(Open("div").ColorValue(), Rgb(0, 128, 0));
-  EXPECT_EQ(Open("p").ColorValue(), Rgb(0, 128, 0));  // inherited from the DIV, not a rule of its own
-  EXPECT_FALSE(Stack.Last().SetHere(Color));
+  Stack.pop();
+  EXPECT_EQ(Open("div").colorValue(), rgb(0, 128, 0));
+  EXPECT_EQ(Open("p").colorValue(), rgb(0, 128, 0));  // inherited from the DIV, not a rule of its own
+  EXPECT_FALSE(Stack.last().setHere(Color));
 }
 
 TEST_F(CssCascade, InlineStyleOverridesSheet) {
-  ReadSheet(Styles, "p { color: blue; margin-left: 1px }");
+  readSheet(Styles, "p { color: blue; margin-left: 1px }");
   auto inl = std::make_shared<TProperties>();
   ReadInlineStyle("color: RED; FONT-SIZE: 12PT; margin: 1px 2px", *inl);
   const TProperties& p = Open("p", "", "", inl);
-  EXPECT_EQ(p.ColorValue(), Rgb(255, 0, 0));
-  EXPECT_EQ(p.FontSizePoints(), 12.0);
+  EXPECT_EQ(p.colorValue(), rgb(255, 0, 0));
+  EXPECT_EQ(p.fontSizePoints(), 12.0);
   EXPECT_EQ(Value(&p, MarginLeft), "2px");
 }
 
@@ -277,13 +277,13 @@ TEST(CssStyleElement, ReadsThroughLexerAndHandsBackTheEndTag) {
   };
   for (const Case& c : cases) {
     THtmlLexer lexer;
-    lexer.SetDocument(c.document, 1252);
-    lexer.Begin();
+    lexer.setDocument(c.document, 1252);
+    lexer.begin();
     lexer.NextToken();
     ASSERT_EQ(lexer.Sy, StyleSy) << c.document;
     TStyleList list;
-    ReadStyleElement(list, lexer);
-    EXPECT_EQ(Value(list.Find(c.key), c.prop), c.expected) << c.document;
+    readStyleElement(list, lexer);
+    EXPECT_EQ(Value(list.find(c.key), c.prop), c.expected) << c.document;
     lexer.NextToken();
     EXPECT_EQ(lexer.Sy, StyleEndSy) << c.document;
     lexer.NextToken();
@@ -298,7 +298,7 @@ TEST(CssStyleElement, EndOfInputEndsTheSheet) {
   TStyleList list;
   ReadStyleSheet(list, current, [&]() -> char { return pos < rest.size() ? rest[pos++] : 0; }, false, "");
   EXPECT_EQ(current, 0);
-  EXPECT_EQ(Value(list.Find("p"), MarginTop), "1px");
+  EXPECT_EQ(Value(list.find("p"), MarginTop), "1px");
 }
 
 TEST(CssStyleElement, ReturnsEndingCharacterUpperCased) {
@@ -336,22 +336,22 @@ TEST(CssLinkedSheet, RewritesUrlsAgainstItsBase) {
   };
   for (const Case& c : cases) {
     TStyleList list;
-    ReadSheet(list, c.sheet, c.base);
+    readSheet(list, c.sheet, c.base);
     const char* key = std::string(c.sheet).find("div") != std::string::npos ? "div" : "p";
-    EXPECT_EQ(Value(list.Find(key), c.prop), c.expected) << c.sheet;
+    EXPECT_EQ(Value(list.find(key), c.prop), c.expected) << c.sheet;
   }
 }
 
 TEST(CssInstall, AttributeListParsesItsStyle) {
-  InstallInlineStyleParser();
-  InstallInlineStyleParser();
+  installInlineStyleParser();
+  installInlineStyleParser();
   THtmlLexer lexer;
-  lexer.SetDocument("<p style=\"Color: Red; margin: 1px\">", 1252);
-  lexer.Begin();
+  lexer.setDocument("<p style=\"Color: Red; margin: 1px\">", 1252);
+  lexer.begin();
   lexer.NextToken();
-  const std::shared_ptr<TProperties> style = lexer.Attributes.TheStyle();
+  const std::shared_ptr<TProperties> style = lexer.Attributes.theStyle();
   ASSERT_NE(style, nullptr);
-  EXPECT_EQ(style->ColorValue(), Rgb(255, 0, 0));
+  EXPECT_EQ(style->colorValue(), rgb(255, 0, 0));
   EXPECT_EQ(Value(style.get(), MarginRight), "1px");
 }
 
@@ -387,8 +387,8 @@ TEST(CssHostile, LargeInputsStayLinear) {
                         {"descendant", descendant}};
   for (const Case& c : cases) {
     TStyleList list;
-    ReadSheet(list, c.sheet + "h6 { margin-top: 7px }");
-    EXPECT_EQ(Value(list.Find("h6"), MarginTop), "7px") << c.name;
+    readSheet(list, c.sheet + "h6 { margin-top: 7px }");
+    EXPECT_EQ(Value(list.find("h6"), MarginTop), "7px") << c.name;
   }
 }
 

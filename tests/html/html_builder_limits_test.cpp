@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kTags = 100000;
 
-std::string Repeat(const std::string& piece, int n) {
+std::string repeat(const std::string& piece, int n) {
   std::string s;
   s.reserve(piece.size() * static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) s += piece;
@@ -26,14 +26,14 @@ struct Shape {
   int depth = 0;
   int tables = 0;
 };
-void Walk(const TCellBasic& cell, int depth, Shape& shape) {
+void walk(const TCellBasic& cell, int depth, Shape& shape) {
   shape.depth = std::max(shape.depth, depth);
   for (const auto& item : cell.Items) {
-    if (auto* b = dynamic_cast<const TBlock*>(item.get())) Walk(*b->MyCell, depth + 1, shape);
+    if (auto* b = dynamic_cast<const TBlock*>(item.get())) walk(*b->MyCell, depth + 1, shape);
     if (auto* t = dynamic_cast<const ThtmlTable*>(item.get())) {
       ++shape.tables;
       for (const auto& row : t->Rows)
-        for (const auto& c : row->Cells) Walk(*c->Cell, depth + 1, shape);
+        for (const auto& c : row->Cells) walk(*c->Cell, depth + 1, shape);
     }
   }
 }
@@ -66,31 +66,31 @@ TEST(HtmlBuilderLimits, DeepUnclosedTags) {
       {"<pre><b>", 2},
   };
   for (const Case& c : cases) {
-    const auto doc = testing::Build(Repeat(c.piece, kTags / 2) + "end" + Repeat("</b></div>", 1000));
+    const auto doc = testing::build(repeat(c.piece, kTags / 2) + "end" + repeat("</b></div>", 1000));
     Shape shape;
-    Walk(*doc, 0, shape);
+    walk(*doc, 0, shape);
     EXPECT_LE(shape.depth, c.maxDepth + 1) << c.piece;
     EXPECT_LE(shape.tables, kTags) << c.piece;
-    EXPECT_NE(DocumentText(*doc).find("end"), std::string::npos) << c.piece;
+    EXPECT_NE(documentText(*doc).find("end"), std::string::npos) << c.piece;
   }
 }
 
 TEST(HtmlBuilderLimits, NestedTablesStopAtTheLimit) {
-  const std::string page = Repeat("<table><tr><td>", kMaxTableNesting + 1) + "deep" +
-                           Repeat("</td></tr></table>", kMaxTableNesting + 1) + "after";
-  const auto doc = testing::Build(page);
+  const std::string page = repeat("<table><tr><td>", kMaxTableNesting + 1) + "deep" +
+                           repeat("</td></tr></table>", kMaxTableNesting + 1) + "after";
+  const auto doc = testing::build(page);
   Shape shape;
-  Walk(*doc, 0, shape);
+  walk(*doc, 0, shape);
   EXPECT_EQ(shape.tables, kMaxTableNesting);
-  EXPECT_EQ(testing::SectionTexts(*doc), (std::vector<std::string>{"deep ", "after "}));
+  EXPECT_EQ(testing::sectionTexts(*doc), (std::vector<std::string>{"deep ", "after "}));
 }
 
 TEST(HtmlBuilderLimits, LongFlatPages) {
   // Many siblings are fine: they are not nesting.
-  const auto items = testing::Build("<ul>" + Repeat("<li>x", 20000) + "</ul>");
-  EXPECT_EQ(testing::Count(*items, "TBlockLI"), 20000u);
-  const auto spaces = testing::Build("<p>a" + std::string(200000, ' ') + "&nbsp;" + Repeat(" &shy;", 50000) + "b");
-  EXPECT_EQ(testing::SectionTexts(*spaces), (std::vector<std::string>{"a \\_ b "}));
+  const auto items = testing::build("<ul>" + repeat("<li>x", 20000) + "</ul>");
+  EXPECT_EQ(testing::count(*items, "TBlockLI"), 20000u);
+  const auto spaces = testing::build("<p>a" + std::string(200000, ' ') + "&nbsp;" + repeat(" &shy;", 50000) + "b");
+  EXPECT_EQ(testing::sectionTexts(*spaces), (std::vector<std::string>{"a \\_ b "}));
 }
 
 }  // namespace

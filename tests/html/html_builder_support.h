@@ -12,7 +12,7 @@
 
 namespace lumora::html::testing {
 
-inline std::unique_ptr<TSectionList> Build(const std::string& html, const THtmlParseCallbacks& callbacks = {}) {
+inline std::unique_ptr<TSectionList> build(const std::string& html, const THtmlParseCallbacks& callbacks = {}) {
   auto doc = std::make_unique<TSectionList>();
   doc->SetDefaults();
   ParseHtmlText(html, *doc, callbacks);
@@ -20,25 +20,25 @@ inline std::unique_ptr<TSectionList> Build(const std::string& html, const THtmlP
 }
 
 // The dump's lines without their indentation.
-inline std::vector<std::string> DumpLines(const TSectionList& doc) {
+inline std::vector<std::string> dumpLines(const TSectionList& doc) {
   std::vector<std::string> lines;
-  std::istringstream in(DumpDocument(doc));
+  std::istringstream in(dumpDocument(doc));
   for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find_first_not_of(' ')));
   return lines;
 }
 
 // The lines that start with Prefix.
-inline std::vector<std::string> LinesStarting(const TSectionList& doc, const std::string& prefix) {
+inline std::vector<std::string> linesStarting(const TSectionList& doc, const std::string& prefix) {
   std::vector<std::string> out;
-  for (const std::string& l : DumpLines(doc))
+  for (const std::string& l : dumpLines(doc))
     if (l.rfind(prefix, 0) == 0) out.push_back(l);
   return out;
 }
 
 // The text of every section, in document order, as the dump quotes it.
-inline std::vector<std::string> SectionTexts(const TSectionList& doc) {
+inline std::vector<std::string> sectionTexts(const TSectionList& doc) {
   std::vector<std::string> out;
-  for (const std::string& l : DumpLines(doc)) {
+  for (const std::string& l : dumpLines(doc)) {
     for (const std::string kind : {"TSection text=", "TPreFormated text="}) {
       if (l.rfind(kind, 0) != 0) continue;
       // The quoted text ends at the first quote that is not escaped.
@@ -54,6 +54,6 @@ inline std::vector<std::string> SectionTexts(const TSectionList& doc) {
   return out;
 }
 
-inline size_t Count(const TSectionList& doc, const std::string& prefix) { return LinesStarting(doc, prefix).size(); }
+inline size_t count(const TSectionList& doc, const std::string& prefix) { return linesStarting(doc, prefix).size(); }
 
 }  // namespace lumora::html::testing

@@ -35,7 +35,7 @@ TEST(HtmlCodePage, DecodesDocumentBytes) {
       {"unknown", 4242, "\xC3\xA9", u"é"},
   };
   for (const DecodeCase& c : cases) {
-    EXPECT_EQ(ToWide(c.bytes, c.codePage), c.text) << c.label;
+    EXPECT_EQ(toWide(c.bytes, c.codePage), c.text) << c.label;
   }
 }
 
@@ -55,39 +55,39 @@ TEST(HtmlCodePage, EachCharacterGetsThePositionOfItsFirstByte) {
     for (size_t i = 0; i < in.size(); ++i) in[i] = 10 + static_cast<int>(i);
     std::u16string text;
     std::vector<int> positions;
-    AppendWide(c.bytes, c.codePage, text, in.data(), &positions);
+    appendWide(c.bytes, c.codePage, text, in.data(), &positions);
     EXPECT_EQ(positions, c.positions) << c.codePage;
     EXPECT_EQ(positions.size(), text.size());
   }
 }
 
 TEST(HtmlCodePage, EncodesBackWithQuestionMarksForTheUnrepresentable) {
-  EXPECT_EQ(WideToMultiByte(u"Привет", 1251), "\xCF\xF0\xE8\xE2\xE5\xF2");
-  EXPECT_EQ(WideToMultiByte(u"…", 1252), "\x85");
-  EXPECT_EQ(WideToMultiByte(u"日x", 932), "\x93\xFA" "x");
-  EXPECT_EQ(WideToMultiByte(u"日", 1252), "?");
-  EXPECT_EQ(WideToMultiByte(u"€", 65001), "\xE2\x82\xAC");
-  EXPECT_EQ(WideToUtf8(u"a\xD800" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(wideToMultiByte(u"Привет", 1251), "\xCF\xF0\xE8\xE2\xE5\xF2");
+  EXPECT_EQ(wideToMultiByte(u"…", 1252), "\x85");
+  EXPECT_EQ(wideToMultiByte(u"日x", 932), "\x93\xFA" "x");
+  EXPECT_EQ(wideToMultiByte(u"日", 1252), "?");
+  EXPECT_EQ(wideToMultiByte(u"€", 65001), "\xE2\x82\xAC");
+  EXPECT_EQ(wideToUtf8(u"a\xD800" "b"), "a\xEF\xBF\xBD" "b");
 }
 
 TEST(HtmlCodePage, CharacterLength) {
-  EXPECT_EQ(CharLength("\xD0\x9F", 65001), 2u);
-  EXPECT_EQ(CharLength("\xE2\x82\xAC", 65001), 3u);
-  EXPECT_EQ(CharLength("\xF0\x9F", 65001), 2u);  // never past the end
-  EXPECT_EQ(CharLength(std::string_view("\0a", 2), 65001), 0u);
-  EXPECT_EQ(CharLength("\x93\xFA", 932), 2u);
-  EXPECT_EQ(CharLength("\xB1", 932), 1u);
-  EXPECT_EQ(CharLength("\xCF\xF0", 1251), 1u);
+  EXPECT_EQ(charLength("\xD0\x9F", 65001), 2u);
+  EXPECT_EQ(charLength("\xE2\x82\xAC", 65001), 3u);
+  EXPECT_EQ(charLength("\xF0\x9F", 65001), 2u);  // never past the end
+  EXPECT_EQ(charLength(std::string_view("\0a", 2), 65001), 0u);
+  EXPECT_EQ(charLength("\x93\xFA", 932), 2u);
+  EXPECT_EQ(charLength("\xB1", 932), 1u);
+  EXPECT_EQ(charLength("\xCF\xF0", 1251), 1u);
 }
 
 TEST(HtmlCodePage, CharSetNamesInSearchOrder) {
-  ASSERT_EQ(CharSetNames().size(), 47u);
-  EXPECT_EQ(CharSetNames().front().Name, "1252");
-  EXPECT_EQ(CharSetNames().back().Name, "tis-620");
+  ASSERT_EQ(charSetNames().size(), 47u);
+  EXPECT_EQ(charSetNames().front().Name, "1252");
+  EXPECT_EQ(charSetNames().back().Name, "tis-620");
   struct Case {
     const char* content;
     int charSet;
-    int codePage;  // after CharSetNameToCodePage, from a previous code page of 1252
+    int codePage;  // after charSetNameToCodePage, from a previous code page of 1252
   };
   const Case cases[] = {
       {"text/html; charset=windows-1251", 204, 1251},
@@ -103,20 +103,20 @@ TEST(HtmlCodePage, CharSetNamesInSearchOrder) {
       {"text/html; charset=x-mac-roman", -1, 0},
   };
   for (const Case& c : cases) {
-    const auto found = FindCharSet(c.content);
+    const auto found = findCharSet(c.content);
     if (c.charSet < 0) {
       EXPECT_FALSE(found.has_value()) << c.content;
       continue;
     }
     ASSERT_TRUE(found.has_value()) << c.content;
-    const CharSetCodePage applied = CharSetNameToCodePage(*found, 1252);
+    const CharSetCodePage applied = charSetNameToCodePage(*found, 1252);
     EXPECT_EQ(applied.CharSet, c.charSet) << c.content;
     EXPECT_EQ(applied.CodePage, c.codePage) << c.content;
   }
-  const auto eucJp = FindCharSet("text/html; charset=EUC-JP");
+  const auto eucJp = findCharSet("text/html; charset=EUC-JP");
   ASSERT_TRUE(eucJp.has_value());
   EXPECT_TRUE(eucJp->EucJp);
-  EXPECT_EQ(CharSetNameToCodePage(*eucJp, 1252).CodePage, 932);
+  EXPECT_EQ(charSetNameToCodePage(*eucJp, 1252).CodePage, 932);
 }
 
 TEST(HtmlCodePage, CharSetToCodePageRows) {
@@ -130,39 +130,39 @@ TEST(HtmlCodePage, CharSetToCodePageRows) {
                         {222, 222, 874},    {238, 238, 1250},  {255, 255, 866},   {31, 238, 28592},
                         {99, 99, 1234}};  // a set without a row keeps the previous code page
   for (const Case& c : cases) {
-    const CharSetCodePage r = CharSetToCodePage(c.set, 1234);
+    const CharSetCodePage r = charSetToCodePage(c.set, 1234);
     EXPECT_EQ(r.CharSet, c.charSet) << c.set;
     EXPECT_EQ(r.CodePage, c.codePage) << c.set;
   }
-  EXPECT_EQ(CharSetToCodePage(1, 1234, 1251).CodePage, 1251);
+  EXPECT_EQ(charSetToCodePage(1, 1234, 1251).CodePage, 1251);
 }
 
 TEST(HtmlCodePage, DocumentDefault) {
-  EXPECT_EQ(DocumentDefaultCodePage("plain ascii"), 65001);
-  EXPECT_EQ(DocumentDefaultCodePage("\xD0\x9F"), 65001);
-  EXPECT_EQ(DocumentDefaultCodePage("\xCF\xF0"), 1251);
+  EXPECT_EQ(documentDefaultCodePage("plain ascii"), 65001);
+  EXPECT_EQ(documentDefaultCodePage("\xD0\x9F"), 65001);
+  EXPECT_EQ(documentDefaultCodePage("\xCF\xF0"), 1251);
 }
 
 TEST(HtmlCodePage, JapaneseSevenBitBecomesShiftJis) {
   // "日本" in JIS X 0208 between the escapes, then back to ASCII.
   const std::string jis = "a\x1b$BF|K\\\x1b(Bb\r\n";
-  EXPECT_TRUE(IsJisEncoded(jis));
-  EXPECT_EQ(JisToShiftJis(jis), "a\x93\xFA\x96\x7B" "b\r\n");
-  EXPECT_EQ(ToWide(JisToShiftJis(jis), 932), u"a日本b\r\n");
+  EXPECT_TRUE(isJisEncoded(jis));
+  EXPECT_EQ(jisToShiftJis(jis), "a\x93\xFA\x96\x7B" "b\r\n");
+  EXPECT_EQ(toWide(jisToShiftJis(jis), 932), u"a日本b\r\n");
   // An escape into double-byte mode with no way back is not 7-bit Japanese.
-  EXPECT_FALSE(IsJisEncoded("a\x1b(Bb\x1b$Bxx"));
-  EXPECT_FALSE(IsJisEncoded("plain"));
+  EXPECT_FALSE(isJisEncoded("a\x1b(Bb\x1b$Bxx"));
+  EXPECT_FALSE(isJisEncoded("plain"));
 }
 
 TEST(HtmlCodePage, EucJpBecomesShiftJisInPlace) {
   std::string text = "<p>\xC6\xFC\xCB\xDC" "a\xA4\xA2";
   std::string untouched = text;
-  EucJpToShiftJis(text, 3);
+  eucJpToShiftJis(text, 3);
   EXPECT_EQ(text.size(), untouched.size());
-  EXPECT_EQ(ToWide(text, 932), u"<p>日本aあ");
+  EXPECT_EQ(toWide(text, 932), u"<p>日本aあ");
   // Only the part from the given offset changes.
   std::string partial = "\xC6\xFC|\xC6\xFC";
-  EucJpToShiftJis(partial, 2);
+  eucJpToShiftJis(partial, 2);
   EXPECT_EQ(partial, "\xC6\xFC|\x93\xFA");
 }
 

@@ -17,12 +17,12 @@ class RecordingBuilder : public IFrameSetBuilder {
  public:
   void SetDimensions(const TAttributeList& Attributes) override {
     std::string entry = "dims";
-    for (const std::string& line : Attributes.AsStrings()) entry += " " + line;
+    for (const std::string& line : Attributes.asStrings()) entry += " " + line;
     calls.push_back(entry);
   }
-  void AddSubFrameSet() override { calls.push_back("sub"); }
+  void addSubFrameSet() override { calls.push_back("sub"); }
   void AddFrame(const TAttributeList& Attributes, const std::string& DocumentName) override {
-    const TAttribute* src = Attributes.Find(SrcSy);
+    const TAttribute* src = Attributes.find(SrcSy);
     calls.push_back("frame " + (src ? src->Name : std::string("?")) + " in " + DocumentName);
   }
   void FinishFrameSet() override { calls.push_back("finish"); }
@@ -32,7 +32,7 @@ class RecordingBuilder : public IFrameSetBuilder {
   void Sound(const std::string& Src, int Loop) override {
     calls.push_back("sound " + Src + " " + std::to_string(Loop));
   }
-  void Meta(const std::string& HttpEq, const std::string& Name, const std::string& Content) override {
+  void meta(const std::string& HttpEq, const std::string& Name, const std::string& Content) override {
     calls.push_back("meta " + HttpEq + "|" + Name + "|" + Content);
   }
   std::vector<std::string> calls;
@@ -67,10 +67,10 @@ TEST(FramesetTest, RecognisesFramesetDocuments) {
 
 TEST(FramesetTest, RecognisesTheDemoPages) {
   const std::string demo = std::string(LUMORA_SOURCE_DIR) + "/demo/";
-  EXPECT_TRUE(IsFramesetFile(demo + "frames.htm"));
-  EXPECT_FALSE(IsFramesetFile(demo + "index.htm"));
-  EXPECT_FALSE(IsFramesetFile(demo + "frames/contents.htm"));
-  EXPECT_FALSE(IsFramesetFile(demo + "no-such-page.htm"));
+  EXPECT_TRUE(isFramesetFile(demo + "frames.htm"));
+  EXPECT_FALSE(isFramesetFile(demo + "index.htm"));
+  EXPECT_FALSE(isFramesetFile(demo + "frames/contents.htm"));
+  EXPECT_FALSE(isFramesetFile(demo + "no-such-page.htm"));
 }
 
 TEST(FramesetTest, ReadsNestedFramesetsInOrder) {

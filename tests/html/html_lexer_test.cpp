@@ -27,14 +27,14 @@ struct Lexed {
 
 Lexed lexWith(THtmlLexer& lexer, const std::string& document, int codePage) {
   Lexed out;
-  lexer.SetDocument(document, codePage);
+  lexer.setDocument(document, codePage);
   try {
-    lexer.Begin();
+    lexer.begin();
     for (;;) {
       lexer.NextToken();
       if (lexer.Sy == EofSy) break;
-      Tok t{lexer.Sy, WideToUtf8(lexer.Token.S()), lexer.Token.Positions(), lexer.TagPos, lexer.HeadingLevel, {}};
-      for (size_t i = 0; i < lexer.Attributes.Count(); ++i) t.attrs.push_back(lexer.Attributes[i]);
+      Tok t{lexer.Sy, wideToUtf8(lexer.Token.S()), lexer.Token.positions(), lexer.TagPos, lexer.HeadingLevel, {}};
+      for (size_t i = 0; i < lexer.Attributes.count(); ++i) t.attrs.push_back(lexer.Attributes[i]);
       out.tokens.push_back(std::move(t));
     }
   } catch (const EParseError& e) {
@@ -244,38 +244,38 @@ TEST(HtmlLexer, AttributeListsEndAtTheFirstNonName) {
 
 TEST(HtmlLexer, AttributeListOperations) {
   THtmlLexer lexer;
-  lexer.SetDocument("<p id=Top class=\" Zeta  alpha \" title=T style=\"color:red\" Align=x><br>", 1252);
-  lexer.Begin();
+  lexer.setDocument("<p id=Top class=\" Zeta  alpha \" title=T style=\"color:red\" Align=x><br>", 1252);
+  lexer.begin();
   lexer.NextToken();
   const TAttributeList& list = lexer.Attributes;
-  EXPECT_EQ(list.TheID(), "top");
-  EXPECT_EQ(list.TheClass(), "alpha.zeta");
-  EXPECT_EQ(list.TheTitle(), "T");
-  ASSERT_NE(list.Find(AlignSy), nullptr);
-  EXPECT_EQ(list.Find(HrefSy), nullptr);
-  EXPECT_EQ(list.AsStrings(),
+  EXPECT_EQ(list.theID(), "top");
+  EXPECT_EQ(list.theClass(), "alpha.zeta");
+  EXPECT_EQ(list.theTitle(), "T");
+  ASSERT_NE(list.find(AlignSy), nullptr);
+  EXPECT_EQ(list.find(HrefSy), nullptr);
+  EXPECT_EQ(list.asStrings(),
             (std::vector<std::string>{"ID=Top", "CLASS= Zeta  alpha ", "TITLE=T", "STYLE=color:red", "ALIGN=x"}));
   // The style code parses STYLE through the hook it installs; without a STYLE there is nothing to parse.
   static std::string styleSeen;
   static int codePageSeen = 0;
-  EXPECT_EQ(list.TheStyle(), nullptr);  // no parser installed yet
-  SetInlineStyleParser([](const std::string& text, int codePage) -> std::shared_ptr<TProperties> {
+  EXPECT_EQ(list.theStyle(), nullptr);  // no parser installed yet
+  setInlineStyleParser([](const std::string& text, int codePage) -> std::shared_ptr<TProperties> {
     styleSeen = text;
     codePageSeen = codePage;
     return nullptr;
   });
-  list.TheStyle();
+  list.theStyle();
   EXPECT_EQ(styleSeen, "color:red");
   EXPECT_EQ(codePageSeen, 1252);
-  SetInlineStyleParser(nullptr);
+  setInlineStyleParser(nullptr);
   // Reused storage must not leak values into the next tag.
   lexer.NextToken();
-  EXPECT_EQ(lexer.Attributes.Count(), 0u);
-  EXPECT_EQ(lexer.Attributes.TheID(), "");
-  lexer.SetDocument("<p class=single>", 1252);
-  lexer.Begin();
+  EXPECT_EQ(lexer.Attributes.count(), 0u);
+  EXPECT_EQ(lexer.Attributes.theID(), "");
+  lexer.setDocument("<p class=single>", 1252);
+  lexer.begin();
   lexer.NextToken();
-  EXPECT_EQ(lexer.Attributes.TheClass(), "single");
+  EXPECT_EQ(lexer.Attributes.theClass(), "single");
 }
 
 TEST(HtmlLexer, LineEndsAndTabs) {
@@ -291,8 +291,8 @@ TEST(HtmlLexer, LineEndsAndTabs) {
   };
   for (const Case& c : cases) {
     THtmlLexer lexer;
-    lexer.SetDocument(c.input, 1252);
-    lexer.Begin();
+    lexer.setDocument(c.input, 1252);
+    lexer.begin();
     std::string chars;
     std::vector<int> positions;
     for (; lexer.LCh != '\0'; lexer.ReadChar()) {
@@ -335,7 +335,7 @@ TEST(HtmlLexer, ByteOrderMarkMakesUtf8AndKeepsByteOffsets) {
   EXPECT_EQ(l.tokens[1].tagPos, 6);
   EXPECT_EQ(l.tokens[2].positions, (std::vector<int>{9}));
   // After a byte-order mark the document's own declarations are ignored.
-  EXPECT_FALSE(lexer.ApplyContentType("text/html; charset=windows-1251").has_value());
+  EXPECT_FALSE(lexer.applyContentType("text/html; charset=windows-1251").has_value());
   EXPECT_EQ(lexer.DocCodePage, 65001);
 }
 
@@ -358,16 +358,16 @@ TEST(HtmlLexer, JapaneseDocuments) {
 
   // EUC-JP named by a META declaration converts the rest of the document.
   THtmlLexer euc;
-  euc.SetDocument("<meta content=\"text/html; charset=EUC-JP\">\xC6\xFC\xCB\xDC", 1252);
-  euc.Begin();
+  euc.setDocument("<meta content=\"text/html; charset=EUC-JP\">\xC6\xFC\xCB\xDC", 1252);
+  euc.begin();
   euc.NextToken();
   ASSERT_EQ(euc.Sy, MetaSy);
-  const auto applied = euc.ApplyContentType(euc.Attributes.Find(ContentSy)->Name);
+  const auto applied = euc.applyContentType(euc.Attributes.find(ContentSy)->Name);
   ASSERT_TRUE(applied.has_value());
   EXPECT_EQ(applied->CharSet, 128);
   euc.TextCodePage = euc.DocCodePage;
   euc.NextToken();
-  EXPECT_EQ(WideToUtf8(euc.Token.S()), "日本");
+  EXPECT_EQ(wideToUtf8(euc.Token.S()), "日本");
 }
 
 TEST(HtmlLexer, ContentTypeDeclarations) {
@@ -381,8 +381,8 @@ TEST(HtmlLexer, ContentTypeDeclarations) {
                         {"text/html", 0}};
   for (const Case& c : cases) {
     THtmlLexer lexer;
-    lexer.SetDocument("x", 1252);
-    const auto applied = lexer.ApplyContentType(c.content);
+    lexer.setDocument("x", 1252);
+    const auto applied = lexer.applyContentType(c.content);
     EXPECT_EQ(applied.has_value(), c.codePage != 0) << c.content;
     EXPECT_EQ(lexer.DocCodePage, c.codePage ? c.codePage : 1252) << c.content;
   }
@@ -461,8 +461,8 @@ TEST(HtmlLexer, CountingPassCollectsNothingAndBuildingPassRecordsIds) {
 
 TEST(HtmlLexer, ScriptAndStyleStopAtTheirClosingBracket) {
   THtmlLexer lexer;
-  lexer.SetDocument("<script language=js>if (a<b) x();</script>", 1252);
-  lexer.Begin();
+  lexer.setDocument("<script language=js>if (a<b) x();</script>", 1252);
+  lexer.begin();
   lexer.NextToken();
   EXPECT_EQ(lexer.Sy, ScriptSy);
   EXPECT_EQ(lexer.LCh, '>');
@@ -475,16 +475,16 @@ TEST(HtmlLexer, LongTagNamesAreCut) {
   EXPECT_EQ(l.tokens[1].text, "t");
 }
 
-TEST(HtmlLexer, LeadingNumber) {
-  EXPECT_EQ(LeadingNumber("12px"), 12);
-  EXPECT_EQ(LeadingNumber("2.5"), 2);
-  EXPECT_EQ(LeadingNumber("3.5"), 4);
-  EXPECT_EQ(LeadingNumber("-0.5"), 0);
-  EXPECT_EQ(LeadingNumber("1e3"), 1);
-  EXPECT_EQ(LeadingNumber("-99999999999"), -2147483647 - 1);
-  EXPECT_FALSE(LeadingNumber("+").has_value());
-  EXPECT_FALSE(LeadingNumber("x1").has_value());
-  EXPECT_FALSE(LeadingNumber("").has_value());
+TEST(HtmlLexer, leadingNumber) {
+  EXPECT_EQ(leadingNumber("12px"), 12);
+  EXPECT_EQ(leadingNumber("2.5"), 2);
+  EXPECT_EQ(leadingNumber("3.5"), 4);
+  EXPECT_EQ(leadingNumber("-0.5"), 0);
+  EXPECT_EQ(leadingNumber("1e3"), 1);
+  EXPECT_EQ(leadingNumber("-99999999999"), -2147483647 - 1);
+  EXPECT_FALSE(leadingNumber("+").has_value());
+  EXPECT_FALSE(leadingNumber("x1").has_value());
+  EXPECT_FALSE(leadingNumber("").has_value());
 }
 
 }  // namespace

@@ -16,16 +16,16 @@ class SectionFixture : public ::testing::Test {
  protected:
   SectionFixture() {
     Doc.SetDefaults();
-    Props = std::make_unique<TProperties>(*Doc.Styles.Find("default"));
+    Props = std::make_unique<TProperties>(*Doc.Styles.find("default"));
   }
   // A section from pieces of text; the flag marks text written while no break was allowed.
-  std::unique_ptr<TSection> Make(const std::vector<std::pair<std::u16string, bool>>& pieces) {
+  std::unique_ptr<TSection> make(const std::vector<std::pair<std::u16string, bool>>& pieces) {
     auto s = std::make_unique<TSection>(&Doc, nullptr, *Props, nullptr, true);
     int pos = 0;
     for (const auto& [text, noBreak] : pieces) {
       s->NoBreak = noBreak;
       TokenObj t;
-      for (char16_t c : text) t.AddUnicodeChar(c, pos++);
+      for (char16_t c : text) t.addUnicodeChar(c, pos++);
       s->AppendToken(t, *Props);
     }
     return s;
@@ -53,7 +53,7 @@ TEST_F(SectionFixture, CloseSectionNormalises) {
       {"spaces only", {{u"   ", false}}, u"", "y"},
   };
   for (const Case& c : cases) {
-    auto s = Make(c.pieces);
+    auto s = make(c.pieces);
     s->CloseSection(99);
     EXPECT_EQ(s->Buff, c.text) << c.label;
     EXPECT_EQ(s->Brk, c.marks) << c.label;
@@ -61,11 +61,11 @@ TEST_F(SectionFixture, CloseSectionNormalises) {
 }
 
 TEST_F(SectionFixture, SourceMapAndFontRunsFollowRemovals) {
-  auto s = Make({{u"  ab  ", false}});
-  Props->SetProp(FontWeight, std::string("bold"));
+  auto s = make({{u"  ab  ", false}});
+  Props->setProp(FontWeight, std::string("bold"));
   s->StartFontRun(*Props);
   TokenObj t;
-  t.AddUnicodeChar(u'c', 20);
+  t.addUnicodeChar(u'c', 20);
   s->AppendToken(t, *Props);
   s->CloseSection(30);
   EXPECT_EQ(s->Buff, u"ab c ");
@@ -74,23 +74,23 @@ TEST_F(SectionFixture, SourceMapAndFontRunsFollowRemovals) {
   EXPECT_TRUE(s->Fonts[1]->TheFont.Style & kFontBold);
   // Source positions: a=2, b=3, the kept space 4, c=20, the final space 30.
   const int expected[] = {2, 3, 4, 20, 30};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(s->SourcePosOf(i), expected[i]) << i;
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(s->sourcePosOf(i), expected[i]) << i;
   EXPECT_EQ(s->SIndexList.size(), 3u);
 }
 
 TEST_F(SectionFixture, TextTransformAndSmallCaps) {
-  Props->SetProp(TextTransform, 1);
-  auto upper = Make({{u"Ab\u00e9\u0436", false}});
+  Props->setProp(TextTransform, 1);
+  auto upper = make({{u"Ab\u00e9\u0436", false}});
   EXPECT_EQ(upper->Buff, u"AB\u00c9\u0416");
 
-  Props->SetProp(TextTransform, 0);
-  Props->SetProp(FontVariant, std::string("small-caps"));
+  Props->setProp(TextTransform, 0);
+  Props->setProp(FontVariant, std::string("small-caps"));
   TProperties small(*Props);
-  small.SetProp(FontSize, 9.0);
+  small.setProp(FontSize, 9.0);
   auto s = std::make_unique<TSection>(&Doc, nullptr, *Props, nullptr, true);
   TokenObj t;
   int pos = 0;
-  for (char16_t c : std::u16string(u"Ab1c D")) t.AddUnicodeChar(c, pos++);
+  for (char16_t c : std::u16string(u"Ab1c D")) t.addUnicodeChar(c, pos++);
   s->AppendToken(t, *Props, &small);
   EXPECT_EQ(s->Buff, u"AB1C D");
   std::vector<std::pair<int, double>> runs;
@@ -101,9 +101,9 @@ TEST_F(SectionFixture, TextTransformAndSmallCaps) {
 
 TEST_F(SectionFixture, CellsDropEmptySections) {
   TBlockCell cell(&Doc, nullptr);
-  cell.Add(Make({{u"   ", false}}), 0);
+  cell.add(make({{u"   ", false}}), 0);
   EXPECT_TRUE(cell.Items.empty());
-  cell.Add(std::make_unique<TPreFormated>(&cell, *Props, nullptr), 0);
+  cell.add(std::make_unique<TPreFormated>(&cell, *Props, nullptr), 0);
   ASSERT_EQ(cell.Items.size(), 1u);  // a blank line of preformatted text stays
   EXPECT_EQ(static_cast<TSection&>(*cell.Items[0]).Buff, u" ");
   // A link run of a dropped section leaves the document's link list.
@@ -112,24 +112,24 @@ TEST_F(SectionFixture, CellsDropEmptySections) {
   link->ID = 1;
   auto linked = std::make_unique<TSection>(&cell, nullptr, *Props, link, true);
   EXPECT_EQ(Doc.LinkList.size(), 1u);
-  cell.Add(std::move(linked), 0);
+  cell.add(std::move(linked), 0);
   EXPECT_TRUE(Doc.LinkList.empty());
 }
 
 TEST(HtmlModel, NameTableReplaces) {
   TSectionList doc;
   doc.SetDefaults();
-  doc.IDNameList.AddChPosObject(&doc, "Top", 5);
-  EXPECT_NE(dynamic_cast<TChPosObj*>(doc.IDNameList.Find("TOP")), nullptr);
-  TProperties props(*doc.Styles.Find("default"));
+  doc.IDNameList.addChPosObject(&doc, "Top", 5);
+  EXPECT_NE(dynamic_cast<TChPosObj*>(doc.IDNameList.find("TOP")), nullptr);
+  TProperties props(*doc.Styles.find("default"));
   TBlock block(&doc, props, nullptr);
-  doc.IDNameList.AddObject("top", &block);  // the position target is freed (the sanitizer build would see a leak)
-  EXPECT_EQ(doc.IDNameList.Find("Top"), &block);
-  doc.IDNameList.AddChPosObject(&doc, "top", 9);
-  EXPECT_EQ(static_cast<TChPosObj*>(doc.IDNameList.Find("top"))->ChPos, 9);
-  EXPECT_EQ(doc.IDNameList.Count(), 1u);
-  doc.IDNameList.RemoveObject(doc.IDNameList.Find("top"));
-  EXPECT_EQ(doc.IDNameList.Find("top"), nullptr);
+  doc.IDNameList.addObject("top", &block);  // the position target is freed (the sanitizer build would see a leak)
+  EXPECT_EQ(doc.IDNameList.find("Top"), &block);
+  doc.IDNameList.addChPosObject(&doc, "top", 9);
+  EXPECT_EQ(static_cast<TChPosObj*>(doc.IDNameList.find("top"))->ChPos, 9);
+  EXPECT_EQ(doc.IDNameList.count(), 1u);
+  doc.IDNameList.removeObject(doc.IDNameList.find("top"));
+  EXPECT_EQ(doc.IDNameList.find("top"), nullptr);
 }
 
 TEST(HtmlModel, ItemDefaultsAndControlLists) {

@@ -6,11 +6,11 @@
 namespace lumora::html {
 namespace {
 
-TVMarginArray BoxOf(std::initializer_list<std::pair<const char*, const char*>> decls) {
+TVMarginArray boxOf(std::initializer_list<std::pair<const char*, const char*>> decls) {
   TProperties p;
   for (const auto& [n, v] : decls) p.SetInlineProperty(n, v);
   TVMarginArray box;
-  GetVMarginArray(p, box);
+  getVMarginArray(p, box);
   return box;
 }
 
@@ -30,7 +30,7 @@ TEST(HtmlStyleBox, BorderWidths) {
     if (*c.style) p.SetInlineProperty("border-style", c.style);
     if (c.width) p.SetInlineProperty("border-left-width", c.width);
     TVMarginArray box;
-    GetVMarginArray(p, box);
+    getVMarginArray(p, box);
     TMarginArray v;
     int autos = -1;
     ConvertBoxArray(box, 500, 300, 10, 5, v, autos);
@@ -41,7 +41,7 @@ TEST(HtmlStyleBox, BorderWidths) {
 TEST(HtmlStyleBox, MarginsPaddingsAndSizes) {
   TMarginArray v;
   int autos = -1;
-  ConvertBoxArray(BoxOf({{"margin-left", "auto"}, {"margin-right", "10%"}, {"padding-top", "2em"},
+  ConvertBoxArray(boxOf({{"margin-left", "auto"}, {"margin-right", "10%"}, {"padding-top", "2em"},
                          {"width", "50%"}, {"height", "50%"}, {"padding-bottom", "3px"}, {"border-style", "solid"},
                          {"border-top-width", "1px"}, {"border-bottom-width", "thin"}, {"left", "7px"},
                          {"background-color", "red"}}),
@@ -59,20 +59,20 @@ TEST(HtmlStyleBox, MarginsPaddingsAndSizes) {
   EXPECT_EQ(v[BorderTopStyle], 1);
   EXPECT_EQ(autos, 1);
 
-  ConvertBoxArray(BoxOf({{"margin-left", "auto"}, {"margin-right", "auto"}}), 500, 300, 10, 5, v, autos);
+  ConvertBoxArray(boxOf({{"margin-left", "auto"}, {"margin-right", "auto"}}), 500, 300, 10, 5, v, autos);
   EXPECT_EQ(v[Width], kAutoLength);
   EXPECT_EQ(autos, 3);
 }
 
 TEST(HtmlStyleBox, VerticalMarginsAndPositions) {
   TProperties p;
-  p.SetProp(MarginTop, kParagraphSpace);
+  p.setProp(MarginTop, kParagraphSpace);
   p.SetInlineProperty("margin-bottom", "10%");
   p.SetInlineProperty("top", "25%");
   p.SetInlineProperty("right", "12px");
-  p.SetProp(Left, 3);
+  p.setProp(Left, 3);
   TVMarginArray box;
-  GetVMarginArray(p, box);
+  getVMarginArray(p, box);
   int top = 0, bottom = 0;
   bool topPara = false, bottomPara = true;
   VerticalMargins(box, 200, 10, 5, top, topPara, bottom, bottomPara);
@@ -85,7 +85,7 @@ TEST(HtmlStyleBox, VerticalMarginsAndPositions) {
   EXPECT_EQ(pos, (std::array<int, 4>{-25, -1, 12, 3}));
 
   TProperties none;
-  GetVMarginArray(none, box);
+  getVMarginArray(none, box);
   VerticalMargins(box, 200, 10, 5, top, topPara, bottom, bottomPara);
   EXPECT_EQ(top, 0);
   EXPECT_EQ(bottom, 0);
@@ -93,7 +93,7 @@ TEST(HtmlStyleBox, VerticalMarginsAndPositions) {
 
 TEST(HtmlStyleBox, InlineValues) {
   TMarginArray v;
-  InlineBoxValues(BoxOf({{"margin-left", "1em"}, {"padding-right", "10%"}, {"border-style", "dotted"}}), 300, 10, 5, v);
+  InlineBoxValues(boxOf({{"margin-left", "1em"}, {"padding-right", "10%"}, {"border-style", "dotted"}}), 300, 10, 5, v);
   EXPECT_EQ(v[MarginLeft], 10);
   EXPECT_EQ(v[MarginTop], 0);
   EXPECT_EQ(v[PaddingRight], 30);
@@ -126,7 +126,7 @@ TEST(HtmlStyleBox, BackgroundPosition) {
     TProperties p;
     if (c.position) p.SetInlineProperty("background-position", c.position);
     TBackgroundPosition h, v;
-    BackgroundPositionOf(p, 10, 5, h, v);
+    backgroundPositionOf(p, 10, 5, h, v);
     const char* name = c.position ? c.position : "(unset)";
     EXPECT_EQ(h.PosType, c.h) << name;
     EXPECT_EQ(h.Value, c.hv) << name;
@@ -140,7 +140,7 @@ TEST(HtmlStyleBox, BackgroundPosition) {
     p.SetInlineProperty("background-repeat", r);
     p.SetInlineProperty("background-attachment", "fixed");
     TBackgroundPosition h, v;
-    BackgroundPositionOf(p, 10, 5, h, v);
+    backgroundPositionOf(p, 10, 5, h, v);
     EXPECT_EQ(h.RepeatD, flags.first) << r;
     EXPECT_EQ(v.RepeatD, flags.second) << r;
     EXPECT_TRUE(h.Fixed && v.Fixed);

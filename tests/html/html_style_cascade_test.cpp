@@ -10,28 +10,28 @@
 namespace lumora::html {
 namespace {
 
-constexpr TColor Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+constexpr TColor rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
 // A document's style sheet with the builder's stack of open elements.
 class Cascade {
  public:
   Cascade() {
-    Styles.BuildDefaults("Times New Roman", "Courier New", 10, 15, 1, true, Rgb(1, 1, 1), Rgb(2, 2, 2),
-                         Rgb(3, 3, 3), Rgb(0, 0, 0), 12);
+    Styles.BuildDefaults("Times New Roman", "Courier New", 10, 15, 1, true, rgb(1, 1, 1), rgb(2, 2, 2),
+                         rgb(3, 3, 3), rgb(0, 0, 0), 12);
     Reset();
   }
   void Reset() {
     Stack.Clear();
-    Stack.Push(std::make_unique<TProperties>(*Styles.Find("default")));
+    Stack.push(std::make_unique<TProperties>(*Styles.find("default")));
   }
   TProperties& Open(const std::string& tag, const std::string& cls = "", const std::string& id = "",
                     const std::string& pseudo = "", std::shared_ptr<TProperties> inl = nullptr) {
     auto p = std::make_unique<TProperties>();
-    p->InheritFrom(tag, Stack.Last());
-    p->ApplyRules(Styles, Stack, Stack.Count() - 1, tag, cls, id, pseudo, "", inl);
-    return Stack.Push(std::move(p));
+    p->InheritFrom(tag, Stack.last());
+    p->ApplyRules(Styles, Stack, Stack.count() - 1, tag, cls, id, pseudo, "", inl);
+    return Stack.push(std::move(p));
   }
-  void Close() { Stack.Pop(); }
+  void Close() { Stack.pop(); }
   TStyleList Styles;
   TPropStack Stack;
 };
@@ -47,58 +47,58 @@ TEST(HtmlStyleCascade, PropertyTable) {
   EXPECT_EQ(PropertyName(Color), "color");
   EXPECT_EQ(PropertyName(BorderLeftStyle), "border-left-style");
   EXPECT_EQ(PropertyName(Display), "display");
-  EXPECT_EQ(PropertyIndex("z-index"), 45);
-  EXPECT_EQ(PropertyIndex("word-wrap"), 55);
-  EXPECT_EQ(PropertyIndex("colour"), std::nullopt);
-  for (int i = 0; i < PropCount; ++i) EXPECT_EQ(PropertyIndex(PropertyName(i)), i);
+  EXPECT_EQ(propertyIndex("z-index"), 45);
+  EXPECT_EQ(propertyIndex("word-wrap"), 55);
+  EXPECT_EQ(propertyIndex("colour"), std::nullopt);
+  for (int i = 0; i < PropCount; ++i) EXPECT_EQ(propertyIndex(PropertyName(i)), i);
   TProperties fresh;
-  EXPECT_EQ(std::get<int>(fresh.Prop(MarginTop)), kUnsetLength);
-  EXPECT_EQ(std::get<int>(fresh.Prop(Left)), kUnsetLength);
-  EXPECT_EQ(std::get<int>(fresh.Prop(ZIndex)), 0);
-  EXPECT_TRUE(IsEmpty(fresh.Prop(Visibility)));
-  EXPECT_NE(TProperties(fresh).SerialNumber(), fresh.SerialNumber());
+  EXPECT_EQ(std::get<int>(fresh.prop(MarginTop)), kUnsetLength);
+  EXPECT_EQ(std::get<int>(fresh.prop(Left)), kUnsetLength);
+  EXPECT_EQ(std::get<int>(fresh.prop(ZIndex)), 0);
+  EXPECT_TRUE(isEmpty(fresh.prop(Visibility)));
+  EXPECT_NE(TProperties(fresh).serialNumber(), fresh.serialNumber());
 }
 
 TEST(HtmlStyleCascade, DefaultRules) {
   Cascade c;
   const TProperties& body = c.Open("body");
-  EXPECT_EQ(body.FontSizePoints(), 12.0);
-  EXPECT_EQ(std::get<std::string>(body.Prop(FontFamily)), "Times New Roman");
+  EXPECT_EQ(body.fontSizePoints(), 12.0);
+  EXPECT_EQ(std::get<std::string>(body.prop(FontFamily)), "Times New Roman");
   EXPECT_EQ(body.DefFontname, "Times New Roman");
-  EXPECT_EQ(body.ColorValue(), 0);
-  EXPECT_EQ(std::get<int>(body.Prop(MarginTop)), kUnsetLength);  // the document margins stay on entry 0
-  EXPECT_EQ(std::get<int>(c.Stack[0].Prop(MarginTop)), 15);
-  EXPECT_EQ(std::get<int>(c.Stack[0].Prop(MarginLeft)), 10);
+  EXPECT_EQ(body.colorValue(), 0);
+  EXPECT_EQ(std::get<int>(body.prop(MarginTop)), kUnsetLength);  // the document margins stay on entry 0
+  EXPECT_EQ(std::get<int>(c.Stack[0].prop(MarginTop)), 15);
+  EXPECT_EQ(std::get<int>(c.Stack[0].prop(MarginLeft)), 10);
 
   const TProperties& h1 = c.Open("h1");
-  EXPECT_EQ(h1.FontSizePoints(), 24.0);
-  EXPECT_EQ(std::get<int>(h1.Prop(MarginBottom)), 19);
-  EXPECT_EQ(std::get<std::string>(h1.Prop(FontWeight)), "bold");
+  EXPECT_EQ(h1.fontSizePoints(), 24.0);
+  EXPECT_EQ(std::get<int>(h1.prop(MarginBottom)), 19);
+  EXPECT_EQ(std::get<std::string>(h1.prop(FontWeight)), "bold");
   const TProperties& code = c.Open("code");
-  EXPECT_NEAR(*code.FontSizePoints(), 24 * 0.833, 1e-9);  // relative to the heading it sits in
-  EXPECT_EQ(std::get<std::string>(code.Prop(FontFamily)), "Courier New");
+  EXPECT_NEAR(*code.fontSizePoints(), 24 * 0.833, 1e-9);  // relative to the heading it sits in
+  EXPECT_EQ(std::get<std::string>(code.prop(FontFamily)), "Courier New");
   c.Close();
   c.Close();
 
   const TProperties& p = c.Open("p");
-  EXPECT_EQ(std::get<int>(p.Prop(MarginTop)), kParagraphSpace);
+  EXPECT_EQ(std::get<int>(p.prop(MarginTop)), kParagraphSpace);
   const TProperties& sup = c.Open("sup");
-  EXPECT_EQ(sup.FontSizePoints(), 9.0);
-  EXPECT_EQ(sup.VerticalAlignment(), TVerticalAlign::Superscript);
+  EXPECT_EQ(sup.fontSizePoints(), 9.0);
+  EXPECT_EQ(sup.verticalAlignment(), TVerticalAlign::Superscript);
   c.Close();
   c.Close();
 
   const TProperties& ul = c.Open("ul");
-  EXPECT_EQ(std::get<int>(ul.Prop(PaddingLeft)), 35);
+  EXPECT_EQ(std::get<int>(ul.prop(PaddingLeft)), 35);
   EXPECT_EQ(ul.ListStyleCode(), lsBlank);
   c.Close();
   const TProperties& input = c.Open("input");
-  EXPECT_EQ(input.FontSizePoints(), 10.0);
-  EXPECT_EQ(std::get<std::string>(input.Prop(FontFamily)), "Arial Unicode MS, Arial");
+  EXPECT_EQ(input.fontSizePoints(), 10.0);
+  EXPECT_EQ(std::get<std::string>(input.prop(FontFamily)), "Arial Unicode MS, Arial");
 
-  EXPECT_EQ(std::get<int>(c.Styles.Find("::link")->Prop(Color)), Rgb(3, 3, 3) | kPaletteRelative);
-  EXPECT_EQ(std::get<std::string>(c.Styles.Find("::link")->Prop(TextDecoration)), "underline");
-  EXPECT_EQ(std::get<int>(c.Styles.Find("::hover")->Prop(Color)), Rgb(1, 1, 1) | kPaletteRelative);
+  EXPECT_EQ(std::get<int>(c.Styles.find("::link")->prop(Color)), rgb(3, 3, 3) | kPaletteRelative);
+  EXPECT_EQ(std::get<std::string>(c.Styles.find("::link")->prop(TextDecoration)), "underline");
+  EXPECT_EQ(std::get<int>(c.Styles.find("::hover")->prop(Color)), rgb(1, 1, 1) | kPaletteRelative);
 }
 
 TEST(HtmlStyleCascade, Inheritance) {
@@ -110,17 +110,17 @@ TEST(HtmlStyleCascade, Inheritance) {
   c.Styles.SetRuleProperty("span", "border-style", "solid");
   c.Open("p");
   const TProperties& div = c.Open("div");
-  EXPECT_EQ(div.ColorValue(), Rgb(255, 0, 0));
-  EXPECT_TRUE(IsEmpty(div.Prop(BackgroundColor)));
-  EXPECT_EQ(std::get<int>(div.Prop(MarginLeft)), kUnsetLength);
-  EXPECT_FALSE(div.SetHere(Color));
+  EXPECT_EQ(div.colorValue(), rgb(255, 0, 0));
+  EXPECT_TRUE(isEmpty(div.prop(BackgroundColor)));
+  EXPECT_EQ(std::get<int>(div.prop(MarginLeft)), kUnsetLength);
+  EXPECT_FALSE(div.setHere(Color));
   EXPECT_EQ(div.OwnColor(), kColorNone);
   c.Close();
   c.Open("span");
   const TProperties& inSpan = c.Open("b");
-  EXPECT_EQ(std::get<int>(inSpan.Prop(BackgroundColor)), Rgb(0, 0, 255));
-  EXPECT_EQ(inSpan.FontBackground(), Rgb(0, 0, 255));
-  EXPECT_TRUE(IsEmpty(inSpan.Prop(BorderStyle)));  // the one property a span keeps to itself
+  EXPECT_EQ(std::get<int>(inSpan.prop(BackgroundColor)), rgb(0, 0, 255));
+  EXPECT_EQ(inSpan.FontBackground(), rgb(0, 0, 255));
+  EXPECT_TRUE(isEmpty(inSpan.prop(BorderStyle)));  // the one property a span keeps to itself
   c.Close();
   c.Close();
 
@@ -128,15 +128,15 @@ TEST(HtmlStyleCascade, Inheritance) {
   c.Open("table");
   c.Open("tbody");
   const TProperties& tr = c.Open("tr");
-  EXPECT_EQ(std::get<int>(tr.Prop(BackgroundColor)), Rgb(0, 255, 0));
-  EXPECT_TRUE(tr.SetHere(BackgroundColor));  // taken over with its flag from a row group
+  EXPECT_EQ(std::get<int>(tr.prop(BackgroundColor)), rgb(0, 255, 0));
+  EXPECT_TRUE(tr.setHere(BackgroundColor));  // taken over with its flag from a row group
   c.Reset();
 
   c.Styles.SetRuleProperty("div", "word-wrap", "break-word");
   c.Open("div");
-  EXPECT_EQ(c.Open("p").WordWrapValue(), "break-word");
+  EXPECT_EQ(c.Open("p").wordWrapValue(), "break-word");
   c.Close();
-  EXPECT_EQ(c.Open("table").WordWrapValue(), "normal");
+  EXPECT_EQ(c.Open("table").wordWrapValue(), "normal");
 }
 
 TEST(HtmlStyleCascade, AttributeHintsYieldToTheSheet) {
@@ -145,12 +145,12 @@ TEST(HtmlStyleCascade, AttributeHintsYieldToTheSheet) {
   c.Styles.SetRuleProperty("p", "color", "red");
   c.Open("p");
   TProperties& plain = c.Open("font");
-  plain.AssignHint(Rgb(0, 0, 255), Color);
-  EXPECT_EQ(plain.ColorValue(), Rgb(0, 0, 255));  // the P rule does not stop the FONT attribute
+  plain.AssignHint(rgb(0, 0, 255), Color);
+  EXPECT_EQ(plain.colorValue(), rgb(0, 0, 255));  // the P rule does not stop the FONT attribute
   c.Close();
   TProperties& styled = c.Open("font", "x");
-  styled.AssignHint(Rgb(0, 0, 255), Color);
-  EXPECT_EQ(styled.ColorValue(), Rgb(0, 128, 0));
+  styled.AssignHint(rgb(0, 0, 255), Color);
+  EXPECT_EQ(styled.colorValue(), rgb(0, 128, 0));
 }
 
 TEST(HtmlStyleCascade, SelectorOrder) {
@@ -161,25 +161,25 @@ TEST(HtmlStyleCascade, SelectorOrder) {
   c.Styles.SetRuleProperty("p.note", "font-weight", "bold");
   c.Styles.SetRuleProperty("div.note", "font-style", "italic");
   c.Styles.SetRuleProperty("p#top", "text-align", "right");
-  EXPECT_EQ(c.Open("p").ColorValue(), Rgb(255, 0, 0));
+  EXPECT_EQ(c.Open("p").colorValue(), rgb(255, 0, 0));
   c.Close();
   const TProperties& note = c.Open("p", "note");
-  EXPECT_EQ(note.ColorValue(), Rgb(0, 128, 0));
-  EXPECT_EQ(std::get<std::string>(note.Prop(FontWeight)), "bold");
-  EXPECT_EQ(std::get<std::string>(note.Prop(FontStyle)), "none");  // the DIV rule does not apply
+  EXPECT_EQ(note.colorValue(), rgb(0, 128, 0));
+  EXPECT_EQ(std::get<std::string>(note.prop(FontWeight)), "bold");
+  EXPECT_EQ(std::get<std::string>(note.prop(FontStyle)), "none");  // the DIV rule does not apply
   c.Close();
   const TProperties& top = c.Open("p", "note", "top");
-  EXPECT_EQ(top.ColorValue(), Rgb(0, 0, 255));
-  EXPECT_EQ(std::get<std::string>(top.Prop(TextAlign)), "right");
+  EXPECT_EQ(top.colorValue(), rgb(0, 0, 255));
+  EXPECT_EQ(std::get<std::string>(top.prop(TextAlign)), "right");
   c.Close();
 
   auto inl = Inline({{"color", "#ff0"}, {"Font-Size", "2em"}});
   const TProperties& styled = c.Open("p", "note", "top", "", inl);
-  EXPECT_EQ(styled.ColorValue(), Rgb(255, 255, 0) | kPaletteRelative);
-  EXPECT_EQ(styled.FontSizePoints(), 24.0);
+  EXPECT_EQ(styled.colorValue(), rgb(255, 255, 0) | kPaletteRelative);
+  EXPECT_EQ(styled.fontSizePoints(), 24.0);
   EXPECT_EQ(styled.InlineStyle, inl);
   c.Close();
-  EXPECT_EQ(c.Open("p", "", "", "", Inline({{"color", "nonsense"}})).ColorValue(), 0);  // unreadable inline: black
+  EXPECT_EQ(c.Open("p", "", "", "", Inline({{"color", "nonsense"}})).colorValue(), 0);  // unreadable inline: black
 }
 
 TEST(HtmlStyleCascade, SeveralClasses) {
@@ -189,14 +189,14 @@ TEST(HtmlStyleCascade, SeveralClasses) {
   c.Styles.SetRuleProperty(".b", "font-weight", "bold");
   c.Styles.SetRuleProperty(".a.b", "text-align", "center");
   const TProperties& p = c.Open("p", "a.b");
-  EXPECT_EQ(p.ColorValue(), Rgb(0, 128, 0));  // the tag rule of the later pass wins over ".a"
-  EXPECT_EQ(std::get<std::string>(p.Prop(FontWeight)), "bold");
-  EXPECT_EQ(std::get<std::string>(p.Prop(TextAlign)), "center");
+  EXPECT_EQ(p.colorValue(), rgb(0, 128, 0));  // the tag rule of the later pass wins over ".a"
+  EXPECT_EQ(std::get<std::string>(p.prop(FontWeight)), "bold");
+  EXPECT_EQ(std::get<std::string>(p.prop(TextAlign)), "center");
   c.Close();
-  EXPECT_EQ(c.Open("div", "a.b").ColorValue(), Rgb(255, 0, 0));
+  EXPECT_EQ(c.Open("div", "a.b").colorValue(), rgb(255, 0, 0));
 }
 
-TEST(HtmlStyleCascade, DescendantRules) {
+TEST(HtmlStyleCascade, descendantRules) {
   Cascade c;
   c.Styles.SetRuleProperty("b 12div.box", "color", "red");
   c.Styles.SetRuleProperty("i 23span li", "color", "blue");
@@ -204,52 +204,52 @@ TEST(HtmlStyleCascade, DescendantRules) {
   c.Open("div");
   c.Open("span");
   const TProperties& pInPre = c.Open("p");
-  EXPECT_EQ(std::get<int>(pInPre.Prop(MarginTop)), 0);
-  EXPECT_EQ(std::get<int>(pInPre.Prop(MarginBottom)), kParagraphSpace);
+  EXPECT_EQ(std::get<int>(pInPre.prop(MarginTop)), 0);
+  EXPECT_EQ(std::get<int>(pInPre.prop(MarginBottom)), kParagraphSpace);
   c.Reset();
-  EXPECT_EQ(std::get<int>(c.Open("p").Prop(MarginTop)), kParagraphSpace);
+  EXPECT_EQ(std::get<int>(c.Open("p").prop(MarginTop)), kParagraphSpace);
   c.Reset();
 
   c.Open("div", "box");
   c.Open("p");
-  EXPECT_EQ(c.Open("b").ColorValue(), Rgb(255, 0, 0));
+  EXPECT_EQ(c.Open("b").colorValue(), rgb(255, 0, 0));
   c.Reset();
   c.Open("div");
-  EXPECT_EQ(c.Open("b").ColorValue(), 0);
+  EXPECT_EQ(c.Open("b").colorValue(), 0);
   c.Reset();
 
   // Ancestors are matched nearest first: SPAN inside LI, not LI inside SPAN.
   c.Open("li");
   c.Open("span");
-  EXPECT_EQ(c.Open("i").ColorValue(), Rgb(0, 0, 255));
+  EXPECT_EQ(c.Open("i").colorValue(), rgb(0, 0, 255));
   c.Reset();
   c.Open("span");
   c.Open("li");
-  EXPECT_EQ(c.Open("i").ColorValue(), 0);
+  EXPECT_EQ(c.Open("i").colorValue(), 0);
 }
 
 TEST(HtmlStyleCascade, LinkPseudoClasses) {
   Cascade c;
   c.Styles.SetRuleProperty(":link", "color", "red");
-  EXPECT_EQ(std::get<int>(c.Styles.Find("::visited")->Prop(Color)), Rgb(255, 0, 0));
-  EXPECT_EQ(std::get<int>(c.Styles.Find("::hover")->Prop(Color)), Rgb(255, 0, 0));
+  EXPECT_EQ(std::get<int>(c.Styles.find("::visited")->prop(Color)), rgb(255, 0, 0));
+  EXPECT_EQ(std::get<int>(c.Styles.find("::hover")->prop(Color)), rgb(255, 0, 0));
   c.Styles.SetRuleProperty(":visited", "color", "green");
-  EXPECT_EQ(std::get<int>(c.Styles.Find("::hover")->Prop(Color)), Rgb(0, 128, 0));
-  EXPECT_EQ(std::get<int>(c.Styles.Find("::link")->Prop(Color)), Rgb(3, 3, 3) | kPaletteRelative);
+  EXPECT_EQ(std::get<int>(c.Styles.find("::hover")->prop(Color)), rgb(0, 128, 0));
+  EXPECT_EQ(std::get<int>(c.Styles.find("::link")->prop(Color)), rgb(3, 3, 3) | kPaletteRelative);
 
   c.Styles.SetRuleProperty("a", "font-weight", "bold");
-  EXPECT_EQ(std::get<std::string>(c.Styles.Find("::link")->Prop(FontWeight)), "bold");
+  EXPECT_EQ(std::get<std::string>(c.Styles.find("::link")->prop(FontWeight)), "bold");
   int hoverRules = 0;
   c.Styles.OnHoverRule = [&] { ++hoverRules; };
   c.Styles.SetRuleProperty("a:hover", "color", "blue");
   EXPECT_EQ(hoverRules, 1);
 
   const TProperties& link = c.Open("a", "", "", "link");
-  EXPECT_EQ(link.ColorValue(), Rgb(255, 0, 0));
-  EXPECT_EQ(std::get<std::string>(link.Prop(TextDecoration)), "underline");
-  EXPECT_EQ(std::get<std::string>(link.Prop(FontWeight)), "bold");
+  EXPECT_EQ(link.colorValue(), rgb(255, 0, 0));
+  EXPECT_EQ(std::get<std::string>(link.prop(TextDecoration)), "underline");
+  EXPECT_EQ(std::get<std::string>(link.prop(FontWeight)), "bold");
   c.Close();
-  EXPECT_EQ(c.Open("a", "", "", "hover").ColorValue(), Rgb(0, 0, 255));
+  EXPECT_EQ(c.Open("a", "", "", "hover").colorValue(), rgb(0, 0, 255));
 }
 
 TEST(HtmlStyleCascade, RulePropertyForms) {
@@ -266,19 +266,19 @@ TEST(HtmlStyleCascade, RulePropertyForms) {
   s.SetRuleProperty("div", "color", "bogus");
   s.SetRuleProperty("span", "border-top-style", "double");
   s.SetRuleProperty("span", "border-left-style", "none");
-  const TProperties& d = *s.Find("div");
+  const TProperties& d = *s.find("div");
   EXPECT_EQ(d.BorderStyleCode(), 6);
-  for (int i = BorderTopStyle; i <= BorderLeftStyle; ++i) EXPECT_EQ(std::get<std::string>(d.Prop(i)), "dashed");
-  for (int i = BorderTopColor; i <= BorderLeftColor; ++i) EXPECT_EQ(std::get<int>(d.Prop(i)), Rgb(255, 0, 0));
-  EXPECT_FALSE(d.IsVisible());
-  EXPECT_EQ(std::get<int>(d.Prop(TextTransform)), 1);
-  EXPECT_TRUE(IsEmpty(d.Prop(FontVariant)));
-  EXPECT_EQ(d.WordWrapValue(), "normal");
-  EXPECT_EQ(std::get<int>(d.Prop(BackgroundColor)), kColorNone);
-  EXPECT_TRUE(IsEmpty(d.Prop(Color)));  // an unreadable sheet colour leaves the property alone
-  const TProperties& sp = *s.Find("span");
+  for (int i = BorderTopStyle; i <= BorderLeftStyle; ++i) EXPECT_EQ(std::get<std::string>(d.prop(i)), "dashed");
+  for (int i = BorderTopColor; i <= BorderLeftColor; ++i) EXPECT_EQ(std::get<int>(d.prop(i)), rgb(255, 0, 0));
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_EQ(std::get<int>(d.prop(TextTransform)), 1);
+  EXPECT_TRUE(isEmpty(d.prop(FontVariant)));
+  EXPECT_EQ(d.wordWrapValue(), "normal");
+  EXPECT_EQ(std::get<int>(d.prop(BackgroundColor)), kColorNone);
+  EXPECT_TRUE(isEmpty(d.prop(Color)));  // an unreadable sheet colour leaves the property alone
+  const TProperties& sp = *s.find("span");
   EXPECT_EQ(sp.BorderStyleCode(), 8);
-  EXPECT_EQ(std::get<std::string>(sp.Prop(BorderLeftStyle)), "none");
+  EXPECT_EQ(std::get<std::string>(sp.prop(BorderLeftStyle)), "none");
 }
 
 TEST(HtmlStyleCascade, DuplicateKeysApplyInOrder) {
@@ -290,9 +290,9 @@ TEST(HtmlStyleCascade, DuplicateKeysApplyInOrder) {
   c.Styles.AddCopy("em", first);
   c.Styles.AddCopy("em", second);
   const TProperties& em = c.Open("em");
-  EXPECT_EQ(em.ColorValue(), Rgb(0, 0, 255));
-  EXPECT_EQ(std::get<std::string>(em.Prop(FontWeight)), "bold");
-  EXPECT_EQ(std::get<std::string>(em.Prop(FontStyle)), "italic");  // the built-in rule, first under the key
+  EXPECT_EQ(em.colorValue(), rgb(0, 0, 255));
+  EXPECT_EQ(std::get<std::string>(em.prop(FontWeight)), "bold");
+  EXPECT_EQ(std::get<std::string>(em.prop(FontStyle)), "italic");  // the built-in rule, first under the key
 }
 
 TEST(HtmlStyleCascade, FontSizesAgainstTheParent) {
@@ -303,12 +303,12 @@ TEST(HtmlStyleCascade, FontSizesAgainstTheParent) {
   c.Styles.SetRuleProperty(".m", "font-size", "medium");
   c.Styles.SetRuleProperty(".n", "font-size", "16");
   c.Open("div");
-  EXPECT_EQ(c.Open("span").FontSizePoints(), 10.0);
-  EXPECT_EQ(c.Open("b", "k").FontSizePoints(), 12.0);
+  EXPECT_EQ(c.Open("span").fontSizePoints(), 10.0);
+  EXPECT_EQ(c.Open("b", "k").fontSizePoints(), 12.0);
   c.Close();
-  EXPECT_NEAR(*c.Open("b", "m").FontSizePoints(), 14.4, 1e-9);
+  EXPECT_NEAR(*c.Open("b", "m").fontSizePoints(), 14.4, 1e-9);
   c.Close();
-  EXPECT_EQ(c.Open("b", "n").FontSizePoints(), 12.0);  // a bare number is pixels
+  EXPECT_EQ(c.Open("b", "n").fontSizePoints(), 12.0);  // a bare number is pixels
 }
 
 TEST(HtmlStyleCascade, Readers) {
@@ -321,18 +321,18 @@ TEST(HtmlStyleCascade, Readers) {
     TProperties p;
     p.EmSize = 10;
     p.SetInlineProperty("line-height", k.lineHeight);
-    EXPECT_EQ(p.LineHeightPixels(16), k.expected) << k.lineHeight;
+    EXPECT_EQ(p.lineHeightPixels(16), k.expected) << k.lineHeight;
   }
   TProperties unset;
-  EXPECT_EQ(unset.LineHeightPixels(16), -1);
+  EXPECT_EQ(unset.lineHeightPixels(16), -1);
 
   TProperties p;
   bool pct = false;
   p.SetInlineProperty("text-indent", "30%");
-  EXPECT_EQ(p.TextIndentValue(pct), 30);
+  EXPECT_EQ(p.textIndentValue(pct), 30);
   EXPECT_TRUE(pct);
   p.SetInlineProperty("text-indent", "12px");
-  EXPECT_EQ(p.TextIndentValue(pct), 12);
+  EXPECT_EQ(p.textIndentValue(pct), 12);
   EXPECT_FALSE(pct);
   p.SetInlineProperty("background-image", "url( img/a.gif )");
   EXPECT_EQ(p.BackgroundImageUrl(), "img/a.gif");
@@ -363,10 +363,10 @@ TEST(HtmlStyleCascade, ReinheritFollowsTheNewParent) {
   c.Styles.SetRuleProperty("i", "text-align", "right");
   c.Open("font");
   TProperties& i = c.Open("i");
-  EXPECT_EQ(i.ColorValue(), Rgb(255, 0, 0));
+  EXPECT_EQ(i.colorValue(), rgb(255, 0, 0));
   i.Reinherit(c.Stack[0]);  // the FONT element below was closed early
-  EXPECT_EQ(i.ColorValue(), 0);
-  EXPECT_EQ(std::get<std::string>(i.Prop(TextAlign)), "right");
+  EXPECT_EQ(i.colorValue(), 0);
+  EXPECT_EQ(std::get<std::string>(i.prop(TextAlign)), "right");
 }
 
 }  // namespace

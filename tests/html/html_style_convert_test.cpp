@@ -8,10 +8,10 @@
 namespace lumora::html {
 namespace {
 
-constexpr TColor Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+constexpr TColor rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
 TEST(HtmlStyleConvert, ToPixelsUnits) {
-  SetPixelsPerInch(96);
+  setPixelsPerInch(96);
   struct Case {
     const char* text;
     bool relative;
@@ -30,14 +30,14 @@ TEST(HtmlStyleConvert, ToPixelsUnits) {
 }
 
 TEST(HtmlStyleConvert, ToPixelsFollowsTheDisplayResolution) {
-  SetPixelsPerInch(120);
+  setPixelsPerInch(120);
   EXPECT_EQ(ToPixels("1in", false, 0, 0, 0, 0), 120);
   EXPECT_EQ(ToPixels("6pt", false, 0, 0, 0, 0), 10);
-  SetPixelsPerInch(96);
+  setPixelsPerInch(96);
 }
 
 TEST(HtmlStyleConvert, ToPointsUnitsAndKeywords) {
-  SetPixelsPerInch(96);
+  setPixelsPerInch(96);
   struct Case {
     const char* text;
     double expected;
@@ -61,30 +61,30 @@ TEST(HtmlStyleConvert, ParseColorForms) {
   };
   const TColor P = kPaletteRelative;
   const Case cases[] = {
-      {"#abc", true, true, Rgb(0xaa, 0xbb, 0xcc) | P},
-      {"abc", false, true, Rgb(0xaa, 0xbb, 0xcc) | P},
+      {"#abc", true, true, rgb(0xaa, 0xbb, 0xcc) | P},
+      {"abc", false, true, rgb(0xaa, 0xbb, 0xcc) | P},
       {"abc", true, false, 0},  // the same text again, now "#" is required: no answer from the cache
-      {"#FF8000", true, true, Rgb(255, 128, 0) | P},
-      {"##fff", true, true, Rgb(255, 255, 255) | P},
-      {"foo#123456", true, true, Rgb(0x12, 0x34, 0x56) | P},
+      {"#FF8000", true, true, rgb(255, 128, 0) | P},
+      {"##fff", true, true, rgb(255, 255, 255) | P},
+      {"foo#123456", true, true, rgb(0x12, 0x34, 0x56) | P},
       {"#", true, false, 0},
       {"#xyz", true, false, 0},
       {"#123456789", true, false, 0},
       {"", false, false, 0},
       {"   ", false, false, 0},
-      {"rgb(100%, 0, 50%)", true, true, Rgb(255, 0, 128) | P},
-      {"RGB( 1 , 2 , 3 )", true, true, Rgb(1, 2, 3) | P},
-      {"rgb(300,-5, x)", true, true, Rgb(255, 0, 0) | P},
-      {"rgb(10, 20)", true, true, Rgb(10, 20, 0) | P},
+      {"rgb(100%, 0, 50%)", true, true, rgb(255, 0, 128) | P},
+      {"RGB( 1 , 2 , 3 )", true, true, rgb(1, 2, 3) | P},
+      {"rgb(300,-5, x)", true, true, rgb(255, 0, 0) | P},
+      {"rgb(10, 20)", true, true, rgb(10, 20, 0) | P},
       {"rgb 1,2,3", false, false, 0},
       {"rgb(1,2,3", false, false, 0},
-      {"  Red ", true, true, Rgb(255, 0, 0)},
-      {"grey", true, true, Rgb(128, 128, 128)},
-      {"DarkSlateGrey", true, true, Rgb(47, 79, 79)},
-      {"crimson", true, true, Rgb(220, 20, 60)},
+      {"  Red ", true, true, rgb(255, 0, 0)},
+      {"grey", true, true, rgb(128, 128, 128)},
+      {"DarkSlateGrey", true, true, rgb(47, 79, 79)},
+      {"crimson", true, true, rgb(220, 20, 60)},
       {"transparent", true, true, kColorNone},
-      {"yellowgreen", true, true, Rgb(154, 205, 50)},
-      {"aliceblue", true, true, Rgb(240, 248, 255)},
+      {"yellowgreen", true, true, rgb(154, 205, 50)},
+      {"aliceblue", true, true, rgb(240, 248, 255)},
       {"Window", true, true, kSystemColorFlag | 5},
       {"AppWorkSpace", true, true, kSystemColorFlag | 12},
       {"threedface", true, true, kSystemColorFlag | 15},
@@ -100,12 +100,12 @@ TEST(HtmlStyleConvert, ParseColorForms) {
 
 TEST(HtmlStyleConvert, BasicColourNames) {
   const std::pair<const char*, TColor> basics[] = {
-      {"black", Rgb(0, 0, 0)},        {"maroon", Rgb(128, 0, 0)},   {"green", Rgb(0, 128, 0)},
-      {"olive", Rgb(128, 128, 0)},    {"navy", Rgb(0, 0, 128)},     {"purple", Rgb(128, 0, 128)},
-      {"teal", Rgb(0, 128, 128)},     {"gray", Rgb(128, 128, 128)}, {"silver", Rgb(192, 192, 192)},
-      {"red", Rgb(255, 0, 0)},        {"lime", Rgb(0, 255, 0)},     {"yellow", Rgb(255, 255, 0)},
-      {"blue", Rgb(0, 0, 255)},       {"fuchsia", Rgb(255, 0, 255)}, {"aqua", Rgb(0, 255, 255)},
-      {"white", Rgb(255, 255, 255)},
+      {"black", rgb(0, 0, 0)},        {"maroon", rgb(128, 0, 0)},   {"green", rgb(0, 128, 0)},
+      {"olive", rgb(128, 128, 0)},    {"navy", rgb(0, 0, 128)},     {"purple", rgb(128, 0, 128)},
+      {"teal", rgb(0, 128, 128)},     {"gray", rgb(128, 128, 128)}, {"silver", rgb(192, 192, 192)},
+      {"red", rgb(255, 0, 0)},        {"lime", rgb(0, 255, 0)},     {"yellow", rgb(255, 255, 0)},
+      {"blue", rgb(0, 0, 255)},       {"fuchsia", rgb(255, 0, 255)}, {"aqua", rgb(0, 255, 255)},
+      {"white", rgb(255, 255, 255)},
   };
   for (const auto& [name, value] : basics) {
     TColor c = -1;
@@ -121,35 +121,35 @@ TEST(HtmlStyleConvert, KeywordTables) {
   for (const auto& [t, code] : align) EXPECT_EQ(AlignmentCode(t), code) << t;
 
   const std::pair<const char*, int> borders[] = {{"none", 0}, {"solid", 1}, {"ridge", 5}, {"double", 8}, {"wavy", 0}};
-  for (const auto& [t, code] : borders) EXPECT_EQ(BorderStyleCodeOf(t), code) << t;
+  for (const auto& [t, code] : borders) EXPECT_EQ(borderStyleCodeOf(t), code) << t;
 
-  EXPECT_EQ(ListStyleCodeOf("upper-roman"), lsUpperRoman);
-  EXPECT_EQ(ListStyleCodeOf("disc"), lsDisc);
-  EXPECT_EQ(ListStyleCodeOf("armenian"), lsBlank);
+  EXPECT_EQ(listStyleCodeOf("upper-roman"), lsUpperRoman);
+  EXPECT_EQ(listStyleCodeOf("disc"), lsDisc);
+  EXPECT_EQ(listStyleCodeOf("armenian"), lsBlank);
 
-  EXPECT_EQ(MapGenericFamily("Sans-Serif"), "Arial");
-  EXPECT_EQ(MapGenericFamily("monospace"), "Courier New");
-  EXPECT_EQ(MapGenericFamily("serif"), "Times New Roman");
-  EXPECT_EQ(MapGenericFamily("cursive"), "Lucida Handwriting");
-  EXPECT_EQ(MapGenericFamily("Verdana"), "Verdana");
+  EXPECT_EQ(mapGenericFamily("Sans-Serif"), "Arial");
+  EXPECT_EQ(mapGenericFamily("monospace"), "Courier New");
+  EXPECT_EQ(mapGenericFamily("serif"), "Times New Roman");
+  EXPECT_EQ(mapGenericFamily("cursive"), "Lucida Handwriting");
+  EXPECT_EQ(mapGenericFamily("Verdana"), "Verdana");
 
-  EXPECT_EQ(VerticalAlignOf("text-top"), TVerticalAlign::Top);
-  EXPECT_EQ(VerticalAlignOf("super"), TVerticalAlign::Superscript);
-  EXPECT_EQ(VerticalAlignOf("text-bottom"), std::nullopt);
-  EXPECT_EQ(ClearSideOf("both"), TSide::Both);
-  EXPECT_EQ(FloatSideOf("both"), TSide::None);
-  EXPECT_EQ(PositionKindOf("fixed"), TPositionKind::Static);
-  EXPECT_EQ(PositionKindOf("Relative"), TPositionKind::Relative);
+  EXPECT_EQ(verticalAlignOf("text-top"), TVerticalAlign::Top);
+  EXPECT_EQ(verticalAlignOf("super"), TVerticalAlign::Superscript);
+  EXPECT_EQ(verticalAlignOf("text-bottom"), std::nullopt);
+  EXPECT_EQ(clearSideOf("both"), TSide::Both);
+  EXPECT_EQ(floatSideOf("both"), TSide::None);
+  EXPECT_EQ(positionKindOf("fixed"), TPositionKind::Static);
+  EXPECT_EQ(positionKindOf("Relative"), TPositionKind::Relative);
 }
 
 TEST(HtmlStyleConvert, HtmlFontSizesScaleWithTheDefault) {
-  EXPECT_DOUBLE_EQ(HtmlFontSizePoints(3, false, 12), 12);
-  EXPECT_DOUBLE_EQ(HtmlFontSizePoints(7, false, 12), 36);
-  EXPECT_DOUBLE_EQ(HtmlFontSizePoints(7, true, 12), 30);
-  EXPECT_DOUBLE_EQ(HtmlFontSizePoints(1, true, 12), 7);
-  EXPECT_DOUBLE_EQ(HtmlFontSizePoints(5, false, 16), 24);
-  EXPECT_DOUBLE_EQ(HtmlFontSizePoints(0, false, 12), 8);  // out of range clamps
-  EXPECT_DOUBLE_EQ(HtmlFontSizePoints(9, false, 12), 36);
+  EXPECT_DOUBLE_EQ(htmlFontSizePoints(3, false, 12), 12);
+  EXPECT_DOUBLE_EQ(htmlFontSizePoints(7, false, 12), 36);
+  EXPECT_DOUBLE_EQ(htmlFontSizePoints(7, true, 12), 30);
+  EXPECT_DOUBLE_EQ(htmlFontSizePoints(1, true, 12), 7);
+  EXPECT_DOUBLE_EQ(htmlFontSizePoints(5, false, 16), 24);
+  EXPECT_DOUBLE_EQ(htmlFontSizePoints(0, false, 12), 8);  // out of range clamps
+  EXPECT_DOUBLE_EQ(htmlFontSizePoints(9, false, 12), 36);
 }
 
 }  // namespace

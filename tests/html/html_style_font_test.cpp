@@ -9,17 +9,17 @@
 namespace lumora::html {
 namespace {
 
-constexpr TColor Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+constexpr TColor rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
 // Fixed metrics: cell height is 5/4 of the character height; "Symbol" is a symbol font.
 class FakeFonts : public IFontPlatform {
  public:
-  bool IsFontInstalled(std::string_view family) const override {
+  bool isFontInstalled(std::string_view family) const override {
     static const std::set<std::string, std::less<>> installed = {"Arial", "Courier New", "Times New Roman",
                                                                   "Symbol"};
     return installed.contains(family);
   }
-  TRealizedFont Realize(const TFontRequest& r) const override {
+  TRealizedFont realize(const TFontRequest& r) const override {
     ++realizations;
     lastRequest = r;
     TRealizedFont m;
@@ -46,8 +46,8 @@ TEST(HtmlStyleFont, FamilyLists) {
       {"'Foo', sans-serif", "Arial"},     {"\"Courier New\"", "Courier New"}, {"Foo, Bar", "Fallback"},
       {" Monospace ,Arial", "Courier New"}, {"", "Fallback"},                 {",,serif", "Times New Roman"},
   };
-  for (const Case& c : cases) EXPECT_EQ(ResolveFontFamily(c.list, &fonts, "Fallback"), c.expected) << c.list;
-  EXPECT_EQ(ResolveFontFamily("Foo, Arial", nullptr, "Fallback"), "Foo");
+  for (const Case& c : cases) EXPECT_EQ(resolveFontFamily(c.list, &fonts, "Fallback"), c.expected) << c.list;
+  EXPECT_EQ(resolveFontFamily("Foo, Arial", nullptr, "Fallback"), "Foo");
 }
 
 TEST(HtmlStyleFont, StyleWords) {
@@ -66,17 +66,17 @@ TEST(HtmlStyleFont, StyleWords) {
       {kFontUnderline | kFontBold, TextDecoration, "none", kFontBold},
       {0, FontWeight, "99999999999999999999", kFontBold},
   };
-  for (const Case& c : cases) EXPECT_EQ(ApplyFontStyleWord(c.start, c.prop, c.value), c.expected) << c.value;
+  for (const Case& c : cases) EXPECT_EQ(applyFontStyleWord(c.start, c.prop, c.value), c.expected) << c.value;
 }
 
 TEST(HtmlStyleFont, MakeFontRealisesOnceAndSetsEmSizes) {
-  SetPixelsPerInch(96);
+  setPixelsPerInch(96);
   FakeFonts fonts;
   TProperties p;
   p.Fonts = &fonts;
   p.DefFontname = "Times New Roman";
-  p.SetProp(FontFamily, std::string("NoSuchFace"));
-  p.SetProp(FontSize, 12.0);
+  p.setProp(FontFamily, std::string("NoSuchFace"));
+  p.setProp(FontSize, 12.0);
   p.SetInlineProperty("font-weight", "bold");
   p.SetInlineProperty("font-style", "italic");
   p.SetInlineProperty("text-decoration", "underline");
@@ -86,7 +86,7 @@ TEST(HtmlStyleFont, MakeFontRealisesOnceAndSetsEmSizes) {
   EXPECT_EQ(f.Name, "Times New Roman");
   EXPECT_EQ(f.Height, 16);
   EXPECT_EQ(f.Style, kFontBold | kFontItalic | kFontUnderline);
-  EXPECT_EQ(f.Color, Rgb(255, 0, 0));
+  EXPECT_EQ(f.Color, rgb(255, 0, 0));
   EXPECT_EQ(f.CharExtra, 2);
   EXPECT_EQ(f.tmHeight, 20);
   EXPECT_EQ(f.tmDescent, 3);
@@ -95,62 +95,62 @@ TEST(HtmlStyleFont, MakeFontRealisesOnceAndSetsEmSizes) {
   const int calls = fonts.realizations;
   p.MakeFont();
   EXPECT_EQ(fonts.realizations, calls);  // cached
-  p.SetProp(FontSize, 9.0);
+  p.setProp(FontSize, 9.0);
   EXPECT_EQ(p.MakeFont().Height, 12);
 
   TProperties symbol;
   symbol.Fonts = &fonts;
-  symbol.SetProp(FontFamily, std::string("Symbol"));
-  symbol.SetProp(FontSize, 12.0);
+  symbol.setProp(FontFamily, std::string("Symbol"));
+  symbol.setProp(FontSize, 12.0);
   symbol.SetCharSet(204, 1251);
   EXPECT_EQ(symbol.MakeFont().CharSet, kSymbolCharSet);
   TProperties cyrillic = symbol;
-  cyrillic.SetProp(FontFamily, std::string("Arial"));
+  cyrillic.setProp(FontFamily, std::string("Arial"));
   EXPECT_EQ(cyrillic.MakeFont().CharSet, 204);
   EXPECT_EQ(fonts.lastRequest.CharSet, 204);
 }
 
-TEST(HtmlStyleFont, LinkFonts) {
+TEST(HtmlStyleFont, linkFonts) {
   FakeFonts fonts;
   TStyleList styles;
   styles.Fonts = &fonts;
-  styles.BuildDefaults("Times New Roman", "Courier New", 10, 15, 1, true, Rgb(1, 1, 1), Rgb(2, 2, 2), Rgb(3, 3, 3),
+  styles.BuildDefaults("Times New Roman", "Courier New", 10, 15, 1, true, rgb(1, 1, 1), rgb(2, 2, 2), rgb(3, 3, 3),
                        0, 12);
   styles.SetRuleProperty("a:hover", "font-weight", "bold");
   styles.SetRuleProperty("i", "font-size", "20pt");
   TPropStack stack;
-  stack.Push(std::make_unique<TProperties>(*styles.Find("default")));
+  stack.push(std::make_unique<TProperties>(*styles.find("default")));
   auto open = [&](const char* tag, const char* pseudo) -> TProperties& {
     auto p = std::make_unique<TProperties>();
-    p->InheritFrom(tag, stack.Last());
-    p->ApplyRules(styles, stack, stack.Count() - 1, tag, "", "", pseudo, "", nullptr);
-    return stack.Push(std::move(p));
+    p->InheritFrom(tag, stack.last());
+    p->ApplyRules(styles, stack, stack.count() - 1, tag, "", "", pseudo, "", nullptr);
+    return stack.push(std::move(p));
   };
   const TProperties& a = open("a", "link");
-  ASSERT_TRUE(a.HasFontInfo());
-  const TFontInfoArray& lf = a.LinkFonts();
-  EXPECT_EQ(lf[LinkNormal].iColor, Rgb(3, 3, 3) | kPaletteRelative);
+  ASSERT_TRUE(a.hasFontInfo());
+  const TFontInfoArray& lf = a.linkFonts();
+  EXPECT_EQ(lf[LinkNormal].iColor, rgb(3, 3, 3) | kPaletteRelative);
   EXPECT_EQ(lf[LinkNormal].iStyle, kFontUnderline);
   EXPECT_EQ(lf[LinkNormal].iName, "Times New Roman");
-  EXPECT_EQ(lf[LinkVisited].iColor, Rgb(2, 2, 2) | kPaletteRelative);
+  EXPECT_EQ(lf[LinkVisited].iColor, rgb(2, 2, 2) | kPaletteRelative);
   EXPECT_EQ(lf[LinkVisited].iStyle, kFontUnderline);
-  EXPECT_EQ(lf[LinkHover].iColor, Rgb(1, 1, 1) | kPaletteRelative);
+  EXPECT_EQ(lf[LinkHover].iColor, rgb(1, 1, 1) | kPaletteRelative);
   EXPECT_EQ(lf[LinkHover].iStyle, kFontUnderline | kFontBold);
-  EXPECT_EQ(lf[LinkVisitedHover].iColor, Rgb(1, 1, 1) | kPaletteRelative);
+  EXPECT_EQ(lf[LinkVisitedHover].iColor, rgb(1, 1, 1) | kPaletteRelative);
   EXPECT_EQ(lf[LinkVisitedHover].iStyle, kFontUnderline | kFontBold);
 
   // Inside the link, the element's own rules and attributes reach all four fonts.
   TProperties& i = open("i", "");
-  ASSERT_TRUE(i.HasFontInfo());
-  for (const ThtFontInfo& f : i.LinkFonts()) {
+  ASSERT_TRUE(i.hasFontInfo());
+  for (const ThtFontInfo& f : i.linkFonts()) {
     EXPECT_EQ(f.iStyle & kFontItalic, kFontItalic);
     EXPECT_EQ(f.iSize, 20);
   }
-  i.AssignHint(Rgb(9, 9, 9), Color);
-  for (const ThtFontInfo& f : i.LinkFonts()) EXPECT_EQ(f.iColor, Rgb(9, 9, 9));
-  stack.Pop();
-  stack.Pop();
-  EXPECT_FALSE(open("b", "").HasFontInfo());
+  i.AssignHint(rgb(9, 9, 9), Color);
+  for (const ThtFontInfo& f : i.linkFonts()) EXPECT_EQ(f.iColor, rgb(9, 9, 9));
+  stack.pop();
+  stack.pop();
+  EXPECT_FALSE(open("b", "").hasFontInfo());
 }
 
 }  // namespace

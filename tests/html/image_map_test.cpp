@@ -66,7 +66,7 @@ TEST(ImageMap, ShapeNamesAndCoordinateCounts) {
   for (const Case& c : cases) {
     TMapItem map(u"m");
     map.AddArea(area({{"HREF", u"x"}, {"SHAPE", c.shape}, {"COORDS", c.coords}}));
-    EXPECT_EQ(map.AreaCount(), c.added ? 1u : 0u) << std::string(c.coords, c.coords + std::char_traits<char16_t>::length(c.coords));
+    EXPECT_EQ(map.areaCount(), c.added ? 1u : 0u) << std::string(c.coords, c.coords + std::char_traits<char16_t>::length(c.coords));
   }
   // Seven numbers: the first three points.
   TMapItem seven(u"m");
@@ -82,10 +82,10 @@ TEST(ImageMap, CoordinateParsing) {
       {u"1,2,3", {1, 2, 3}},         {u"  4 5  6 ", {4, 5, 6}},    {u"7, ,8,,9", {7, 8, 9}},
       {u"1.5,x,-3", {0, 0, -3}},     {u"", {}},                     {u"123456789012345678901234", {0}},
   };
-  for (const Case& c : cases) EXPECT_EQ(TMapItem::ParseCoords(c.text), c.numbers);
+  for (const Case& c : cases) EXPECT_EQ(TMapItem::parseCoords(c.text), c.numbers);
   std::u16string many;
   for (int i = 0; i < 400; ++i) many += u"1,";
-  EXPECT_EQ(TMapItem::ParseCoords(many).size(), 301u);
+  EXPECT_EQ(TMapItem::parseCoords(many).size(), 301u);
 }
 
 TEST(ImageMap, FirstAreaDecidesAndNohrefHides) {
@@ -109,7 +109,7 @@ TEST(ImageMap, FirstAreaDecidesAndNohrefHides) {
 TEST(ImageMap, AtMostAThousandAreas) {
   TMapItem map(u"m");
   for (int i = 0; i < 1005; ++i) map.AddArea(area({{"HREF", u"x"}, {"COORDS", u"0,0,1,1"}}));
-  EXPECT_EQ(map.AreaCount(), 1000u);
+  EXPECT_EQ(map.areaCount(), 1000u);
 }
 
 }  // namespace

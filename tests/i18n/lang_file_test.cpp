@@ -52,17 +52,17 @@ TEST(LangFile, ReadsHeaderConstantsAndWindowSections) {
       "[FRMCONFIG]\n"
       "58=ID3v1\\nID3v2\\n\n",
       false);
-  EXPECT_EQ(t.LanguageId(), 1049);
-  ASSERT_NE(t.constants.Find("noskins"), nullptr);
-  EXPECT_EQ(t.constants.Find("NoSkins")->value, "Нет обложек ");
-  EXPECT_NE(t.constants.Find("Ignored"), nullptr);
+  EXPECT_EQ(t.languageId(), 1049);
+  ASSERT_NE(t.constants.find("noskins"), nullptr);
+  EXPECT_EQ(t.constants.find("NoSkins")->value, "Нет обложек ");
+  EXPECT_NE(t.constants.find("Ignored"), nullptr);
   ASSERT_EQ(t.translations.size(), 2u);
   const TLang_CompTranslation* config = t.Section("frmconfig");
   ASSERT_NE(config, nullptr);
   EXPECT_EQ(config->values().size(), 2u);
-  EXPECT_EQ(*config->Find(3), "Применить");
-  EXPECT_EQ(*config->Find(58), "ID3v1\r\nID3v2\r\n");
-  EXPECT_EQ(config->Find(0), nullptr);
+  EXPECT_EQ(*config->find(3), "Применить");
+  EXPECT_EQ(*config->find(58), "ID3v1\r\nID3v2\r\n");
+  EXPECT_EQ(config->find(0), nullptr);
 }
 
 TEST(LangFile, ErrorsNameTheZeroBasedLine) {
@@ -86,29 +86,29 @@ TEST(LangFile, ErrorsNameTheZeroBasedLine) {
     }
   }
   // Reading only the header does not reach the broken line.
-  EXPECT_EQ(readLanguageText("LANGID=1049\n[$CONSTANTS]\n1Skin=x\n", true).LanguageId(), 1049);
+  EXPECT_EQ(readLanguageText("LANGID=1049\n[$CONSTANTS]\n1Skin=x\n", true).languageId(), 1049);
 }
 
 TEST(LangFile, LegacyFilesAreReadInTheCodePageOfTheirLanguage) {
   // "Назад" in Windows-1251 and "Zurück" in Windows-1252: neither is valid UTF-8.
   const std::string russian = "LANGID=1049\r\n[Form1]\r\n12=\xCD\xE0\xE7\xE0\xE4\r\n";
   const std::string german = "LANGID=1031\r\n[Form1]\r\n12=Zur\xFC" "ck\r\n";
-  EXPECT_EQ(*readLanguageText(decodeLanguageFile(russian), false).Section("Form1")->Find(12), "Назад");
-  EXPECT_EQ(*readLanguageText(decodeLanguageFile(german), false).Section("Form1")->Find(12), "Zurück");
+  EXPECT_EQ(*readLanguageText(decodeLanguageFile(russian), false).Section("Form1")->find(12), "Назад");
+  EXPECT_EQ(*readLanguageText(decodeLanguageFile(german), false).Section("Form1")->find(12), "Zurück");
 }
 
 TEST(LangMask, MatchesPathsAndRejectsMalformedMasks) {
   const TLang_MaskList masks({"*.DefFontName", "sSkinManager1.*", "N[1-3].Caption", "Tool?utton10.Caption",
                               "[!a-m]x.Hint"});
-  EXPECT_TRUE(masks.Matches("FrameViewer1.deffontname"));
-  EXPECT_TRUE(masks.Matches("sSkinManager1.SkinName"));
-  EXPECT_TRUE(masks.Matches("n2.caption"));
-  EXPECT_FALSE(masks.Matches("N4.Caption"));
-  EXPECT_TRUE(masks.Matches("ToolButton10.Caption"));
-  EXPECT_TRUE(masks.Matches("zx.Hint"));
-  EXPECT_FALSE(masks.Matches("bx.Hint"));
+  EXPECT_TRUE(masks.matches("FrameViewer1.deffontname"));
+  EXPECT_TRUE(masks.matches("sSkinManager1.SkinName"));
+  EXPECT_TRUE(masks.matches("n2.caption"));
+  EXPECT_FALSE(masks.matches("N4.Caption"));
+  EXPECT_TRUE(masks.matches("ToolButton10.Caption"));
+  EXPECT_TRUE(masks.matches("zx.Hint"));
+  EXPECT_FALSE(masks.matches("bx.Hint"));
   // The window's own caption is ".Caption"; "Form1.Caption" does not match it.
-  EXPECT_FALSE(TLang_MaskList({"Form1.Caption"}).Matches(".Caption"));
+  EXPECT_FALSE(TLang_MaskList({"Form1.Caption"}).matches(".Caption"));
 
   struct Bad {
     const char* mask;

@@ -16,7 +16,7 @@ class RecordingController : public ILanguageController {
   explicit RecordingController(std::string section) : section_(std::move(section)) {}
   std::string EffectiveSectionName() const override { return section_; }
   void ApplyTranslation(const TLang_CompTranslation* translation) override {
-    applied.push_back(translation != nullptr && translation->Find(1) ? *translation->Find(1) : "(built-in)");
+    applied.push_back(translation != nullptr && translation->find(1) ? *translation->find(1) : "(built-in)");
   }
   std::vector<std::string> applied;
 
@@ -95,7 +95,7 @@ TEST(LanguageManager, SwitchingLanguagesUpdatesConstantsAndWindows) {
   } catch (const ELangError& e) {
     EXPECT_EQ(std::string(e.what()), "Loading translations failed.\r\nLine 2: Invalid constant name (\"9x\")");
   }
-  EXPECT_EQ(manager.CurrentLanguageId(), 1031);
+  EXPECT_EQ(manager.currentLanguageId(), 1031);
 
   manager.SetCurrentLanguage(1033);
   EXPECT_EQ(manager.ConstantText("NoSkins"), "No avalible skins");

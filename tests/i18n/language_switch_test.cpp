@@ -99,7 +99,7 @@ TEST_F(LanguageSwitchTest, ABrokenLanguageFileIsReportedAndChangesNothing) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "Loading translations failed.\r\nLine 3: Invalid constant name (\"2Bad\")");
   EXPECT_EQ(w.Form1->ToolButton2->Caption(), "Back");
-  EXPECT_EQ(LangManager().CurrentLanguageId(), 1033);
+  EXPECT_EQ(LangManager().currentLanguageId(), 1033);
 }
 
 }  // namespace

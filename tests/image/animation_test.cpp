@@ -56,7 +56,7 @@ TEST(ImageGifAnimation, FramesShowForTheirDelays) {
   EXPECT_EQ(gif->CurrentFrame, 2);
   EXPECT_TRUE(gif->AnimationTick(1060, nullptr));
   EXPECT_EQ(gif->CurrentFrame, 3);
-  EXPECT_EQ(gif->CurrentDelay(), 500);
+  EXPECT_EQ(gif->currentDelay(), 500);
   EXPECT_FALSE(gif->AnimationTick(1559, nullptr));
   EXPECT_FALSE(gif->AnimationTick(1560, nullptr));  // last frame of the only play: stops
   EXPECT_FALSE(gif->Animate());
@@ -109,7 +109,7 @@ TEST(ImageGifAnimation, CopiesShareTheStripButPlayOnTheirOwn) {
   gif.reset();
   b.reset();
   EXPECT_FALSE(strip.expired());
-  EXPECT_EQ(a->FrameBitmap(2).at(0, 0), makePixel(0, 255, 0));
+  EXPECT_EQ(a->frameBitmap(2).at(0, 0), makePixel(0, 255, 0));
 }
 
 TEST(ImageGifAnimation, FirstFrameBitmapAndMask) {

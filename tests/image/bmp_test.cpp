@@ -18,7 +18,7 @@ void expectLikeMagick(const std::filesystem::path& file) {
   auto bytes = readBytes(file);
   TBitmap bitmap;
   try {
-    bitmap = DecodeBmp(bytes.data(), bytes.size());
+    bitmap = decodeBmp(bytes.data(), bytes.size());
   } catch (const EBmpError& e) {
     FAIL() << e.what();
   }
@@ -61,7 +61,7 @@ TEST(ImageBmp, PythonWrittenVariants) {
     expectLikeMagick(dir / name);
   // ImageMagick reads the palette of an OS/2 2.x header as 3-byte entries; its entries have 4 bytes.
   auto bytes = readBytes(dir / "os2v2_8.bmp");
-  TBitmap b = DecodeBmp(bytes.data(), bytes.size());
+  TBitmap b = decodeBmp(bytes.data(), bytes.size());
   EXPECT_EQ(b.at(2, 0), makePixel(53, 97, 36));  // index 1 at the top left
   EXPECT_EQ(b.at(0, 6), makePixel(6 * 53 % 256, 6 * 97 % 256, 6 * 29 + 7));
 }
@@ -85,7 +85,7 @@ std::vector<uint8_t> bitmapFile(int32_t w, int32_t h, uint16_t bpp, uint32_t com
 TEST(ImageBmp, RleDeltaAndEndOfBitmap) {
   // 4 x 3 RLE8, bottom row first: two pixels of 1, a delta of (1, 1), one pixel of 2, end of bitmap.
   auto bmp = bitmapFile(4, 3, 8, 1, {10, 20, 30, 0, 40, 50, 60, 0, 70, 80, 90, 0}, {2, 1, 0, 2, 1, 1, 1, 2, 0, 1});
-  TBitmap b = DecodeBmp(bmp.data(), bmp.size());
+  TBitmap b = decodeBmp(bmp.data(), bmp.size());
   const Pixel first = makePixel(30, 20, 10), second = makePixel(60, 50, 40), third = makePixel(90, 80, 70);
   EXPECT_EQ(b.at(0, 2), second);
   EXPECT_EQ(b.at(1, 2), second);
@@ -114,7 +114,7 @@ TEST(ImageBmp, RefusesWhatItCannotRead) {
       {"RLE8 at 24 bits", header(4, 4, 24, 1)},  {"JPEG compression", header(4, 4, 24, 4)},
       {"short header", {'B', 'M', 1, 2, 3}},
   };
-  for (const Case& c : cases) EXPECT_THROW(DecodeBmp(c.bytes.data(), c.bytes.size()), EBmpError) << c.name;
+  for (const Case& c : cases) EXPECT_THROW(decodeBmp(c.bytes.data(), c.bytes.size()), EBmpError) << c.name;
 }
 
 }  // namespace

@@ -23,12 +23,12 @@ class ImageCache : public ::testing::Test {
               std::shared_ptr<TMask>* maskOut = nullptr) {
     bool cached = false;
     std::shared_ptr<TMask> mask;
-    TImage image = LoadImageWithCache(cache_, (dir_ / name).string(), transparency, cached, mask);
+    TImage image = loadImageWithCache(cache_, (dir_ / name).string(), transparency, cached, mask);
     if (fromCache) *fromCache = cached;
     if (maskOut) *maskOut = mask;
     return image;
   }
-  std::string key(const std::string& name) { return TStringBitmapList::MakeKey((dir_ / name).string()); }
+  std::string key(const std::string& name) { return TStringBitmapList::makeKey((dir_ / name).string()); }
   // The document is left: its elements give their pictures back, and the next load ages the cache.
   void nextPage(std::initializer_list<std::string> shown) {
     for (const auto& name : shown) cache_.ReleaseImage(key(name));
@@ -44,18 +44,18 @@ TEST_F(ImageCache, ReusesPicturesAcrossPageLoads) {
   TImage first = load("a.png", &fromCache);
   ASSERT_TRUE(first.Bitmap);
   EXPECT_FALSE(fromCache);
-  EXPECT_EQ(cache_.Item(cache_.IndexOf(key("a.png"))).UsageCount, 1);
+  EXPECT_EQ(cache_.Item(cache_.indexOf(key("a.png"))).UsageCount, 1);
   TImage second = load("a.png", &fromCache);  // a second element on the same page
   EXPECT_TRUE(fromCache);
   EXPECT_EQ(second.Bitmap, first.Bitmap);
-  EXPECT_EQ(cache_.Item(cache_.IndexOf(key("a.png"))).UsageCount, 2);
+  EXPECT_EQ(cache_.Item(cache_.indexOf(key("a.png"))).UsageCount, 2);
 
   nextPage({"a.png", "a.png"});
-  EXPECT_EQ(cache_.Item(cache_.IndexOf(key("a.png"))).UsageCount, 0);
+  EXPECT_EQ(cache_.Item(cache_.indexOf(key("a.png"))).UsageCount, 0);
   TImage again = load("a.png", &fromCache);
   EXPECT_TRUE(fromCache);
   EXPECT_EQ(again.Bitmap, first.Bitmap);
-  EXPECT_EQ(cache_.Item(cache_.IndexOf(key("a.png"))).AccessAge, 0);
+  EXPECT_EQ(cache_.Item(cache_.indexOf(key("a.png"))).AccessAge, 0);
 }
 
 TEST_F(ImageCache, SourcesDifferingInCaseShareOneItem) {
@@ -64,10 +64,10 @@ TEST_F(ImageCache, SourcesDifferingInCaseShareOneItem) {
   int transparency = 0;
   std::shared_ptr<TMask> mask;
   std::string upper = "  " + (dir_ / "A.PNG").string() + " ";
-  TImage other = LoadImageWithCache(cache_, upper, transparency, fromCache, mask);
+  TImage other = loadImageWithCache(cache_, upper, transparency, fromCache, mask);
   EXPECT_TRUE(fromCache);
   EXPECT_EQ(other.Bitmap, lower.Bitmap);
-  EXPECT_EQ(cache_.Count(), 1);
+  EXPECT_EQ(cache_.count(), 1);
 }
 
 TEST_F(ImageCache, UnusedPicturesAgeOutAfterTheLimit) {
@@ -82,10 +82,10 @@ TEST_F(ImageCache, UnusedPicturesAgeOutAfterTheLimit) {
     load("a.png");
     nextPage({"a.png"});
     for (int i = 1; i <= c.survivingLoads; ++i) {
-      EXPECT_EQ(cache_.IndexOf(key("a.png")) >= 0, true) << "after " << i << " loads";
+      EXPECT_EQ(cache_.indexOf(key("a.png")) >= 0, true) << "after " << i << " loads";
       cache_.AgeAndPurge();
     }
-    EXPECT_EQ(cache_.IndexOf(key("a.png")), -1);
+    EXPECT_EQ(cache_.indexOf(key("a.png")), -1);
     bool fromCache = true;
     load("a.png", &fromCache);
     EXPECT_FALSE(fromCache);  // decoded again
@@ -98,22 +98,22 @@ TEST_F(ImageCache, PicturesInUseAreNeverPurged) {
   load("b.bmp");
   nextPage({"b.bmp"});  // a.png's element lives on (a frame that was not reloaded)
   for (int i = 0; i < 10; ++i) cache_.AgeAndPurge();
-  EXPECT_GE(cache_.IndexOf(key("a.png")), 0);
-  EXPECT_EQ(cache_.IndexOf(key("b.bmp")), -1);
-  EXPECT_EQ(cache_.Item(cache_.IndexOf(key("a.png"))).AccessAge, 11);
+  EXPECT_GE(cache_.indexOf(key("a.png")), 0);
+  EXPECT_EQ(cache_.indexOf(key("b.bmp")), -1);
+  EXPECT_EQ(cache_.Item(cache_.indexOf(key("a.png"))).AccessAge, 11);
 }
 
 TEST_F(ImageCache, SetCacheLimitPurgesOlderUnusedItems) {
-  EXPECT_EQ(cache_.CacheLimit(), 4);
+  EXPECT_EQ(cache_.cacheLimit(), 4);
   load("a.png");
   load("b.bmp");
   nextPage({"a.png"});
   cache_.AgeAndPurge();
   cache_.AgeAndPurge();  // both are 3 loads old; b.bmp is still in use
   cache_.SetCacheLimit(2);
-  EXPECT_EQ(cache_.IndexOf(key("a.png")), -1);
-  EXPECT_GE(cache_.IndexOf(key("b.bmp")), 0);
-  EXPECT_EQ(cache_.CacheLimit(), 2);
+  EXPECT_EQ(cache_.indexOf(key("a.png")), -1);
+  EXPECT_GE(cache_.indexOf(key("b.bmp")), 0);
+  EXPECT_EQ(cache_.cacheLimit(), 2);
 }
 
 TEST_F(ImageCache, AddImageKeepsTheFirstItemForAKey) {
@@ -136,7 +136,7 @@ TEST_F(ImageCache, LowerLeftMaskIsMadeOnceAndShared) {
   EXPECT_TRUE(first->transparentAt(0, 3));
   load("b.bmp", nullptr, kLowerLeftColor, &second);
   EXPECT_EQ(second, first);
-  EXPECT_EQ(cache_.Item(cache_.IndexOf(key("b.bmp"))).Transparency, kLowerLeftColor);
+  EXPECT_EQ(cache_.Item(cache_.indexOf(key("b.bmp"))).Transparency, kLowerLeftColor);
 }
 
 TEST_F(ImageCache, AnimatedGifsShareOneStrip) {
@@ -165,7 +165,7 @@ TEST_F(ImageCache, FailedPicturesAreNotCached) {
   EXPECT_FALSE(load("broken.png"));
   EXPECT_FALSE(load("missing.gif"));
   EXPECT_FALSE(load(""));
-  EXPECT_EQ(cache_.Count(), 0);
+  EXPECT_EQ(cache_.count(), 0);
 }
 
 }  // namespace

@@ -94,8 +94,8 @@ void expectSameFrames(const std::filesystem::path& path) {
   ASSERT_EQ(gif->Height, ref.Height);
   for (int i = 0; i < gif->FrameCount; ++i) {
     SCOPED_TRACE("frame " + std::to_string(i + 1));
-    EXPECT_TRUE(samePixels(ref.Colors[size_t(i)], gif->FrameBitmap(i + 1).Pixels, ref.Width, false));
-    auto mask = gif->FrameMask(i + 1);
+    EXPECT_TRUE(samePixels(ref.Colors[size_t(i)], gif->frameBitmap(i + 1).Pixels, ref.Width, false));
+    auto mask = gif->frameMask(i + 1);
     if (mask)
       EXPECT_EQ(mask->Bits, ref.Transparent[size_t(i)]);
     else
@@ -146,7 +146,7 @@ TEST(ImageGif, TransparentAnimationsComposeLikeImageMagick) {
     for (int i = 0; i < gif->FrameCount; ++i) {
       testing::RefImage ref;
       ASSERT_TRUE(testing::readPam(dir / ("f-" + std::to_string(i) + ".pam"), ref));
-      TBitmap shown = ApplyMaskAsAlpha(gif->FrameBitmap(i + 1), gif->FrameMask(i + 1).get());
+      TBitmap shown = applyMaskAsAlpha(gif->frameBitmap(i + 1), gif->frameMask(i + 1).get());
       for (size_t p = 0; p < ref.Pixels.size(); ++p) {
         if (pixelAlpha(ref.Pixels[p]) == 0) ref.Pixels[p] = 0;  // colour of invisible pixels does not matter
         if (pixelAlpha(shown.Pixels[p]) == 0) shown.Pixels[p] = 0;
@@ -160,15 +160,15 @@ TEST(ImageGif, DisposalTwoOnAnOpaqueGifDrawsOver) {
   auto gif = load("dispose2o.gif");
   ASSERT_TRUE(gif);
   EXPECT_FALSE(gif->Transparent);
-  EXPECT_FALSE(gif->FrameMask(3));
+  EXPECT_FALSE(gif->frameMask(3));
   // Frame 2 (the sprite at 4,3) has disposal 2; frame 3 still shows it.
-  EXPECT_EQ(gif->FrameBitmap(3).at(5, 4), gif->FrameBitmap(2).at(5, 4));
-  EXPECT_EQ(gif->FrameBitmap(3).at(5, 4), makePixel(40, 40, 40));
+  EXPECT_EQ(gif->frameBitmap(3).at(5, 4), gif->frameBitmap(2).at(5, 4));
+  EXPECT_EQ(gif->frameBitmap(3).at(5, 4), makePixel(40, 40, 40));
   // With transparency, the same area shows the background in frame 3.
   auto transparent = load("dispose2t.gif");
   ASSERT_TRUE(transparent);
-  EXPECT_TRUE(transparent->FrameMask(3)->transparentAt(5, 4));
-  EXPECT_FALSE(transparent->FrameMask(2)->transparentAt(5, 4));
+  EXPECT_TRUE(transparent->frameMask(3)->transparentAt(5, 4));
+  EXPECT_FALSE(transparent->frameMask(2)->transparentAt(5, 4));
 }
 
 TEST(ImageGif, FrameValuesDelaysAndLoops) {
@@ -200,7 +200,7 @@ TEST(ImageGif, FrameTallerThanTheScreenIsCut) {
   auto gif = load("oversize.gif");
   ASSERT_TRUE(gif);
   EXPECT_EQ(gif->Frames[0].Height, 6);
-  EXPECT_EQ(gif->FrameBitmap(1).Height, 6);
+  EXPECT_EQ(gif->frameBitmap(1).Height, 6);
 }
 
 TEST(ImageGif, ErrorsBeforeAndAfterTheFirstImage) {
@@ -215,7 +215,7 @@ TEST(ImageGif, ErrorsBeforeAndAfterTheFirstImage) {
   auto truncated = load("truncated.gif");
   ASSERT_TRUE(truncated);
   EXPECT_EQ(truncated->FrameCount, 1);
-  EXPECT_EQ(truncated->FrameBitmap(1).at(0, 0), makePixel(0, 255, 0));
+  EXPECT_EQ(truncated->frameBitmap(1).at(0, 0), makePixel(0, 255, 0));
 }
 
 TEST(ImageGif, ReadErrorsCarryTheirTexts) {

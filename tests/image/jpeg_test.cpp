@@ -81,7 +81,7 @@ TEST_F(ImageJpeg, MatchesLibjpeg) {
     int w = 0, h = 0;
     std::vector<Pixel> expected;
     ASSERT_TRUE(libjpegDecode(bytes, w, h, expected));
-    JpegResult result = DecodeJpeg(bytes.data(), bytes.size());
+    JpegResult result = decodeJpeg(bytes.data(), bytes.size());
     EXPECT_TRUE(result.Complete);
     ASSERT_EQ(result.Bitmap.Width, 67);
     ASSERT_EQ(result.Bitmap.Height, 45);
@@ -93,7 +93,7 @@ TEST_F(ImageJpeg, CmykLikeImageMagick) {
   auto file = make("cmyk.jpg", "-colorspace CMYK -quality 95");
   auto bytes = readBytes(file);
   testing::RefImage ref = testing::magickDecode(file, "-colorspace sRGB");
-  JpegResult result = DecodeJpeg(bytes.data(), bytes.size());
+  JpegResult result = decodeJpeg(bytes.data(), bytes.size());
   ASSERT_EQ(result.Bitmap.Width, ref.Width);
   // The two conversions round differently; they agree within one step per channel.
   EXPECT_TRUE(samePixels(ref.Pixels, result.Bitmap.Pixels, ref.Width, false, 1));
@@ -105,7 +105,7 @@ TEST_F(ImageJpeg, BrokenDataKeepsWhatDecoded) {
   std::vector<Pixel> full;
   ASSERT_TRUE(libjpegDecode(bytes, w, h, full));
   std::vector<uint8_t> truncated(bytes.begin(), bytes.begin() + std::ptrdiff_t(bytes.size() * 2 / 3));
-  JpegResult result = DecodeJpeg(truncated.data(), truncated.size());
+  JpegResult result = decodeJpeg(truncated.data(), truncated.size());
   EXPECT_FALSE(result.Complete);
   EXPECT_FALSE(result.Warning.empty());
   ASSERT_EQ(result.Bitmap.Height, 45);
@@ -115,13 +115,13 @@ TEST_F(ImageJpeg, BrokenDataKeepsWhatDecoded) {
   // Garbage in the entropy-coded data after the header: a fatal error inside libjpeg comes back to us.
   auto corrupt = bytes;
   for (size_t i = corrupt.size() / 2; i < corrupt.size() - 2; ++i) corrupt[i] = uint8_t(i * 7);
-  EXPECT_NO_FATAL_FAILURE(DecodeJpeg(corrupt.data(), corrupt.size()));
+  EXPECT_NO_FATAL_FAILURE(decodeJpeg(corrupt.data(), corrupt.size()));
 
   // Nothing usable at all.
   std::vector<uint8_t> header(bytes.begin(), bytes.begin() + 40);
-  EXPECT_THROW(DecodeJpeg(header.data(), header.size()), EJpegError);
+  EXPECT_THROW(decodeJpeg(header.data(), header.size()), EJpegError);
   std::vector<uint8_t> notJpeg = {0xFF, 0xD8, 0xFF, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-  EXPECT_THROW(DecodeJpeg(notJpeg.data(), notJpeg.size()), EJpegError);
+  EXPECT_THROW(decodeJpeg(notJpeg.data(), notJpeg.size()), EJpegError);
 }
 
 TEST_F(ImageJpeg, HostileSizeIsRefusedBeforeDecoding) {
@@ -134,7 +134,7 @@ TEST_F(ImageJpeg, HostileSizeIsRefusedBeforeDecoding) {
     }
   DecodeLimits limits;
   limits.MaxPixels = 1 << 20;
-  EXPECT_THROW(DecodeJpeg(bytes.data(), bytes.size(), limits), EJpegError);
+  EXPECT_THROW(decodeJpeg(bytes.data(), bytes.size(), limits), EJpegError);
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ std::vector<uint8_t> palettePng() {
 
 TEST_F(ImageLoader, PngPaletteTransparencyIsKindThree) {
   auto png = palettePng();
-  auto color = PngTransparentColor(png.data(), png.size());
+  auto color = pngTransparentColor(png.data(), png.size());
   ASSERT_TRUE(color);
   EXPECT_EQ(*color, makePixel(255, 255, 255));
 

@@ -72,7 +72,7 @@ bool libpngDecode(const std::vector<uint8_t>& bytes, int& width, int& height, st
   png_destroy_read_struct(&png, &info, nullptr);
   std::array<uint8_t, 256> table;
   for (int i = 0; i < 256; ++i) table[size_t(i)] = uint8_t(i);
-  if (hasGamma && fixedGamma > 0) table = PngGammaTable(uint32_t(fixedGamma));
+  if (hasGamma && fixedGamma > 0) table = pngGammaTable(uint32_t(fixedGamma));
   out.clear();
   for (auto& r : rows)
     for (int x = 0; x < width; ++x)
@@ -185,8 +185,8 @@ TEST(ImagePng, AncillaryUnknownChunksLoadCriticalOnesFail) {
     if (!c.error) {
       ASSERT_NO_THROW(png.LoadFromStream(bytes.data(), bytes.size()));
       EXPECT_EQ(png.Bitmap().at(2, 1), makePixel(60, 60, 60));
-      ASSERT_EQ(png.Chunks().size(), 4u);
-      EXPECT_EQ(png.Chunks()[1].Type, c.type);
+      ASSERT_EQ(png.chunks().size(), 4u);
+      EXPECT_EQ(png.chunks()[1].Type, c.type);
     } else {
       try {
         png.LoadFromStream(bytes.data(), bytes.size());
@@ -242,13 +242,13 @@ TEST(ImagePng, StructuralErrors) {
 }
 
 TEST(ImagePng, GammaTables) {
-  auto identity = PngGammaTable(45455);
+  auto identity = pngGammaTable(45455);
   for (int i = 0; i < 256; ++i) EXPECT_EQ(identity[size_t(i)], i);
-  auto dark = PngGammaTable(100000);  // exponent 1 / 2.2
+  auto dark = pngGammaTable(100000);  // exponent 1 / 2.2
   EXPECT_EQ(dark[0], 0);
   EXPECT_EQ(dark[255], 255);
   EXPECT_EQ(dark[128], 186);  // 255 * (128/255)^(1/2.2) = 186.1
-  auto inverse = PngInverseGammaTable(dark);
+  auto inverse = pngInverseGammaTable(dark);
   EXPECT_EQ(inverse[186], 128);
   EXPECT_EQ(inverse[dark[10]], 10);
 }
@@ -257,7 +257,7 @@ TEST(ImagePng, GammaZeroIsIgnored) {
   auto bytes = PngBuilder().ihdr(3, 2, 8, 0).chunk("gAMA", {0, 0, 0, 0}).idat(greyRows()).end();
   TPNGImage png;
   ASSERT_NO_THROW(png.LoadFromStream(bytes.data(), bytes.size()));
-  EXPECT_FALSE(png.HasGamma());
+  EXPECT_FALSE(png.hasGamma());
   EXPECT_EQ(png.Bitmap().at(0, 0), makePixel(10, 10, 10));
 }
 

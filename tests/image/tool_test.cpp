@@ -38,7 +38,7 @@ TEST(ImageTool, WritesTheChosenFrameWithItsMask) {
   bool single = true;
   auto gif = CreateGifFromStream(bytes.data(), bytes.size(), single);
   ASSERT_TRUE(gif);
-  TBitmap expected = ApplyMaskAsAlpha(gif->FrameBitmap(3), gif->FrameMask(3).get());
+  TBitmap expected = applyMaskAsAlpha(gif->frameBitmap(3), gif->frameMask(3).get());
   auto png = testing::readBytes(out);
   TPNGImage written;
   ASSERT_NO_THROW(written.LoadFromStream(png.data(), png.size()));

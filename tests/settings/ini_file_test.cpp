@@ -16,9 +16,9 @@ using testing::writeFile;
 TEST(IniFile, MissingFileOrKeyGivesTheReadersDefault) {
   TempDir dir;
   const TIniFile ini(dir / "lumora.ini");
-  EXPECT_EQ(ini.ReadString("Form", "Caption", "Безимянный"), "Безимянный");
-  EXPECT_EQ(ini.ReadInteger("Execute", "Device", -1), -1);
-  EXPECT_TRUE(ini.ReadBool("Execute", "LoopMusic", true));
+  EXPECT_EQ(ini.readString("Form", "Caption", "Безимянный"), "Безимянный");
+  EXPECT_EQ(ini.readInteger("Execute", "Device", -1), -1);
+  EXPECT_TRUE(ini.readBool("Execute", "LoopMusic", true));
   EXPECT_FALSE(std::filesystem::exists(dir / "lumora.ini")) << "reading must not create the file";
 }
 
@@ -27,13 +27,13 @@ TEST(IniFile, ReadsIntegersAndBooleansAsTheSettingsDo) {
   writeFile(dir / "lumora.ini", "[Form]\nShowCaptions=0x1\nMode=junk\nNoSplash=0\nLangID=-3\n");
   const TIniFile ini(dir / "lumora.ini");
   // 0x1 is 1 for the main window's integer reading and true for the dialog's boolean reading.
-  EXPECT_EQ(ini.ReadInteger("Form", "ShowCaptions", 0), 1);
-  EXPECT_TRUE(ini.ReadBool("Form", "ShowCaptions", false));
+  EXPECT_EQ(ini.readInteger("Form", "ShowCaptions", 0), 1);
+  EXPECT_TRUE(ini.readBool("Form", "ShowCaptions", false));
   // Text that is no number gives each reader its own default.
-  EXPECT_EQ(ini.ReadInteger("Form", "Mode", 0), 0);
-  EXPECT_TRUE(ini.ReadBool("Form", "Mode", true));
-  EXPECT_FALSE(ini.ReadBool("Form", "NoSplash", true));
-  EXPECT_EQ(ini.ReadInteger("Form", "LangID", 0), -3);
+  EXPECT_EQ(ini.readInteger("Form", "Mode", 0), 0);
+  EXPECT_TRUE(ini.readBool("Form", "Mode", true));
+  EXPECT_FALSE(ini.readBool("Form", "NoSplash", true));
+  EXPECT_EQ(ini.readInteger("Form", "LangID", 0), -3);
 }
 
 TEST(IniFile, CutsLongValuesTo2047Characters) {
@@ -42,7 +42,7 @@ TEST(IniFile, CutsLongValuesTo2047Characters) {
   for (int i = 0; i < 3000; ++i) longCyrillic += "ж";
   writeFile(dir / "lumora.ini", "[Execute]\nBGPlay=" + longCyrillic + "\n");
   const TIniFile ini(dir / "lumora.ini");
-  const std::string value = ini.ReadString("Execute", "BGPlay", "");
+  const std::string value = ini.readString("Execute", "BGPlay", "");
   EXPECT_EQ(value.size(), 2047u * 2);
   EXPECT_EQ(value.substr(0, 4), "жж");
 }
@@ -52,9 +52,9 @@ TEST(IniFile, WritesEachKeyAtOnceKeepingTheRestOfTheFile) {
   const auto file = dir / "lumora.ini";
   writeFile(file, "; publisher's notes\r\n[Execute]\r\nPage=start.htm\r\n\r\n[Custom]\r\nX=1\r\n");
   TIniFile ini(file);
-  ini.WriteInteger("execute", "Device", 2);
+  ini.writeInteger("execute", "Device", 2);
   EXPECT_EQ(readFile(file), "; publisher's notes\r\n[Execute]\r\nPage=start.htm\r\nDevice=2\r\n\r\n[Custom]\r\nX=1\r\n");
-  EXPECT_EQ(ini.ReadInteger("Execute", "Device", -1), 2);
+  EXPECT_EQ(ini.readInteger("Execute", "Device", -1), 2);
   // No temporary file is left beside the settings file.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
 }
@@ -83,7 +83,7 @@ TEST(IniFile, AFailedWriteReportsThePathAndLeavesTheFileAlone) {
   writeFile(dir / "not-a-folder", "");
   TIniFile unwritable(blocked);
   try {
-    unwritable.WriteString("Form", "Caption", "Lost");
+    unwritable.writeString("Form", "Caption", "Lost");
     FAIL() << "the write should fail";
   } catch (const ESettingsWriteError& e) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + blocked.string());
@@ -93,7 +93,7 @@ TEST(IniFile, AFailedWriteReportsThePathAndLeavesTheFileAlone) {
   if (::geteuid() != 0) {
     std::filesystem::permissions(file, std::filesystem::perms::owner_read);
     TIniFile readOnly(file);
-    EXPECT_THROW(readOnly.WriteString("Form", "Caption", "Lost"), ESettingsWriteError);
+    EXPECT_THROW(readOnly.writeString("Form", "Caption", "Lost"), ESettingsWriteError);
     EXPECT_EQ(readFile(file), "[Form]\nCaption=Kept\n");
   }
 }

@@ -129,11 +129,11 @@ TEST(UrlUtils, LocalFileNameFindsWindowsNamesWhateverTheirCase) {
   lumora::testing::TempDir dir;
   lumora::testing::writeFile(dir / "Pics/Logo.GIF", "x");
   const std::string root = dir.path().string();
-  EXPECT_EQ(LocalFileName(root + "\\pics\\logo.gif"), dir / "Pics/Logo.GIF");
-  EXPECT_EQ(LocalFileName(root + "/PICS/LOGO.gif"), dir / "Pics/Logo.GIF");
-  EXPECT_EQ(LocalFileName(UrlToDosPath(root + "/Pics/Logo.GIF")).string().find('\\'), std::string::npos);
+  EXPECT_EQ(localFileName(root + "\\pics\\logo.gif"), dir / "Pics/Logo.GIF");
+  EXPECT_EQ(localFileName(root + "/PICS/LOGO.gif"), dir / "Pics/Logo.GIF");
+  EXPECT_EQ(localFileName(UrlToDosPath(root + "/Pics/Logo.GIF")).string().find('\\'), std::string::npos);
   // A missing file keeps its name as written, with local separators.
-  EXPECT_EQ(LocalFileName(root + "\\pics\\missing.gif"), std::filesystem::path(root + "/pics/missing.gif"));
+  EXPECT_EQ(localFileName(root + "\\pics\\missing.gif"), std::filesystem::path(root + "/pics/missing.gif"));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 
 using html::TColor;
 
-constexpr TColor Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+constexpr TColor rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
 class QtPlatformTest : public ::testing::Test {
  protected:
@@ -21,27 +21,27 @@ class QtPlatformTest : public ::testing::Test {
 };
 
 TEST_F(QtPlatformTest, EngineColoursBecomeQtColours) {
-  EXPECT_EQ(ToQColor(Rgb(255, 128, 0)), QColor(255, 128, 0));
-  EXPECT_EQ(ToQColor(Rgb(1, 2, 3) | html::kPaletteRelative), QColor(1, 2, 3));  // the flag is not a colour
-  EXPECT_EQ(ToQColor(html::kColorNone).alpha(), 0);
+  EXPECT_EQ(toQColor(rgb(255, 128, 0)), QColor(255, 128, 0));
+  EXPECT_EQ(toQColor(rgb(1, 2, 3) | html::kPaletteRelative), QColor(1, 2, 3));  // the flag is not a colour
+  EXPECT_EQ(toQColor(html::kColorNone).alpha(), 0);
   QPalette palette;
   palette.setColor(QPalette::Highlight, QColor(10, 20, 30));
   palette.setColor(QPalette::ToolTipBase, QColor(40, 50, 60));
-  EXPECT_EQ(ToQColor(html::kSystemColorFlag | 13, palette), QColor(10, 20, 30));  // highlight
-  EXPECT_EQ(ToQColor(html::kSystemColorFlag | 24, palette), QColor(40, 50, 60));  // infobackground
+  EXPECT_EQ(toQColor(html::kSystemColorFlag | 13, palette), QColor(10, 20, 30));  // highlight
+  EXPECT_EQ(toQColor(html::kSystemColorFlag | 24, palette), QColor(40, 50, 60));  // infobackground
 }
 
 TEST_F(QtPlatformTest, FontsAreFoundAndMeasured) {
   QtFontPlatform fonts;
-  EXPECT_TRUE(fonts.IsFontInstalled("DejaVu Sans"));
-  EXPECT_FALSE(fonts.IsFontInstalled("No Such Face 12345"));
-  EXPECT_FALSE(fonts.IsFontInstalled(""));
+  EXPECT_TRUE(fonts.isFontInstalled("DejaVu Sans"));
+  EXPECT_FALSE(fonts.isFontInstalled("No Such Face 12345"));
+  EXPECT_FALSE(fonts.isFontInstalled(""));
   // A face the pages ask for by its Windows name is found through a substitution.
   QFont::insertSubstitution("Lumora Test Face", "DejaVu Sans");
-  EXPECT_TRUE(fonts.IsFontInstalled("Lumora Test Face"));
+  EXPECT_TRUE(fonts.isFontInstalled("Lumora Test Face"));
 
-  const html::TRealizedFont small = fonts.Realize({"DejaVu Sans", 12, 0, html::kDefaultCharSet});
-  const html::TRealizedFont large = fonts.Realize({"DejaVu Sans", 24, html::kFontBold, html::kDefaultCharSet});
+  const html::TRealizedFont small = fonts.realize({"DejaVu Sans", 12, 0, html::kDefaultCharSet});
+  const html::TRealizedFont large = fonts.realize({"DejaVu Sans", 24, html::kFontBold, html::kDefaultCharSet});
   EXPECT_GE(small.CellHeight, 12);
   EXPECT_EQ(small.InternalLeading, small.CellHeight - 12);
   EXPECT_GT(small.Descent, 0);
@@ -56,22 +56,22 @@ TEST_F(QtPlatformTest, TextExtentsAddLetterSpacingPerCharacter) {
   html::TMyFont font;
   font.Name = "DejaVu Sans Mono";
   font.Height = 16;
-  canvas.SetFont(font);
+  canvas.setFont(font);
   std::vector<int> widths;
-  const int plain = canvas.TextExtent(u"iWi", &widths);
+  const int plain = canvas.textExtent(u"iWi", &widths);
   ASSERT_EQ(widths.size(), 3u);
   EXPECT_EQ(plain, widths[0] + widths[1] + widths[2]);
   EXPECT_EQ(widths[0], widths[1]);  // a monospaced face
   // A character outside the 16-bit range: its width goes to the first half of the pair.
   std::vector<int> pairWidths;
-  canvas.TextExtent(u"a\U0001F600b", &pairWidths);
+  canvas.textExtent(u"a\U0001F600b", &pairWidths);
   ASSERT_EQ(pairWidths.size(), 4u);
   EXPECT_GT(pairWidths[1], 0);
   EXPECT_EQ(pairWidths[2], 0);
 
   font.CharExtra = 3;
-  canvas.SetFont(font);
-  EXPECT_EQ(canvas.TextExtent(u"iWi", nullptr), plain + 9);
+  canvas.setFont(font);
+  EXPECT_EQ(canvas.textExtent(u"iWi", nullptr), plain + 9);
 }
 
 TEST_F(QtPlatformTest, PaintsShapesTextImagesAndClips) {
@@ -80,26 +80,26 @@ TEST_F(QtPlatformTest, PaintsShapesTextImagesAndClips) {
   {
     QPainter painter(&target);
     QtCanvas canvas(&painter);
-    canvas.FillRect({0, 0, 10, 10}, Rgb(255, 0, 0));
-    canvas.FrameRect({20, 0, 30, 10}, Rgb(0, 0, 255), 2, html::TPenStyle::Solid);
+    canvas.fillRect({0, 0, 10, 10}, rgb(255, 0, 0));
+    canvas.frameRect({20, 0, 30, 10}, rgb(0, 0, 255), 2, html::TPenStyle::Solid);
 
     // A 2 by 1 picture whose right pixel is masked out, drawn at (40, 0) scaled by 2.
     lumora::image::TBitmap bitmap(2, 1, lumora::image::makePixel(0, 255, 0));
     lumora::image::TMask mask(2, 1, 0);
     mask.Bits[1] = 1;
-    canvas.DrawImage(bitmap, &mask, {0, 0, 2, 1}, {40, 0, 44, 2});
+    canvas.drawImage(bitmap, &mask, {0, 0, 2, 1}, {40, 0, 44, 2});
 
     // Drawing outside the clip leaves the target alone.
-    canvas.PushClip({{0, 20, 10, 30}});
-    canvas.FillRect({0, 20, 20, 30}, Rgb(0, 0, 0));
-    canvas.PopClip();
+    canvas.pushClip({{0, 20, 10, 30}});
+    canvas.fillRect({0, 20, 20, 30}, rgb(0, 0, 0));
+    canvas.popClip();
 
     html::TMyFont font;
     font.Name = "DejaVu Sans";
     font.Height = 14;
-    font.Color = Rgb(0, 0, 0);
-    canvas.SetFont(font);
-    canvas.TextOut(30, 20, u"W", nullptr);
+    font.Color = rgb(0, 0, 0);
+    canvas.setFont(font);
+    canvas.textOut(30, 20, u"W", nullptr);
   }
   EXPECT_EQ(target.pixelColor(5, 5), QColor(255, 0, 0));
   EXPECT_EQ(target.pixelColor(20, 5), QColor(0, 0, 255));   // frame edge

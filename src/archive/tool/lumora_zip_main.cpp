@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
   };
   try {
     if (command == "c") {
-      lumora::archive::CompressFolderInto(archiver, args[2], args[1]);
+      lumora::archive::compressFolderInto(archiver, args[2], args[1]);
     } else {
       archiver.FileName = args[1];
       archiver.Options.OverwriteMode = lumora::archive::TZipOverwriteMode::omAlways;
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
         archiver.BaseDir = args[2];
         archiver.ExtractMatching("*.*", lumora::archive::ZipAttr::kAllFiles, "");
       } else if (command == "t") {
-        archiver.TestMatching("*.*", lumora::archive::ZipAttr::kAllFiles, "");
+        archiver.testMatching("*.*", lumora::archive::ZipAttr::kAllFiles, "");
       } else {
         for (const auto& e : archiver.Entries())
           std::printf("%12" PRIu64 " %12" PRIu64 " %-9s %08" PRIx32 " %s\n", e.uncompressedSize, e.compressedSize,

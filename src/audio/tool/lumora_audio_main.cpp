@@ -59,14 +59,14 @@ int info(const std::string& file) {
   v1.ReadTag(file);
   TID3v2 v2;
   v2.ReadTag(file);
-  std::printf("ID3v1 hint: %s\n", TrackHintForDisplay(ComposeTrackHint(v1)).c_str());
-  std::printf("ID3v2 hint: %s\n", TrackHintForDisplay(ComposeTrackHint(v2)).c_str());
+  std::printf("ID3v1 hint: %s\n", trackHintForDisplay(composeTrackHint(v1)).c_str());
+  std::printf("ID3v2 hint: %s\n", trackHintForDisplay(composeTrackHint(v2)).c_str());
   SND_Free();
   return 0;
 }
 
 int play(const std::string& file, int device) {
-  if (!StartSoundSystem(device)) {
+  if (!startSoundSystem(device)) {
     std::fprintf(stderr, "lumora-audio: cannot open sound device %d\n", device);
     return 1;
   }
@@ -81,7 +81,7 @@ int play(const std::string& file, int device) {
   while (true) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     if (SND_ChannelIsActive(stream) != kStatePlaying) break;
-    std::printf("%s\n", StatusTextFor(stream, SND_ChannelGetLength(stream), SND_ChannelGetPosition(stream)).c_str());
+    std::printf("%s\n", statusTextFor(stream, SND_ChannelGetLength(stream), SND_ChannelGetPosition(stream)).c_str());
     std::fflush(stdout);
   }
   SND_Free();
@@ -89,7 +89,7 @@ int play(const std::string& file, int device) {
 }
 
 int devices() {
-  const auto names = SoundDeviceDescriptions();
+  const auto names = soundDeviceDescriptions();
   for (size_t i = 0; i < names.size(); ++i) std::printf("%zu: %s\n", i, names[i].c_str());
   return 0;
 }

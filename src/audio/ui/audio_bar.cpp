@@ -124,7 +124,7 @@ AudioBar::AudioBar(QWidget* mainWindow, QToolBar* sToolBar2, QWidget* paintFrame
 }
 
 void AudioBar::ToolButton11Click() {
-  PlaybackState& state = Playback();
+  PlaybackState& state = playback();
   const uint32_t active = SND_ChannelIsActive(state.ChannelHandle);
   if (active == kStatePaused) {
     SND_ChannelPlay(state.ChannelHandle, 0);
@@ -141,10 +141,10 @@ void AudioBar::ToolButton11Click() {
   LoadTagInfo(*file);
 }
 
-void AudioBar::ToolButton12Click() { SND_ChannelPause(Playback().ChannelHandle); }
+void AudioBar::ToolButton12Click() { SND_ChannelPause(playback().ChannelHandle); }
 
 void AudioBar::ToolButton13Click() {
-  PlaybackState& state = Playback();
+  PlaybackState& state = playback();
   core::programValues().LoopEnabled = false;
   SND_ChannelStop(state.ChannelHandle);
   sTrackBar1->setValue(0);
@@ -157,9 +157,9 @@ void AudioBar::ToolButton14Click() {
 }
 
 void AudioBar::sTrackBar1UserChange(int position) {
-  const HSTREAM handle = Playback().ChannelHandle;
+  const HSTREAM handle = playback().ChannelHandle;
   if (SND_ChannelIsActive(handle) != kStatePlaying) return;
-  SND_ChannelSetPosition(handle, SeekBytesFor(position, SND_ChannelGetLength(handle)));
+  SND_ChannelSetPosition(handle, seekBytesFor(position, SND_ChannelGetLength(handle)));
 }
 
 void AudioBar::sTrackBar2Change(int position) {
@@ -168,17 +168,17 @@ void AudioBar::sTrackBar2Change(int position) {
 }
 
 void AudioBar::Timer1Timer() {
-  const HSTREAM handle = Playback().ChannelHandle;
+  const HSTREAM handle = playback().ChannelHandle;
   if (SND_ChannelIsActive(handle) != kStatePlaying) return;
   const uint64_t length = SND_ChannelGetLength(handle);
   const uint64_t position = SND_ChannelGetPosition(handle);
-  sTrackBar1->setValue(SliderPositionFor(position, length));
-  sLabelFX1->setCaption(QString::fromStdString(StatusTextFor(handle, length, position)));
+  sTrackBar1->setValue(sliderPositionFor(position, length));
+  sLabelFX1->setCaption(QString::fromStdString(statusTextFor(handle, length, position)));
 }
 
 void AudioBar::TimerRenderTimer() {
-  TSpectrum* spectrum = CurrentSpectrum();
-  const HSTREAM handle = Playback().ChannelHandle;
+  TSpectrum* spectrum = currentSpectrum();
+  const HSTREAM handle = playback().ChannelHandle;
   if (spectrum == nullptr || SND_ChannelIsActive(handle) != kStatePlaying) return;
   TSpectrum::FftData fft{};  // on the stack: a frame allocates nothing
   SND_ChannelGetData(handle, fft.data(), kDataFft1024);
@@ -189,8 +189,8 @@ void AudioBar::TimerRenderTimer() {
 
 void AudioBar::LoadTagInfo(const QString& fileName) {
   const std::optional<std::string> hint =
-      TrackHintFor(QFile::encodeName(fileName).toStdString(), core::programValues().TagVersion);
-  if (hint) sLabelFX1->setHint(QString::fromStdString(TrackHintForDisplay(*hint)));
+      trackHintFor(QFile::encodeName(fileName).toStdString(), core::programValues().TagVersion);
+  if (hint) sLabelFX1->setHint(QString::fromStdString(trackHintForDisplay(*hint)));
 }
 
 bool AudioBar::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,6 @@
 #pragma once
 // The audio bar's components. Each publishes the translatable properties its kind has (Hint, Caption,
-// Filter), so a window's language controller reaches them through the meta-object system.
+// filter), so a window's language controller reaches them through the meta-object system.
 
 #include <QLabel>
 #include <QObject>
@@ -52,15 +52,15 @@ class TAudioLabel : public QLabel {
   void setHint(const QString& hint) { setToolTip(hint); }
 };
 
-// The file-open dialog. Filter uses the "name|patterns|name|patterns" form of the window definitions.
+// The file-open dialog. filter uses the "name|patterns|name|patterns" form of the window definitions.
 class TAudioOpenDialog : public QObject {
   Q_OBJECT
-  Q_PROPERTY(QString Filter READ Filter WRITE setFilter)
+  Q_PROPERTY(QString Filter READ filter WRITE setFilter)
  public:
   using Chooser = std::function<std::optional<QString>(const TAudioOpenDialog&)>;
 
   explicit TAudioOpenDialog(QWidget* owner);
-  QString Filter() const { return filter_; }
+  QString filter() const { return filter_; }
   void setFilter(const QString& filter) { filter_ = filter; }
   // The filter as Qt name filters, each pattern in upper and lower case (file names on this system are
   // case-sensitive, publications' are not).

@@ -10,23 +10,23 @@
 
 namespace lumora::audio {
 
-QStringList SoundCardList() {
+QStringList soundCardList() {
   QStringList list;
-  for (const std::string& name : SoundDeviceDescriptions()) list << QString::fromStdString(name);
+  for (const std::string& name : soundDeviceDescriptions()) list << QString::fromStdString(name);
   return list;
 }
 
-bool ConfirmChangeDevice(QWidget* parent) {
+bool confirmChangeDevice(QWidget* parent) {
   // Looked up now, so the current language's text is shown.
   return skin::askConfirmation(parent, QString::fromStdString(i18n::ConstantText("ChangeDevice")));
 }
 
-QTimer* InstallLoopTimer(QWidget* dialog) {
+QTimer* installLoopTimer(QWidget* dialog) {
   auto* timer = new QTimer(dialog);
   timer->setObjectName(QStringLiteral("Timer1"));
   timer->setInterval(50);
   timer->setTimerType(Qt::PreciseTimer);  // a coarse timer may add a few ms to the gap at the loop's end
-  QObject::connect(timer, &QTimer::timeout, timer, &LoopTick);
+  QObject::connect(timer, &QTimer::timeout, timer, &loopTick);
   timer->start();
   return timer;
 }

@@ -10,14 +10,14 @@ class QWidget;
 namespace lumora::audio {
 
 // Texts for the sound card list (position = device number).
-QStringList SoundCardList();
+QStringList soundCardList();
 
 // Asks the "ChangeDevice" question with Yes and No through the program's message boxes (whose answerer
 // tests replace); true on Yes.
-bool ConfirmChangeDevice(QWidget* parent);
+bool confirmChangeDevice(QWidget* parent);
 
 // Creates the dialog's "Timer1" (50 ms, running also while the dialog is hidden) that restarts a stopped
 // stream while looping is on.
-QTimer* InstallLoopTimer(QWidget* dialog);
+QTimer* installLoopTimer(QWidget* dialog);
 
 }  // namespace lumora::audio

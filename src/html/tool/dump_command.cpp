@@ -7,12 +7,12 @@
 
 namespace lumora::html {
 
-int WriteDocument(const std::string& path, const std::string& document, bool textOnly, std::ostream& out) {
+int writeDocument(const std::string& path, const std::string& document, bool textOnly, std::ostream& out) {
   TSectionList doc;
   doc.DocumentPath = std::filesystem::absolute(path).generic_string();
   doc.SetDefaults();
   ParseHtmlText(document, doc);
-  out << (textOnly ? DocumentText(doc) : DumpDocument(doc));
+  out << (textOnly ? documentText(doc) : dumpDocument(doc));
   out.flush();
   return out ? 0 : 1;
 }

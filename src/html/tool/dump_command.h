@@ -6,8 +6,8 @@
 
 namespace lumora::html {
 
-// Builds the page at `path` (its text already read into `document`) and writes DumpDocument (or, with
-// `textOnly`, DocumentText) to `out`. Returns the process exit status.
-int WriteDocument(const std::string& path, const std::string& document, bool textOnly, std::ostream& out);
+// Builds the page at `path` (its text already read into `document`) and writes dumpDocument (or, with
+// `textOnly`, documentText) to `out`. Returns the process exit status.
+int writeDocument(const std::string& path, const std::string& document, bool textOnly, std::ostream& out);
 
 }  // namespace lumora::html

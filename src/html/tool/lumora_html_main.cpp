@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
       return 1;
     }
     const std::string document((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (command == "tokens") return lumora::html::WriteTokens(document, std::cout);
-    return lumora::html::WriteDocument(argv[2], document, command == "text", std::cout);
+    if (command == "tokens") return lumora::html::writeTokens(document, std::cout);
+    return lumora::html::writeDocument(argv[2], document, command == "text", std::cout);
   }
   return usage();
 }

@@ -9,6 +9,6 @@ namespace lumora::html {
 // Writes the tokens of `document` to `out`. The document's code page is found as a single-document viewer
 // finds it: byte-order mark, Japanese 7-bit text, META content-type, otherwise UTF-8 when the bytes are
 // valid UTF-8 and the legacy code page when not. Returns the process exit status.
-int WriteTokens(const std::string& document, std::ostream& out);
+int writeTokens(const std::string& document, std::ostream& out);
 
 }  // namespace lumora::html

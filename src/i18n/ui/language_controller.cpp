@@ -92,7 +92,7 @@ void TLanguageController::setLoadedHook(std::function<void(TLanguageController&)
 void TLanguageController::UpdateEntries() {
   const TLang_MaskList ignore(IgnoreList);
   const TLang_MaskList store(StoreList);
-  int32_t nextId = root_->LargestId() + 1;
+  int32_t nextId = root_->largestId() + 1;
   updateNode(*root_, window_, std::string(), nextId, ignore, store);
 }
 
@@ -105,12 +105,12 @@ void TLanguageController::updateNode(TLang_CompEntry& node, QObject* component, 
     const std::string path = property.name();
     if (path == "Name" || property.metaType().id() != QMetaType::QString) continue;
     const std::string full = fullName + "." + path;
-    if (ignore.Matches(full)) continue;
-    if (!property.isStored() && !store.Matches(full)) continue;
+    if (ignore.matches(full)) continue;
+    if (!property.isStored() && !store.matches(full)) continue;
     const std::string value = property.read(component).toString().toStdString();
     if (value.empty()) continue;  // empty properties are neither remembered nor given an entry
-    TLang_PropEntry* entry = node.FindProp(path);
-    if (entry == nullptr) entry = &node.AddProp(nextId++, path);
+    TLang_PropEntry* entry = node.findProp(path);
+    if (entry == nullptr) entry = &node.addProp(nextId++, path);
     entry->value = value;
     inUse.push_back(path);
   }
@@ -149,7 +149,7 @@ QObject* TLanguageController::componentOf(const TLang_CompEntry& node) const {
   return it != bound_.end() ? it->second.data() : nullptr;
 }
 
-void TLanguageController::Loaded() {
+void TLanguageController::loaded() {
   // Masks are compiled while the window loads, so a malformed one is reported then.
   const TLang_MaskList ignore(IgnoreList);
   const TLang_MaskList store(StoreList);
@@ -187,7 +187,7 @@ void TLanguageController::apply(TLang_CompEntry& node, const TLang_CompTranslati
   if (QObject* component = componentOf(node)) {
     for (const TLang_PropEntry& entry : node.props) {
       if (!hasTextProperty(component, entry.path)) continue;
-      const std::string* text = translation != nullptr ? translation->Find(entry.id) : nullptr;
+      const std::string* text = translation != nullptr ? translation->find(entry.id) : nullptr;
       component->setProperty(entry.path.c_str(), QString::fromStdString(text != nullptr ? *text : entry.value));
     }
   }

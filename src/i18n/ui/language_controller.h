@@ -32,7 +32,7 @@ class TLanguageController : public QObject, public ILanguageController {
   ~TLanguageController() override;
 
   // The window has been built: bind the table, remember the built-in texts, take the current language.
-  void Loaded();
+  void loaded();
 
   QString SectionName;
   std::vector<std::string> IgnoreList;  // masks of full property paths that never become entries
@@ -42,7 +42,7 @@ class TLanguageController : public QObject, public ILanguageController {
   // IDs, entries of properties that no longer count go; IDs of the others never change.
   void UpdateEntries();
 
-  // Called by Loaded() right after binding, before the built-in texts are remembered (for the tests that
+  // Called by loaded() right after binding, before the built-in texts are remembered (for the tests that
   // compare the fixed tables with the windows).
   static void setLoadedHook(std::function<void(TLanguageController&)> hook);
 
@@ -53,7 +53,7 @@ class TLanguageController : public QObject, public ILanguageController {
   // The stored form of the table as it is now.
   std::string LangData() const { return writeLangData(*root_); }
   // The stored form after UpdateEntries, as window definitions are written.
-  std::string WriteLangData() {
+  std::string updatedLangData() {
     UpdateEntries();
     return LangData();
   }

@@ -34,10 +34,10 @@ std::string decodeError(const std::vector<uint8_t>& bytes) {
         break;
       }
       case TImageFormat::Bmp:
-        DecodeBmp(bytes.data(), bytes.size());
+        decodeBmp(bytes.data(), bytes.size());
         break;
       case TImageFormat::Jpeg:
-        DecodeJpeg(bytes.data(), bytes.size());
+        decodeJpeg(bytes.data(), bytes.size());
         break;
       default:
         return "not a picture this program reads";
@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "lumora-image: frame %d out of 1..%d\n", frame, gif->FrameCount);
       return 1;
     }
-    auto mask = gif->FrameMask(frame);
-    result = ApplyMaskAsAlpha(gif->FrameBitmap(frame), mask.get());
+    auto mask = gif->frameMask(frame);
+    result = applyMaskAsAlpha(gif->frameBitmap(frame), mask.get());
   } else {
     int transparency = 0;
     std::shared_ptr<TMask> mask;
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     if (info) std::printf("frames 1\nsize %dx%d\ntransparency %d\n", bitmap->Width, bitmap->Height, transparency);
-    result = ApplyMaskAsAlpha(*bitmap, mask.get());
+    result = applyMaskAsAlpha(*bitmap, mask.get());
   }
   if (output && !writePngFile(result, output)) {
     std::fprintf(stderr, "lumora-image: cannot write %s\n", output);
