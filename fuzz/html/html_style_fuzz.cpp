@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TColor color = 0;
   (void)ParseColor(value, false, color);
   (void)ParseColor(value, true, color);
-  (void)ToPixels(value, true, 100.0, 0, 16.0, 8.0);
+  (void)ToPixels(value, true, 100.0, 0, 16.0, 8.0, kDefaultPixelsPerInch);
 
   TStyleList styles;
   styles.BuildDefaults("Times New Roman", "Courier New", 10, 15, 1, true, 0x0000FF, 0x800080, 0xFF0000, 0, 12);

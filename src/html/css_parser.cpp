@@ -545,12 +545,6 @@ class TInlineTarget : public TDeclarationTarget {
 
 bool isInlineBlank(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
 
-std::shared_ptr<TProperties> parseStyleAttribute(const std::string& styleText, int /*codePage*/) {
-  auto props = std::make_shared<TProperties>();
-  ReadInlineStyle(styleText, *props);
-  return props;
-}
-
 }  // namespace
 
 void ReadStyleSheet(TStyleList& StyleList, char& CurrentChar, const TStyleCharSource& Source, bool IsLinked,
@@ -614,6 +608,12 @@ void ReadInlineStyle(std::string_view Text, TProperties& PropertySet) {
   }
 }
 
-void installInlineStyleParser() { setInlineStyleParser(&parseStyleAttribute); }
+std::shared_ptr<TProperties> parseStyleAttribute(const TAttributeList& Attributes) {
+  const TAttribute* style = Attributes.find(StyleSy);
+  if (!style) return nullptr;
+  auto props = std::make_shared<TProperties>();
+  ReadInlineStyle(style->Name, *props);
+  return props;
+}
 
 }  // namespace lumora::html

@@ -4,6 +4,7 @@
 // declaration (shorthands expanded) goes straight to the style list or to the element's property set.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -34,7 +35,7 @@ void readStyleElement(TStyleList& StyleList, THtmlLexer& Lexer);
 // Declarations of a STYLE attribute into PropertySet.
 void ReadInlineStyle(std::string_view Text, TProperties& PropertySet);
 
-// Installs ReadInlineStyle as the parser behind TAttributeList::theStyle(). Idempotent; thread-safe.
-void installInlineStyleParser();
+// The property set of a tag's STYLE attribute, or null when the tag has none.
+std::shared_ptr<TProperties> parseStyleAttribute(const TAttributeList& Attributes);
 
 }  // namespace lumora::html

@@ -293,13 +293,13 @@ TTableBlock::TTableBlock(TCellBasic* AOwnerCell, TProperties& Props, const TAttr
   if (const std::string* w = std::get_if<std::string>(&Props.prop(html::Width))) {
     const std::string t(trimAscii(*w));
     if (!t.empty() && t.back() == '%') {
-      const int v = ToPixels(t, false, 100, 0, EmSize, ExSize);
+      const int v = ToPixels(t, false, 100, 0, EmSize, ExSize, Props.PixelsPerInch);
       if (v > 0) {
         WidthAttr = v >= 100 ? 1000 : v * 10;
         AsPercent = true;
       }
     } else {
-      const int v = ToPixels(t, false, 0, 0, EmSize, ExSize);
+      const int v = ToPixels(t, false, 0, 0, EmSize, ExSize, Props.PixelsPerInch);
       if (v > 0) {
         WidthAttr = v;
         AsPercent = false;

@@ -1,7 +1,6 @@
 #include "html/html_common.h"
 
 #include <algorithm>
-#include <atomic>
 
 #include "html/html_codepage.h"
 
@@ -11,8 +10,6 @@ namespace {
 
 // Room for a typical token before the first reallocation.
 constexpr size_t kInitialCapacity = 300;
-
-std::atomic<TInlineStyleParser> inlineStyleParser{nullptr};
 
 std::string lowerAscii(std::string_view s) {
   std::string out(s);
@@ -66,7 +63,6 @@ void TokenObj::addString(const TCharCollection& bytes, int codePage) {
   appendWide(bytes.asString(), codePage, text_, bytes.positions().data(), &positions_);
 }
 
-void setInlineStyleParser(TInlineStyleParser parser) { inlineStyleParser.store(parser); }
 
 TAttributeList::TAttributeList(const TAttributeList& other) { *this = other; }
 
@@ -144,13 +140,6 @@ const std::string& TAttributeList::theID() const {
 std::string TAttributeList::theTitle() const {
   const TAttribute* a = find(TitleSy);
   return a ? a->Name : std::string();
-}
-
-std::shared_ptr<TProperties> TAttributeList::theStyle() const {
-  const TAttribute* a = find(StyleSy);
-  const TInlineStyleParser parser = inlineStyleParser.load();
-  if (a == nullptr || parser == nullptr) return nullptr;
-  return parser(a->Name, a->CodePage);
 }
 
 }  // namespace lumora::html

@@ -71,11 +71,6 @@ struct TAttribute {
   int CodePage = 0;       // the document's code page when the attribute was read
 };
 
-// Parses the value of a STYLE attribute into a property set. The style code installs it; until then
-// theStyle() gives no property set.
-using TInlineStyleParser = std::shared_ptr<TProperties> (*)(const std::string& styleText, int codePage);
-void setInlineStyleParser(TInlineStyleParser parser);
-
 // The attributes of the current tag in source order.
 class TAttributeList {
  public:
@@ -102,8 +97,6 @@ class TAttributeList {
   // ID lower-cased (computed once per tag).
   const std::string& theID() const;
   std::string theTitle() const;
-  // A property set parsed from STYLE, or null without STYLE (or before the style code is linked in).
-  std::shared_ptr<TProperties> theStyle() const;
 
  private:
   // Kept in one block (a copy of a tag's attributes is one allocation); entries past count_ are spare

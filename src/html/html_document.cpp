@@ -7,6 +7,7 @@
 #include "html/html_forms.h"
 #include "html/html_section.h"
 #include "html/image_map.h"
+#include "image/image_cache.h"
 #include "url/url_utils.h"
 
 namespace lumora::html {
@@ -101,7 +102,10 @@ void TCellBasic::add(std::unique_ptr<TSectionBase> Item, int SourcePosition) {
   if (!Item) return;
   if (auto* section = dynamic_cast<TSection*>(Item.get())) {
     if (!section->Closed) section->CloseSection(SourcePosition);
-    if (!section->hasContent() && !section->isPreformatted()) return;
+    if (!section->hasContent() && !section->isPreformatted()) {
+      Document->unlinkRuns(*section);
+      return;
+    }
   }
   Item->Document = Document;
   Items.push_back(std::move(Item));
@@ -109,24 +113,26 @@ void TCellBasic::add(std::unique_ptr<TSectionBase> Item, int SourcePosition) {
 
 // --- TSectionList ---
 
-TSectionList::TSectionList(const THtmlPlatform* Platform) : TCell(this, nullptr), Platform(Platform) {
+TSectionList::TSectionList(THtmlHost* Host) : TCell(this, nullptr), Host(Host) {
   OwnersTag = "default";
-  Styles.Fonts = Platform ? Platform->Fonts : nullptr;
   Styles.OnHoverRule = [this] { HoverTracking = true; };
 }
 
 TSectionList::~TSectionList() { Clear(); }
 
 void TSectionList::Clear() {
-  // Items refer to forms, the link list and the name table; drop them first.
+  // Item destructors leave the document's tables alone, so nothing here depends on the order.
   BodyBlock = nullptr;
-  LinkList.clear();  // first: the sections' destructors then find nothing to unlink
   Items.clear();
   IDNameList.Clear();
   PositionList.clear();
   FormControlList.clear();
   PanelList.clear();
   LinkList.clear();
+  MissingImages.clear();
+  if (Host && Host->Images)
+    for (const std::string& source : RequestedImages) Host->Images->releaseImage(source);
+  RequestedImages.clear();
   htmlFormList.clear();
   MapList.clear();
   InlineList.clear();
@@ -142,13 +148,15 @@ void TSectionList::Clear() {
   BaseUrl.clear();
   BaseTarget.clear();
   linkSerial_ = 0;
+  tabSequence_ = 0;
 }
 
 void TSectionList::SetDefaults(const std::string& DefFontName_, const std::string& PreFontName_, int MarginWidth_,
                                int MarginHeight_, uint8_t CharSet, bool LinkUnderline_, bool OverLinksActive_,
                                TColor DefBackground, TColor OverLinkColor, TColor VisitedLinkColor,
                                TColor HotSpotColor_, TColor DefFontColor, double DefFontSize_) {
-  Styles.Fonts = Platform ? Platform->Fonts : nullptr;
+  Styles.Fonts = Host ? Host->Metrics : nullptr;
+  Styles.PixelsPerInch = Host && Host->PixelsPerInch > 0 ? Host->PixelsPerInch : kDefaultPixelsPerInch;
   Styles.BuildDefaults(DefFontName_, PreFontName_, MarginWidth_, MarginHeight_, CharSet, LinkUnderline_,
                        OverLinkColor, VisitedLinkColor, HotSpotColor_, DefFontColor, DefFontSize_);
   DefFontName = DefFontName_;
@@ -171,7 +179,7 @@ void TSectionList::SetDefaults() {
 
 void TSectionList::SetBackgroundColor(TColor Color) {
   Background = Color;
-  if (OnBackgroundChange) OnBackgroundChange();
+  if (Events.OnBackgroundChange) Events.OnBackgroundChange();
 }
 
 void TSectionList::SetBackgroundImage(const std::string& Url, const TBackgroundPosition& Horizontal,
@@ -182,7 +190,7 @@ void TSectionList::SetBackgroundImage(const std::string& Url, const TBackgroundP
 }
 
 std::string TSectionList::ExpandName(const std::string& Name) const {
-  if (OnExpandName) return OnExpandName(Name);
+  if (Events.OnExpandName) return Events.OnExpandName(Name);
   if (url::IsFullURL(Name)) return Name;
   const std::string base = !BaseUrl.empty() ? url::GetURLBase(BaseUrl)
                                             : url::GetURLBase(DocumentPath);
@@ -191,10 +199,51 @@ std::string TSectionList::ExpandName(const std::string& Name) const {
 }
 
 void TSectionList::addTabOrder(int TabIndex, TTabStop Stop) {
-  char key[16];
-  std::snprintf(key, sizeof key, "%05d%03d", std::clamp(TabIndex, 0, 99999),
-                static_cast<int>(TabOrderList.size() % 1000));
-  TabOrderList.emplace(key, Stop);
+  TabOrderList.emplace(std::pair(std::clamp(TabIndex, 0, 99999), tabSequence_++), Stop);
+}
+
+void TSectionList::unlinkRun(const TFontObj* Run) {
+  if (Run->UrlTarget && Run->UrlTarget->TabIndex > 0) {
+    std::erase_if(TabOrderList, [Run](const auto& entry) { return entry.second.LinkRun == Run; });
+  }
+  // Runs leave near the end of the list, so search from there.
+  for (auto it = LinkList.rbegin(); it != LinkList.rend(); ++it) {
+    if (*it == Run) {
+      LinkList.erase(std::next(it).base());
+      return;
+    }
+  }
+}
+
+void TSectionList::unlinkRuns(const TSection& Section) {
+  for (const auto& run : Section.Fonts)
+    if (run->hasLink()) unlinkRun(run.get());
+}
+
+std::optional<std::string> TSectionList::readResource(const std::string& Url, TResourceKind Kind) {
+  TFileResourceReader files;
+  IResourceReader& reader = Host && Host->Resources ? *Host->Resources : files;
+  std::string error;
+  return reader.readResource(Url, Kind, error);
+}
+
+void TSectionList::addMissingImage(const std::string& Source, TImageObj* Waiting) {
+  MissingImages.emplace(image::TStringBitmapList::makeKey(Source), Waiting);
+}
+
+bool TSectionList::isImageMissing(const std::string& Source) const {
+  return MissingImages.contains(image::TStringBitmapList::makeKey(Source));
+}
+
+void TSectionList::imageArrived(const std::string& Source, const TImageAnswer& Answer) {
+  const auto [first, last] = MissingImages.equal_range(image::TStringBitmapList::makeKey(Source));
+  if (first == last) return;
+  for (auto it = first; it != last; ++it) {
+    it->second->pictureArrived(Answer);
+    if (Answer.Image) imageRequested(Source);
+  }
+  MissingImages.erase(first, last);
+  if (Events.OnImagesArrived) Events.OnImagesArrived();
 }
 
 }  // namespace lumora::html

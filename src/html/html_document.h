@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "html/html_platform.h"
+#include "html/html_host.h"
 #include "html/html_style_box.h"
 #include "html/html_style_list.h"
 
@@ -31,6 +31,7 @@ class TFontObj;
 class ThtmlForm;
 class TFormControlObj;
 class TPanelObj;
+class TImageObj;
 class IndentManager;  // float context of a cell; arrives with block layout
 
 // A link: what an A element with HREF points to, shared (by serial number) by all its font runs.
@@ -173,19 +174,11 @@ struct TInlineRec {
   TColor BackgroundColor = kColorNone;
 };
 
-// Reads a linked style sheet: the stream for a URL, or nothing.
-using TStreamRequest = std::function<std::optional<std::string>(const std::string& Url)>;
-using TExpandName = std::function<std::string(const std::string& Name)>;
-using TScriptEvent = std::function<void(const std::string& Name, const std::string& Language,
-                                        const std::string& Script)>;
-// OBJECT tags: the application may keep the panel (WantPanel) and sees the PARAM lines and the attributes.
-using TObjectTagEvent = std::function<void(TPanelObj& Panel, bool& WantPanel, const std::vector<std::string>& Params,
-                                           const std::vector<std::string>& Attributes)>;
-
 // The document: its content (a cell), settings, event handlers and per-document tables.
 class TSectionList : public TCell {
  public:
-  explicit TSectionList(const THtmlPlatform* Platform = nullptr);
+  // Host: the fonts, pictures, resources and controls the document uses (may be null: the model alone).
+  explicit TSectionList(THtmlHost* Host = nullptr);
   ~TSectionList() override;
 
   // Drops all content and per-document tables; keeps the settings and handlers.
@@ -205,8 +198,19 @@ class TSectionList : public TCell {
   // A new serial number for a link.
   int nextLinkSerial() { return ++linkSerial_; }
 
+  // Pictures the host delivers later (requestImage answered Deferred) reach the elements waiting for them,
+  // each as if it had requested the picture itself (Clear releases it once per element); then
+  // OnImagesArrived tells the viewer.
+  void addMissingImage(const std::string& Source, TImageObj* Waiting);
+  bool isImageMissing(const std::string& Source) const;
+  // A picture the host handed out; Clear gives each back (releaseImage) once per request.
+  void imageRequested(const std::string& Source) { RequestedImages.push_back(Source); }
+  // A style sheet or frame document the page names, through the host's reader (files when it has none).
+  std::optional<std::string> readResource(const std::string& Url, TResourceKind Kind);
+  void imageArrived(const std::string& Source, const TImageAnswer& Answer);
+
   // --- Settings ---
-  const THtmlPlatform* Platform;
+  THtmlHost* Host;
   bool ShowImages = true;
   bool ShowDummyCaret = false;
   std::string PreFontName = "Courier New";
@@ -220,12 +224,8 @@ class TSectionList : public TCell {
   bool SingleDocViewer = true;             // META content-type declarations apply only to a single document
   std::string DocumentPath;                // the file the page came from (base of relative names)
 
-  // --- Event handlers (all optional) ---
-  TStreamRequest OnStreamRequest;
-  TExpandName OnExpandName;
-  TScriptEvent ScriptEvent;
-  TObjectTagEvent OnObjectTag;
-  std::function<void()> OnBackgroundChange;
+  // --- What the document tells its viewer ---
+  THtmlDocumentEvents Events;
 
   // --- Per-document tables ---
   TIDNameList IDNameList;
@@ -242,7 +242,11 @@ class TSectionList : public TCell {
     TIDObject* Control = nullptr;
     TFontObj* LinkRun = nullptr;
   };
-  std::multimap<std::string, TTabStop> TabOrderList;  // key: tab index (5 digits) + sequence (3 digits)
+  // Sorted by tab index, then by the order the stops were met.
+  std::map<std::pair<int, int>, TTabStop> TabOrderList;
+  // Images whose pictures the host delivers later, by source, with the elements waiting for each.
+  std::multimap<std::string, TImageObj*, std::less<>> MissingImages;
+  std::vector<std::string> RequestedImages;
 
   // --- Document state ---
   TColor Background = 0xFFFFFF;
@@ -258,9 +262,15 @@ class TSectionList : public TCell {
   std::string BaseUrl, BaseTarget;
 
   void addTabOrder(int TabIndex, TTabStop Stop);
+  // A link run that leaves the document while it is built (its section dropped, its characters removed,
+  // or the run given another font) leaves the link list and the keyboard order with it. Items never
+  // touch the document's indexes themselves: Clear empties them all at once.
+  void unlinkRun(const TFontObj* Run);
+  void unlinkRuns(const TSection& Section);
 
  private:
   int linkSerial_ = 0;
+  int tabSequence_ = 0;
 };
 
 }  // namespace lumora::html

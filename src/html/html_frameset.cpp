@@ -1,8 +1,6 @@
 #include "html/html_frameset.h"
 
-#include <fstream>
-#include <iterator>
-
+#include "core/file_read.h"
 #include "html/html_lexer.h"
 
 namespace lumora::html {
@@ -196,13 +194,6 @@ class TFramesetReader {
   int skipped_ = 0;
 };
 
-bool readFile(const std::string& FileName, std::string& Text) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
-  Text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
 }  // namespace
 
 bool IsFramesetText(std::string Text, int CodePage) {
@@ -225,8 +216,8 @@ bool IsFramesetText(std::string Text, int CodePage) {
 }
 
 bool isFramesetFile(const std::string& FileName, int CodePage) {
-  std::string text;
-  return readFile(FileName, text) && IsFramesetText(std::move(text), CodePage);
+  std::optional<std::string> text = core::readRegularFile(FileName, core::kMaxPageBytes);
+  return text && IsFramesetText(std::move(*text), CodePage);
 }
 
 TFrameSetDocument ParseFramesetText(IFrameSetBuilder& Viewer, std::string Text, const std::string& FileName,

@@ -106,6 +106,7 @@ void THtmlLexer::begin() {
   prevRaw_ = 0;
   includes_ = 0;
   InComment = false;
+  openComment_ = false;
   Sy = EofSy;
   HeadingLevel = 0;
   Token.Clear();
@@ -151,7 +152,9 @@ char THtmlLexer::readCharSlow() {
   LCh = c;
   LCToken = upper(c);
   LCPos = pos_;
-  if (c == '\0' && InComment) throw EParseError(kOpenCommentMessage);
+  // The input ends inside a comment: the comment ends here, and the error waits for the next token so that
+  // the token being read (text or a tag before the comment) is still delivered.
+  if (c == '\0' && InComment) openComment_ = true;
   return c;
 }
 
@@ -198,7 +201,7 @@ void THtmlLexer::skipDeclaration() {
       return;
     }
   }
-  while (LCh != '>') ReadChar();
+  while (LCh != '>' && LCh != '\0') ReadChar();
   InComment = false;
 }
 
@@ -206,6 +209,7 @@ void THtmlLexer::skipDeclaration() {
 void THtmlLexer::skipCommentBody() {
   for (;;) {
     if (LCh != '-') {
+      if (LCh == '\0') return;
       ReadChar();
       continue;
     }
@@ -259,7 +263,7 @@ void THtmlLexer::readInclude() {
       if (LCh == '"' || LCh == '\'') {
         const char quote = LCh;
         ReadChar();
-        while (LCh != quote) {
+        while (LCh != quote && LCh != '\0') {
           if (LCh == '&') {
             DecodeAttributeReference(DocCodePage, param, true);
             continue;
@@ -269,7 +273,7 @@ void THtmlLexer::readInclude() {
         }
         ReadChar();
       } else {
-        while (LCh != ' ' && LCh != '\r' && LCh != '-' && LCh != '>') {
+        while (LCh != ' ' && LCh != '\r' && LCh != '-' && LCh != '>' && LCh != '\0') {
           param += LCh;
           ReadChar();
         }
@@ -278,6 +282,7 @@ void THtmlLexer::readInclude() {
     params.push_back(std::move(param));
   }
   skipCommentBody();
+  if (openComment_) return;  // never closed: not an include
   std::string included;
   OnInclude(command, params, included);
   if (included.empty()) return;
@@ -292,6 +297,7 @@ void THtmlLexer::readInclude() {
 }
 
 void THtmlLexer::NextToken() {
+  if (openComment_) throw EParseError(kOpenCommentMessage);
   Token.Clear();
   HeadingLevel = 0;
   if (LCh == '\0') {
@@ -305,6 +311,7 @@ void THtmlLexer::NextToken() {
 }
 
 void THtmlLexer::nextPreformattedText() {
+  if (openComment_) throw EParseError(kOpenCommentMessage);
   Token.Clear();
   HeadingLevel = 0;
   Sy = TextSy;

@@ -160,6 +160,7 @@ class THtmlLexer {
   char prevRaw_ = 0;
   int includes_ = 0;
   bool eucJpConverted_ = false;
+  bool openComment_ = false;  // the input ended inside a comment; the next token raises it
 
   // Text bytes waiting for conversion (multi-byte characters), and how the current run decodes bytes.
   TCharCollection pending_;

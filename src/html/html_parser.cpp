@@ -136,7 +136,7 @@ bool THtmlParser::push(std::string_view Tag, const TAttributeList* A, std::strin
   static const TAttributeList kNone;
   const TAttributeList& a = A ? *A : kNone;
   p->ApplyRules(Doc.Styles, Stack, Stack.count() - 1, Tag, a.theClass(), a.theID(), Pseudo, a.theTitle(),
-                a.theStyle());
+                parseStyleAttribute(a));
   TProperties& pushed = Stack.push(std::move(p));
   if (Inline && pushed.BorderStyleCode() != 0) {
     TInlineRec rec;
@@ -255,7 +255,7 @@ void THtmlParser::doBodyTag() {
     return;
   }
   BodySeen = true;
-  Section.reset();
+  dropSection();
   const TAttributeList a = attrs();
   push("body", &a);
   TProperties& p = Top();
@@ -824,7 +824,7 @@ void THtmlParser::doMeta() {
       L.TextCodePage = applied->CodePage;
     }
   }
-  if (Cb.OnMeta) Cb.OnMeta(httpEq, name, content);
+  if (Doc.Events.OnMeta) Doc.Events.OnMeta(httpEq, name, content);
   Next();
 }
 
@@ -836,13 +836,7 @@ void THtmlParser::doLinkTag() {
   if (lowerAscii(trimAscii(rel)) == "stylesheet" && !href.empty()) {
     try {
       const std::string url = Doc.ExpandName(href);
-      std::optional<std::string> sheet;
-      if (Doc.OnStreamRequest) sheet = Doc.OnStreamRequest(url);
-      if (!sheet) {
-        const auto path = url::localFileName(url::UrlToDosPath(url));
-        std::ifstream in(path, std::ios::binary);
-        if (in) sheet = std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      }
+      const std::optional<std::string> sheet = Doc.readResource(url, TResourceKind::StyleSheet);
       if (sheet && !sheet->empty()) {
         std::string text;
         text.reserve(sheet->size());
@@ -863,16 +857,16 @@ void THtmlParser::doLinkTag() {
       // A sheet that cannot be read or parsed leaves the page's styles as they are.
     }
   }
-  if (Cb.OnLink) Cb.OnLink(rel, rev, href);
+  if (Doc.Events.OnLink) Doc.Events.OnLink(rel, rev, href);
   Next();
 }
 
 void THtmlParser::doBgSound() {
   const TAttributeList a = attrs();
-  if (Cb.OnSoundRequest) {
+  if (Doc.Events.OnSoundRequest) {
     if (const TAttribute* src = a.find(SrcSy)) {
       const TAttribute* loop = a.find(LoopSy);
-      Cb.OnSoundRequest(src->Name, loop ? loop->Value : 1, false);
+      Doc.Events.OnSoundRequest(src->Name, loop ? loop->Value : 1, false);
     }
   }
   Next();
@@ -903,7 +897,6 @@ void THtmlParser::startDocument(std::string Text) {
 }
 
 void THtmlParser::parseHtml(std::string Text) {
-  installInlineStyleParser();
   startDocument(std::move(Text));
   newSection();
 
@@ -921,8 +914,8 @@ void THtmlParser::parseHtml(std::string Text) {
   L.CountingPass = false;
   Doc.TooManyLinks = hrefTags > kTooManyLinks;
 
-  // The callbacks take part in the building pass only.
-  L.OnInclude = Cb.OnInclude;
+  // Includes take part in the building pass only.
+  L.OnInclude = Doc.Events.OnInclude;
   L.OnIdAttribute = [this](const std::string& id, int pos) { Doc.IDNameList.addChPosObject(&Doc, id, pos); };
   try {
     L.begin();
@@ -961,22 +954,18 @@ void THtmlParser::parsePlain(std::string Text) {
   } catch (const std::exception&) {
   }
   // A final line end does not start another line.
-  if (Section && Section->Buff.empty() && !SectionList->Items.empty()) Section.reset();
+  if (Section && Section->Buff.empty() && !SectionList->Items.empty()) dropSection();
   sectionClose();
   Stack.Clear();
 }
 
-
-
-
-void ParseHtmlText(std::string Text, TSectionList& Document, const THtmlParseCallbacks& Callbacks) {
-  THtmlParser parser(Document, Callbacks);
+void ParseHtmlText(std::string Text, TSectionList& Document) {
+  THtmlParser parser(Document);
   parser.parseHtml(std::move(Text));
 }
 
 void ParsePlainText(std::string Text, TSectionList& Document) {
-  THtmlParseCallbacks none;
-  THtmlParser parser(Document, none);
+  THtmlParser parser(Document);
   parser.parsePlain(std::move(Text));
 }
 

@@ -9,18 +9,6 @@
 
 namespace lumora::html {
 
-using TLinkType = std::function<void(const std::string& Rel, const std::string& Rev, const std::string& Href)>;
-using TMetaType =
-    std::function<void(const std::string& HttpEq, const std::string& Name, const std::string& Content)>;
-using TSoundType = std::function<void(const std::string& Src, int Loop, bool Terminate)>;
-
-struct THtmlParseCallbacks {
-  TLinkType OnLink;
-  TMetaType OnMeta;
-  TSoundType OnSoundRequest;
-  TIncludeType OnInclude;
-};
-
 // Nesting the builder follows. Deeper structure is flattened: a block element (list, division, heading,
 // list item) opened deeper than kMaxBlockNesting is read as if its tag were absent, and the property stack
 // holds at most kMaxPropStack sets (a further element's set is not pushed; its end tag then closes the
@@ -31,8 +19,9 @@ inline constexpr size_t kMaxPropStack = 250;
 inline constexpr int kMaxTableNesting = 10;
 inline constexpr int kTooManyLinks = 400;
 
-// Text: the page's bytes. The document must have had Clear() and SetDefaults(...) (the caller's job).
-void ParseHtmlText(std::string Text, TSectionList& Document, const THtmlParseCallbacks& Callbacks = {});
+// Text: the page's bytes. The document must have had Clear() and SetDefaults(...) (the caller's job); what
+// the page announces on the way (META, LINK, BGSOUND, includes, scripts, objects) goes to Document.Events.
+void ParseHtmlText(std::string Text, TSectionList& Document);
 // The text becomes one preformatted block; "<" is ordinary text.
 void ParsePlainText(std::string Text, TSectionList& Document);
 

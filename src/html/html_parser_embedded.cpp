@@ -60,7 +60,7 @@ void THtmlParser::doPre() {
     }
   }
   InPreChars = wasInPre;
-  if (Section && Section->Buff.empty() && !SectionList->Items.empty()) Section.reset();
+  if (Section && Section->Buff.empty() && !SectionList->Items.empty()) dropSection();
   sectionClose();
   if (para && para->MyCell->OwnersTag == "form") CurrentForm = nullptr;
   popTo(level);
@@ -290,11 +290,11 @@ std::string THtmlParser::readScriptText(bool Collect) {
 
 void THtmlParser::doScript() {
   const TAttributeList a = attrs();
-  if (Doc.ScriptEvent) {
+  if (Doc.Events.OnScript) {
     const std::string language = attrText(a, LanguageSy);
     const std::string name = attrText(a, NameSy);
     const std::string script = readScriptText(true);
-    Doc.ScriptEvent(name, language, script);
+    Doc.Events.OnScript(name, language, script);
   } else {
     readScriptText(false);
   }
@@ -302,7 +302,7 @@ void THtmlParser::doScript() {
 }
 
 void THtmlParser::doObject() {
-  if (!Doc.OnObjectTag) {
+  if (!Doc.Events.OnObjectTag) {
     advance();
     return;
   }
@@ -321,7 +321,7 @@ void THtmlParser::doObject() {
     Next();
   }
   bool wantPanel = false;
-  Doc.OnObjectTag(*panel, wantPanel, params, a.asStrings());
+  Doc.Events.OnObjectTag(*panel, wantPanel, params, a.asStrings());
   if (wantPanel) {
     Section->InsertPanel(std::move(panel), Top(), pos);
     if (pushed) popAProp("object");

@@ -39,7 +39,7 @@ int VAlignCode(std::string_view value);
 
 class THtmlParser {
  public:
-  THtmlParser(TSectionList& Doc, const THtmlParseCallbacks& Callbacks) : Doc(Doc), Cb(Callbacks) {}
+  explicit THtmlParser(TSectionList& Doc) : Doc(Doc) {}
 
   void parseHtml(std::string Text);
   void parsePlain(std::string Text);
@@ -93,6 +93,11 @@ class THtmlParser {
     if (Section) SectionList->add(std::move(Section), L.TagPos);
     Section.reset();
   }
+  // Throws the current section away without adding it.
+  void dropSection() {
+    if (Section) Doc.unlinkRuns(*Section);
+    Section.reset();
+  }
   void changeFont() {
     if (Section) Section->StartLinkRun(Top(), LinkOpen ? CurrentUrlTarget : nullptr);
   }
@@ -138,7 +143,6 @@ class THtmlParser {
   std::string readScriptText(bool Collect);
 
   TSectionList& Doc;
-  const THtmlParseCallbacks& Cb;
   THtmlLexer L;
   TPropStack Stack;
   TCellBasic* SectionList = nullptr;

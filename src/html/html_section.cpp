@@ -144,6 +144,31 @@ TImageObj::TImageObj(TSectionList* Doc, int APos, const TAttributeList& Attribut
   if (!hspaceGiven && Floating != TSide::None) HSpaceL = HSpaceR = 3;
 }
 
+void TImageObj::loadImage() {
+  if (Requested || !Document->ShowImages || Source.empty()) return;
+  THtmlHost* host = Document->Host;
+  if (!host || !host->Images) return;
+  Requested = true;
+  const std::string name = Document->ExpandName(Source);
+  if (!Document->isImageMissing(name)) {
+    const TImageAnswer answer = host->Images->requestImage(name, Transparent ? image::kLowerLeftColor : image::kOpaque);
+    if (!answer.Deferred) {
+      if (answer.Image) Document->imageRequested(name);
+      pictureArrived(answer);
+      return;
+    }
+  }
+  Missing = true;
+  Document->addMissingImage(name, this);
+}
+
+void TImageObj::pictureArrived(const TImageAnswer& Answer) {
+  Image = Answer.Image;
+  Mask = Answer.Mask;
+  Transparency = Answer.Transparency;
+  Missing = false;
+}
+
 void TImageObj::processProperties(const TProperties& Props) {
   if (const auto va = Props.verticalAlignment()) {
     switch (*va) {
@@ -162,7 +187,7 @@ void TImageObj::processProperties(const TProperties& Props) {
   if (Title.empty()) Title = Props.PropTitle;
   const auto margin = [&](int index, int& target) {
     const TPropValue& v = Props.prop(index);
-    if (const std::string* s = std::get_if<std::string>(&v)) target = ToPixels(*s, false, 200, 0, Props.EmSize, Props.ExSize);
+    if (const std::string* s = std::get_if<std::string>(&v)) target = ToPixels(*s, false, 200, 0, Props.EmSize, Props.ExSize, Props.PixelsPerInch);
     else if (const int* n = std::get_if<int>(&v); n && *n != kUnsetLength && *n != kParagraphSpace && *n != kAutoLength)
       target = *n;
   };
@@ -182,10 +207,10 @@ void TImageObj::processProperties(const TProperties& Props) {
         value = -1;
         percent = false;
       } else if (!t.empty() && t.back() == '%') {
-        value = std::clamp(ToPixels(t, false, 100, 0, Props.EmSize, Props.ExSize), 0, 100);
+        value = std::clamp(ToPixels(t, false, 100, 0, Props.EmSize, Props.ExSize, Props.PixelsPerInch), 0, 100);
         percent = true;
       } else {
-        value = std::max(0, ToPixels(t, false, 200, 0, Props.EmSize, Props.ExSize));
+        value = std::max(0, ToPixels(t, false, 200, 0, Props.EmSize, Props.ExSize, Props.PixelsPerInch));
         percent = false;
       }
     } else if (const int* n = std::get_if<int>(&v); n && *n >= 0) {
@@ -288,11 +313,7 @@ TSection::TSection(TCellBasic* ACell, const TAttributeList* Attributes, TPropert
   BreakWord = Props.wordWrapValue() == "break-word";
 }
 
-TSection::~TSection() {
-  // A section thrown away (empty, or the build stopped) must not leave its runs in the document's link list.
-  for (const auto& f : Fonts)
-    if (f->hasLink()) dropLinkRun(f.get());
-}
+TSection::~TSection() = default;
 
 int TSection::sourcePosOf(int I) const {
   if (!Closed) return I >= 0 && static_cast<size_t>(I) < XP.size() ? XP[static_cast<size_t>(I)] : -1;
@@ -360,24 +381,6 @@ void TSection::AppendToken(const TokenObj& Token, TProperties& Props, TPropertie
   }
 }
 
-void TSection::dropLinkRun(TFontObj* run) {
-  // A run that was a link's keyboard stop leaves the keyboard order with it.
-  auto& stops = Document->TabOrderList;
-  if (run->UrlTarget && run->UrlTarget->TabIndex > 0) {
-    for (auto it = stops.begin(); it != stops.end();) {
-      it = it->second.LinkRun == run ? stops.erase(it) : std::next(it);
-    }
-  }
-  auto& links = Document->LinkList;
-  // Runs are dropped near the end of the list, so search from there.
-  for (auto it = links.rbegin(); it != links.rend(); ++it) {
-    if (*it == run) {
-      links.erase(std::next(it).base());
-      return;
-    }
-  }
-}
-
 void TSection::StartFontRun(TProperties& Props) {
   const TFontObj* last = lastFont();
   StartLinkRun(Props, last ? last->UrlTarget : nullptr);
@@ -388,7 +391,7 @@ void TSection::StartLinkRun(TProperties& Props, std::shared_ptr<TUrlTarget> AnUR
   TFontObj* run = lastFont();
   if (run && run->Pos == at) {
     // Nothing was written in the last run: it takes the new font.
-    if (run->hasLink()) dropLinkRun(run);
+    if (run->hasLink()) Document->unlinkRun(run);
     run->replaceFont(Props);
     run->UrlTarget.reset();
   } else {
@@ -457,7 +460,7 @@ void TSection::removeChars(std::vector<size_t> Gone) {
     const int to = r + 1 < Fonts.size() ? std::clamp(Fonts[r + 1]->Pos, from, static_cast<int>(n)) : static_cast<int>(n);
     const bool becameEmpty = to > from && keptBefore(to) == keptBefore(from);
     if (becameEmpty && r > 0) {
-      if (Fonts[r]->hasLink()) dropLinkRun(Fonts[r].get());
+      if (Fonts[r]->hasLink()) Document->unlinkRun(Fonts[r].get());
       continue;
     }
     Fonts[r]->Pos = keptBefore(from);

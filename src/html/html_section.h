@@ -84,6 +84,11 @@ class TImageObj : public TFloatingObj {
   const char* className() const override { return "TImageObj"; }
   // Style of the element: alignment, float, hint, spaces, size and border.
   void processProperties(const TProperties& Props);
+  // Asks the host for the picture (once, when images are shown): a source another element already waits
+  // for, or one the host answers later, leaves the image Missing until TSectionList::imageArrived.
+  void loadImage();
+  // The picture the host delivered.
+  void pictureArrived(const TImageAnswer& Answer);
 
   std::string Source;
   std::u16string Alt;
@@ -92,6 +97,12 @@ class TImageObj : public TFloatingObj {
   bool Transparent = false, IsMap = false, UseMap = false, Swapped = false;
   std::string MapName;
   TFormControlObj* MyFormControl = nullptr;  // the image button it belongs to
+  // The picture, once the host supplied it; Missing while the host still owes it. Requested and neither
+  // an Image nor Missing: the picture could not be had.
+  image::TImage Image;
+  std::shared_ptr<image::TMask> Mask;
+  int Transparency = image::kOpaque;
+  bool Requested = false, Missing = false;
 };
 
 // A panel the application supplies for PANEL and OBJECT elements.
@@ -174,7 +185,6 @@ class TSection : public TSectionBase {
 
  private:
   void appendPlain(std::u16string_view Text, const std::vector<int>& positions);
-  void dropLinkRun(TFontObj* run);
 };
 
 // One line of preformatted text (PRE and plain-text documents).

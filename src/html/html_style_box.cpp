@@ -23,19 +23,19 @@ int BorderWidth(const TVMarginArray& Box, int index, int base, double em, double
     if (w == "thin") return 2;
     if (w == "medium") return 4;
     if (w == "thick") return 6;
-    return ToPixels(w, false, base, 4, em, ex);
+    return ToPixels(w, false, base, 4, em, ex, Box.PixelsPerInch);
   }
   return intOr(Box, index, 4);
 }
 
 int lengthOr(const TVMarginArray& Box, int index, int base, int dflt, int unset, double em, double ex) {
-  if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, dflt, em, ex);
+  if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, dflt, em, ex, Box.PixelsPerInch);
   return intOr(Box, index, unset);
 }
 
 int verticalMargin(const TVMarginArray& Box, int index, int base, double em, double ex, bool& isParagraph) {
   isParagraph = false;
-  if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, 0, em, ex);
+  if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, 0, em, ex, Box.PixelsPerInch);
   const int* n = Box.integer(index);
   if (!n || *n == kUnsetLength) return 0;
   if (*n == kParagraphSpace) {
@@ -82,6 +82,7 @@ TPropValue TVMarginArray::operator[](int propIndex) const {
 }
 
 void getVMarginArray(const TProperties& Props, TVMarginArray& Box) {
+  Box.PixelsPerInch = Props.PixelsPerInch;
   for (int i = kFirstBoxValue; i <= kLastBoxValue; ++i) {
     if (i >= BorderTopStyle && i <= BorderLeftStyle) {
       const std::string* s = str(Props.prop(i));
@@ -146,7 +147,7 @@ void VerticalMargins(const TVMarginArray& Box, int BaseWidth, double EmSize, dou
 void BoxPositions(const TVMarginArray& Box, double EmSize, double ExSize, std::array<int, 4>& positions) {
   for (int i = Top; i <= Left; ++i) {
     int r = -1;
-    if (const std::string* s = Box.Text(i)) r = ToPixels(*s, false, -100, 0, EmSize, ExSize);
+    if (const std::string* s = Box.Text(i)) r = ToPixels(*s, false, -100, 0, EmSize, ExSize, Box.PixelsPerInch);
     else if (const int* n = Box.integer(i); n && *n != kUnsetLength) r = *n;
     positions[static_cast<size_t>(i - Top)] = r;
   }
@@ -196,7 +197,7 @@ void backgroundPositionOf(const TProperties& Props, double EmSize, double ExSize
         rec.PosType = TBackgroundPosition::Center;
       } else {
         rec.PosType = w.find('%') != std::string::npos ? TBackgroundPosition::Percentage : TBackgroundPosition::Length;
-        rec.Value = ToPixels(w, false, 100, 0, EmSize, ExSize);
+        rec.Value = ToPixels(w, false, 100, 0, EmSize, ExSize, Props.PixelsPerInch);
       }
       ((k == 0) != verticalFirst ? Horizontal : Vertical) = rec;
     }

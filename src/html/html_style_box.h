@@ -52,6 +52,8 @@ class TVMarginArray {
     const int* n = integer(propIndex);
     return n && *n == Value;
   }
+  // The display the lengths given in physical units (in, cm, pt, ...) are converted for.
+  int PixelsPerInch = kDefaultPixelsPerInch;
 
  private:
   enum Kind : uint8_t { kEmpty, kInt, kText };

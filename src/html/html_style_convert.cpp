@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 
 namespace lumora::html {
 namespace {
-
-std::atomic<int> pixelsPerInch{96};
 
 struct NamedColor {
   std::string_view Name;
@@ -345,9 +342,6 @@ bool parseColorUncached(const std::string& s, bool NeedPound, TColor& Color) {
 
 }  // namespace
 
-int PixelsPerInch() { return pixelsPerInch.load(); }
-void setPixelsPerInch(int ppi) { pixelsPerInch.store(ppi > 0 ? ppi : 96); }
-
 std::string lowerAscii(std::string_view s) {
   std::string r(s);
   for (char& c : r)
@@ -361,9 +355,10 @@ std::string_view trimAscii(std::string_view s) {
   return s;
 }
 
-int ToPixels(std::string_view Text, bool Relative, double Base, int Default, double EmSize, double ExSize) {
+int ToPixels(std::string_view Text, bool Relative, double Base, int Default, double EmSize, double ExSize,
+             int PixelsPerInch) {
   const SplitLength l = splitNumberUnit(Text);
-  const double ppi = PixelsPerInch();
+  const double ppi = PixelsPerInch > 0 ? PixelsPerInch : kDefaultPixelsPerInch;
   const double v = l.Value;
   double r;
   const std::string& u = l.Unit;
@@ -381,9 +376,9 @@ int ToPixels(std::string_view Text, bool Relative, double Base, int Default, dou
   return roundEven(r);
 }
 
-double ToPoints(std::string_view Text, double Base, double DefaultSize) {
+double ToPoints(std::string_view Text, double Base, double DefaultSize, int PixelsPerInch) {
   const SplitLength l = splitNumberUnit(Text);
-  const double ppi = PixelsPerInch();
+  const double ppi = PixelsPerInch > 0 ? PixelsPerInch : kDefaultPixelsPerInch;
   const double v = l.Value, D = DefaultSize;
   const std::string& u = l.Unit;
   if (u.empty()) return v * 72 / ppi;

@@ -21,17 +21,18 @@ inline constexpr int kParagraphSpace = -12348766;
 inline constexpr int kAutoLength = -12348765;
 inline constexpr int kParagraphSpacePixels = 14;
 
-// The display's logical pixels per inch (the same for the whole process); 96 unless set.
-int PixelsPerInch();
-void setPixelsPerInch(int ppi);
+// Logical pixels per inch of a display nobody has measured; the host gives the real figure.
+inline constexpr int kDefaultPixelsPerInch = 96;
 
 // Length text ("12px", "2em", "50%", "1.5") in pixels; `Default` for an unknown unit, a bare number is a
-// multiple of Base when Relative. Rounded to the nearest integer, ties to even.
-int ToPixels(std::string_view Text, bool Relative, double Base, int Default, double EmSize, double ExSize);
+// multiple of Base when Relative. Rounded to the nearest integer, ties to even. Physical units (in, cm, mm,
+// pt, pc) use the display's PixelsPerInch.
+int ToPixels(std::string_view Text, bool Relative, double Base, int Default, double EmSize, double ExSize,
+             int PixelsPerInch);
 
 // A font size in points. Base is the parent's size in points; DefaultSize the document's default font size,
 // which the size keywords ("small", "large", ...) are relative to.
-double ToPoints(std::string_view Text, double Base, double DefaultSize);
+double ToPoints(std::string_view Text, double Base, double DefaultSize, int PixelsPerInch);
 
 // A colour name, "#rgb", "#rrggbb", "rgb(r, g, b)" (numbers or percentages) or, when NeedPound is false, bare
 // hexadecimal digits. Returns false (leaving Color alone) when the text is not a colour.

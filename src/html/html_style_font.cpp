@@ -1,12 +1,13 @@
 #include "html/html_style_font.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "html/html_style_props.h"
 
 namespace lumora::html {
 
-std::string resolveFontFamily(std::string_view List, const IFontPlatform* Fonts, const std::string& Fallback) {
+std::string resolveFontFamily(std::string_view List, const ITextMetrics* Fonts, const std::string& Fallback) {
   std::string_view rest = List;
   while (true) {
     const size_t comma = rest.find(',');
@@ -39,6 +40,24 @@ int applyFontStyleWord(int Style, int PropIndex, std::string_view Value) {
     default:
       return Style;
   }
+}
+
+TFontRequest fontRequestOf(const TMyFont& Font) { return {Font.Name, Font.Height, Font.Style, Font.CharSet}; }
+
+int textExtent(ITextMetrics& Metrics, const TMyFont& Font, std::u16string_view Text, std::vector<int>* Widths) {
+  std::vector<int> local;
+  std::vector<int>& w = Widths ? *Widths : local;
+  w.assign(Text.size(), 0);
+  if (Text.empty()) return 0;
+  Metrics.textAdvances(Metrics.realizeFont(fontRequestOf(Font)), Text, w.data());
+  int total = 0;
+  for (size_t i = 0; i < Text.size(); ++i) {
+    // The second half of a surrogate pair takes no space of its own, letter spacing included.
+    const bool secondHalf = i > 0 && Text[i] >= 0xDC00 && Text[i] <= 0xDFFF && Text[i - 1] >= 0xD800 && Text[i - 1] <= 0xDBFF;
+    if (!secondHalf) w[i] += Font.CharExtra;
+    total += w[i];
+  }
+  return total;
 }
 
 }  // namespace lumora::html

@@ -1,47 +1,22 @@
 #pragma once
-// Fonts as the style code sees them: the platform's font service (installed families and the metrics of a
-// realised font), the font a property set describes, and the four fonts of a link.
+// Fonts as the style code sees them: the font a property set describes and the four fonts of a link.
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "html/html_codepage.h"  // kDefaultCharSet
+#include "html/html_host.h"
 #include "html/html_style_convert.h"
 
 namespace lumora::html {
 
-// Style bits of a font.
-inline constexpr int kFontBold = 1, kFontItalic = 2, kFontUnderline = 4, kFontStrikeOut = 8;
-inline constexpr uint8_t kSymbolCharSet = 2;
-
-struct TFontRequest {
-  std::string Name;
-  int Height = 0;  // character height in pixels (not cell height)
-  int Style = 0;
-  uint8_t CharSet = kDefaultCharSet;
-};
-
-struct TRealizedFont {
-  int CellHeight = 0, InternalLeading = 0, Descent = 0, ExternalLeading = 0;
-  int AveCharWidth = 0, MaxCharWidth = 0;
-  uint8_t CharSet = 0;  // the set the font really has (its natural set when asked for the default one)
-};
-
-// The part of the engine's platform interface that fonts need. The Qt viewer supplies the real one; tests
-// use fixed metrics.
-class IFontPlatform {
- public:
-  virtual ~IFontPlatform() = default;
-  virtual bool isFontInstalled(std::string_view Family) const = 0;
-  virtual TRealizedFont realize(const TFontRequest& Request) const = 0;
-};
-
 // The first installed family of a comma-separated list (generic names mapped, quotes removed); Fallback
 // when none is installed. Without a platform the first entry is taken as it is.
-std::string resolveFontFamily(std::string_view List, const IFontPlatform* Fonts, const std::string& Fallback);
+std::string resolveFontFamily(std::string_view List, const ITextMetrics* Fonts, const std::string& Fallback);
 
 // Style bits changed by one font property value (font-style, font-weight or text-decoration).
 int applyFontStyleWord(int Style, int PropIndex, std::string_view Value);
@@ -72,5 +47,13 @@ struct TMyFont {
   uint8_t tmCharset = 0;
   int CharExtra = 0;  // letter spacing in pixels
 };
+
+// The request that realises Font.
+TFontRequest fontRequestOf(const TMyFont& Font);
+
+// The advances of Text in Font as the engine measures and draws it: the host's advances plus the font's
+// letter spacing for every character (a surrogate pair is one character). Widths, when given, gets one
+// entry per UTF-16 unit. Returns the total.
+int textExtent(ITextMetrics& Metrics, const TMyFont& Font, std::u16string_view Text, std::vector<int>* Widths);
 
 }  // namespace lumora::html

@@ -236,6 +236,7 @@ void TProperties::applyRulesTo(const TStyleList& Styles, const Ancestors& Chain,
   if (!Title.empty()) PropTitle = std::string(Title);
   InlineStyle = Inline;
   if (Styles.Fonts) Fonts = Styles.Fonts;
+  PixelsPerInch = Styles.PixelsPerInch;
   DefFontSize = Styles.DefFontSize();
 
   double base = Styles.DefFontSize();
@@ -247,7 +248,7 @@ void TProperties::applyRulesTo(const TStyleList& Styles, const Ancestors& Chain,
   auto pass = [&](std::string_view cls, const TProperties* inl) {
     applyOnePass(Styles, Chain, Tag, cls, ID, Pseudo, inl);
     if (const std::string* fs = std::get_if<std::string>(&prop(FontSize)))
-      setProp(FontSize, ToPoints(*fs, base, Styles.DefFontSize()));
+      setProp(FontSize, ToPoints(*fs, base, Styles.DefFontSize(), Styles.PixelsPerInch));
   };
   // Several classes: one pass per class and one for the compound, so that a tag rule met in a later pass
   // overrides a single-class rule of an earlier one.

@@ -67,8 +67,9 @@ class TStyleList {
   // rule 100 ("...100...") would sort before rule 11 and an earlier rule would win over a later one.
   std::string nextSequence() { return sequenceDigits(sequence_++); }
   static std::string sequenceDigits(int Sequence);
-  // The platform's fonts, handed to every property set the list's rules are applied to.
-  const IFontPlatform* Fonts = nullptr;
+  // The host's fonts and display resolution, handed to every property set the list's rules are applied to.
+  ITextMetrics* Fonts = nullptr;
+  int PixelsPerInch = kDefaultPixelsPerInch;
   // Called when a rule mentions ":hover" so the document starts tracking the pointer.
   std::function<void()> OnHoverRule;
 

@@ -110,6 +110,7 @@ TProperties& TProperties::operator=(const TProperties& other) {
   ExSize = other.ExSize;
   FontBackground_ = other.FontBackground_;
   Fonts = other.Fonts;
+  PixelsPerInch = other.PixelsPerInch;
   DefFontSize = other.DefFontSize;
   CodePage_ = other.CodePage_;
   hasFontInfo_ = other.hasFontInfo_;
@@ -165,6 +166,7 @@ void TProperties::InheritFrom(std::string_view Tag, const TProperties& Parent) {
   EmSize = Parent.EmSize;
   ExSize = Parent.ExSize;
   Fonts = Parent.Fonts;
+  PixelsPerInch = Parent.PixelsPerInch;
   DefFontSize = Parent.DefFontSize;
   hasFontInfo_ = Parent.hasFontInfo_;
   if (hasFontInfo_) fiArray_ = Parent.fiArray_;  // the link fonts mean nothing without the flag
@@ -206,7 +208,7 @@ void TProperties::mergeIntoLinkFonts(int index, const TPropValue& v) {
         if (s) f.iName = resolveFontFamily(*s, Fonts, f.iName);
         break;
       case FontSize:
-        if (s) f.iSize = ToPoints(*s, f.iSize, DefFontSize);
+        if (s) f.iSize = ToPoints(*s, f.iSize, DefFontSize, PixelsPerInch);
         else if (const double* d = std::get_if<double>(&v)) f.iSize = *d;
         break;
       case FontStyle: case FontWeight: case TextDecoration:
@@ -246,23 +248,23 @@ TMyFont TProperties::MakeFont() {
   const ThtFontInfo info = fontInfo();
   TMyFont f;
   f.Name = info.iName;
-  const double height = info.iSize * PixelsPerInch() / 72.0;
+  const double height = info.iSize * PixelsPerInch / 72.0;
   f.Height = std::isfinite(height) ? static_cast<int>(std::nearbyint(std::clamp(height, -1e6, 1e6))) : 0;
   f.Style = info.iStyle;
   f.Color = info.iColor;
   f.bgColor = info.ibgColor;
   if (const int* n = std::get_if<int>(&prop(LetterSpacing))) f.CharExtra = *n;
   else if (const std::string* ls = std::get_if<std::string>(&prop(LetterSpacing)); ls && lowerAscii(trimAscii(*ls)) != "normal")
-    f.CharExtra = ToPixels(*ls, false, EmSize, 0, EmSize, ExSize);
+    f.CharExtra = ToPixels(*ls, false, EmSize, 0, EmSize, ExSize, PixelsPerInch);
   TRealizedFont m;
   if (Fonts) {
     // A symbol font keeps its own character set whatever the document asks for.
     TFontRequest request{f.Name, f.Height, f.Style, kDefaultCharSet};
-    m = Fonts->realize(request);
+    m = Fonts->fontMetrics(Fonts->realizeFont(request));
     f.CharSet = m.CharSet == kSymbolCharSet ? kSymbolCharSet : CharSet;
     if (f.CharSet != kDefaultCharSet) {
       request.CharSet = f.CharSet;
-      m = Fonts->realize(request);
+      m = Fonts->fontMetrics(Fonts->realizeFont(request));
     }
     EmSize = m.CellHeight - m.InternalLeading;
     ExSize = static_cast<int>(EmSize) / 2;
@@ -396,7 +398,7 @@ TPositionKind TProperties::PositionKind() const {
 
 int TProperties::ZIndexValue() const {
   if (const int* n = std::get_if<int>(&prop(ZIndex))) return *n;
-  if (const std::string* s = stringOf(prop(ZIndex))) return ToPixels(*s, false, 0, 0, 0, 0);
+  if (const std::string* s = stringOf(prop(ZIndex))) return ToPixels(*s, false, 0, 0, 0, 0, PixelsPerInch);
   return 0;
 }
 
@@ -442,9 +444,9 @@ int TProperties::lineHeightPixels(int NormalHeight) const {
   // A bare number is a multiple of the normal height; anything with a unit is a length.
   if (!t.empty() && t.find_first_not_of("+-.0123456789") == std::string_view::npos &&
       t.find_first_of("0123456789") != std::string_view::npos) {
-    return ToPixels(t, true, NormalHeight, -1, EmSize, ExSize);
+    return ToPixels(t, true, NormalHeight, -1, EmSize, ExSize, PixelsPerInch);
   }
-  return ToPixels(t, true, EmSize, -1, EmSize, ExSize);
+  return ToPixels(t, true, EmSize, -1, EmSize, ExSize, PixelsPerInch);
 }
 
 int TProperties::textIndentValue(bool& IsPercent) const {
@@ -454,9 +456,9 @@ int TProperties::textIndentValue(bool& IsPercent) const {
   const std::string_view t = trimAscii(*s);
   if (!t.empty() && t.back() == '%') {
     IsPercent = true;
-    return ToPixels(t.substr(0, t.size() - 1), false, 0, 0, EmSize, ExSize);
+    return ToPixels(t.substr(0, t.size() - 1), false, 0, 0, EmSize, ExSize, PixelsPerInch);
   }
-  return ToPixels(t, false, 0, 0, EmSize, ExSize);
+  return ToPixels(t, false, 0, 0, EmSize, ExSize, PixelsPerInch);
 }
 
 std::string TProperties::ListStyleImageUrl() const { return urlInside(stringOf(prop(ListStyleImage))); }

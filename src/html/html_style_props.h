@@ -130,7 +130,8 @@ class TProperties {
   uint8_t CharSet = 1;              // default character set
   double EmSize = 16, ExSize = 8;   // pixels; set when the font is realised
   TColor FontBackground_ = kColorNone;
-  const IFontPlatform* Fonts = nullptr;  // taken from the style list; copied down to children
+  ITextMetrics* Fonts = nullptr;                  // taken from the style list; copied down to children
+  int PixelsPerInch = kDefaultPixelsPerInch;      // likewise
   double DefFontSize = 12;               // the document's default size in points (size keywords)
 
  private:

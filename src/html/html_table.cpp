@@ -127,18 +127,18 @@ TCellObj::TCellObj(TSectionList* Document, TProperties& Props, const TAttributeL
   if (const std::string* w = std::get_if<std::string>(&Props.prop(html::Width))) {
     const std::string t(trimAscii(*w));
     if (!t.empty() && t.back() == '%') {
-      const int v = ToPixels(t, false, 100, 0, Props.EmSize, Props.ExSize);
+      const int v = ToPixels(t, false, 100, 0, Props.EmSize, Props.ExSize, Props.PixelsPerInch);
       if (v >= 1 && v <= 99) {
         WidthAttr = v * 10;
         AsPercent = true;
       }
-    } else if (const int v = ToPixels(t, false, 0, 0, Props.EmSize, Props.ExSize); v > 0) {
+    } else if (const int v = ToPixels(t, false, 0, 0, Props.EmSize, Props.ExSize, Props.PixelsPerInch); v > 0) {
       WidthAttr = v;
       AsPercent = false;
     }
   }
   if (const std::string* h = std::get_if<std::string>(&Props.prop(html::Height))) {
-    if (const int v = ToPixels(*h, false, 0, 0, Props.EmSize, Props.ExSize); v > 0) SpecHt = v;
+    if (const int v = ToPixels(*h, false, 0, 0, Props.EmSize, Props.ExSize, Props.PixelsPerInch); v > 0) SpecHt = v;
   }
   if (const int* bg = std::get_if<int>(&Props.prop(BackgroundColor)); bg && *bg != kColorNone) {
     Cell->BkColor = *bg;

@@ -52,6 +52,30 @@ using PixelVector = std::vector<Pixel, DefaultInitAllocator<Pixel>>;
 struct UninitializedTag {};
 inline constexpr UninitializedTag kUninitialized{};
 
+// Where a host keeps what it made of a picture for drawing (an image of its own toolkit), so that a picture
+// is converted once and not on every draw. A copy of a bitmap starts without one, since its pixels may be
+// changed; a bitmap whose own pixels change after it was drawn calls reset().
+class THostImageCache {
+ public:
+  struct TEntry {
+    virtual ~TEntry() = default;
+  };
+  THostImageCache() = default;
+  THostImageCache(const THostImageCache&) {}
+  THostImageCache(THostImageCache&&) noexcept = default;
+  THostImageCache& operator=(const THostImageCache&) {
+    entry_.reset();
+    return *this;
+  }
+  THostImageCache& operator=(THostImageCache&&) noexcept = default;
+  TEntry* get() const { return entry_.get(); }
+  void set(std::unique_ptr<TEntry> Entry) const { entry_ = std::move(Entry); }
+  void reset() const { entry_.reset(); }
+
+ private:
+  mutable std::unique_ptr<TEntry> entry_;
+};
+
 // A decoded picture. Rows run from the top; `HasAlpha` tells the painter to blend the alpha channel
 // (otherwise every pixel is opaque).
 struct TBitmap {
@@ -59,6 +83,7 @@ struct TBitmap {
   int Height = 0;
   bool HasAlpha = false;
   PixelVector Pixels;
+  THostImageCache HostCache;
 
   TBitmap() = default;
   TBitmap(int width, int height, Pixel fill = kBlack)

@@ -1,11 +1,13 @@
 #include "viewer/qt_platform.h"
 
 #include <QFontDatabase>
-#include <QFontMetrics>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPolygon>
 #include <QRegion>
 #include <algorithm>
+#include <functional>
+#include <stdexcept>
 
 namespace lumora::viewer {
 namespace {
@@ -56,6 +58,45 @@ QColor systemColor(int Index, const QPalette& Palette) {
   return Palette.color(kRoles[Index]);
 }
 
+bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// What a bitmap looks like to the painter, made on its first draw and kept with it.
+struct QtImageEntry : image::THostImageCache::TEntry {
+  QImage image;  // premultiplied when the bitmap has alpha
+  // The same with a mask applied, for the mask it was last drawn with.
+  QImage masked;
+  const image::TMask* mask = nullptr;
+  int maskWidth = 0, maskHeight = 0;
+};
+
+QtImageEntry& imageEntryOf(const image::TBitmap& Image) {
+  if (auto* entry = dynamic_cast<QtImageEntry*>(Image.HostCache.get())) return *entry;
+  auto entry = std::make_unique<QtImageEntry>();
+  // The pixels are 0xAARRGGBB words, the layout of Qt's ARGB32 format.
+  const QImage view(reinterpret_cast<const uchar*>(Image.Pixels.data()), Image.Width, Image.Height,
+                    Image.Width * 4, Image.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  entry->image = Image.HasAlpha ? view.convertToFormat(QImage::Format_ARGB32_Premultiplied) : view.copy();
+  QtImageEntry& result = *entry;
+  Image.HostCache.set(std::move(entry));
+  return result;
+}
+
+const QImage& maskedImageOf(QtImageEntry& Entry, const image::TMask& Mask) {
+  if (Entry.mask == &Mask && Entry.maskWidth == Mask.Width && Entry.maskHeight == Mask.Height) return Entry.masked;
+  QImage masked = Entry.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < masked.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(masked.scanLine(y));
+    for (int x = 0; x < masked.width(); ++x)
+      if (Mask.transparentAt(x, y)) line[x] = 0;
+  }
+  Entry.masked = std::move(masked);
+  Entry.mask = &Mask;
+  Entry.maskWidth = Mask.Width;
+  Entry.maskHeight = Mask.Height;
+  return Entry.masked;
+}
+
 }  // namespace
 
 QColor toQColor(html::TColor Color, const QPalette& Palette) {
@@ -77,13 +118,16 @@ QFont toQFont(const html::TFontRequest& Request) {
   return font;
 }
 
-QFont toQFont(const html::TMyFont& Font) {
-  QFont font = toQFont(html::TFontRequest{Font.Name, Font.Height, Font.Style, Font.CharSet});
-  if (Font.CharExtra != 0) font.setLetterSpacing(QFont::AbsoluteSpacing, Font.CharExtra);
-  return font;
+// --- QtTextMetrics ---
+
+size_t QtTextMetrics::RequestHash::operator()(const html::TFontRequest& r) const {
+  size_t h = std::hash<std::string>()(r.Name);
+  h = h * 31 + std::hash<int>()(r.Height);
+  h = h * 31 + std::hash<int>()(r.Style);
+  return h * 31 + r.CharSet;
 }
 
-bool QtFontPlatform::isFontInstalled(std::string_view Family) const {
+bool QtTextMetrics::isFontInstalled(std::string_view Family) const {
   const QString name = QString::fromUtf8(Family.data(), static_cast<qsizetype>(Family.size())).trimmed();
   if (name.isEmpty()) return false;
   if (QFontDatabase::hasFamily(name)) return true;
@@ -92,7 +136,8 @@ bool QtFontPlatform::isFontInstalled(std::string_view Family) const {
                      [](const QString& s) { return QFontDatabase::hasFamily(s); });
 }
 
-html::TRealizedFont QtFontPlatform::realize(const html::TFontRequest& Request) const {
+html::TFontHandle QtTextMetrics::realizeFont(const html::TFontRequest& Request) {
+  if (const auto it = handles_.find(Request); it != handles_.end()) return it->second;
   const QFont font = toQFont(Request);
   const QFontMetrics fm(font);
   html::TRealizedFont r;
@@ -108,150 +153,195 @@ html::TRealizedFont QtFontPlatform::realize(const html::TFontRequest& Request) c
   } else {
     r.CharSet = Request.CharSet == html::kDefaultCharSet ? static_cast<uint8_t>(html::kAnsiCharSet) : Request.CharSet;
   }
-  return r;
+  Entry& e = fonts_.emplace_back(Entry{Request, font, fm, QRawFont::fromFont(font), r, {}, {}});
+  e.latin.fill(-1);
+  const html::TFontHandle handle = static_cast<html::TFontHandle>(fonts_.size());
+  handles_.emplace(Request, handle);
+  return handle;
 }
 
-void QtCanvas::setFont(const html::TMyFont& Font) {
-  font_ = Font;
-  qfont_ = toQFont(Font);
-  // The letter spacing is added per character by textExtent and textOut, not by Qt.
-  qfont_.setLetterSpacing(QFont::AbsoluteSpacing, 0);
-  if (painter_) painter_->setFont(qfont_);
+const QtTextMetrics::Entry& QtTextMetrics::entry(html::TFontHandle Font) const {
+  if (Font < 1 || static_cast<size_t>(Font) > fonts_.size()) throw std::out_of_range("unknown font handle");
+  return fonts_[static_cast<size_t>(Font - 1)];
 }
 
-html::TRealizedFont QtCanvas::fontMetrics() {
-  return QtFontPlatform().realize(html::TFontRequest{font_.Name, font_.Height, font_.Style, font_.CharSet});
-}
+const html::TRealizedFont& QtTextMetrics::fontMetrics(html::TFontHandle Font) const { return entry(Font).metrics; }
 
-int QtCanvas::textExtent(std::u16string_view Text, std::vector<int>* Widths) {
-  const QFontMetrics fm(qfont_);
-  if (Widths) Widths->assign(Text.size(), 0);
+int QtTextMetrics::textAdvances(html::TFontHandle Font, std::u16string_view Text, int* Advances) {
+  Entry& e = const_cast<Entry&>(entry(Font));
   int total = 0;
   for (size_t i = 0; i < Text.size(); ++i) {
+    const char16_t c = Text[i];
     int w;
-    if (QChar::isHighSurrogate(Text[i]) && i + 1 < Text.size() && QChar::isLowSurrogate(Text[i + 1])) {
+    if (isHighSurrogate(c) && i + 1 < Text.size() && isLowSurrogate(Text[i + 1])) {
       // The pair's advance goes to its first half.
-      w = fm.horizontalAdvance(QString(reinterpret_cast<const QChar*>(Text.data() + i), 2)) + font_.CharExtra;
-      if (Widths) (*Widths)[i] = w;
+      w = e.qtMetrics.horizontalAdvance(QString(reinterpret_cast<const QChar*>(Text.data() + i), 2));
+      if (Advances) Advances[i] = w, Advances[i + 1] = 0;
       ++i;
+    } else if (c < e.latin.size()) {
+      int& cached = e.latin[c];
+      if (cached < 0) cached = e.qtMetrics.horizontalAdvance(QChar(c));
+      w = cached;
+      if (Advances) Advances[i] = w;
     } else {
-      w = fm.horizontalAdvance(QChar(Text[i])) + font_.CharExtra;
-      if (Widths) (*Widths)[i] = w;
+      auto [it, added] = e.others.try_emplace(c, 0);
+      if (added) it->second = e.qtMetrics.horizontalAdvance(QChar(c));
+      w = it->second;
+      if (Advances) Advances[i] = w;
     }
     total += w;
   }
   return total;
 }
 
-void QtCanvas::textOut(int X, int Y, std::u16string_view Text, const int* Dx) {
-  if (!painter_ || Text.empty()) return;
-  std::vector<int> advances;
-  if (!Dx) {
-    textExtent(Text, &advances);
-    Dx = advances.data();
-  }
-  const QFontMetrics fm(qfont_);
-  if (textBackground_ != html::kColorNone) {
-    int width = 0;
-    for (size_t i = 0; i < Text.size(); ++i) width += Dx[i];
-    painter_->fillRect(QRect(X, Y, width, fm.ascent() + fm.descent()), toQColor(textBackground_));
-  }
-  painter_->setPen(toQColor(font_.Color));
-  painter_->setFont(qfont_);
-  const int baseline = Y + fm.ascent();
-  int x = X;
-  for (size_t i = 0; i < Text.size(); ++i) {
-    const bool pair =
-        QChar::isHighSurrogate(Text[i]) && i + 1 < Text.size() && QChar::isLowSurrogate(Text[i + 1]);
-    painter_->drawText(QPoint(x, baseline), QString(reinterpret_cast<const QChar*>(Text.data() + i), pair ? 2 : 1));
-    x += Dx[i];
-    if (pair) x += Dx[++i];
-  }
+// --- QtCanvas ---
+
+QtCanvas::~QtCanvas() {
+  while (saved_ > 0) popClip();
 }
 
 void QtCanvas::setPenAndBrush(html::TColor Fill, html::TColor Outline) {
-  painter_->setPen(Outline == html::kColorNone ? QPen(Qt::NoPen) : QPen(toQColor(Outline)));
-  painter_->setBrush(Fill == html::kColorNone ? QBrush(Qt::NoBrush) : QBrush(toQColor(Fill)));
+  painter_.setPen(Outline == html::kColorNone ? QPen(Qt::NoPen) : QPen(toQColor(Outline)));
+  painter_.setBrush(Fill == html::kColorNone ? QBrush(Qt::NoBrush) : QBrush(toQColor(Fill)));
 }
 
 void QtCanvas::fillRect(const html::TRect& Rect, html::TColor Color) {
-  if (painter_ && Color != html::kColorNone) painter_->fillRect(toQRect(Rect), toQColor(Color));
-}
-
-void QtCanvas::Line(html::TPoint From, html::TPoint To, html::TColor Color, int Width, html::TPenStyle Style) {
-  if (!painter_) return;
-  QPen pen(toQColor(Color), std::max(1, Width), toQtPenStyle(Style), Qt::FlatCap);
-  painter_->setPen(pen);
-  painter_->drawLine(From.X, From.Y, To.X, To.Y);
-}
-
-void QtCanvas::Polygon(const std::vector<html::TPoint>& Points, html::TColor Fill, html::TColor Outline) {
-  if (!painter_ || Points.empty()) return;
-  QPolygon polygon;
-  for (const html::TPoint& p : Points) polygon << QPoint(p.X, p.Y);
-  setPenAndBrush(Fill, Outline);
-  painter_->drawPolygon(polygon);
-  painter_->setBrush(Qt::NoBrush);
+  if (Color != html::kColorNone) painter_.fillRect(toQRect(Rect), toQColor(Color));
 }
 
 void QtCanvas::frameRect(const html::TRect& Rect, html::TColor Color, int Width, html::TPenStyle Style) {
-  if (!painter_ || Width <= 0 || Color == html::kColorNone || Style == html::TPenStyle::Clear) return;
-  const QColor color = toQColor(Color);
+  if (Width <= 0 || Color == html::kColorNone || Style == html::TPenStyle::Clear) return;
   const QRect r = toQRect(Rect);
   if (Style == html::TPenStyle::Solid) {
     // Four strips inside the rectangle, so a frame never paints outside what it frames.
-    painter_->fillRect(QRect(r.left(), r.top(), r.width(), Width), color);
-    painter_->fillRect(QRect(r.left(), r.bottom() + 1 - Width, r.width(), Width), color);
-    painter_->fillRect(QRect(r.left(), r.top(), Width, r.height()), color);
-    painter_->fillRect(QRect(r.right() + 1 - Width, r.top(), Width, r.height()), color);
+    const QColor color = toQColor(Color);
+    painter_.fillRect(QRect(r.left(), r.top(), r.width(), Width), color);
+    painter_.fillRect(QRect(r.left(), r.bottom() + 1 - Width, r.width(), Width), color);
+    painter_.fillRect(QRect(r.left(), r.top(), Width, r.height()), color);
+    painter_.fillRect(QRect(r.right() + 1 - Width, r.top(), Width, r.height()), color);
     return;
   }
-  painter_->setPen(QPen(color, Width, toQtPenStyle(Style), Qt::FlatCap, Qt::MiterJoin));
-  painter_->setBrush(Qt::NoBrush);
-  const int inset = Width / 2;
-  painter_->drawRect(r.adjusted(inset, inset, -(Width - inset), -(Width - inset)));
+  // Each edge as a line along the inside of the rectangle.
+  const int half = Width / 2;
+  drawLine({Rect.Left, Rect.Top + half}, {Rect.Right, Rect.Top + half}, Color, Width, Style);
+  drawLine({Rect.Left, Rect.Bottom - Width + half}, {Rect.Right, Rect.Bottom - Width + half}, Color, Width, Style);
+  drawLine({Rect.Left + half, Rect.Top}, {Rect.Left + half, Rect.Bottom}, Color, Width, Style);
+  drawLine({Rect.Right - Width + half, Rect.Top}, {Rect.Right - Width + half, Rect.Bottom}, Color, Width, Style);
 }
 
-void QtCanvas::Ellipse(const html::TRect& Box, html::TColor Fill, html::TColor Outline) {
-  if (!painter_) return;
+void QtCanvas::drawLine(html::TPoint From, html::TPoint To, html::TColor Color, int Width, html::TPenStyle Style) {
+  if (Color == html::kColorNone || Style == html::TPenStyle::Clear || From == To) return;
+  Width = std::max(1, Width);
+  const int lead = Width / 2;  // pixels on the left or top side of the centre line
+  if (From.Y == To.Y || From.X == To.X) {
+    const bool horizontal = From.Y == To.Y;
+    // With pixel edges as coordinates and flat caps the line covers exactly [From, To) along its length.
+    const double centre = (horizontal ? From.Y : From.X) - lead + Width / 2.0;
+    QPen pen(toQColor(Color), Width, toQtPenStyle(Style), Qt::FlatCap);
+    painter_.setPen(pen);
+    const QLineF line = horizontal ? QLineF(From.X, centre, To.X, centre) : QLineF(centre, From.Y, centre, To.Y);
+    painter_.drawLine(line);
+    return;
+  }
+  QPen pen(toQColor(Color), Width, toQtPenStyle(Style), Qt::FlatCap);
+  painter_.setPen(pen);
+  painter_.drawLine(QLineF(From.X + 0.5, From.Y + 0.5, To.X + 0.5, To.Y + 0.5));
+}
+
+void QtCanvas::drawPolygon(const std::vector<html::TPoint>& Points, html::TColor Fill, html::TColor Outline) {
+  if (Points.empty()) return;
+  QPolygon polygon;
+  for (const html::TPoint& p : Points) polygon << QPoint(p.X, p.Y);
   setPenAndBrush(Fill, Outline);
-  painter_->drawEllipse(toQRect(Box).adjusted(0, 0, -1, -1));
-  painter_->setBrush(Qt::NoBrush);
+  painter_.drawPolygon(polygon, Qt::WindingFill);
+  painter_.setBrush(Qt::NoBrush);
 }
 
-void QtCanvas::drawImage(const lumora::image::TBitmap& Image, const lumora::image::TMask* Mask,
-                         const html::TRect& Source, const html::TRect& Dest) {
-  if (!painter_ || Image.Width <= 0 || Image.Height <= 0) return;
-  // The pixels are 0xAARRGGBB words, the layout of Qt's ARGB32 format.
-  QImage view(reinterpret_cast<const uchar*>(Image.Pixels.data()), Image.Width, Image.Height,
-              Image.Width * 4, Image.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  if (Mask && Mask->Width == Image.Width && Mask->Height == Image.Height) {
-    QImage masked = view.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < Image.Height; ++y) {
-      auto* line = reinterpret_cast<QRgb*>(masked.scanLine(y));
-      for (int x = 0; x < Image.Width; ++x) {
-        if (Mask->transparentAt(x, y)) line[x] = 0;
-      }
-    }
-    painter_->drawImage(toQRect(Dest), masked, toQRect(Source));
-    return;
+void QtCanvas::drawEllipse(const html::TRect& Box, html::TColor Fill, html::TColor Outline) {
+  setPenAndBrush(Fill, Outline);
+  painter_.drawEllipse(toQRect(Box).adjusted(0, 0, -1, -1));
+  painter_.setBrush(Qt::NoBrush);
+}
+
+void QtCanvas::drawText(int X, int Y, html::TFontHandle Font, html::TColor Color, std::u16string_view Text,
+                        const int* Advances, html::TColor Background) {
+  if (Text.empty()) return;
+  std::vector<int> measured;
+  if (!Advances) {
+    measured.resize(Text.size());
+    metrics_.textAdvances(Font, Text, measured.data());
+    Advances = measured.data();
   }
-  painter_->drawImage(toQRect(Dest), view, toQRect(Source));
+  const html::TRealizedFont& m = metrics_.fontMetrics(Font);
+  if (Background != html::kColorNone) {
+    int width = 0;
+    for (size_t i = 0; i < Text.size(); ++i) width += Advances[i];
+    painter_.fillRect(QRect(X, Y, width, m.CellHeight), toQColor(Background));
+  }
+  const QFont& font = metrics_.qtFont(Font);
+  const QRawFont& raw = metrics_.rawFont(Font);
+  const int baseline = Y + m.CellHeight - m.Descent;
+  painter_.setPen(toQColor(Color));
+
+  // Every character the font has goes into one glyph run at its own position; characters the font lacks
+  // are left to Qt's font fallback one by one.
+  const int count = static_cast<int>(Text.size());
+  std::vector<quint32> found(Text.size(), 0);
+  int foundCount = count;
+  if (!raw.isValid() ||
+      !raw.glyphIndexesForChars(reinterpret_cast<const QChar*>(Text.data()), count, found.data(), &foundCount)) {
+    foundCount = 0;
+  }
+  QList<quint32> glyphs;
+  QList<QPointF> positions;
+  glyphs.reserve(count);
+  positions.reserve(count);
+  int x = X;
+  int g = 0;  // glyph of the character at i: a surrogate pair has one
+  for (size_t i = 0; i < Text.size(); ++i, ++g) {
+    const bool pair = isHighSurrogate(Text[i]) && i + 1 < Text.size() && isLowSurrogate(Text[i + 1]);
+    const quint32 glyph = g < foundCount ? found[static_cast<size_t>(g)] : 0;
+    if (glyph != 0) {
+      glyphs.push_back(glyph);
+      positions.push_back(QPointF(x, baseline));
+    } else if (Text[i] != u' ') {
+      painter_.setFont(font);
+      painter_.drawText(QPoint(x, baseline), QString(reinterpret_cast<const QChar*>(Text.data() + i), pair ? 2 : 1));
+    }
+    x += Advances[i];
+    if (pair) x += Advances[++i];
+  }
+  if (glyphs.isEmpty()) return;
+  QGlyphRun run;
+  run.setRawFont(raw);
+  run.setGlyphIndexes(glyphs);
+  run.setPositions(positions);
+  run.setUnderline(font.underline());
+  run.setStrikeOut(font.strikeOut());
+  painter_.drawGlyphRun(QPointF(0, 0), run);
+}
+
+void QtCanvas::drawImage(const image::TBitmap& Image, const image::TMask* Mask, const html::TRect& Source,
+                         const html::TRect& Dest) {
+  if (Image.Width <= 0 || Image.Height <= 0) return;
+  QtImageEntry& entry = imageEntryOf(Image);
+  const bool masked = Mask && Mask->Width == Image.Width && Mask->Height == Image.Height;
+  const QImage& picture = masked ? maskedImageOf(entry, *Mask) : entry.image;
+  painter_.drawImage(toQRect(Dest), picture, toQRect(Source));
 }
 
 void QtCanvas::pushClip(const std::vector<html::TRect>& Rects) {
-  if (!painter_) return;
   QRegion region;
   for (const html::TRect& r : Rects) region += toQRect(r);
-  painter_->save();
+  painter_.save();
   ++saved_;
-  painter_->setClipRegion(region, painter_->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+  painter_.setClipRegion(region, painter_.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
 }
 
 void QtCanvas::popClip() {
-  if (!painter_ || saved_ == 0) return;
+  if (saved_ == 0) return;
   --saved_;
-  painter_->restore();
+  painter_.restore();
 }
 
 }  // namespace lumora::viewer

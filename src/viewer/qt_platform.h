@@ -1,14 +1,20 @@
 #pragma once
-// The HTML engine's platform services on Qt: installed fonts and their metrics, and a canvas that measures
-// and paints through a QPainter.
+// The HTML engine's host on Qt: installed fonts realised into handles with their metrics and advances, and
+// a canvas that draws through a QPainter following the pixel rules of html/html_host.h.
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
+#include <QRawFont>
+#include <array>
+#include <deque>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
-#include "html/html_platform.h"
+#include "html/html_host.h"
+#include "html/html_style_font.h"
 
 namespace lumora::viewer {
 
@@ -16,51 +22,65 @@ namespace lumora::viewer {
 // palette; "none" is transparent.
 QColor toQColor(html::TColor Color, const QPalette& Palette = QPalette());
 
-// The Qt font for an engine font request or font (pixel size is the character height, as the engine asks).
+// The Qt font for an engine font request (pixel size is the character height, as the engine asks).
 QFont toQFont(const html::TFontRequest& Request);
-QFont toQFont(const html::TMyFont& Font);
 
-class QtFontPlatform : public html::IFontPlatform {
+// Fonts through Qt. Each distinct request is realised once; its metrics and the advances of the
+// characters measured in it are kept with its handle for the life of this object.
+class QtTextMetrics : public html::ITextMetrics {
  public:
   // A family is installed when Qt knows it, directly or through the program's substitutions (so pages that
   // ask for "Arial" or "Times New Roman" find the metric twins installed here).
   bool isFontInstalled(std::string_view Family) const override;
-  html::TRealizedFont realize(const html::TFontRequest& Request) const override;
+  html::TFontHandle realizeFont(const html::TFontRequest& Request) override;
+  const html::TRealizedFont& fontMetrics(html::TFontHandle Font) const override;
+  int textAdvances(html::TFontHandle Font, std::u16string_view Text, int* Advances) override;
+
+  // The Qt font and its raw form (for drawing glyph runs) behind a handle.
+  const QFont& qtFont(html::TFontHandle Font) const { return entry(Font).font; }
+  const QRawFont& rawFont(html::TFontHandle Font) const { return entry(Font).raw; }
+
+ private:
+  struct Entry {
+    html::TFontRequest request;
+    QFont font;
+    QFontMetrics qtMetrics;
+    QRawFont raw;
+    html::TRealizedFont metrics;
+    std::array<int, 256> latin;  // advances of U+0000..U+00FF, -1 until measured
+    std::unordered_map<char16_t, int> others;
+  };
+  struct RequestHash {
+    size_t operator()(const html::TFontRequest& r) const;
+  };
+  const Entry& entry(html::TFontHandle Font) const;
+
+  std::deque<Entry> fonts_;  // handle - 1; a deque keeps entries in place as it grows
+  std::unordered_map<html::TFontRequest, html::TFontHandle, RequestHash> handles_;
 };
 
 class QtCanvas : public html::ICanvas {
  public:
-  // Painter may be null for a canvas that only measures.
-  explicit QtCanvas(QPainter* Painter, int Ppi = 96) : painter_(Painter), ppi_(Ppi) {}
-
-  void setFont(const html::TMyFont& Font) override;
-  html::TRealizedFont fontMetrics() override;
-  int textExtent(std::u16string_view Text, std::vector<int>* Widths) override;
-  void textOut(int X, int Y, std::u16string_view Text, const int* Dx) override;
-  void setTextBackground(html::TColor Color) override { textBackground_ = Color; }
+  QtCanvas(QPainter& Painter, QtTextMetrics& Metrics) : painter_(Painter), metrics_(Metrics) {}
+  ~QtCanvas() override;
 
   void fillRect(const html::TRect& Rect, html::TColor Color) override;
-  void Line(html::TPoint From, html::TPoint To, html::TColor Color, int Width, html::TPenStyle Style) override;
-  void Polygon(const std::vector<html::TPoint>& Points, html::TColor Fill, html::TColor Outline) override;
   void frameRect(const html::TRect& Rect, html::TColor Color, int Width, html::TPenStyle Style) override;
-  void Ellipse(const html::TRect& Box, html::TColor Fill, html::TColor Outline) override;
-
-  void drawImage(const lumora::image::TBitmap& Image, const lumora::image::TMask* Mask, const html::TRect& Source,
+  void drawLine(html::TPoint From, html::TPoint To, html::TColor Color, int Width, html::TPenStyle Style) override;
+  void drawPolygon(const std::vector<html::TPoint>& Points, html::TColor Fill, html::TColor Outline) override;
+  void drawEllipse(const html::TRect& Box, html::TColor Fill, html::TColor Outline) override;
+  void drawText(int X, int Y, html::TFontHandle Font, html::TColor Color, std::u16string_view Text,
+                const int* Advances, html::TColor Background) override;
+  void drawImage(const image::TBitmap& Image, const image::TMask* Mask, const html::TRect& Source,
                  const html::TRect& Dest) override;
-
   void pushClip(const std::vector<html::TRect>& Rects) override;
   void popClip() override;
-
-  int PixelsPerInch() const override { return ppi_; }
 
  private:
   void setPenAndBrush(html::TColor Fill, html::TColor Outline);
 
-  QPainter* painter_;
-  int ppi_;
-  html::TMyFont font_;
-  QFont qfont_;
-  html::TColor textBackground_ = html::kColorNone;
+  QPainter& painter_;
+  QtTextMetrics& metrics_;
   int saved_ = 0;  // clip levels pushed
 };
 

@@ -342,17 +342,18 @@ TEST(CssLinkedSheet, RewritesUrlsAgainstItsBase) {
   }
 }
 
+// The STYLE attribute is read directly, whether or not anything was parsed before.
 TEST(CssInstall, AttributeListParsesItsStyle) {
-  installInlineStyleParser();
-  installInlineStyleParser();
   THtmlLexer lexer;
-  lexer.setDocument("<p style=\"Color: Red; margin: 1px\">", 1252);
+  lexer.setDocument("<p style=\"Color: Red; margin: 1px\"><p>", 1252);
   lexer.begin();
   lexer.NextToken();
-  const std::shared_ptr<TProperties> style = lexer.Attributes.theStyle();
+  const std::shared_ptr<TProperties> style = parseStyleAttribute(lexer.Attributes);
   ASSERT_NE(style, nullptr);
   EXPECT_EQ(style->colorValue(), rgb(255, 0, 0));
   EXPECT_EQ(Value(style.get(), MarginRight), "1px");
+  lexer.NextToken();
+  EXPECT_EQ(parseStyleAttribute(lexer.Attributes), nullptr);
 }
 
 // Hostile shapes finish, and what follows them still reads.

@@ -12,10 +12,13 @@
 
 namespace lumora::html::testing {
 
-inline std::unique_ptr<TSectionList> build(const std::string& html, const THtmlParseCallbacks& callbacks = {}) {
-  auto doc = std::make_unique<TSectionList>();
+// Events: what the page's announcements go to while it is built.
+inline std::unique_ptr<TSectionList> build(const std::string& html, const THtmlDocumentEvents& events = {},
+                                           THtmlHost* host = nullptr) {
+  auto doc = std::make_unique<TSectionList>(host);
+  doc->Events = events;
   doc->SetDefaults();
-  ParseHtmlText(html, *doc, callbacks);
+  ParseHtmlText(html, *doc);
   return doc;
 }
 

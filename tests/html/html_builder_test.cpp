@@ -42,7 +42,7 @@ TEST(HtmlBuilder, TextOfMalformedMarkup) {
       {"PRE WRAP flows like text", "<pre wrap>a  b\nc</pre>", {"a b c "}},
       {"an empty LI gets a no-break space", "<ul><li><li>b</ul>", {"\\_ ", "b "}},
       {"an LI with only an image needs no filler", "<ul><li><img src=a.gif></ul>", {"\\o "}},
-      {"unclosed comment keeps what was built", "<p>kept</p><p>lost<!-- never closed", {"kept "}},
+      {"unclosed comment keeps what came before it", "<p>kept</p><p>more<!-- never closed", {"kept ", "more "}},
   };
   for (const Case& c : cases) {
     const auto doc = build(c.html);
@@ -230,7 +230,7 @@ TEST(HtmlBuilder, BodyAttributes) {
 
 TEST(HtmlBuilder, MetaLinkAndSound) {
   std::vector<std::string> metas, links, sounds;
-  THtmlParseCallbacks cb;
+  THtmlDocumentEvents cb;
   cb.OnMeta = [&](const std::string& h, const std::string& n, const std::string& c) { metas.push_back(h + "|" + n + "|" + c); };
   cb.OnLink = [&](const std::string& r, const std::string& v, const std::string& h) { links.push_back(r + "|" + v + "|" + h); };
   cb.OnSoundRequest = [&](const std::string& s, int loop, bool t) {
@@ -251,7 +251,7 @@ TEST(HtmlBuilder, MetaLinkAndSound) {
 
 TEST(HtmlBuilder, IncludesRunInTheBuildingPassOnly) {
   int calls = 0;
-  THtmlParseCallbacks cb;
+  THtmlDocumentEvents cb;
   cb.OnInclude = [&](const std::string& command, const std::vector<std::string>& params, std::string& text) {
     ++calls;
     if (command == "insert" && params == std::vector<std::string>{"what=greeting"}) text = "<b>hello</b> ";
@@ -476,11 +476,11 @@ TEST(HtmlBuilder, ScriptsAndObjects) {
   auto doc = std::make_unique<TSectionList>();
   doc->SetDefaults();
   std::vector<std::string> scripts;
-  doc->ScriptEvent = [&](const std::string& name, const std::string& language, const std::string& text) {
+  doc->Events.OnScript = [&](const std::string& name, const std::string& language, const std::string& text) {
     scripts.push_back(name + "|" + language + "|" + text);
   };
   std::vector<std::vector<std::string>> params;
-  doc->OnObjectTag = [&](TPanelObj& panel, bool& want, const std::vector<std::string>& p, const std::vector<std::string>&) {
+  doc->Events.OnObjectTag = [&](TPanelObj& panel, bool& want, const std::vector<std::string>& p, const std::vector<std::string>&) {
     params.push_back(p);
     want = panel.Name == "keep";
   };

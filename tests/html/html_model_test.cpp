@@ -151,7 +151,7 @@ TEST(HtmlModel, ExpandName) {
   EXPECT_EQ(doc.ExpandName("a/b.htm"), "/pub/pages/a/b.htm");
   EXPECT_EQ(doc.ExpandName("../c.htm"), "/pub/c.htm");
   EXPECT_EQ(doc.ExpandName("http://h/x.htm"), "http://h/x.htm");
-  doc.OnExpandName = [](const std::string& n) { return "[" + n + "]"; };
+  doc.Events.OnExpandName = [](const std::string& n) { return "[" + n + "]"; };
   EXPECT_EQ(doc.ExpandName("d.htm"), "[d.htm]");
 }
 

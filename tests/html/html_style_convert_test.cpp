@@ -11,7 +11,6 @@ namespace {
 constexpr TColor rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
 TEST(HtmlStyleConvert, ToPixelsUnits) {
-  setPixelsPerInch(96);
   struct Case {
     const char* text;
     bool relative;
@@ -26,18 +25,15 @@ TEST(HtmlStyleConvert, ToPixelsUnits) {
       {".5em", false, 0, 5},     {"7", false, 0, 7},         {"1e3", false, 0, -7},   {"33.3%", false, 300, 100},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(ToPixels(c.text, c.relative, c.base, -7, 10, 5), c.expected) << c.text;
+    EXPECT_EQ(ToPixels(c.text, c.relative, c.base, -7, 10, 5, 96), c.expected) << c.text;
 }
 
 TEST(HtmlStyleConvert, ToPixelsFollowsTheDisplayResolution) {
-  setPixelsPerInch(120);
-  EXPECT_EQ(ToPixels("1in", false, 0, 0, 0, 0), 120);
-  EXPECT_EQ(ToPixels("6pt", false, 0, 0, 0, 0), 10);
-  setPixelsPerInch(96);
+  EXPECT_EQ(ToPixels("1in", false, 0, 0, 0, 0, 120), 120);
+  EXPECT_EQ(ToPixels("6pt", false, 0, 0, 0, 0, 120), 10);
 }
 
 TEST(HtmlStyleConvert, ToPointsUnitsAndKeywords) {
-  setPixelsPerInch(96);
   struct Case {
     const char* text;
     double expected;
@@ -49,7 +45,7 @@ TEST(HtmlStyleConvert, ToPointsUnitsAndKeywords) {
       {"1in", 72},      {"2.54cm", 72},   {"1pc", 12},      {"2em", 20},   {"1ex", 5},      {"50%", 5},
       {"bogus", 12},    {"12 PT", 12},
   };
-  for (const Case& c : cases) EXPECT_NEAR(ToPoints(c.text, 10, 12), c.expected, 1e-9) << c.text;
+  for (const Case& c : cases) EXPECT_NEAR(ToPoints(c.text, 10, 12, 96), c.expected, 1e-9) << c.text;
 }
 
 TEST(HtmlStyleConvert, ParseColorForms) {

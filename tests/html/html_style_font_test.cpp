@@ -5,36 +5,14 @@
 #include <set>
 
 #include "html/html_style_list.h"
+#include "html/support/fixed_host.h"
 
 namespace lumora::html {
 namespace {
 
 constexpr TColor rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
-// Fixed metrics: cell height is 5/4 of the character height; "Symbol" is a symbol font.
-class FakeFonts : public IFontPlatform {
- public:
-  bool isFontInstalled(std::string_view family) const override {
-    static const std::set<std::string, std::less<>> installed = {"Arial", "Courier New", "Times New Roman",
-                                                                  "Symbol"};
-    return installed.contains(family);
-  }
-  TRealizedFont realize(const TFontRequest& r) const override {
-    ++realizations;
-    lastRequest = r;
-    TRealizedFont m;
-    m.CellHeight = r.Height + r.Height / 4;
-    m.InternalLeading = r.Height / 4;
-    m.Descent = r.Height / 5;
-    m.ExternalLeading = 1;
-    m.AveCharWidth = r.Height / 2;
-    m.MaxCharWidth = r.Height;
-    m.CharSet = r.Name == "Symbol" ? kSymbolCharSet : (r.CharSet == kDefaultCharSet ? 0 : r.CharSet);
-    return m;
-  }
-  mutable int realizations = 0;
-  mutable TFontRequest lastRequest;
-};
+using FakeFonts = testing::TFixedMetrics;
 
 TEST(HtmlStyleFont, FamilyLists) {
   FakeFonts fonts;
@@ -70,7 +48,6 @@ TEST(HtmlStyleFont, StyleWords) {
 }
 
 TEST(HtmlStyleFont, MakeFontRealisesOnceAndSetsEmSizes) {
-  setPixelsPerInch(96);
   FakeFonts fonts;
   TProperties p;
   p.Fonts = &fonts;
@@ -92,9 +69,9 @@ TEST(HtmlStyleFont, MakeFontRealisesOnceAndSetsEmSizes) {
   EXPECT_EQ(f.tmDescent, 3);
   EXPECT_EQ(p.EmSize, 16);
   EXPECT_EQ(p.ExSize, 8);
-  const int calls = fonts.realizations;
+  const int calls = fonts.RealizeCalls;
   p.MakeFont();
-  EXPECT_EQ(fonts.realizations, calls);  // cached
+  EXPECT_EQ(fonts.RealizeCalls, calls);  // cached
   p.setProp(FontSize, 9.0);
   EXPECT_EQ(p.MakeFont().Height, 12);
 
@@ -107,7 +84,7 @@ TEST(HtmlStyleFont, MakeFontRealisesOnceAndSetsEmSizes) {
   TProperties cyrillic = symbol;
   cyrillic.setProp(FontFamily, std::string("Arial"));
   EXPECT_EQ(cyrillic.MakeFont().CharSet, 204);
-  EXPECT_EQ(fonts.lastRequest.CharSet, 204);
+  EXPECT_EQ(fonts.LastRequest.CharSet, 204);
 }
 
 TEST(HtmlStyleFont, linkFonts) {

@@ -87,8 +87,9 @@ TEST(HtmlTool, LegacyPagesComeOutInUtf8) {
 TEST(HtmlTool, OpenCommentIsReportedAfterTheTokensBeforeIt) {
   const ToolRun run = tokensOf("<b>x</b><!-- open");
   ASSERT_EQ(run.status, 0);
-  ASSERT_EQ(run.lines.size(), 3u);
+  ASSERT_EQ(run.lines.size(), 4u);
   EXPECT_EQ(run.lines[1], R"({"kind":"text","text":"x","pos":3})");
+  EXPECT_EQ(run.lines[2], R"({"kind":"end","tag":"B","pos":4})");
   EXPECT_EQ(run.lines.back(), R"({"kind":"error","message":"Open Comment at End of HTML File"})");
 }
 

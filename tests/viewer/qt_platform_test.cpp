@@ -32,7 +32,7 @@ TEST_F(QtPlatformTest, EngineColoursBecomeQtColours) {
 }
 
 TEST_F(QtPlatformTest, FontsAreFoundAndMeasured) {
-  QtFontPlatform fonts;
+  QtTextMetrics fonts;
   EXPECT_TRUE(fonts.isFontInstalled("DejaVu Sans"));
   EXPECT_FALSE(fonts.isFontInstalled("No Such Face 12345"));
   EXPECT_FALSE(fonts.isFontInstalled(""));
@@ -40,8 +40,11 @@ TEST_F(QtPlatformTest, FontsAreFoundAndMeasured) {
   QFont::insertSubstitution("Lumora Test Face", "DejaVu Sans");
   EXPECT_TRUE(fonts.isFontInstalled("Lumora Test Face"));
 
-  const html::TRealizedFont small = fonts.realize({"DejaVu Sans", 12, 0, html::kDefaultCharSet});
-  const html::TRealizedFont large = fonts.realize({"DejaVu Sans", 24, html::kFontBold, html::kDefaultCharSet});
+  const html::TFontHandle smallFont = fonts.realizeFont({"DejaVu Sans", 12, 0, html::kDefaultCharSet});
+  EXPECT_EQ(fonts.realizeFont({"DejaVu Sans", 12, 0, html::kDefaultCharSet}), smallFont);  // realised once
+  const html::TRealizedFont small = fonts.fontMetrics(smallFont);
+  const html::TRealizedFont large =
+      fonts.fontMetrics(fonts.realizeFont({"DejaVu Sans", 24, html::kFontBold, html::kDefaultCharSet}));
   EXPECT_GE(small.CellHeight, 12);
   EXPECT_EQ(small.InternalLeading, small.CellHeight - 12);
   EXPECT_GT(small.Descent, 0);
@@ -52,54 +55,57 @@ TEST_F(QtPlatformTest, FontsAreFoundAndMeasured) {
 }
 
 TEST_F(QtPlatformTest, TextExtentsAddLetterSpacingPerCharacter) {
-  QtCanvas canvas(nullptr);
+  QtTextMetrics metrics;
   html::TMyFont font;
   font.Name = "DejaVu Sans Mono";
   font.Height = 16;
-  canvas.setFont(font);
   std::vector<int> widths;
-  const int plain = canvas.textExtent(u"iWi", &widths);
+  const int plain = html::textExtent(metrics, font, u"iWi", &widths);
   ASSERT_EQ(widths.size(), 3u);
   EXPECT_EQ(plain, widths[0] + widths[1] + widths[2]);
   EXPECT_EQ(widths[0], widths[1]);  // a monospaced face
   // A character outside the 16-bit range: its width goes to the first half of the pair.
   std::vector<int> pairWidths;
-  canvas.textExtent(u"a\U0001F600b", &pairWidths);
+  html::textExtent(metrics, font, u"a\U0001F600b", &pairWidths);
   ASSERT_EQ(pairWidths.size(), 4u);
   EXPECT_GT(pairWidths[1], 0);
   EXPECT_EQ(pairWidths[2], 0);
 
   font.CharExtra = 3;
-  canvas.setFont(font);
-  EXPECT_EQ(canvas.textExtent(u"iWi", nullptr), plain + 9);
+  EXPECT_EQ(html::textExtent(metrics, font, u"iWi", nullptr), plain + 9);
+  EXPECT_EQ(html::textExtent(metrics, font, u"a\U0001F600b", nullptr),
+            pairWidths[0] + pairWidths[1] + pairWidths[3] + 9);  // the pair is one character
 }
 
 TEST_F(QtPlatformTest, PaintsShapesTextImagesAndClips) {
   QImage target(60, 40, QImage::Format_RGB32);
   target.fill(Qt::white);
+  QtTextMetrics metrics;
+  lumora::image::TBitmap bitmap(2, 1, lumora::image::makePixel(0, 255, 0));
   {
     QPainter painter(&target);
-    QtCanvas canvas(&painter);
+    QtCanvas canvas(painter, metrics);
     canvas.fillRect({0, 0, 10, 10}, rgb(255, 0, 0));
     canvas.frameRect({20, 0, 30, 10}, rgb(0, 0, 255), 2, html::TPenStyle::Solid);
 
-    // A 2 by 1 picture whose right pixel is masked out, drawn at (40, 0) scaled by 2.
-    lumora::image::TBitmap bitmap(2, 1, lumora::image::makePixel(0, 255, 0));
+    // A 2 by 1 picture whose right pixel is masked out, drawn at (40, 0) scaled by 2; it is converted for
+    // drawing once and kept with the bitmap.
     lumora::image::TMask mask(2, 1, 0);
     mask.Bits[1] = 1;
     canvas.drawImage(bitmap, &mask, {0, 0, 2, 1}, {40, 0, 44, 2});
+    const auto* converted = bitmap.HostCache.get();
+    ASSERT_NE(converted, nullptr);
+    canvas.drawImage(bitmap, &mask, {0, 0, 2, 1}, {40, 0, 44, 2});
+    EXPECT_EQ(bitmap.HostCache.get(), converted);
+    EXPECT_EQ(lumora::image::TBitmap(bitmap).HostCache.get(), nullptr);  // a copy may change its pixels
 
     // Drawing outside the clip leaves the target alone.
     canvas.pushClip({{0, 20, 10, 30}});
     canvas.fillRect({0, 20, 20, 30}, rgb(0, 0, 0));
     canvas.popClip();
 
-    html::TMyFont font;
-    font.Name = "DejaVu Sans";
-    font.Height = 14;
-    font.Color = rgb(0, 0, 0);
-    canvas.setFont(font);
-    canvas.textOut(30, 20, u"W", nullptr);
+    const html::TFontHandle font = metrics.realizeFont({"DejaVu Sans", 14, 0, html::kDefaultCharSet});
+    canvas.drawText(30, 20, font, rgb(0, 0, 0), u"W", nullptr, html::kColorNone);
   }
   EXPECT_EQ(target.pixelColor(5, 5), QColor(255, 0, 0));
   EXPECT_EQ(target.pixelColor(20, 5), QColor(0, 0, 255));   // frame edge
