@@ -1,0 +1,17 @@
+# The engine folders include no Qt header and nothing of the layers above them (the targets' links are
+# checked when the build is configured, by lumora_check_layers).
+set(engine core url image html)
+set(bad "")
+foreach(folder ${engine})
+  file(GLOB_RECURSE files ${SOURCE_DIR}/src/${folder}/*.h ${SOURCE_DIR}/src/${folder}/*.cpp)
+  foreach(file ${files})
+    file(STRINGS ${file} includes REGEX "^#include [<\"](Q[A-Za-z]|viewer/|app/|skin/|settings/|audio/|archive/|i18n/)")
+    if(includes)
+      list(APPEND bad "${file}: ${includes}")
+    endif()
+  endforeach()
+endforeach()
+if(bad)
+  string(REPLACE ";" "\n" bad "${bad}")
+  message(FATAL_ERROR "Engine files include what is above them:\n${bad}")
+endif()
