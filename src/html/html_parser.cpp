@@ -167,9 +167,9 @@ void THtmlParser::popAProp(std::string_view Tag) {
 
 void THtmlParser::newSection(const TAttributeList* A, bool FirstInBlock) {
   sectionClose();
-  if (InPreChars) Section = std::make_unique<TPreFormated>(SectionList, Top(), LinkOpen ? CurrentUrlTarget : nullptr);
+  if (Mode.InPreChars) Section = std::make_unique<TPreFormated>(SectionList, Top(), LinkOpen ? CurrentUrlTarget : nullptr);
   else Section = std::make_unique<TSection>(SectionList, A, Top(), LinkOpen ? CurrentUrlTarget : nullptr, FirstInBlock);
-  Section->NoBreak = NoBreak;
+  Section->NoBreak = Mode.NoBreak;
 }
 
 void THtmlParser::addText(const TokenObj& Token) {
@@ -177,7 +177,7 @@ void THtmlParser::addText(const TokenObj& Token) {
     if (Token.count() == 1 && Token.S()[0] == u' ') return;
     newSection();
   }
-  Section->NoBreak = NoBreak;
+  Section->NoBreak = Mode.NoBreak;
   TProperties& top = Top();
   const std::string* variant = std::get_if<std::string>(&top.prop(FontVariant));
   if (variant && lowerAscii(*variant) == "small-caps") {
@@ -250,7 +250,7 @@ void THtmlParser::doTitle() {
 
 void THtmlParser::doBodyTag() {
   const bool empty = Body->MyCell->Items.empty() && !(Section && !Section->isBlank());
-  if (BodySeen || !empty || TableLevel > 0) {
+  if (BodySeen || !empty || Depth.Table > 0) {
     Next();
     return;
   }
@@ -437,8 +437,8 @@ void THtmlParser::doInline(const TSymbSet& Term) {
     case ScriptSy: doScript(); break;
     case NoBrSy:
     case NoBrEndSy:
-      NoBreak = sy == NoBrSy;
-      if (Section) Section->NoBreak = NoBreak;
+      Mode.NoBreak = sy == NoBrSy;
+      if (Section) Section->NoBreak = Mode.NoBreak;
       advance();
       break;
     case WbrSy:
@@ -452,11 +452,11 @@ void THtmlParser::doInline(const TSymbSet& Term) {
 
 void THtmlParser::doHeading(const TSymbSet& Term) {
   const int level = L.HeadingLevel;
-  if (level < 1 || level > 6 || BlockDepth >= kMaxBlockNesting) {
+  if (level < 1 || level > 6 || Depth.Block >= kMaxBlockNesting) {
     Next();
     return;
   }
-  ++BlockDepth;
+  const TNesting nesting(Depth.Block);
   sectionClose();
   const TAttributeList a = attrs();
   const std::string tag = "h" + std::to_string(level);
@@ -485,7 +485,6 @@ void THtmlParser::doHeading(const TSymbSet& Term) {
   if (pushed) popAProp(tag);
   SectionList = parent;
   if (L.Sy == HEndSy) Next();
-  --BlockDepth;
 }
 
 void THtmlParser::doBr() {
@@ -543,11 +542,11 @@ void THtmlParser::doHr() {
 
 void THtmlParser::doLists(const TSymbSet& Term) {
   const Symb sy = L.Sy;
-  if (BlockDepth >= kMaxBlockNesting) {
+  if (Depth.Block >= kMaxBlockNesting) {
     Next();
     return;
   }
-  ++BlockDepth;
+  const TNesting nesting(Depth.Block);
   const TAttributeList a = attrs();
   int start = 1;
   char type = '1';
@@ -570,12 +569,11 @@ void THtmlParser::doLists(const TSymbSet& Term) {
   if (kListEnds[L.Sy]) {
     if (pushed) popAProp(tag);
     SectionList = parent;
-    --BlockDepth;
     return;
   }
   const bool counts = sy == OLSy || sy == ULSy || sy == DirSy || sy == MenuSy;
-  const int savedLevel = ListLevel;
-  if (counts) ++ListLevel;
+  const TKeep keepLevel(Mode.ListLevel);
+  if (counts) ++Mode.ListLevel;
   const Symb endSy = endOf(sy);
   // The list takes item tags as its own, whatever an enclosing item was waiting for.
   TSymbSet term = Term;
@@ -618,23 +616,21 @@ void THtmlParser::doLists(const TSymbSet& Term) {
   b->takeTrailingParagraphMargin();
   if (pushed) popAProp(tag);
   SectionList = parent;
-  ListLevel = savedLevel;
-  --BlockDepth;
 }
 
 void THtmlParser::doListItem(TListKind Kind, int Number, bool Plain, char Type, const TSymbSet& Term) {
   const Symb sy = L.Sy;
-  if (BlockDepth >= kMaxBlockNesting) {
+  if (Depth.Block >= kMaxBlockNesting) {
     Next();
     return;
   }
-  ++BlockDepth;
+  const TNesting nesting(Depth.Block);
   sectionClose();
   const TAttributeList a = attrs();
   const std::string tag = tagLower(sy);
   const bool pushed = push(tag, &a);
   TCellBasic* parent = SectionList;
-  TBlockLI* b = enterBlock<TBlockLI>(&a, Kind, tag, ListLevel, Number, Plain, Type);
+  TBlockLI* b = enterBlock<TBlockLI>(&a, Kind, tag, Mode.ListLevel, Number, Plain, Type);
   newSection();
   Next();
   skipSpaces();
@@ -661,18 +657,17 @@ void THtmlParser::doListItem(TListKind Kind, int Number, bool Plain, char Type, 
   b->takeTrailingParagraphMargin();
   if (pushed) popAProp(tag);
   SectionList = parent;
-  --BlockDepth;
 }
 
 // --- Divisions ---
 
 void THtmlParser::doDivision(const TSymbSet& Term) {
   const Symb sy = L.Sy;
-  if (BlockDepth >= kMaxBlockNesting) {
+  if (Depth.Block >= kMaxBlockNesting) {
     Next();
     return;
   }
-  ++BlockDepth;
+  const TNesting nesting(Depth.Block);
   switch (sy) {
     case AddressSy:
     case BlockQuoteSy: {
@@ -731,7 +726,6 @@ void THtmlParser::doDivision(const TSymbSet& Term) {
     }
     default: Next(); break;
   }
-  --BlockDepth;
 }
 
 // --- Links, fonts, controls, maps, scripts, objects ---
@@ -936,7 +930,7 @@ void THtmlParser::parsePlain(std::string Text) {
     L.begin();
     push("pre", nullptr);
     enterBlock(nullptr);
-    InPreChars = true;
+    Mode.InPreChars = true;
     newSection();
     while (L.LCh != '\0') {
       if (L.LCh == '\r') {

@@ -1,6 +1,7 @@
 // The builder: content read by its own rules inside the token stream: PRE text, form controls with their
 // options and text, image maps, scripts and objects.
 #include <algorithm>
+#include <optional>
 
 #include "html/html_codepage.h"
 #include "html/html_parser_internal.h"
@@ -18,8 +19,8 @@ void THtmlParser::doPre() {
   push("pre", &a);
   TCellBasic* parent = SectionList;
   TBlock* pre = enterBlock(&a);
-  const bool wasInPre = InPreChars;
-  InPreChars = true;
+  std::optional<TKeep<bool>> keepPre(std::in_place, Mode.InPreChars);
+  Mode.InPreChars = true;
   newSection();
   // A line end right after the start tag and an empty last line before the end tag belong to the markup.
   if (L.LCh == '\r') L.NextChar();
@@ -59,7 +60,7 @@ void THtmlParser::doPre() {
       Section->AppendToken(L.Token, Top());
     }
   }
-  InPreChars = wasInPre;
+  keepPre.reset();
   if (Section && Section->Buff.empty() && !SectionList->Items.empty()) dropSection();
   sectionClose();
   if (para && para->MyCell->OwnersTag == "form") CurrentForm = nullptr;

@@ -55,7 +55,7 @@ class THtmlParser {
   // After a handler: the next token, except while PRE content is read character by character (the lexer
   // then already stands after the tag).
   void advance() {
-    if (!InPreChars) Next();
+    if (!Mode.InPreChars) Next();
   }
   void skipSpaces() {
     while (L.Sy == TextSy && isBlankText(L.Token.S())) Next();
@@ -142,23 +142,61 @@ class THtmlParser {
   // Reads SCRIPT content up to its end tag; returns it with line ends as CR LF.
   std::string readScriptText(bool Collect);
 
+  // --- State the procedures share ---
   TSectionList& Doc;
   THtmlLexer L;
   TPropStack Stack;
+  uint64_t tokens_ = 0;  // tokens read, so a loop can tell it made progress
+
+  // Where content goes: the cell receiving items, the section receiving text, the body block.
   TCellBasic* SectionList = nullptr;
   std::unique_ptr<TSection> Section;
   TBodyBlock* Body = nullptr;
   bool BodySeen = false;
-  std::shared_ptr<TUrlTarget> CurrentUrlTarget;  // the open link's target, shared by its runs
+
+  // What is open: the link (its target shared by its runs), the form, the BASEFONT size.
+  std::shared_ptr<TUrlTarget> CurrentUrlTarget;
   bool LinkOpen = false;
   ThtmlForm* CurrentForm = nullptr;
-  bool NoBreak = false;
-  bool InPreChars = false;
-  int ListLevel = 0;
-  int TableLevel = 0;
-  int BlockDepth = 0;
   int BaseFontSize = 3;
-  uint64_t tokens_ = 0;
+
+  // How text is read; a construct that changes a mode for its content puts the modes back at its end.
+  struct TModes {
+    bool NoBreak = false;     // inside NOBR or a NOWRAP cell: new text is unbreakable
+    bool InPreChars = false;  // PRE content is read character by character
+    int ListLevel = 0;        // OL, UL, DIR and MENU around the text (a table starts again at 0)
+  } Mode;
+  // Puts one mode back as it was when the scope began.
+  template <typename T>
+  class TKeep {
+   public:
+    explicit TKeep(T& Mode) : mode_(Mode), saved_(Mode) {}
+    ~TKeep() { mode_ = saved_; }
+    TKeep(const TKeep&) = delete;
+    TKeep& operator=(const TKeep&) = delete;
+
+   private:
+    T& mode_;
+    T saved_;
+  };
+
+  // Nesting that the limits above bound; a TNesting counts one level for its scope.
+  struct TDepths {
+    int Table = 0;
+    int Block = 0;
+  } Depth;
+  class TNesting {
+   public:
+    explicit TNesting(int& Level) : level_(Level) { ++level_; }
+    ~TNesting() { --level_; }
+    TNesting(const TNesting&) = delete;
+    TNesting& operator=(const TNesting&) = delete;
+
+   private:
+    int& level_;
+  };
+
+  friend class TTableBuilder;
 };
 
 

@@ -491,12 +491,12 @@ void TSection::CloseSection(int SourcePosition) {
   if (Closed) return;
   std::vector<size_t> gone;
 
-  // 1. Leading spaces.
+  // Leading spaces.
   for (size_t i = 0; i < Buff.size() && Buff[i] == u' '; ++i) gone.push_back(i);
   removeChars(std::move(gone));
   gone.clear();
 
-  // 2. Soft hyphens: the character before one may break there.
+  // Soft hyphens: the character before one may break there.
   if (Buff.find(kSoftHyphen) != std::u16string::npos) {
     long lastKept = -1;
     for (size_t i = 0; i < Buff.size(); ++i) {
@@ -511,7 +511,7 @@ void TSection::CloseSection(int SourcePosition) {
     gone.clear();
   }
 
-  // 3. Runs of spaces become one: the second goes, or the first when the first must not break.
+  // Runs of spaces become one: the second goes, or the first when the first must not break.
   {
     long prevSpace = -1;  // index of the kept space just before, or -1
     for (size_t i = 0; i < Buff.size(); ++i) {
@@ -530,7 +530,7 @@ void TSection::CloseSection(int SourcePosition) {
     gone.clear();
   }
 
-  // 4. and 5. A space after a floating object, or beside a line break.
+  // A space after a floating object, or beside a line break.
   if (!Images.empty() || Buff.find(kLineBreakCode) != std::u16string::npos) {
     for (size_t i = 0; i < Buff.size(); ++i) {
       if (Buff[i] != u' ') continue;
@@ -546,7 +546,7 @@ void TSection::CloseSection(int SourcePosition) {
     gone.clear();
   }
 
-  // 6. A line break at the very end, then a space at the very end.
+  // A line break at the very end, then a space at the very end.
   if (Buff.size() > 1) {
     size_t end = Buff.size();
     if (Buff[end - 1] == kLineBreakCode) gone.push_back(--end);
@@ -555,7 +555,7 @@ void TSection::CloseSection(int SourcePosition) {
     gone.clear();
   }
 
-  // 7. Every non-empty section ends with one space, its final break.
+  // Every non-empty section ends with one space, its final break.
   if (!Buff.empty() && !(Buff.size() == 1 && Buff[0] == kLineBreakCode) && Buff.back() != u' ') {
     Buff += u' ';
     Brk += 'y';
