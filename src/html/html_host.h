@@ -189,20 +189,27 @@ struct THtmlHost {
 // ---------------------------------------------------------------------------------------------------------
 // What a document tells its viewer, and the one thing it asks of it (all optional)
 
+// LINK tags: REL, REV and HREF.
+using TLinkType = std::function<void(const std::string& Rel, const std::string& Rev, const std::string& Href)>;
+// META tags: HTTP-EQUIV, NAME and CONTENT as written.
+using TMetaType = std::function<void(const std::string& HttpEq, const std::string& Name, const std::string& Content)>;
+// BGSOUND: the sound, its LOOP count, and whether an earlier one is to stop.
+using TSoundType = std::function<void(const std::string& Src, int Loop, bool Terminate)>;
+// <!--#Command name=value ...-->: Params holds "name=value" lines; a non-empty IString is read next, as if
+// it stood in the document in place of the comment.
+using TIncludeType =
+    std::function<void(const std::string& Command, const std::vector<std::string>& Params, std::string& IString)>;
+// SCRIPT elements: NAME, LANGUAGE and the script with CR LF line ends.
+using TScriptEvent = std::function<void(const std::string& Name, const std::string& Language, const std::string& Script)>;
+
 struct THtmlDocumentEvents {
   // A name as the page wrote it, made absolute; without it the document's base (or its own path) is used.
   std::function<std::string(const std::string& Name)> OnExpandName;
-  // META tags: HTTP-EQUIV, NAME and CONTENT as written.
-  std::function<void(const std::string& HttpEq, const std::string& Name, const std::string& Content)> OnMeta;
-  // LINK tags: REL, REV and HREF.
-  std::function<void(const std::string& Rel, const std::string& Rev, const std::string& Href)> OnLink;
-  // BGSOUND: the sound, its LOOP count, and whether an earlier one is to stop.
-  std::function<void(const std::string& Src, int Loop, bool Terminate)> OnSoundRequest;
-  // <!--#Command name=value ...-->: a non-empty IString is read in place of the comment.
-  std::function<void(const std::string& Command, const std::vector<std::string>& Params, std::string& IString)>
-      OnInclude;
-  // SCRIPT elements: NAME, LANGUAGE and the script with CR LF line ends.
-  std::function<void(const std::string& Name, const std::string& Language, const std::string& Script)> OnScript;
+  TMetaType OnMeta;
+  TLinkType OnLink;
+  TSoundType OnSoundRequest;
+  TIncludeType OnInclude;
+  TScriptEvent OnScript;
   // OBJECT tags: the host may keep the panel (WantPanel) and sees the PARAM lines and the attributes.
   std::function<void(TPanelObj& Panel, bool& WantPanel, const std::vector<std::string>& Params,
                      const std::vector<std::string>& Attributes)>

@@ -13,6 +13,7 @@
 
 #include "html/html_codepage.h"
 #include "html/html_common.h"
+#include "html/html_host.h"  // TIncludeType
 #include "html/html_symbols.h"
 
 namespace lumora::html {
@@ -23,12 +24,6 @@ class EParseError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-// Called for a comment of the form <!--#Command name=value ...-->. Params holds "name=value" lines. A
-// non-empty IString is read next, as if it stood in the document in place of the comment. The caller's
-// sender is whatever the function captures.
-using TIncludeType =
-    std::function<void(const std::string& Command, const std::vector<std::string>& Params, std::string& IString)>;
 
 class THtmlLexer {
  public:
