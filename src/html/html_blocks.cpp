@@ -61,6 +61,7 @@ TBlock::TBlock(TCellBasic* AOwnerCell, TProperties& Props, const TAttributeList*
   if (!BgImageUrl.empty()) backgroundPositionOf(Props, EmSize, ExSize, BgPosH, BgPosV);
   if (const std::string* a = std::get_if<std::string>(&Props.prop(html::TextAlign))) TextAlign = *a;
   if (!Props.PropID.empty()) Document->IDNameList.addObject(Props.PropID, this);
+  Document->BoxPool.share(MargArrayO);
   if (CollapseNow) collapseMargins();
 }
 
@@ -178,6 +179,7 @@ TBlockLI::TBlockLI(TCellBasic* AOwnerCell, TProperties& Props, const TAttributeL
   }
   MarkerImageUrl = Props.ListStyleImageUrl();
   if (!MarkerImageUrl.empty()) Marker = TMarker::Image;
+  Document->BoxPool.share(MargArrayO);
 }
 
 std::string TBlockLI::markerText() const {
@@ -311,6 +313,7 @@ TTableBlock::TTableBlock(TCellBasic* AOwnerCell, TProperties& Props, const TAttr
     if (Table) Table->Floating = true;
   }
   MyCell->OwnersTag = "table";
+  Document->BoxPool.share(MargArrayO);
 }
 
 // --- TTableAndCaptionBlock ---

@@ -138,6 +138,7 @@ void TSectionList::Clear() {
   InlineList.clear();
   TabOrderList.clear();
   Styles.Clear();
+  BoxPool.Clear();
   BackgroundUrl.clear();
   BackgroundPosH = BackgroundPosV = TBackgroundPosition();
   TooManyLinks = false;

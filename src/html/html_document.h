@@ -223,6 +223,8 @@ class TSectionList : public TCell {
   int MarginWidth = 10, MarginHeight = 5;  // the viewer's margins: the body's defaults
   bool SingleDocViewer = true;             // META content-type declarations apply only to a single document
   std::string DocumentPath;                // the file the page came from (base of relative names)
+  int MaxBlocks = 200000;                  // blocks, rows and cells the builder makes at most
+  int MaxSections = 500000;                // sections the builder makes at most
 
   // --- What the document tells its viewer ---
   THtmlDocumentEvents Events;
@@ -236,6 +238,7 @@ class TSectionList : public TCell {
   std::vector<TFontObj*> LinkList;
   std::vector<std::unique_ptr<TMapItem>> MapList;
   TStyleList Styles;
+  TBoxPool BoxPool;  // the box arrays of blocks and cells share equal stores
   std::vector<TInlineRec> InlineList;
   // What TABINDEX puts in the keyboard order: a form control, or the first run of a link.
   struct TTabStop {

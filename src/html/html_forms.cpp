@@ -250,8 +250,10 @@ void TComboFormControlObj::ResetValue() {
 TTextAreaFormControlObj::TTextAreaFormControlObj(TSectionList* Document, ThtmlForm& Form, int Position,
                                                  const TAttributeList& Attributes)
     : TFormControlObj(Document, Form, Position, Attributes) {
-  if (const TAttribute* r = Attributes.find(RowsSy)) Rows = r->Value;
-  if (const TAttribute* c = Attributes.find(ColsSy)) Cols = c->Value;
+  // A text area taller or wider than this would only be a way to make the control enormous.
+  constexpr int kMaxRowsOrCols = 1000;
+  if (const TAttribute* r = Attributes.find(RowsSy)) Rows = std::min(r->Value, kMaxRowsOrCols);
+  if (const TAttribute* c = Attributes.find(ColsSy)) Cols = std::min(c->Value, kMaxRowsOrCols);
   if (const TAttribute* w = Attributes.find(WrapSy)) {
     const std::string v = lowerAscii(w->Name);
     Wrap = v == "off" ? TWrapMode::Off : v == "hard" ? TWrapMode::Hard : TWrapMode::Soft;

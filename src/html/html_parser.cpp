@@ -322,6 +322,7 @@ void THtmlParser::doBodyTag() {
 
 void THtmlParser::doP(const TSymbSet& Term) {
   if (Term[PSy]) return;
+  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
   sectionClose();
   TAttributeList a = attrs();
   Next();
@@ -456,6 +457,7 @@ void THtmlParser::doHeading(const TSymbSet& Term) {
     Next();
     return;
   }
+  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
   const TNesting nesting(Depth.Block);
   sectionClose();
   const TAttributeList a = attrs();
@@ -508,6 +510,7 @@ void THtmlParser::doBr() {
       newSection(nullptr, false);
     }
   } else {
+    if (keepLineInSection(L.TagPos)) return advance();
     ensureSection();
     Section->AppendChar(kLineBreakCode, L.TagPos, Top());
     sectionClose();
@@ -523,6 +526,8 @@ void THtmlParser::doBr() {
 }
 
 void THtmlParser::doHr() {
+  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
+  ++BlockCount;
   sectionClose();
   const TAttributeList a = attrs();
   if (push("hr", &a)) {
@@ -546,6 +551,7 @@ void THtmlParser::doLists(const TSymbSet& Term) {
     Next();
     return;
   }
+  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
   const TNesting nesting(Depth.Block);
   const TAttributeList a = attrs();
   int start = 1;
@@ -624,6 +630,7 @@ void THtmlParser::doListItem(TListKind Kind, int Number, bool Plain, char Type, 
     Next();
     return;
   }
+  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
   const TNesting nesting(Depth.Block);
   sectionClose();
   const TAttributeList a = attrs();
@@ -667,6 +674,7 @@ void THtmlParser::doDivision(const TSymbSet& Term) {
     Next();
     return;
   }
+  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
   const TNesting nesting(Depth.Block);
   switch (sy) {
     case AddressSy:
@@ -934,8 +942,10 @@ void THtmlParser::parsePlain(std::string Text) {
     newSection();
     while (L.LCh != '\0') {
       if (L.LCh == '\r') {
-        sectionClose();
-        newSection();
+        if (!keepLineInSection(L.LCPos)) {
+          sectionClose();
+          newSection();
+        }
         L.NextChar();
         continue;
       }

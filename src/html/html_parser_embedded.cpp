@@ -39,8 +39,10 @@ void THtmlParser::doPre() {
       break;
     }
     if (c == '\r') {
-      sectionClose();
-      newSection();
+      if (!keepLineInSection(L.LCPos)) {
+        sectionClose();
+        newSection();
+      }
       L.NextChar();
       continue;
     }

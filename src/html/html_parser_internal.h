@@ -106,6 +106,7 @@ class THtmlParser {
   // Adds a block for the element whose set is on top of the stack; its content becomes current.
   template <typename B = TBlock, typename... Args>
   B* enterBlock(const TAttributeList* A, Args&&... Extra) {
+    ++BlockCount;
     auto block = std::make_unique<B>(SectionList, Top(), A, std::forward<Args>(Extra)...);
     B* b = block.get();
     addBlock(std::move(block));
@@ -185,6 +186,21 @@ class THtmlParser {
     int Table = 0;
     int Block = 0;
   } Depth;
+  int BlockCount = 0;  // blocks, rows and cells made so far (Doc.MaxBlocks)
+  // Past Doc.MaxSections a line end stays inside the open section as a line-break code.
+  bool keepLineInSection(int SourcePosition) {
+    if (Doc.SectionCount < Doc.MaxSections) return false;
+    ensureSection();
+    Section->AppendChar(kLineBreakCode, SourcePosition, Top());
+    return true;
+  }
+  // A block tag read as if it were absent because the document holds Doc.MaxBlocks: a space keeps the
+  // content apart from what came before.
+  void skipBlockTag() {
+    ensureSection();
+    Section->AppendChar(u' ', L.TagPos, Top());
+    Next();
+  }
   class TNesting {
    public:
     explicit TNesting(int& Level) : level_(Level) { ++level_; }

@@ -132,6 +132,13 @@ void TTableBuilder::read() {
 }
 
 void TTableBuilder::startCell(Symb Sy) {
+  if (P.BlockCount >= P.Doc.MaxBlocks) {
+    // No more cells: what follows goes on in the open cell, or before the table when none is open.
+    P.skipBlockTag();
+    if (cell_) P.doBody(cellTerminators());
+    return;
+  }
+  ++P.BlockCount;
   P.endLink();
   if (cell_) {
     endCell();
@@ -192,6 +199,8 @@ void TTableBuilder::endCell() {
 }
 
 void TTableBuilder::startRow() {
+  if (P.BlockCount >= P.Doc.MaxBlocks) return P.Next();
+  ++P.BlockCount;
   endRow();
   const TAttributeList a = P.attrs();
   if (P.push("tr", &a)) P.Hint(a);
@@ -223,7 +232,10 @@ void TTableBuilder::readCaption() {
   if (const TAttribute* al = a.find(AlignSy)) captionBelow_ = lowerAscii(trimAscii(al->Name)) == "bottom";
   const size_t level = P.Stack.count();
   P.push("caption", &a);
-  if (!caption_) caption_ = std::make_unique<TBlock>(outerCell_, P.Top(), &a, false);
+  if (!caption_) {
+    caption_ = std::make_unique<TBlock>(outerCell_, P.Top(), &a, false);
+    ++P.BlockCount;
+  }
   P.SectionList = caption_->MyCell.get();
   P.Next();
   P.doBody(cellTerminators());
@@ -308,6 +320,8 @@ void THtmlParser::doTable(const TSymbSet&) {
     Next();  // too deep: the content flows into the enclosing cell
     return;
   }
+  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
+  ++BlockCount;
   const TNesting block(Depth.Block), nested(Depth.Table);
   endLink();
   sectionClose();

@@ -23,19 +23,19 @@ int BorderWidth(const TVMarginArray& Box, int index, int base, double em, double
     if (w == "thin") return 2;
     if (w == "medium") return 4;
     if (w == "thick") return 6;
-    return ToPixels(w, false, base, 4, em, ex, Box.PixelsPerInch);
+    return ToPixels(w, false, base, 4, em, ex, Box.pixelsPerInch());
   }
   return intOr(Box, index, 4);
 }
 
 int lengthOr(const TVMarginArray& Box, int index, int base, int dflt, int unset, double em, double ex) {
-  if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, dflt, em, ex, Box.PixelsPerInch);
+  if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, dflt, em, ex, Box.pixelsPerInch());
   return intOr(Box, index, unset);
 }
 
 int verticalMargin(const TVMarginArray& Box, int index, int base, double em, double ex, bool& isParagraph) {
   isParagraph = false;
-  if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, 0, em, ex, Box.PixelsPerInch);
+  if (const std::string* s = Box.Text(index)) return ToPixels(*s, false, base, 0, em, ex, Box.pixelsPerInch());
   const int* n = Box.integer(index);
   if (!n || *n == kUnsetLength) return 0;
   if (*n == kParagraphSpace) {
@@ -47,11 +47,27 @@ int verticalMargin(const TVMarginArray& Box, int index, int base, double em, dou
 
 }  // namespace
 
+TVMarginArray::TVMarginArray() {
+  // Blocks start empty by the thousand: they share one empty store.
+  static const std::shared_ptr<const Rep> empty = std::make_shared<const Rep>();
+  rep_ = empty;
+}
+
+TVMarginArray::Rep& TVMarginArray::mut() {
+  if (rep_.use_count() != 1) rep_ = std::make_shared<Rep>(*rep_);
+  return const_cast<Rep&>(*rep_);
+}
+
+void TVMarginArray::setPixelsPerInch(int Ppi) {
+  if (rep_->pixelsPerInch != Ppi) mut().pixelsPerInch = Ppi;
+}
+
 void TVMarginArray::Set(int propIndex, const TPropValue& Value) {
-  const size_t k = Slot(propIndex);
+  const size_t k = slot(propIndex);
+  Rep& r = mut();
   if (const int* n = std::get_if<int>(&Value)) {
-    kinds_[k] = kInt;
-    ints_[k] = *n;
+    r.kinds[k] = kInt;
+    r.ints[k] = *n;
     return;
   }
   std::string text;
@@ -62,17 +78,36 @@ void TVMarginArray::Set(int propIndex, const TPropValue& Value) {
     std::snprintf(buffer, sizeof buffer, "%.17g", *d);
     text = buffer;
   } else {
-    kinds_[k] = kEmpty;
-    ints_[k] = 0;
+    r.kinds[k] = kEmpty;
+    r.ints[k] = 0;
     return;
   }
-  if (kinds_[k] == kText) {
-    texts_[static_cast<size_t>(ints_[k])] = std::move(text);
+  if (r.kinds[k] == kText) {
+    r.texts[static_cast<size_t>(r.ints[k])] = std::move(text);
     return;
   }
-  kinds_[k] = kText;
-  ints_[k] = static_cast<int>(texts_.size());
-  texts_.push_back(std::move(text));
+  r.kinds[k] = kText;
+  r.ints[k] = static_cast<int>(r.texts.size());
+  r.texts.push_back(std::move(text));
+}
+
+size_t TVMarginArray::Rep::hash() const {
+  size_t h = static_cast<size_t>(pixelsPerInch);
+  for (size_t k = 0; k < kCount; ++k) h = h * 1000003u ^ (static_cast<size_t>(ints[k]) << 2 ^ kinds[k]);
+  for (const std::string& t : texts) h = h * 1000003u ^ std::hash<std::string>()(t);
+  return h;
+}
+
+void TBoxPool::share(TVMarginArray& Box) {
+  const size_t h = Box.rep_->hash();
+  const auto [first, last] = reps_.equal_range(h);
+  for (auto it = first; it != last; ++it) {
+    if (*it->second == *Box.rep_) {
+      Box.rep_ = it->second;
+      return;
+    }
+  }
+  reps_.emplace(h, Box.rep_);
 }
 
 TPropValue TVMarginArray::operator[](int propIndex) const {
@@ -82,7 +117,7 @@ TPropValue TVMarginArray::operator[](int propIndex) const {
 }
 
 void getVMarginArray(const TProperties& Props, TVMarginArray& Box) {
-  Box.PixelsPerInch = Props.PixelsPerInch;
+  Box.setPixelsPerInch(Props.PixelsPerInch);
   for (int i = kFirstBoxValue; i <= kLastBoxValue; ++i) {
     if (i >= BorderTopStyle && i <= BorderLeftStyle) {
       const std::string* s = str(Props.prop(i));
@@ -147,7 +182,7 @@ void VerticalMargins(const TVMarginArray& Box, int BaseWidth, double EmSize, dou
 void BoxPositions(const TVMarginArray& Box, double EmSize, double ExSize, std::array<int, 4>& positions) {
   for (int i = Top; i <= Left; ++i) {
     int r = -1;
-    if (const std::string* s = Box.Text(i)) r = ToPixels(*s, false, -100, 0, EmSize, ExSize, Box.PixelsPerInch);
+    if (const std::string* s = Box.Text(i)) r = ToPixels(*s, false, -100, 0, EmSize, ExSize, Box.pixelsPerInch());
     else if (const int* n = Box.integer(i); n && *n != kUnsetLength) r = *n;
     positions[static_cast<size_t>(i - Top)] = r;
   }

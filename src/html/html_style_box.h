@@ -3,7 +3,9 @@
 // styles, width, height and positions) copied out of a property set and converted to pixels for layout.
 
 #include <array>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "html/html_style_props.h"
@@ -26,26 +28,24 @@ class TBoxArray {
 using TMarginArray = TBoxArray<int>;
 
 // The box values of one block as the style gave them (the border styles 27 to 30 hold style codes). Every
-// block and table cell keeps one for layout, so the values are stored compactly: an integer per entry, and
-// the few entries given as text ("2px", "auto", "50%") in a side list.
+// block and table cell keeps one for layout, and most blocks of a page carry the same values as many
+// others: the values live in a shared, unchangeable store, which a change copies first (copy on write),
+// and TBoxPool lets equal arrays of one document share one store.
 class TVMarginArray {
  public:
-  TVMarginArray() {
-    ints_.fill(0);
-    kinds_.fill(kEmpty);
-  }
+  TVMarginArray();
   void Set(int propIndex, const TPropValue& Value);
   // The value as a property value (empty, an integer or text).
   TPropValue operator[](int propIndex) const;
   // The integer of an entry that holds one, else null.
   const int* integer(int propIndex) const {
-    const size_t k = Slot(propIndex);
-    return kinds_[k] == kInt ? &ints_[k] : nullptr;
+    const size_t k = slot(propIndex);
+    return rep_->kinds[k] == kInt ? &rep_->ints[k] : nullptr;
   }
   // The text of an entry that holds text, else null.
   const std::string* Text(int propIndex) const {
-    const size_t k = Slot(propIndex);
-    return kinds_[k] == kText ? &texts_[static_cast<size_t>(ints_[k])] : nullptr;
+    const size_t k = slot(propIndex);
+    return rep_->kinds[k] == kText ? &rep_->texts[static_cast<size_t>(rep_->ints[k])] : nullptr;
   }
   // Whether the entry holds the integer Value.
   bool holds(int propIndex, int Value) const {
@@ -53,15 +53,39 @@ class TVMarginArray {
     return n && *n == Value;
   }
   // The display the lengths given in physical units (in, cm, pt, ...) are converted for.
-  int PixelsPerInch = kDefaultPixelsPerInch;
+  int pixelsPerInch() const { return rep_->pixelsPerInch; }
+  void setPixelsPerInch(int Ppi);
+
+  bool operator==(const TVMarginArray& other) const { return rep_ == other.rep_ || *rep_ == *other.rep_; }
 
  private:
+  friend class TBoxPool;
   enum Kind : uint8_t { kEmpty, kInt, kText };
-  static size_t Slot(int propIndex) { return static_cast<size_t>(propIndex - kFirstBoxValue); }
+  static size_t slot(int propIndex) { return static_cast<size_t>(propIndex - kFirstBoxValue); }
   static constexpr size_t kCount = kLastBoxValue - kFirstBoxValue + 1;
-  std::array<int, kCount> ints_;  // the integer, or for text its index in texts_
-  std::array<uint8_t, kCount> kinds_;
-  std::vector<std::string> texts_;
+  struct Rep {
+    std::array<int, kCount> ints{};  // the integer, or for text its index in texts
+    std::array<uint8_t, kCount> kinds{};
+    std::vector<std::string> texts;
+    int pixelsPerInch = kDefaultPixelsPerInch;
+    bool operator==(const Rep&) const = default;
+    size_t hash() const;
+  };
+  Rep& mut();
+
+  std::shared_ptr<const Rep> rep_;  // never null
+};
+
+// The stores of one document's box arrays: an array handed to share() afterwards uses the store of an
+// equal array shared before (kept until Clear).
+class TBoxPool {
+ public:
+  void share(TVMarginArray& Box);
+  void Clear() { reps_.clear(); }
+  size_t count() const { return reps_.size(); }
+
+ private:
+  std::unordered_multimap<size_t, std::shared_ptr<const TVMarginArray::Rep>> reps_;
 };
 
 // Copies the box values of Props, border styles as codes.

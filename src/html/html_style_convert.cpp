@@ -376,7 +376,9 @@ int ToPixels(std::string_view Text, bool Relative, double Base, int Default, dou
   return roundEven(r);
 }
 
-double ToPoints(std::string_view Text, double Base, double DefaultSize, int PixelsPerInch) {
+namespace {
+
+double pointsOf(std::string_view Text, double Base, double DefaultSize, int PixelsPerInch) {
   const SplitLength l = splitNumberUnit(Text);
   const double ppi = PixelsPerInch > 0 ? PixelsPerInch : kDefaultPixelsPerInch;
   const double v = l.Value, D = DefaultSize;
@@ -401,6 +403,14 @@ double ToPoints(std::string_view Text, double Base, double DefaultSize, int Pixe
   if (u == "x-large") return D * 2;
   if (u == "xx-large") return D * 3;
   return D;
+}
+
+}  // namespace
+
+double ToPoints(std::string_view Text, double Base, double DefaultSize, int PixelsPerInch) {
+  const double points = pointsOf(Text, Base, DefaultSize, PixelsPerInch);
+  if (std::isnan(points)) return DefaultSize;
+  return std::min(points, kMaxFontPoints);
 }
 
 bool ParseColor(std::string_view Text, bool NeedPound, TColor& Color) {

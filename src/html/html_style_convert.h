@@ -30,8 +30,11 @@ inline constexpr int kDefaultPixelsPerInch = 96;
 int ToPixels(std::string_view Text, bool Relative, double Base, int Default, double EmSize, double ExSize,
              int PixelsPerInch);
 
-// A font size in points. Base is the parent's size in points; DefaultSize the document's default font size,
-// which the size keywords ("small", "large", ...) are relative to.
+// The largest font size a page can ask for, in points; larger sizes are taken as this one.
+inline constexpr double kMaxFontPoints = 1000;
+
+// A font size in points, at most kMaxFontPoints. Base is the parent's size in points; DefaultSize the
+// document's default font size, which the size keywords ("small", "large", ...) are relative to.
 double ToPoints(std::string_view Text, double Base, double DefaultSize, int PixelsPerInch);
 
 // A colour name, "#rgb", "#rrggbb", "rgb(r, g, b)" (numbers or percentages) or, when NeedPound is false, bare

@@ -98,10 +98,10 @@ TCellObj::TCellObj(TSectionList* Document, TProperties& Props, const TAttributeL
       case BgColorSy: Cell->BkGnd = ParseColor(a.Name, false, Cell->BkColor) || Cell->BkGnd; break;
       case BackgroundSy: BGImageUrl = a.Name; break;
       case ColSpanSy:
-        if (a.Value > 1) ColSpan = a.Value;
+        if (a.Value > 1) ColSpan = std::min(a.Value, kMaxColSpan);
         break;
       case RowSpanSy:
-        if (a.Value > 1) RowSpan = a.Value;
+        if (a.Value > 1) RowSpan = std::min(a.Value, kMaxRowSpan);
         break;
       case WidthSy:
         if (a.Name.find('%') != std::string::npos) {
@@ -159,6 +159,7 @@ TCellObj::TCellObj(TSectionList* Document, TProperties& Props, const TAttributeL
   Props.PageBreaks(BreakBefore, BreakAfter, KeepIntact);
   Cell->Title = Props.PropTitle;
   if (const std::string* ta = std::get_if<std::string>(&Props.prop(html::TextAlign))) TextAlign = *ta;
+  Document->BoxPool.share(MargArrayO);
 }
 
 }  // namespace lumora::html

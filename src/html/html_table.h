@@ -13,6 +13,10 @@
 
 namespace lumora::html {
 
+// COLSPAN and ROWSPAN above these are taken as these: later stages size grids by them.
+inline constexpr int kMaxColSpan = 1000;
+inline constexpr int kMaxRowSpan = 65534;
+
 // The content of a table cell.
 class TCellObjCell : public TCell {
  public:

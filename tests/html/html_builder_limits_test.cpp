@@ -2,9 +2,12 @@
 // with the nesting flattened past the builder's limits.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "html/html_blocks.h"
+#include "html/html_forms.h"
+#include "html/html_parser.h"
 #include "html/html_section.h"
 #include "html/html_table.h"
 #include "html_builder_support.h"
@@ -91,6 +94,74 @@ TEST(HtmlBuilderLimits, LongFlatPages) {
   EXPECT_EQ(testing::count(*items, "TBlockLI"), 20000u);
   const auto spaces = testing::build("<p>a" + std::string(200000, ' ') + "&nbsp;" + repeat(" &shy;", 50000) + "b");
   EXPECT_EQ(testing::sectionTexts(*spaces), (std::vector<std::string>{"a \\_ b "}));
+}
+
+// Pages of nothing but block tags or line ends cost at most the document's limits; past them the tags are
+// read as if they were absent and no text is lost.
+TEST(HtmlBuilderLimits, BlockAndSectionCountsAreBounded) {
+  struct Case {
+    const char* piece;
+    const char* prefix;
+    const char* item;   // what the dump lists once per block or section
+    const char* lines;  // "lines": every piece keeps its own line in the text
+  };
+  const Case cases[] = {
+      {"<li>x", "<ul>", "TBlockLI", ""},     {"<ul><li>x", "", "TBlockLI", ""},
+      {"<p>x", "", "TBlock tag=\"p.\"", ""}, {"<div>x", "", "TBlock tag=\"div.\"", ""},
+      {"<td>x", "<table>", "cell", ""},     {"<tr><td>x", "<table>", "cell", ""},
+      {"<hr>x", "", "THRBlock", ""},        {"<br>x", "", "TSection", "lines"},
+      {"x\n", "<pre>", "TPreFormated", "lines"},
+  };
+  constexpr int kPieces = 100;
+  for (const Case& c : cases) {
+    auto doc = std::make_unique<TSectionList>();
+    doc->MaxBlocks = 30;
+    doc->MaxSections = 40;
+    doc->SetDefaults();
+    ParseHtmlText(c.prefix + repeat(c.piece, kPieces), *doc);
+    EXPECT_LE(testing::count(*doc, c.item), 41u) << c.piece;
+    EXPECT_GT(testing::count(*doc, c.item), 10u) << c.piece;
+    const std::string text = documentText(*doc);
+    int xs = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != 'x') continue;
+      ++xs;
+      // Words stay apart; where every piece had a line, each still has one.
+      EXPECT_TRUE(i + 1 == text.size() || text[i + 1] == (*c.lines ? '\n' : ' ') || text[i + 1] == '\n')
+          << c.piece << " at " << i;
+    }
+    EXPECT_EQ(xs, kPieces) << c.piece;
+  }
+}
+
+TEST(HtmlBuilderLimits, HugeNumbersAreClamped) {
+  const auto doc = testing::build("<table><tr><td colspan=2147483647 rowspan=2147483647>x</table>"
+                                  "<form><textarea rows=2147483647 cols=2147483647></textarea></form>"
+                                  "<p style=\"font-size: 100000000000000px\">big");
+  const auto* table = [&]() -> const ThtmlTable* {
+    const ThtmlTable* found = nullptr;
+    std::function<void(const TCellBasic&)> look = [&](const TCellBasic& cell) {
+      for (const auto& item : cell.Items) {
+        if (auto* t = dynamic_cast<const ThtmlTable*>(item.get())) found = t;
+        if (auto* b = dynamic_cast<const TBlock*>(item.get())) look(*b->MyCell);
+      }
+    };
+    look(*doc);
+    return found;
+  }();
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->Rows.at(0)->Cells.at(0)->ColSpan, kMaxColSpan);
+  EXPECT_EQ(table->Rows.at(0)->Cells.at(0)->RowSpan, kMaxRowSpan);
+  const auto* area = dynamic_cast<const TTextAreaFormControlObj*>(doc->htmlFormList.at(0)->ControlList.at(0).get());
+  ASSERT_NE(area, nullptr);
+  EXPECT_EQ(area->Rows, 1000);
+  EXPECT_EQ(area->Cols, 1000);
+  EXPECT_EQ(ToPoints("100000000000000px", 12, 12, 96), kMaxFontPoints);
+  EXPECT_EQ(ToPoints(std::string(400, '9') + "pt", 12, 12, 96), kMaxFontPoints);
+  EXPECT_EQ(ToPoints("-5pt", 12, 12, 96), -5);  // below the limit: as given
+  const std::vector<std::string> sizes = testing::linesStarting(*doc, "run ");
+  ASSERT_FALSE(sizes.empty());
+  EXPECT_NE(sizes.back().find(" 1000pt "), std::string::npos) << sizes.back();
 }
 
 }  // namespace
