@@ -174,4 +174,78 @@ std::optional<std::string> fromUtf8(std::string_view utf8, int codePage) {
   }
 }
 
+TUnicodeBom unicodeBomOf(std::string_view b) {
+  const auto at = [&](size_t i) { return static_cast<unsigned char>(b[i]); };
+  // UTF-32 LE starts like UTF-16 LE: test it first.
+  if (b.size() >= 4 && at(0) == 0xFF && at(1) == 0xFE && at(2) == 0 && at(3) == 0) return {TUnicodeForm::Utf32LE, 4};
+  if (b.size() >= 4 && at(0) == 0 && at(1) == 0 && at(2) == 0xFE && at(3) == 0xFF) return {TUnicodeForm::Utf32BE, 4};
+  if (b.size() >= 2 && at(0) == 0xFF && at(1) == 0xFE) return {TUnicodeForm::Utf16LE, 2};
+  if (b.size() >= 2 && at(0) == 0xFE && at(1) == 0xFF) return {TUnicodeForm::Utf16BE, 2};
+  return {};
+}
+
+std::string utf8FromUnicode(std::string_view b, TUnicodeForm Form) {
+  const auto at = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(b[i])); };
+  std::string out;
+  out.reserve(b.size());
+  if (Form == TUnicodeForm::Utf32LE || Form == TUnicodeForm::Utf32BE) {
+    const bool le = Form == TUnicodeForm::Utf32LE;
+    for (size_t i = 0; i + 4 <= b.size(); i += 4) {
+      const uint32_t c = le ? at(i) | at(i + 1) << 8 | at(i + 2) << 16 | at(i + 3) << 24
+                            : at(i + 3) | at(i + 2) << 8 | at(i + 1) << 16 | at(i) << 24;
+      appendUtf8(out, c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) ? 0xFFFD : static_cast<char32_t>(c));
+    }
+    return out;
+  }
+  if (Form != TUnicodeForm::Utf16LE && Form != TUnicodeForm::Utf16BE) return std::string(b);
+  const bool le = Form == TUnicodeForm::Utf16LE;
+  const auto unit = [&](size_t i) { return le ? at(i) | at(i + 1) << 8 : at(i) << 8 | at(i + 1); };
+  for (size_t i = 0; i + 2 <= b.size(); i += 2) {
+    const uint32_t u = unit(i);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 4 <= b.size()) {
+      const uint32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        appendUtf8(out, static_cast<char32_t>(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00)));
+        i += 2;
+        continue;
+      }
+    }
+    appendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : static_cast<char32_t>(u));
+  }
+  return out;
+}
+
+std::string unicodeFromUtf8(std::string_view utf8, TUnicodeForm Form) {
+  std::string out;
+  const auto put = [&](uint32_t v, int bytes, bool le) {
+    for (int k = 0; k < bytes; ++k) {
+      const int shift = le ? 8 * k : 8 * (bytes - 1 - k);
+      out += static_cast<char>((v >> shift) & 0xFF);
+    }
+  };
+  for (size_t i = 0; i < utf8.size();) {
+    char32_t c = 0;
+    size_t n = decodeUtf8Sequence(utf8, i, c);
+    if (n == 0) c = 0xFFFD, n = 1;
+    i += n;
+    switch (Form) {
+      case TUnicodeForm::Utf32LE: put(c, 4, true); break;
+      case TUnicodeForm::Utf32BE: put(c, 4, false); break;
+      case TUnicodeForm::Utf16LE:
+      case TUnicodeForm::Utf16BE: {
+        const bool le = Form == TUnicodeForm::Utf16LE;
+        if (c >= 0x10000) {
+          put(0xD800 + ((c - 0x10000) >> 10), 2, le);
+          put(0xDC00 + ((c - 0x10000) & 0x3FF), 2, le);
+        } else {
+          put(c, 2, le);
+        }
+        break;
+      }
+      case TUnicodeForm::None: appendUtf8(out, c); break;
+    }
+  }
+  return out;
+}
+
 }  // namespace lumora::core

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 
+#include "core/codepage.h"
 #include "html/html_entities.h"
 
 namespace lumora::html {
@@ -66,6 +67,19 @@ std::optional<int> leadingNumber(std::string_view text) {
 THtmlLexer::THtmlLexer() = default;
 
 void THtmlLexer::setDocument(std::string text, int codePage) {
+  // A byte-order mark says the text is Unicode. Pages saved as "Unicode" (UTF-16 or UTF-32) are read as the
+  // UTF-8 they stand for, before their NUL bytes could be taken for NUL characters; their positions count
+  // the UTF-8 bytes. After a UTF-8 mark positions still count the mark's bytes as stored.
+  bomBytes_ = 0;
+  BomSeen = false;
+  if (const core::TUnicodeBom wide = core::unicodeBomOf(text); wide.Form != core::TUnicodeForm::None) {
+    text = core::utf8FromUnicode(std::string_view(text).substr(wide.Bytes), wide.Form);
+    BomSeen = true;
+  } else if (text.size() > 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    text.erase(0, 3);
+    BomSeen = true;
+    bomBytes_ = 3;
+  }
   // NUL characters: the first ones become spaces, after that the document ends.
   size_t nuls = 0;
   for (size_t i = text.find('\0'); i != std::string::npos; i = text.find('\0', i + 1)) {
@@ -77,11 +91,8 @@ void THtmlLexer::setDocument(std::string text, int codePage) {
     ++nuls;
   }
   DocCodePage = codePage;
-  BomSeen = false;
-  if (text.size() > 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    text.erase(0, 3);
+  if (BomSeen) {
     DocCodePage = kUtf8CodePage;
-    BomSeen = true;
   } else if (isJisEncoded(text)) {
     text = jisToShiftJis(text);
     DocCodePage = charSetToCodePage(kShiftJisCharSet, codePage).CodePage;
@@ -90,7 +101,7 @@ void THtmlLexer::setDocument(std::string text, int codePage) {
   doc_ = std::move(text);
   eucJpConverted_ = false;
   docPos_ = 0;
-  pos_ = BomSeen ? 2 : -1;
+  pos_ = bomBytes_ - 1;
   inc_.clear();
   incPos_ = 0;
   incActive_ = false;
@@ -98,8 +109,7 @@ void THtmlLexer::setDocument(std::string text, int codePage) {
 
 void THtmlLexer::begin() {
   docPos_ = 0;
-  // After a removed byte-order mark positions still count the bytes as stored.
-  pos_ = BomSeen ? 2 : -1;
+  pos_ = bomBytes_ - 1;
   inc_.clear();
   incPos_ = 0;
   incActive_ = false;

@@ -95,7 +95,7 @@ class THtmlLexer {
   int DocCodePage = kSystemCodePage;    // attributes are stored in it
   int TextCodePage = kSystemCodePage;   // text runs are converted through it (the builder follows the styles)
   int SystemCodePage = kSystemCodePage; // what the default character set means
-  bool BomSeen = false;                 // a UTF-8 byte-order mark was removed: META charsets are ignored
+  bool BomSeen = false;                 // a byte-order mark said the text is Unicode: META charsets are ignored
   bool PlainText = false;               // "<" is ordinary text and comments stay
   bool CountingPass = false;            // text is not collected, IDs are not recorded, no progress
   bool InComment = false;
@@ -155,7 +155,8 @@ class THtmlLexer {
   char prevRaw_ = 0;
   int includes_ = 0;
   bool eucJpConverted_ = false;
-  bool openComment_ = false;  // the input ended inside a comment; the next token raises it
+  bool openComment_ = false;
+  int bomBytes_ = 0;  // bytes of a removed UTF-8 byte-order mark, which positions still count  // the input ended inside a comment; the next token raises it
 
   // Text bytes waiting for conversion (multi-byte characters), and how the current run decodes bytes.
   TCharCollection pending_;

@@ -327,6 +327,36 @@ TEST(HtmlLexer, ByteOrderMarkMakesUtf8AndKeepsByteOffsets) {
   EXPECT_EQ(lexer.DocCodePage, 65001);
 }
 
+// Pages a Windows editor saved as "Unicode": UTF-16 or UTF-32 after their byte-order mark, either byte
+// order, characters outside the 16-bit range included.
+TEST(HtmlLexer, UnicodePagesWithAByteOrderMark) {
+  // "<b t=\"é\">П😀</b>" in each form.
+  const std::string utf16le("\xFF\xFE<\0b\0 \0t\0=\0\"\0\xE9\0\"\0>\0\x1F\x04\x3D\xD8\x00\xDE<\0/\0b\0>\0", 32);
+  const std::string utf16be("\xFE\xFF\0<\0b\0 \0t\0=\0\"\0\xE9\0\"\0>\x04\x1F\xD8\x3D\xDE\x00\0<\0/\0b\0>", 32);
+  std::string utf32le("\xFF\xFE\0\0", 4), utf32be("\0\0\xFE\xFF", 4);
+  for (const char32_t c : std::u32string(U"<b t=\"\u00E9\">\u041F\U0001F600</b>")) {
+    for (int k = 0; k < 4; ++k) utf32le += static_cast<char>((c >> (8 * k)) & 0xFF);
+    for (int k = 3; k >= 0; --k) utf32be += static_cast<char>((c >> (8 * k)) & 0xFF);
+  }
+  for (const std::string& page : {utf16le, utf16be, utf32le, utf32be}) {
+    THtmlLexer lexer;
+    const Lexed l = lexWith(lexer, page, 1251);
+    EXPECT_TRUE(lexer.BomSeen);
+    ASSERT_EQ(l.tokens.size(), 3u) << page.size();
+    ASSERT_EQ(l.tokens[0].attrs.size(), 1u);
+    EXPECT_EQ(l.tokens[0].attrs[0].Name, "\xC3\xA9");
+    EXPECT_EQ(l.tokens[1].text, "\xD0\x9F\xF0\x9F\x98\x80");
+    EXPECT_EQ(l.tokens[2].sy, BEndSy);
+    // Their declarations do not change what the mark said.
+    EXPECT_FALSE(lexer.applyContentType("text/html; charset=windows-1251").has_value());
+  }
+  // An odd last byte of UTF-16 and an unpaired surrogate are replaced, not misread.
+  const Lexed broken = lex(std::string("\xFF\xFE" "a\0\x00\xD8" "b\0" "c", 9));
+  ASSERT_EQ(broken.tokens.size(), 1u);
+  EXPECT_EQ(broken.tokens[0].text, "a\xEF\xBF\xBD"
+                                   "b");
+}
+
 TEST(HtmlLexer, NulCharacters) {
   const std::string doc = "x" + std::string(150, '\0') + "y";
   THtmlLexer lexer;
