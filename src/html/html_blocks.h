@@ -5,9 +5,11 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "html/html_common.h"
 #include "html/html_document.h"
+#include "html/html_layout_indent.h"
 #include "html/html_style_box.h"
 #include "html/html_style_props.h"
 
@@ -48,8 +50,27 @@ class TBlock : public TSectionBase {
   std::string TextAlign;  // the element's text-align as given
   int Justify = 0;        // placement of the block itself: 0 normal, 2 centre, 3 right
 
+  // --- Layout ---
+  int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
+             int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
+  void MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth) override;
+  void RegisterPositions() override;
+  // The content width for AvailableWidth, given how many of width and the horizontal margins are auto;
+  // adjusts the margins (centring, auto margins) in MargArray.
+  virtual int ResolveWidth(ITextMetrics& Metrics, int AvailableWidth, int AutoCount, int AvailableHeight);
+
+  TMarginArray MargArray;      // the box values in pixels, as the last layout converted them
+  int ClearAddon = 0;          // space above to get below floats
+  int Indent = 0;              // X of the content relative to the block's X
+  int NewWidth = 0;            // content width
+  int TopP = 0, LeftP = 0;     // offsets of relative and absolute positioning
+  TRect BorderBox, ContentBox;  // from the last layout, document coordinates
+  std::vector<TSectionBase*> DrawList;  // the content items in paint order (by z-index)
+  std::unique_ptr<IndentManager> MyIMgr;  // an absolutely positioned block's own float context
+
  protected:
   void collapseMargins();
+  void buildDrawList();
 };
 
 // The BODY: margins from the document's settings and the BODY attributes.
@@ -57,6 +78,8 @@ class TBodyBlock : public TBlock {
  public:
   TBodyBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList* Attributes);
   const char* className() const override { return "TBodyBlock"; }
+  int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
+             int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
 };
 
 enum class TListKind { Ordered, Unordered, Definition, None };
@@ -78,7 +101,10 @@ class TBlockLI : public TBlock {
   char ListType;
   TMarker Marker = TMarker::None;
   std::string MarkerImageUrl;
-  int FirstLineHt = 0;
+  int FirstLineHt = 0;  // the first baseline of the content, from the last layout
+
+  int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
+             int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
 };
 
 // A horizontal rule.
@@ -92,6 +118,10 @@ class THorzLine : public TSectionBase {
   bool PercentWidth = false;
   TColor Color = kColorNone;
   bool NoShade = false;
+  int XPosition = 0, HRWidth = 0;  // from the last layout
+
+  int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
+             int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
 };
 
 // The block around a horizontal rule.
@@ -100,6 +130,7 @@ class THRBlock : public TBlock {
   THRBlock(TCellBasic* OwnerCell, TProperties& Props, const TAttributeList* Attributes) : TBlock(OwnerCell, Props, Attributes) {}
   const char* className() const override { return "THRBlock"; }
   int Align = 2;
+  int ResolveWidth(ITextMetrics& Metrics, int AvailableWidth, int AutoCount, int AvailableHeight) override;
 };
 
 // The block around a table: margins, border, float and placement of the table.
@@ -115,6 +146,7 @@ class TTableBlock : public TBlock {
   int HSpace = 0, VSpace = 0;
   bool Table3D = false;
   bool TableIndent = false;  // inside a caption container
+  int HorzShift = 0;         // how far floats pushed it right, for painting
 };
 
 // A table block with its caption block.

@@ -52,7 +52,7 @@ void TIDNameList::removeObject(const TIDObject* Object) {
 
 // --- TSectionBase: the defaults of the item operations ---
 
-int TSectionBase::LayOut(ICanvas&, int, int, int, IndentManager&, int Y, int& CharPosition, int& MaxWidth,
+int TSectionBase::LayOut(ITextMetrics&, int, int, int, int, IndentManager&, int Y, int& CharPosition, int& MaxWidth,
                          int& ScrollWidth) {
   StartCurs = CharPosition;
   YPosition = Y;
@@ -61,19 +61,19 @@ int TSectionBase::LayOut(ICanvas&, int, int, int, IndentManager&, int Y, int& Ch
   ContentBot = Y + SectionHeight;
   DrawBot = Y + SectionHeight;
   MaxWidth = 0;
-  ScrollWidth = 0;
+  (void)ScrollWidth;
   return SectionHeight;
 }
 
 int TSectionBase::Paint(ICanvas&, const TRect&, IndentManager&, int, int, int) { return ContentTop + SectionHeight; }
 
-bool TSectionBase::LinkAtPoint(ICanvas&, int, int, const TUrlTarget*&, TFormControlObj*&, std::string&) {
+bool TSectionBase::LinkAtPoint(ITextMetrics&, int, int, const TUrlTarget*&, TFormControlObj*&, std::string&) {
   return false;
 }
 
 bool TSectionBase::ObjectAtPoint(int, int, TIDObject*&, int&, int&) { return false; }
 
-int TSectionBase::PositionAtPoint(ICanvas&, int, int, int&, int&, int&, bool&) { return -1; }
+int TSectionBase::PositionAtPoint(ITextMetrics&, int, int, int&, int&, int&, bool&) { return -1; }
 
 int TSectionBase::SearchForward(int, std::u16string_view, bool) { return -1; }
 
@@ -83,11 +83,11 @@ int TSectionBase::DocToSourcePos(int) { return -1; }
 
 int TSectionBase::SourceToDocPos(int, bool) { return -1; }
 
-bool TSectionBase::PositionToPoint(ICanvas&, int, int&, int&) { return false; }
+bool TSectionBase::PositionToPoint(ITextMetrics&, int, int&, int&) { return false; }
 
 bool TSectionBase::CharAtPosition(int, char16_t&, TIDObject*&) { return false; }
 
-void TSectionBase::MeasureWidths(ICanvas&, int& MinWidth, int& MaxWidth) {
+void TSectionBase::MeasureWidths(ITextMetrics&, int& MinWidth, int& MaxWidth) {
   MinWidth = 0;
   MaxWidth = 0;
 }

@@ -32,7 +32,7 @@ class ThtmlForm;
 class TFormControlObj;
 class TPanelObj;
 class TImageObj;
-class IndentManager;  // float context of a cell; arrives with block layout
+class IndentManager;
 
 // A link: what an A element with HREF points to, shared (by serial number) by all its font runs.
 struct TUrlTarget {
@@ -98,20 +98,22 @@ class TSectionBase : public TIDObject {
 
   int TargetY() const override { return YPosition; }
   virtual void CollectSelection() {}
-  virtual int LayOut(ICanvas& Canvas, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr, int Y,
-                     int& CharPosition, int& MaxWidth, int& ScrollWidth);
+  // Lays the item out at Y in a cell whose content starts at X and is Width wide; IMgr gives the edges at
+  // each height. Returns the item's height; MaxWidth is the widest it would like to be.
+  virtual int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight,
+                     IndentManager& IMgr, int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth);
   virtual int Paint(ICanvas& Canvas, const TRect& ClipRect, IndentManager& IMgr, int X, int XRef, int YRef);
-  virtual bool LinkAtPoint(ICanvas& Canvas, int X, int Y, const TUrlTarget*& Url, TFormControlObj*& FormControl,
+  virtual bool LinkAtPoint(ITextMetrics& Metrics, int X, int Y, const TUrlTarget*& Url, TFormControlObj*& FormControl,
                            std::string& Title);
   virtual bool ObjectAtPoint(int X, int Y, TIDObject*& Object, int& IX, int& IY);
-  virtual int PositionAtPoint(ICanvas& Canvas, int X, int Y, int& XR, int& YR, int& CaretHeight, bool& InText);
+  virtual int PositionAtPoint(ITextMetrics& Metrics, int X, int Y, int& XR, int& YR, int& CaretHeight, bool& InText);
   virtual int SearchForward(int From, std::u16string_view Text, bool MatchCase);
   virtual int SearchBackward(int From, std::u16string_view Text, bool MatchCase);
   virtual int DocToSourcePos(int Position);
   virtual int SourceToDocPos(int SourcePosition, bool Previous);
-  virtual bool PositionToPoint(ICanvas& Canvas, int Position, int& X, int& Y);
+  virtual bool PositionToPoint(ITextMetrics& Metrics, int Position, int& X, int& Y);
   virtual bool CharAtPosition(int Position, char16_t& Char, TIDObject*& Object);
-  virtual void MeasureWidths(ICanvas& Canvas, int& MinWidth, int& MaxWidth);
+  virtual void MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth);
   virtual void RegisterPositions();
 
   TSectionList* Document;
@@ -146,18 +148,32 @@ class TCellBasic {
   // The last item, or null.
   TSectionBase* lastItem() const { return Items.empty() ? nullptr : Items.back().get(); }
 
+  // Lays the items out one below the other from Y, in the edges IMgr gives (the content starts at X and
+  // is Width wide). Returns the height; tcContentBot, tcDrawTop and tcDrawBot hold the extents after.
+  virtual int DoLayout(ITextMetrics& Metrics, int X, int Y, int Width, int AvailableHeight, int BlockHeight,
+                       IndentManager& IMgr, int& CharPosition, int& MaxWidth, int& ScrollWidth);
+  // The widest of the items' minimum and maximum widths.
+  void MinMaxWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth);
+
   std::vector<std::unique_ptr<TSectionBase>> Items;
   TSectionList* Document;
   TBlock* OwnerBlock;        // the block this cell is the content of, or null
   std::string OwnersTag;     // tag description of the owner ("default" for the document)
   int StartCurs = 0;
+  int CellTop = 0;  // where the last layout started the items (absolutely positioned blocks start from it)
   int tcContentBot = 0, tcDrawTop = 0, tcDrawBot = 0;
 };
 
 // A cell content with its own float context (the document, table cells).
 class TCell : public TCellBasic {
  public:
-  using TCellBasic::TCellBasic;
+  TCell(TSectionList* Document, TBlock* OwnerBlock);
+  ~TCell() override;
+  // Resets its own indent manager to [X, X + Width) and lays the items out in it; the height is at least
+  // the bottom of its lowest float.
+  int DoLayout(ITextMetrics& Metrics, int X, int Y, int Width, int AvailableHeight, int BlockHeight,
+               IndentManager& IMgr, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
+  std::unique_ptr<IndentManager> IMgr;
 };
 
 // The content of a block.
@@ -265,6 +281,23 @@ class TSectionList : public TCell {
   std::string BaseUrl, BaseTarget;
 
   void addTabOrder(int TabIndex, TTabStop Stop);
+
+  // --- Layout ---
+  // Lays the document out Width pixels wide for a window ClientHeight high; returns the document height
+  // and sets ScrollWidth to the widest the content reached.
+  int LayOut(ITextMetrics& Metrics, int ClientHeight, int Width, int& ScrollWidth);
+  // The last item of the position list whose top is at or above Y, and its index; null and -1 when none.
+  TSectionBase* FindItemAtY(int Y, int& Index) const;
+  int CycleNumber = 0;            // layout passes so far: the key of caches that live for one pass
+  int TableNestLevel = 0;         // tables being laid out around the current item (1: the outermost)
+  bool InLogic2 = false;          // the outermost table is placing its rows' cells
+  int* FirstLineHtPtr = nullptr;  // where the first line's baseline is sought (null: it is not)
+  int ProgressStart = 0;          // per cent the load had reached when layout began
+  std::function<void(int Percent)> OnLayoutProgress;
+  int ProgressReportedCycle = -1;
+  int DocumentHeight = 0, DocumentMaxWidth = 0;  // from the last layout
+  // Every 50th section tells OnLayoutProgress how far the load got (once per layout pass).
+  void reportLayoutProgress(int SectionNumber);
   // A link run that leaves the document while it is built (its section dropped, its characters removed,
   // or the run given another font) leaves the link list and the keyboard order with it. Items never
   // touch the document's indexes themselves: Clear empties them all at once.
@@ -274,6 +307,7 @@ class TSectionList : public TCell {
  private:
   int linkSerial_ = 0;
   int tabSequence_ = 0;
+  int lastReportedSection_ = -1;
 };
 
 }  // namespace lumora::html

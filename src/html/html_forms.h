@@ -43,6 +43,7 @@ class TFormControlObj : public TIDObject {
   ThtmlForm* MyForm;
   int Pos;  // index of its placeholder in its section's text
   int YValue = 0;
+  int XValue = 0, TopValue = 0;  // where the last layout put the control's top-left corner
   std::string Title, Value, Name, ID;
   std::vector<std::string> AttributeStrings;
   TVerticalAlign VertAlign = TVerticalAlign::Bottom;

@@ -11,4 +11,22 @@ std::optional<std::string> TFileResourceReader::readResource(const std::string& 
   return core::readRegularFile(url::localFileName(url::UrlToDosPath(Url)), limit, &Error);
 }
 
+namespace {
+
+std::string localPath(const std::string& Source) { return url::localFileName(url::UrlToDosPath(Source)).string(); }
+
+}  // namespace
+
+TImageAnswer TFileImageHost::requestImage(const std::string& Source, int Transparency) {
+  TImageAnswer answer;
+  bool fromCache = false;
+  answer.Transparency = Transparency;
+  answer.Image = image::loadImageWithCache(Cache, localPath(Source), answer.Transparency, fromCache, answer.Mask);
+  return answer;
+}
+
+void TFileImageHost::releaseImage(const std::string& Source) {
+  Cache.ReleaseImage(image::TStringBitmapList::makeKey(localPath(Source)));
+}
+
 }  // namespace lumora::html

@@ -27,6 +27,7 @@
 #include "core/geometry.h"
 #include "html/html_codepage.h"
 #include "html/html_style_convert.h"
+#include "image/image_cache.h"
 #include "image/image_types.h"
 
 namespace lumora::html {
@@ -132,6 +133,15 @@ class IImageHost {
   virtual TImageAnswer requestImage(const std::string& Source, int Transparency) = 0;
   // The document no longer shows a picture it got from requestImage.
   virtual void releaseImage(const std::string& Source) = 0;
+};
+
+// Pictures from the local file system, decoded by the program's own decoders and kept in a cache shared by
+// the documents this host serves.
+class TFileImageHost : public IImageHost {
+ public:
+  TImageAnswer requestImage(const std::string& Source, int Transparency) override;
+  void releaseImage(const std::string& Source) override;
+  image::TStringBitmapList Cache;
 };
 
 // ---------------------------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // the blocks being laid out move them. Every cell with its own float context (the document, table cells,
 // absolutely positioned blocks) has one; the line breaker asks it for the room on each line.
 
+#include <cstddef>
 #include <vector>
 
 namespace lumora::html {

@@ -23,6 +23,23 @@ inline constexpr char16_t kNoBreakSpace = 160;
 inline constexpr char16_t kSoftHyphen = 0xAD;
 
 class TSection;
+class IndentManager;
+
+// One laid-out line of a section.
+struct LineRec {
+  int Start = 0;              // index of its first character in the section's text
+  int Ln = 0;                 // characters on the line
+  int Y = 0;                  // top of the line, its space above included (document coordinates)
+  int LineHt = 0;             // the tallest font run on it: cell height + external leading
+  int SpaceBefore = 0, SpaceAfter = 0;
+  int Descent = 0;            // the largest descent of its font runs
+  int LineImgHt = 0;          // the whole line: its spaces included, and at least the floats beside it
+  int LineIndent = 0;         // X of the text relative to the section's X
+  int DrawWidth = 0;          // the room between the edges
+  int Extra = 0, Spaces = 0;  // justification: pixels spread over that many spaces
+  bool Shy = false;           // the line ends at a soft hyphen, drawn as "-"
+  bool FirstDraw = true;      // not painted since the last layout
+};
 
 // One run of the source map: from text index Pos on, characters come from consecutive source positions.
 struct IndexObj {
@@ -52,6 +69,10 @@ class TFontObj {
   bool Visited = false, Hover = false, Focused = false;
   // Cached metrics.
   int FontHeight = 0, tmHeight = 0, tmMaxCharWidth = 0, Descent = 0, Overhang = 0;
+  // The realised font, for measuring and drawing (kNoFont until the first layout after a font change).
+  TFontHandle Handle = kNoFont;
+  // Realises the font when needed and refreshes the cached metrics from it.
+  TFontHandle realize(ITextMetrics& Metrics);
 };
 using TFontList = std::vector<std::unique_ptr<TFontObj>>;
 
@@ -75,6 +96,13 @@ class TFloatingObj : public TIDObject {
   bool PercentWidth = false, PercentHeight = false;
   std::string Title;      // hint
   int DrawYY = 0;
+  // Layout: the size the object takes (without its spaces); a float's X (Indent); where the picture's box
+  // was put (DrawX, DrawY: its top-left corner, spaces excluded).
+  int ImageWidth = 0, ImageHeight = 0;
+  int Indent = 0;
+  int DrawX = 0, DrawY = 0;
+  // Sizes the object for the room a line offers (percentages refer to it). InLink: it sits in a link.
+  virtual void sizeFor(ITextMetrics& Metrics, int AvailableWidth, int AvailableHeight, bool InLink);
 };
 
 // An inline image.
@@ -89,6 +117,9 @@ class TImageObj : public TFloatingObj {
   void loadImage();
   // The picture the host delivered.
   void pictureArrived(const TImageAnswer& Answer);
+  void sizeFor(ITextMetrics& Metrics, int AvailableWidth, int AvailableHeight, bool InLink) override;
+  // Whether the box shows the placeholder (images off, still missing, or no picture).
+  bool isPlaceholder() const { return !Document->ShowImages || !Image; }
 
   std::string Source;
   std::u16string Alt;
@@ -174,7 +205,21 @@ class TSection : public TSectionBase {
   bool AnchorName = false;
   bool NoBreak = false;    // text appended now is marked unbreakable
   bool Closed = false;
+  int DrawX = 0;           // the X the last layout gave the section (lines are placed from it)
   int SectionNumber = 0;
+  std::vector<LineRec> Lines;  // as the last layout made them
+
+  // --- Layout ---
+  int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
+             int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
+  void MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth) override;
+  // How many characters from Start fit on the line at Y (floats met at its start are placed).
+  int FitCharacters(ITextMetrics& Metrics, IndentManager& IMgr, int Y, int Start, bool FirstLine);
+  // The font run that covers character I.
+  TFontObj* fontAt(int I) const;
+  // Width of characters [From, To) as a line shows them: text, inline objects with their spaces and
+  // controls with their margins (floats take no room in the line).
+  int piecesWidth(int From, int To) const;
 
  protected:
   bool Preformatted = false;
@@ -183,8 +228,26 @@ class TSection : public TSectionBase {
   void finish();
   TFontObj* lastFont() { return Fonts.empty() ? nullptr : Fonts.back().get(); }
 
+  // Advances of every character (letter spacing included, 0 for the control codes), measured once while
+  // the fonts stay as they are, and the hyphen width of each run.
+  void measureAdvances(ITextMetrics& Metrics);
+  int hyphenWidthAt(int I) const;
+  int layOutLines(ITextMetrics& Metrics, int X, int Width, IndentManager& IMgr, int Y, int& MaxWidth);
+  std::vector<int> Adv;
+  std::vector<int> HyphenWidths;  // per font run
+  bool widthsKnown_ = false;
+  int minWidth_ = 0, maxWidth_ = 0;
+  // The last answer of FitCharacters, and the floats its last call placed at the line's start.
+  struct TFitCache {
+    int Start = -1, Y = 0, Left = 0, Right = 0, Count = 0;
+  } fit_;
+  std::vector<TFloatingObj*> placedFloats_;
+  int indentPx_ = 0;  // the first line's indent in pixels for the width of the last layout
+
  private:
   void appendPlain(std::u16string_view Text, const std::vector<int>& positions);
+  struct TLineState;
+  void completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, int Start, int Count, TLineState& State);
 };
 
 // One line of preformatted text (PRE and plain-text documents).
@@ -193,6 +256,9 @@ class TPreFormated : public TSection {
   TPreFormated(TCellBasic* Cell, TProperties& Props, std::shared_ptr<TUrlTarget> AnURL);
   const char* className() const override { return "TPreFormated"; }
   void CloseSection(int SourcePosition) override;
+  int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
+             int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
+  void MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth) override;
 };
 
 }  // namespace lumora::html

@@ -1,0 +1,90 @@
+// lumora-html: the HTML engine on the command line.
+//   lumora-html tokens FILE   the lexer's tokens, one JSON object per line
+//   lumora-html dump FILE     the document model, one item per line
+//   lumora-html text FILE     the page's text as a reader reads it
+//   lumora-html layout FILE [--width N] [--metrics fixed|system]
+//                             the page laid out, one JSON object per line (see layout_command.h)
+
+#include <QGuiApplication>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/file_read.h"
+#include "html/html_fixed_metrics.h"
+#include "html/tool/dump_command.h"
+#include "html/tool/layout_command.h"
+#include "html/tool/tokens_command.h"
+#include "viewer/qt_platform.h"
+
+namespace {
+
+int usage() {
+  std::fputs("usage: lumora-html tokens|dump|text FILE\n"
+             "       lumora-html layout FILE [--width N] [--metrics fixed|system]\n",
+             stderr);
+  return 2;
+}
+
+bool parseWidth(std::string_view text, int& width) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), width);
+  return error == std::errc() && end == text.data() + text.size() && width >= 0 && width <= 100000;
+}
+
+int layout(int argc, char** argv, const std::string& path, const std::string& document) {
+  int width = 800;
+  bool fixed = false;
+  for (int i = 3; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--width" && i + 1 < argc) {
+      if (!parseWidth(argv[++i], width)) return usage();
+    } else if (arg == "--metrics" && i + 1 < argc) {
+      const std::string_view kind = argv[++i];
+      if (kind != "fixed" && kind != "system") return usage();
+      fixed = kind == "fixed";
+    } else {
+      return usage();
+    }
+  }
+  lumora::html::FixedMetricsPlatform fixedMetrics;
+  lumora::html::TFileImageHost images;
+  lumora::html::TFileResourceReader resources;
+  lumora::html::THtmlHost host{&fixedMetrics, &images, &resources, &fixedMetrics};
+  std::unique_ptr<QGuiApplication> app;
+  std::unique_ptr<lumora::viewer::QtTextMetrics> system;
+  if (!fixed) {
+    // The installed fonts need no display: Qt's offscreen platform serves them when there is none.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int qtArgc = 1;
+    static char qtName[] = "lumora-html";
+    static char* qtArgv[] = {qtName, nullptr};
+    app = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
+    system = std::make_unique<lumora::viewer::QtTextMetrics>();
+    host.Metrics = system.get();
+  }
+  return lumora::html::writeLayout(path, document, host, width, std::cout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage();
+  const std::string_view command = argv[1];
+  const bool known = command == "tokens" || command == "dump" || command == "text" || command == "layout";
+  if (!known || argc < 3 || (command != "layout" && argc != 3)) return usage();
+  std::string error;
+  const std::optional<std::string> document = lumora::core::readRegularFile(argv[2], lumora::core::kMaxPageBytes, &error);
+  if (!document) {
+    std::fprintf(stderr, "lumora-html: cannot read %s\n", error.c_str());
+    return 1;
+  }
+  if (command == "tokens") return lumora::html::writeTokens(*document, std::cout);
+  if (command == "layout") return layout(argc, argv, argv[2], *document);
+  return lumora::html::writeDocument(argv[2], *document, command == "text", std::cout);
+}
