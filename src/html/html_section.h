@@ -220,6 +220,8 @@ class TSection : public TSectionBase {
   // Width of characters [From, To) as a line shows them: text, inline objects with their spaces and
   // controls with their margins (floats take no room in the line).
   int piecesWidth(int From, int To) const;
+  // The width of the hyphen drawn after character I at a soft hyphen.
+  int hyphenWidthAt(int I) const;
 
  protected:
   bool Preformatted = false;
@@ -231,7 +233,6 @@ class TSection : public TSectionBase {
   // Advances of every character (letter spacing included, 0 for the control codes), measured once while
   // the fonts stay as they are, and the hyphen width of each run.
   void measureAdvances(ITextMetrics& Metrics);
-  int hyphenWidthAt(int I) const;
   int layOutLines(ITextMetrics& Metrics, int X, int Width, IndentManager& IMgr, int Y, int& MaxWidth);
   std::vector<int> Adv;
   std::vector<int> HyphenWidths;  // per font run

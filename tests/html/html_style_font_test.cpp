@@ -5,14 +5,42 @@
 #include <set>
 
 #include "html/html_style_list.h"
-#include "html/support/fixed_host.h"
 
 namespace lumora::html {
 namespace {
 
 constexpr TColor rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
-using FakeFonts = testing::TFixedMetrics;
+// Fixed metrics: cell height is 5/4 of the character height; "Symbol" is a symbol font.
+class FakeFonts : public ITextMetrics {
+ public:
+  bool isFontInstalled(std::string_view family) const override {
+    static const std::set<std::string, std::less<>> installed = {"Arial", "Courier New", "Times New Roman",
+                                                                  "Symbol"};
+    return installed.contains(family);
+  }
+  TFontHandle realizeFont(const TFontRequest& r) override {
+    ++RealizeCalls;
+    LastRequest = r;
+    TRealizedFont m;
+    m.CellHeight = r.Height + r.Height / 4;
+    m.InternalLeading = r.Height / 4;
+    m.Descent = r.Height / 5;
+    m.ExternalLeading = 1;
+    m.AveCharWidth = r.Height / 2;
+    m.MaxCharWidth = r.Height;
+    m.CharSet = r.Name == "Symbol" ? kSymbolCharSet : (r.CharSet == kDefaultCharSet ? 0 : r.CharSet);
+    fonts_.push_back(m);
+    return static_cast<TFontHandle>(fonts_.size());
+  }
+  const TRealizedFont& fontMetrics(TFontHandle f) const override { return fonts_.at(static_cast<size_t>(f - 1)); }
+  int textAdvances(TFontHandle, std::u16string_view, int*) override { return 0; }
+  int RealizeCalls = 0;
+  TFontRequest LastRequest;
+
+ private:
+  std::vector<TRealizedFont> fonts_;
+};
 
 TEST(HtmlStyleFont, FamilyLists) {
   FakeFonts fonts;

@@ -109,6 +109,7 @@ class TLayoutWriter {
         if (c != kObjectCode && c != kFormControlCode && c != kLineBreakCode) text += c;
       }
       int width = Section.piecesWidth(line.Start, end);
+      if (line.Shy) width += Section.hyphenWidthAt(line.Start + line.Ln - 1);
       write({{"kind", "line"}, {"depth", Depth}, {"x", Section.DrawX + line.LineIndent}, {"y", line.Y}, {"w", width},
              {"h", line.LineHt + line.SpaceBefore + line.SpaceAfter},
              {"baseline", line.Y + line.SpaceBefore + line.LineHt - line.Descent}, {"text", wideToUtf8(text)},

@@ -9,7 +9,7 @@
 //   {"kind":"line","depth":D,"x":..,"y":..,"w":..,"h":..,"baseline":..,"text":"...","hyphen":false}
 //       x: the left edge of the first character drawn; y: the top of the line, its space above included;
 //       h: the line's full height (spaces above and below included); w: the text width without trailing
-//       spaces; baseline: the baseline's y; text: the characters in UTF-8 without trailing spaces and control
+//       spaces, a drawn hyphen included; baseline: the baseline's y; text: the characters in UTF-8 without trailing spaces and control
 //       codes; hyphen: the line ends at a soft hyphen (a "-" is drawn)
 //   {"kind":"image","x":..,"y":..,"w":..,"h":..,"src":"...","float":"none|left|right"}
 //   {"kind":"marker","text":"V.","x":..,"baseline":..}   list markers; "disc", "circle" or "square" for the

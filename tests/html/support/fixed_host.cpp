@@ -7,47 +7,6 @@
 
 namespace lumora::html::testing {
 
-bool TFixedMetrics::isFontInstalled(std::string_view Family) const {
-  static const std::set<std::string, std::less<>> installed = {"Arial", "Courier New", "Times New Roman", "Symbol"};
-  return installed.contains(Family);
-}
-
-TFontHandle TFixedMetrics::realizeFont(const TFontRequest& Request) {
-  ++RealizeCalls;
-  LastRequest = Request;
-  for (size_t i = 0; i < fonts_.size(); ++i)
-    if (fonts_[i].first == Request) return static_cast<TFontHandle>(i + 1);
-  const int h = Request.Height;
-  TRealizedFont m;
-  m.CellHeight = h + h / 4;
-  m.InternalLeading = h / 4;
-  m.Descent = h / 5;
-  m.ExternalLeading = 1;
-  m.AveCharWidth = h / 2;
-  m.MaxCharWidth = h;
-  m.CharSet = Request.Name == "Symbol" ? kSymbolCharSet : (Request.CharSet == kDefaultCharSet ? 0 : Request.CharSet);
-  fonts_.emplace_back(Request, m);
-  return static_cast<TFontHandle>(fonts_.size());
-}
-
-const TRealizedFont& TFixedMetrics::fontMetrics(TFontHandle Font) const {
-  if (Font < 1 || static_cast<size_t>(Font) > fonts_.size()) throw std::out_of_range("unknown font handle");
-  return fonts_[static_cast<size_t>(Font - 1)].second;
-}
-
-int TFixedMetrics::textAdvances(TFontHandle Font, std::u16string_view Text, int* Advances) {
-  const int advance = request(Font).Height / 2;
-  int total = 0;
-  for (size_t i = 0; i < Text.size(); ++i) {
-    const bool secondHalf = i > 0 && Text[i] >= 0xDC00 && Text[i] <= 0xDFFF && Text[i - 1] >= 0xD800 &&
-                            Text[i - 1] <= 0xDBFF;
-    const int w = secondHalf ? 0 : advance;
-    if (Advances) Advances[i] = w;
-    total += w;
-  }
-  return total;
-}
-
 TImageAnswer TFixedImages::requestImage(const std::string& Source, int) {
   Requested.push_back(Source);
   const std::string key = image::TStringBitmapList::makeKey(Source);

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "html/html_fixed_metrics.h"
 #include "html/html_host.h"
 
 namespace lumora::html::testing {
@@ -27,7 +28,7 @@ std::string rectText(const TRect& Rect);
 class TRecordingCanvas : public ICanvas {
  public:
   // Metrics: where the handles drawText gets were realised (their requests name the fonts).
-  explicit TRecordingCanvas(const class TFixedMetrics& Metrics) : metrics_(Metrics) {}
+  explicit TRecordingCanvas(const FixedMetricsPlatform& Metrics) : metrics_(Metrics) {}
 
   void fillRect(const TRect& Rect, TColor Color) override;
   void frameRect(const TRect& Rect, TColor Color, int Width, TPenStyle Style) override;
@@ -44,7 +45,7 @@ class TRecordingCanvas : public ICanvas {
   std::vector<std::string> Lines;
 
  private:
-  const TFixedMetrics& metrics_;
+  const FixedMetricsPlatform& metrics_;
 };
 
 }  // namespace lumora::html::testing
