@@ -194,6 +194,24 @@ uint64_t leadingDataShift(const ZipInput& in, const std::vector<TZipEntry>& entr
 
 uint64_t saturatingAdd(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
 
+// Entries that share bytes make a small archive decode the same data again and again (ten names on one
+// large entry extract ten copies of it); no archiver writes them, so the directory is refused.
+void refuseOverlaps(const ZipInput& in, const std::vector<TZipEntry>& entries, uint64_t dataLimit) {
+  std::vector<std::pair<uint64_t, uint64_t>> spans;  // header start, data end
+  spans.reserve(entries.size());
+  for (const auto& e : entries) {
+    const std::optional<ZipLocalHeader> h = readLocalHeader(in, e.localOffset);
+    // An entry without its local header fails when it is extracted; it still takes its header's room.
+    const uint64_t headerSize = h ? h->size() : kLocalHeaderSize;
+    const uint64_t dataStart = saturatingAdd(e.localOffset, headerSize);
+    const uint64_t dataEnd = std::min(saturatingAdd(dataStart, e.compressedSize), std::max(dataLimit, dataStart));
+    spans.emplace_back(e.localOffset, dataEnd);
+  }
+  std::sort(spans.begin(), spans.end());
+  for (size_t i = 1; i < spans.size(); ++i)
+    if (spans[i].first < spans[i - 1].second) throw EZipException(ZipErr::kDamaged);
+}
+
 ZipDirectory readCentral(const ZipInput& in, const EndInfo& end, const ZipReadOptions& options) {
   if (end.cdSize > end.followingPos) throw DirectoryDamaged{};
   const uint64_t cdStart = end.followingPos - end.cdSize;
@@ -209,6 +227,7 @@ ZipDirectory readCentral(const ZipInput& in, const EndInfo& end, const ZipReadOp
   }
   const uint64_t shift = leadingDataShift(in, dir.entries, cdStart, end.cdOffset);
   for (auto& e : dir.entries) e.localOffset += shift;
+  refuseOverlaps(in, dir.entries, dir.dataLimit);
   return dir;
 }
 
