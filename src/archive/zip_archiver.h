@@ -89,7 +89,8 @@ class TZipBaseArchiver {
   std::string Password;
   // Kept for callers that set it; nothing is written there, as an update is built beside the archive.
   std::string TempDir;
-  // Threads compressing entries (0: one per core). The archive is the same bytes for any number.
+  // Threads compressing entries (0: one per core; at most twice the cores). The archive is the same bytes
+  // for any number.
   int Threads = 0;
   // Answers questions when the matching event is unassigned; not owned. Without it a failed entry ends
   // the operation with its exception, a missing password skips the entry and overwriting is refused.

@@ -380,8 +380,12 @@ bool ZipUpdateWriter::run() {
   std::vector<size_t> jobOf(entries.size(), SIZE_MAX);
   for (size_t i = first_; i < entries.size(); ++i)
     if (isSmall(entries[i])) jobOf[i] = jobs_.size(), jobs_.push_back(i);
-  const int threads = a_.Threads > 0 ? a_.Threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  if (threads > 1 && jobs_.size() > 1) {
+  // More workers than cores only wait for each other, and each costs a thread: a large request is cut
+  // down rather than followed.
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  int threads = a_.Threads > 0 ? std::min(a_.Threads, 2 * cores) : cores;
+  threads = static_cast<int>(std::min<size_t>(static_cast<size_t>(threads), jobs_.size()));
+  if (threads > 1) {
     promises_.resize(jobs_.size());
     for (auto& p : promises_) futures_.push_back(p.get_future());
     pool_ = std::make_unique<WorkerPool>(threads);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <thread>
 
 #include "archive/zip_archiver.h"
 #include "archive/zip_codec.h"
@@ -530,6 +531,27 @@ TEST(ZipArchiver, ProgressRunsFromStartToEndWithoutGoingBack) {
     EXPECT_EQ(fileStarts, fileEnds);
     EXPECT_EQ(static_cast<size_t>(fileStarts), a.Entries().size());
   }
+}
+
+TEST(ZipUpdate, ALargeThreadRequestStartsNoMoreThanTwiceTheCores) {
+  TempDir tmp;
+  for (int i = 0; i < 64; ++i) writeFile(tmp / ("src/f" + std::to_string(i) + ".txt"), std::string(100 + i, 'a'));
+  auto threadCount = [] {
+    return static_cast<size_t>(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
+  };
+  const size_t before = threadCount();
+  size_t most = before;
+  TZipArchiver a;
+  a.Threads = 1000;
+  a.OnFileProgress = [&](TZipBaseArchiver&, const std::string&, double, TZipProcessOperation, TZipProgressPhase,
+                         bool&) { most = std::max(most, threadCount()); };
+  a.FileName = (tmp / "t.zip").string();
+  a.Open(kZipOpenCreate);
+  a.BaseDir = (tmp / "src").string();
+  EXPECT_TRUE(a.AddMatching("*.*", ZipAttr::kAllFiles & ~ZipAttr::kDirectory));
+  a.Close();
+  EXPECT_LE(most - before, 2 * std::max(1u, std::thread::hardware_concurrency()));
+  EXPECT_EQ(entryNames((tmp / "t.zip").string()).size(), 64u);
 }
 
 TEST(ZipUpdate, ParallelCompressionWritesTheSameBytes) {
