@@ -166,6 +166,12 @@ void TForm2::sSpeedButton2Click() {
 }
 
 void TForm2::sBitBtn1Click() {
+  // An empty field would extract into whatever folder the program was started from, which the reader
+  // neither chose nor sees.
+  if (sEdit2->text().trimmed().isEmpty()) {
+    showError(QString::fromStdString(i18n::ConstantText("MessageNoDir")));
+    return;
+  }
   TZipArchiver& a = *archiver_;
   try {
     a.Options.OverwriteMode = TZipOverwriteMode::omAlways;

@@ -6,6 +6,7 @@
 
 #include "archive/archiver_window.h"
 #include "archive/zip_compress_folder.h"
+#include "i18n/language_constants.h"
 #include "zip_test_util.h"
 
 namespace lumora::archive {
@@ -140,6 +141,33 @@ TEST(ArchiverWindow, FailedExtractionShowsTheNamedErrorAndCloseStaysUsable) {
   w.form.show();
   w.form.sBitBtn2->click();
   EXPECT_FALSE(w.form.isVisible());
+}
+
+TEST(ArchiverWindow, EmptyTargetFolderIsRefusedWithItsMessageAndNothingIsWritten) {
+  app();
+  TempDir tmp;
+  writeFile(tmp / "pub/a.txt", "a");
+  TZipArchiver maker;
+  compressFolderInto(maker, (tmp / "pub").string(), (tmp / "p.zip").string());
+  // The folder the program was started from is where an unchecked extraction would land.
+  const fs::path started = fs::current_path();
+  fs::create_directories(tmp / "cwd");
+  fs::current_path(tmp / "cwd");
+  ScriptedWindow w;
+  w.form.sEdit1->setText(q(tmp / "p.zip"));
+  for (const QString& target : {QString(), QString("   ")}) {
+    w.form.sEdit2->setText(target);
+    w.form.sBitBtn1->click();
+  }
+  // The message is the language's: a translation reaches it.
+  ASSERT_TRUE(i18n::setConstantText("MessageNoDir", "Zielordner fehlt"));
+  w.form.sBitBtn1->click();
+  i18n::resetConstantTexts();
+  fs::current_path(started);
+  EXPECT_EQ(w.errors, (std::vector<QString>{"Choose the folder to extract the files to.",
+                                            "Choose the folder to extract the files to.", "Zielordner fehlt"}));
+  EXPECT_TRUE(snapshot(tmp / "cwd").empty());
+  EXPECT_TRUE(w.form.sBitBtn2->isEnabled());
 }
 
 TEST(ArchiverWindow, AbortedCompressionReportsNoCompletionAndKeepsTheArchive) {
