@@ -95,7 +95,7 @@ TEST(AudioId3v1, GenreTableHasTheFirstPublishedNames) {
   const std::vector<std::pair<int, std::string>> names = {
       {0, "Blues"}, {17, "Rock"}, {40, "AlternRock"}, {62, "Pop/Funk"}, {67, "Psychadelic"},
       {79, "Hard Rock"}, {80, "Folk"}, {85, "Bebob"}, {92, "Progessive Rock"}, {123, "A capella"},
-      {133, "Negerpunk"}, {134, "Polsk Punk"}, {144, "Trash Metal"}, {147, "Synthpop"}};
+      {133, "Afro-Punk"}, {134, "Polsk Punk"}, {144, "Trash Metal"}, {147, "Synthpop"}};
   for (const auto& [index, name] : names) EXPECT_EQ(GenreNames()[index], name) << index;
 }
 
