@@ -1,5 +1,6 @@
-// Writing an update: new entries are compressed (small ones in parallel, ahead of the writer) and written
-// in list order, unchanged entries after the first changed one are copied, then the directory follows.
+// Writing an update as a new file beside the archive: the unchanged start is copied, new entries are
+// compressed (small ones in parallel, ahead of the writer) and written in list order, unchanged entries
+// after the first changed one are copied, then the directory follows and the file takes the archive's name.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
