@@ -166,6 +166,12 @@ void TForm2::sSpeedButton2Click() {
 }
 
 void TForm2::sBitBtn1Click() {
+  // An empty field would extract into whatever folder the program was started from, which the reader
+  // neither chose nor sees.
+  if (sEdit2->text().trimmed().isEmpty()) {
+    showError(QString::fromStdString(i18n::ConstantText("MessageNoDir")));
+    return;
+  }
   TZipArchiver& a = *archiver_;
   try {
     a.Options.OverwriteMode = TZipOverwriteMode::omAlways;
@@ -209,8 +215,9 @@ void TForm2::CompressFolder(const QString& folder, const QString& archive) {
   // A component of its own, without a name (so its messages carry none) and without a progress handler.
   TZipArchiver archiver;
   archiver.Dialogs = &dialogs_;
-  compressFolderInto(archiver, folder.toStdString(), archive.toStdString());
-  showInformation(QString::fromStdString(i18n::ConstantText("CompressFin")));
+  // After Abort nothing was written, so there is no completion to report.
+  if (compressFolderInto(archiver, folder.toStdString(), archive.toStdString()))
+    showInformation(QString::fromStdString(i18n::ConstantText("CompressFin")));
 }
 
 bool runCompressSwitch(TForm2& form, const QStringList& arguments) {
@@ -224,7 +231,8 @@ bool runCompressSwitch(const QStringList& arguments, QWidget* parent,
   if (arguments.isEmpty() || arguments[0] != QLatin1String("/Compress")) return false;
   TZipArchiver archiver;
   archiver.Dialogs = &TZipQtDialogs::shared();
-  compressFolderInto(archiver, arguments.value(1).toStdString(), arguments.value(2).toStdString());
+  if (!compressFolderInto(archiver, arguments.value(1).toStdString(), arguments.value(2).toStdString()))
+    return true;
   const QString text = QString::fromStdString(i18n::ConstantText("CompressFin"));
   if (inform)
     inform(text);

@@ -121,7 +121,8 @@ class TForm2 : public QWidget {
   ~TForm2() override;
 
   // Compresses `folder` with everything below it into the new archive `archive` and then shows the
-  // "CompressFin" message. Failures throw EZipException (the caller's error box shows them).
+  // "CompressFin" message. Failures throw EZipException (the caller's error box shows them); after an
+  // Abort in the failure dialog nothing is shown. Either way an archive already there stays as it was.
   void CompressFolder(const QString& folder, const QString& archive);
 
   // Non-interactive answers for tests and scripts. When set, DialogAnswer replaces running a file or

@@ -192,12 +192,14 @@ bool TZipBaseArchiver::AddMatching(const std::string& fileMask, uint32_t searchA
   std::lock_guard<std::recursive_mutex> lock(processLock());
   try {
     if (!isOpen()) raise(ZipErr::kNotOpen);
-    if (!file_.writable()) raise(ZipErr::kReadOnly);
+    if (!writable_) raise(ZipErr::kReadOnly);
     SearchState s;
     s.base = absolutePath(BaseDir);
     s.archivePath = absolutePath(FileName);
     struct stat st {};
-    if (::fstat(file_.descriptor(), &st) == 0) s.archiveDev = st.st_dev, s.archiveIno = st.st_ino;
+    // The archive as it is on disk, also when a new one is still to replace it.
+    if ((file_.isOpen() ? ::fstat(file_.descriptor(), &st) : ::stat(FileName.c_str(), &st)) == 0)
+      s.archiveDev = st.st_dev, s.archiveIno = st.st_ino;
     if (!exclusionMask.empty()) s.exclusions.push_back(exclusionMask);
     for (const auto& x : ExclusionMasks) s.exclusions.push_back(x);
     s.attrs = searchAttr;
@@ -222,6 +224,7 @@ bool TZipBaseArchiver::AddMatching(const std::string& fileMask, uint32_t searchA
       updateDepth_ = 0;
       entries_ = savedEntries_;
       savedEntries_.clear();
+      updateFailed_ = true;
       throw;
     }
     return EndUpdate();

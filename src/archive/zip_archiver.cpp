@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <exception>
 #include <filesystem>
 
 #include "archive/zip_internal.h"
@@ -34,9 +35,15 @@ uint32_t zipFileAttributes(const std::string& path, bool isFolder, bool writable
   return attr;
 }
 
-TZipBaseArchiver::TZipBaseArchiver() = default;
+TZipBaseArchiver::TZipBaseArchiver() : exceptionsAtCreation_(std::uncaught_exceptions()) {}
 
 TZipBaseArchiver::~TZipBaseArchiver() {
+  // A component dropped while an error unwinds writes nothing: an archive it was creating or updating
+  // stays as it was.
+  if (std::uncaught_exceptions() > exceptionsAtCreation_) {
+    abandon();
+    return;
+  }
   try {
     Close();
   } catch (...) {
@@ -75,8 +82,11 @@ void TZipBaseArchiver::Open(int mode) {
     if (leaf.empty()) raise(ZipErr::kBlankName);
     dir_ = ZipDirectory{};
     entries_.clear();
+    updateFailed_ = false;
     if (mode == kZipOpenCreate) {
-      if (!file_.open(FileName, ZipFile::Mode::Create)) raise(ZipErr::kCannotCreateArchive, {FileName});
+      // Nothing is written yet, but a name that can never be replaced fails here, as creating it would.
+      { ZipReplacement probe(FileName); }
+      open_ = writable_ = true;
       wroteCentral_ = false;
       return;
     }
@@ -95,34 +105,46 @@ void TZipBaseArchiver::Open(int mode) {
     }
     entries_ = dir_.entries;
     wroteCentral_ = true;
+    open_ = true;
+    writable_ = readWrite;
   } catch (const EZipException& e) {
     throw e.named(Name);
   }
 }
 
 void TZipBaseArchiver::Close() {
-  if (!file_.isOpen()) return;
+  if (!open_) return;
   try {
     while (updateDepth_ > 0) EndUpdate();
-    if (file_.writable() && file_.size() == 0) {
-      file_.seek(0);
-      file_.write(endRecords(0, 0, 0, false));
-      if (Options.FlushBuffers) file_.sync();
+    if (writable_ && !wroteCentral_ && !updateFailed_) {
+      ZipReplacement empty(FileName);
+      empty.file().write(endRecords(0, 0, 0, false));
+      empty.commit(Options.FlushBuffers);
     }
     file_.close();
   } catch (const EZipException& e) {
-    file_.close();
-    entries_.clear();
+    abandon();
     throw e.named(Name);
   }
+  abandon();
+}
+
+void TZipBaseArchiver::abandon() noexcept {
+  try {
+    file_.close();
+  } catch (...) {
+    // Nothing of the archive is pending in it: updates are written to their own file.
+  }
+  updateDepth_ = 0;
+  open_ = writable_ = false;
   entries_.clear();
   savedEntries_.clear();
   dir_ = ZipDirectory{};
 }
 
 void TZipBaseArchiver::BeginUpdate() {
-  if (!file_.isOpen()) raise(ZipErr::kNotOpen);
-  if (!file_.writable()) raise(ZipErr::kReadOnly);
+  if (!open_) raise(ZipErr::kNotOpen);
+  if (!writable_) raise(ZipErr::kReadOnly);
   if (updateDepth_++ == 0) {
     savedEntries_ = entries_;
     savedCentralStart_ = dir_.centralStart;

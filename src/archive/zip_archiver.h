@@ -52,7 +52,9 @@ struct TZipOptions {
   bool OEMFileNames = true;
 };
 
-// Open modes.
+// Open modes. Creating leaves an existing archive of that name in place until the first update (or the
+// close of an archive left empty) has been written whole; every update is written as a new file beside
+// the archive that replaces it only once complete.
 inline constexpr int kZipOpenCreate = 0xFFFF;
 inline constexpr int kZipOpenRead = 0x40;       // read, sharing allowed
 inline constexpr int kZipOpenReadWrite = 0x42;  // read the directory, then allow adding
@@ -85,8 +87,10 @@ class TZipBaseArchiver {
   TZip64Mode Zip64Mode = TZip64Mode::zmDisabled;
   TZipSpanningMode SpanningMode = TZipSpanningMode::smNone;
   std::string Password;
+  // Kept for callers that set it; nothing is written there, as an update is built beside the archive.
   std::string TempDir;
-  // Threads compressing entries (0: one per core). The archive is the same bytes for any number.
+  // Threads compressing entries (0: one per core; at most twice the cores). The archive is the same bytes
+  // for any number.
   int Threads = 0;
   // Answers questions when the matching event is unassigned; not owned. Without it a failed entry ends
   // the operation with its exception, a missing password skips the entry and overwriting is refused.
@@ -112,8 +116,10 @@ class TZipBaseArchiver {
   std::function<void(TZipBaseArchiver&, std::string& fileName, uint32_t& attributes)> OnExtractFile;
 
   void Open(int mode);
+  // Writes an archive opened for creation that no update has written yet as an empty archive, unless an
+  // update failed or was aborted: the archive of that name is then left as it was.
   void Close();
-  bool isOpen() const { return file_.isOpen(); }
+  bool isOpen() const { return open_; }
   // Return false when the user (or a handler) aborted; the archive is then as before the operation.
   bool AddMatching(const std::string& fileMask, uint32_t searchAttr = ZipAttr::kAllFiles,
                    const std::string& exclusionMask = {});
@@ -151,12 +157,19 @@ class TZipBaseArchiver {
   TZipAction entryFailed(const std::string& fileName, TZipProcessOperation op, const EZipException& error);
   bool overallProgress(double progress, TZipProcessOperation op, TZipProgressPhase phase);
   bool fileProgress(const std::string& name, double progress, TZipProcessOperation op, TZipProgressPhase phase);
-  void writeEnd();
-  void rollback();
+
+  // Forgets the open archive without writing anything.
+  void abandon() noexcept;
+  // The entry list as before the update that failed; the archive on disk never changed.
+  void undoUpdate();
 
   TZipCompressionLevel level_ = TZipCompressionLevel::clFastest;
   int mode_ = 1;
-  ZipFile file_;
+  ZipFile file_;  // the archive as written last; not open while a new archive has no update written yet
+  bool open_ = false;
+  bool writable_ = false;
+  bool updateFailed_ = false;  // since Open: an update was undone
+  int exceptionsAtCreation_ = 0;
   ZipDirectory dir_;
   std::vector<TZipEntry> entries_;
   std::vector<TZipEntry> savedEntries_;  // the list as it was before the current update

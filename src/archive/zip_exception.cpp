@@ -52,6 +52,7 @@ const std::vector<ErrorRow>& errorTable() {
       {"Deflate64 compression method is not supported", {55}},
       {"MakeSFX error", {56}},
       {"Entry \"%s\" would be written outside the target folder and was refused", {ZipErr::kUnsafeName}},
+      {"Folder \"%s\" to compress not found", {ZipErr::kFolderNotFound}},
   };
   return table;
 }

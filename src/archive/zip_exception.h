@@ -63,6 +63,8 @@ static constexpr int kDeflate64 = 55;
 static constexpr int kSizesExceedFile = 57;
 // Our own: an entry whose name would place it outside the target folder.
 static constexpr int kUnsafeName = 58;
+// Our own: the folder to compress does not exist.
+static constexpr int kFolderNotFound = 59;
 };
 
 }  // namespace lumora::archive

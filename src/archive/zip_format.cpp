@@ -37,6 +37,23 @@ uint64_t getU64(const void* p) {
   return static_cast<uint64_t>(getU32(b)) | (static_cast<uint64_t>(getU32(b + 4)) << 32);
 }
 
+std::optional<ZipLocalHeader> parseLocalHeader(std::string_view bytes) {
+  if (bytes.size() < kLocalHeaderSize || getU32(bytes.data()) != ZipSig::kLocal) return std::nullopt;
+  const char* h = bytes.data();
+  ZipLocalHeader l;
+  l.versionNeeded = getU16(h + 4);
+  l.flags = getU16(h + 6);
+  l.method = getU16(h + 8);
+  l.time = getU16(h + 10);
+  l.date = getU16(h + 12);
+  l.crc = getU32(h + 14);
+  l.compressedSize = getU32(h + 18);
+  l.uncompressedSize = getU32(h + 22);
+  l.nameLength = getU16(h + 26);
+  l.extraLength = getU16(h + 28);
+  return l;
+}
+
 void toDosDateTime(std::time_t moment, uint16_t& dosTime, uint16_t& dosDate) {
   std::tm t{};
   localtime_r(&moment, &t);

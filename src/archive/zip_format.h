@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,27 @@ struct TZipEntry {
   bool isFolder() const;
   bool encrypted() const { return (flags & ZipFlag::kEncrypted) != 0; }
 };
+
+// The fixed part of a local file header; the name and extra field follow it, then the entry's data.
+struct ZipLocalHeader {
+  uint16_t versionNeeded = 0;
+  uint16_t flags = 0;
+  uint16_t method = 0;
+  uint16_t time = 0;
+  uint16_t date = 0;
+  uint32_t crc = 0;
+  uint32_t compressedSize = 0;
+  uint32_t uncompressedSize = 0;
+  uint16_t nameLength = 0;
+  uint16_t extraLength = 0;
+
+  // Bytes from the header's start to the entry's data.
+  uint64_t size() const { return kLocalHeaderSize + nameLength + extraLength; }
+};
+
+// The local header in the first kLocalHeaderSize bytes of `bytes`; nullopt when they are fewer or do not
+// begin with its signature.
+std::optional<ZipLocalHeader> parseLocalHeader(std::string_view bytes);
 
 // Little-endian packing.
 void putU16(std::string& out, uint16_t v);

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "archive/zip_exception.h"
 
@@ -36,9 +38,8 @@ bool ZipFile::open(const std::string& path, Mode mode) {
   switch (mode) {
     case Mode::Read: flags |= O_RDONLY; break;
     case Mode::ReadWrite: flags |= O_RDWR; break;
-    case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
   }
-  fd_ = ::open(path.c_str(), flags, 0644);
+  fd_ = ::open(path.c_str(), flags);
   if (fd_ < 0) return false;
   struct stat st {};
   if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -51,6 +52,37 @@ bool ZipFile::open(const std::string& path, Mode mode) {
   position_ = 0;
   buffer_.clear();
   return true;
+}
+
+ZipFile::ZipFile(ZipFile&& other) noexcept
+    : fd_(other.fd_), writable_(other.writable_), position_(other.position_), buffer_(std::move(other.buffer_)) {
+  other.fd_ = -1;
+  other.buffer_.clear();
+}
+
+ZipFile& ZipFile::operator=(ZipFile&& other) noexcept {
+  if (this != &other) {
+    try {
+      close();
+    } catch (...) {
+      // The file being replaced had nothing worth keeping buffered.
+    }
+    fd_ = other.fd_;
+    writable_ = other.writable_;
+    position_ = other.position_;
+    buffer_ = std::move(other.buffer_);
+    other.fd_ = -1;
+    other.buffer_.clear();
+  }
+  return *this;
+}
+
+void ZipFile::adopt(int fd) {
+  close();
+  fd_ = fd;
+  writable_ = true;
+  position_ = 0;
+  buffer_.clear();
 }
 
 void ZipFile::close() {
@@ -115,6 +147,30 @@ void ZipFile::writeAt(uint64_t offset, std::string_view bytes) {
   }
 }
 
+void ZipFile::copyFrom(const ZipFile& source, uint64_t offset, uint64_t length) {
+  flush();
+  if (!source.buffer_.empty()) const_cast<ZipFile&>(source).flush();
+  // copy_file_range shares the blocks on file systems that can, and copies in the kernel elsewhere.
+  while (length > 0) {
+    loff_t from = static_cast<loff_t>(offset), to = static_cast<loff_t>(position_);
+    const ssize_t n = ::copy_file_range(source.fd_, &from, fd_, &to, static_cast<size_t>(std::min<uint64_t>(length, 1u << 30)), 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // not supported here (or the source ended): copy through a buffer
+    offset += static_cast<uint64_t>(n);
+    position_ += static_cast<uint64_t>(n);
+    length -= static_cast<uint64_t>(n);
+  }
+  std::string block;
+  while (length > 0) {
+    block.resize(static_cast<size_t>(std::min<uint64_t>(length, 1 << 20)));
+    if (!readExact(source, offset, block.data(), block.size())) throw EZipException(ZipErr::kWriteError);
+    writeAt(position_, block);
+    position_ += block.size();
+    offset += block.size();
+    length -= block.size();
+  }
+}
+
 void ZipFile::flush() {
   if (buffer_.empty()) return;
   std::vector<char> pending;
@@ -131,6 +187,61 @@ void ZipFile::truncate(uint64_t length) {
 void ZipFile::sync() {
   flush();
   ::fsync(fd_);
+}
+
+namespace {
+
+std::string replacedPath(const std::string& requested) {
+  std::error_code ec;
+  const std::filesystem::path path(requested);
+  if (std::filesystem::is_symlink(path, ec)) {
+    const std::filesystem::path real = std::filesystem::weakly_canonical(path, ec);
+    if (!ec) return real.string();
+  }
+  return requested;
+}
+
+}  // namespace
+
+ZipReplacement::ZipReplacement(const std::string& target) : target_(replacedPath(target)), requested_(target) {
+  struct stat st {};
+  // An archive the user made read-only stays untouched, as it would under a write in place.
+  if (::stat(target_.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || ::access(target_.c_str(), W_OK) != 0))
+    throw EZipException(ZipErr::kCannotCreateArchive, {requested_});
+  const std::filesystem::path path(target_);
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  temp_ = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkostemp(temp_.data(), O_CLOEXEC);
+  if (fd < 0) throw EZipException(ZipErr::kCannotCreateArchive, {requested_});
+  file_.adopt(fd);
+}
+
+ZipReplacement::~ZipReplacement() {
+  if (temp_.empty()) return;
+  try {
+    file_.close();
+  } catch (...) {
+    // Being thrown away anyway.
+  }
+  ::unlink(temp_.c_str());
+}
+
+ZipFile ZipReplacement::commit(bool sync) {
+  file_.flush();
+  struct stat st {};
+  mode_t mode;
+  if (::stat(target_.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  if (::fchmod(file_.descriptor(), mode) != 0) throw EZipException(ZipErr::kCannotCreateArchive, {requested_});
+  if (sync && ::fsync(file_.descriptor()) != 0) throw EZipException(ZipErr::kWriteError);
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) throw EZipException(ZipErr::kCannotCreateArchive, {requested_});
+  temp_.clear();
+  return std::move(file_);
 }
 
 bool readExact(const ZipInput& in, uint64_t offset, void* buffer, size_t n) {

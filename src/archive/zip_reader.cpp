@@ -24,6 +24,12 @@ std::string readBytes(const ZipInput& in, uint64_t offset, uint64_t n) {
   return out;
 }
 
+std::optional<ZipLocalHeader> readLocalHeader(const ZipInput& in, uint64_t pos) {
+  char h[kLocalHeaderSize];
+  if (!readExact(in, pos, h, sizeof h)) return std::nullopt;
+  return parseLocalHeader(std::string_view(h, sizeof h));
+}
+
 std::vector<TZipExtraField> parseExtra(std::string_view area) {
   std::vector<TZipExtraField> fields;
   size_t pos = 0;
@@ -148,21 +154,17 @@ std::vector<TZipEntry> parseCentral(const std::string& cd, uint64_t count, bool 
 
 // Does the local header at `pos` agree with the entry's central record?
 bool localAgrees(const ZipInput& in, uint64_t pos, const TZipEntry& e) {
-  char h[kLocalHeaderSize];
-  if (!readExact(in, pos, h, sizeof h) || getU32(h) != ZipSig::kLocal) return false;
-  if (getU16(h + 4) != e.versionNeeded || getU16(h + 8) != e.method || getU16(h + 10) != e.time ||
-      getU16(h + 12) != e.date)
+  const std::optional<ZipLocalHeader> h = readLocalHeader(in, pos);
+  if (!h || h->versionNeeded != e.versionNeeded || h->method != e.method || h->time != e.time || h->date != e.date)
     return false;
   // Streamed entries carry their CRC-32 and sizes after the data; Zip64 ones in the extra field.
-  if ((getU16(h + 6) & ZipFlag::kDescriptor) == 0) {
-    if (getU32(h + 14) != e.crc) return false;
-    const uint32_t c = getU32(h + 18), u = getU32(h + 22);
-    if (c != kMax32 && c != e.compressedSize) return false;
-    if (u != kMax32 && u != e.uncompressedSize) return false;
+  if ((h->flags & ZipFlag::kDescriptor) == 0) {
+    if (h->crc != e.crc) return false;
+    if (h->compressedSize != kMax32 && h->compressedSize != e.compressedSize) return false;
+    if (h->uncompressedSize != kMax32 && h->uncompressedSize != e.uncompressedSize) return false;
   }
-  const size_t nameLen = getU16(h + 26);
-  std::string name(nameLen, '\0');
-  return readExact(in, pos + kLocalHeaderSize, name.data(), nameLen);
+  std::string name(h->nameLength, '\0');
+  return readExact(in, pos + kLocalHeaderSize, name.data(), name.size());
 }
 
 // Finds the shift of all local offsets caused by data in front of the archive (a stub, say).
@@ -190,6 +192,26 @@ uint64_t leadingDataShift(const ZipInput& in, const std::vector<TZipEntry>& entr
   return 0;
 }
 
+uint64_t saturatingAdd(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
+
+// Entries that share bytes make a small archive decode the same data again and again (ten names on one
+// large entry extract ten copies of it); no archiver writes them, so the directory is refused.
+void refuseOverlaps(const ZipInput& in, const std::vector<TZipEntry>& entries, uint64_t dataLimit) {
+  std::vector<std::pair<uint64_t, uint64_t>> spans;  // header start, data end
+  spans.reserve(entries.size());
+  for (const auto& e : entries) {
+    const std::optional<ZipLocalHeader> h = readLocalHeader(in, e.localOffset);
+    // An entry without its local header fails when it is extracted; it still takes its header's room.
+    const uint64_t headerSize = h ? h->size() : kLocalHeaderSize;
+    const uint64_t dataStart = saturatingAdd(e.localOffset, headerSize);
+    const uint64_t dataEnd = std::min(saturatingAdd(dataStart, e.compressedSize), std::max(dataLimit, dataStart));
+    spans.emplace_back(e.localOffset, dataEnd);
+  }
+  std::sort(spans.begin(), spans.end());
+  for (size_t i = 1; i < spans.size(); ++i)
+    if (spans[i].first < spans[i - 1].second) throw EZipException(ZipErr::kDamaged);
+}
+
 ZipDirectory readCentral(const ZipInput& in, const EndInfo& end, const ZipReadOptions& options) {
   if (end.cdSize > end.followingPos) throw DirectoryDamaged{};
   const uint64_t cdStart = end.followingPos - end.cdSize;
@@ -205,6 +227,7 @@ ZipDirectory readCentral(const ZipInput& in, const EndInfo& end, const ZipReadOp
   }
   const uint64_t shift = leadingDataShift(in, dir.entries, cdStart, end.cdOffset);
   for (auto& e : dir.entries) e.localOffset += shift;
+  refuseOverlaps(in, dir.entries, dir.dataLimit);
   return dir;
 }
 
@@ -273,24 +296,24 @@ ZipDirectory recoverFromLocalHeaders(const ZipInput& in, const ZipReadOptions& o
     }
     const uint64_t pos = at + i;
     at = pos + 4;  // where the scan goes on unless the entry's extent is known
-    char h[kLocalHeaderSize];
-    if (!readExact(in, pos, h, sizeof h)) break;
-    const size_t nameLen = getU16(h + 26), extraLen = getU16(h + 28);
+    const std::optional<ZipLocalHeader> h = readLocalHeader(in, pos);
+    if (!h) break;
+    const size_t nameLen = h->nameLength, extraLen = h->extraLength;
     if (nameLen > kMaxRecoveredName) continue;
     std::string nameExtra(nameLen + extraLen, '\0');
     const size_t got = in.readAt(pos + kLocalHeaderSize, nameExtra.data(), nameExtra.size());
     if (got < nameLen) continue;
     nameExtra.resize(got);
     TZipEntry e;
-    e.versionNeeded = getU16(h + 4);
+    e.versionNeeded = h->versionNeeded;
     e.versionMadeBy = e.versionNeeded;
-    e.flags = getU16(h + 6);
-    e.method = getU16(h + 8);
-    e.time = getU16(h + 10);
-    e.date = getU16(h + 12);
-    e.crc = getU32(h + 14);
-    e.compressedSize = getU32(h + 18);
-    e.uncompressedSize = getU32(h + 22);
+    e.flags = h->flags;
+    e.method = h->method;
+    e.time = h->time;
+    e.date = h->date;
+    e.crc = h->crc;
+    e.compressedSize = h->compressedSize;
+    e.uncompressedSize = h->uncompressedSize;
     e.localOffset = pos;
     e.rawName = nameExtra.substr(0, nameLen);
     auto extra = parseExtra(std::string_view(nameExtra).substr(nameLen));
@@ -300,7 +323,7 @@ ZipDirectory recoverFromLocalHeaders(const ZipInput& in, const ZipReadOptions& o
     std::erase_if(extra, [](const TZipExtraField& f) { return f.tag == kZip64Tag || f.tag == kUnicodePathTag; });
     e.extra = std::move(extra);
     e.externalAttributes = (!e.name.empty() && e.name.back() == '/') ? ZipAttr::kDirectory : 0;
-    const uint64_t dataStart = pos + kLocalHeaderSize + nameLen + extraLen;
+    const uint64_t dataStart = pos + h->size();
     if (e.flags & ZipFlag::kDescriptor) {
       uint64_t next = 0;
       if (findDescriptor(in, dataStart, e, next)) at = next;
@@ -319,10 +342,10 @@ struct EntryData {
 };
 
 EntryData locateData(const ZipInput& in, const ZipDirectory& dir, const TZipEntry& e) {
-  char h[kLocalHeaderSize];
-  if (!readExact(in, e.localOffset, h, sizeof h) || getU32(h) != ZipSig::kLocal) throw EZipException(ZipErr::kBadData);
+  const std::optional<ZipLocalHeader> h = readLocalHeader(in, e.localOffset);
+  if (!h) throw EZipException(ZipErr::kBadData);
   EntryData d;
-  d.start = e.localOffset + kLocalHeaderSize + getU16(h + 26) + getU16(h + 28);
+  d.start = saturatingAdd(e.localOffset, h->size());
   const uint64_t limit = std::min(dir.dataLimit, in.size());
   if (d.start > limit) throw EZipException(ZipErr::kBadData);
   d.length = std::min(e.compressedSize, limit - d.start);

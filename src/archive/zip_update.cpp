@@ -1,12 +1,12 @@
-// Writing an update: new entries are compressed (small ones in parallel, ahead of the writer) and written
-// in list order, unchanged entries after the first changed one are copied, then the directory follows.
+// Writing an update as a new file beside the archive: the unchanged start is copied, new entries are
+// compressed (small ones in parallel, ahead of the writer) and written in list order, unchanged entries
+// after the first changed one are copied, then the directory follows and the file takes the archive's name.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstdio>
 #include <deque>
 #include <future>
 #include <optional>
@@ -140,14 +140,18 @@ uint64_t worstDeflatedSize(uint64_t n, size_t block) {
 
 }  // namespace
 
-// Carries one EndUpdate from the cut point to the end records.
+// Carries one EndUpdate: the new archive is written beside the old one (its unchanged start copied, new
+// entries compressed, later unchanged entries copied) and replaces it only when complete.
 class ZipUpdateWriter {
  public:
-  explicit ZipUpdateWriter(TZipBaseArchiver& a) : a_(a), file_(a.file_) {}
+  explicit ZipUpdateWriter(TZipBaseArchiver& a) : a_(a), old_(a.file_) {}
+  ~ZipUpdateWriter() { pool_.reset(); }
+  ZipUpdateWriter(const ZipUpdateWriter&) = delete;
+  ZipUpdateWriter& operator=(const ZipUpdateWriter&) = delete;
 
-  // False when aborted; the caller then rolls back.
+  // False when aborted. Either way, and on an exception, the archive on disk is untouched unless the
+  // result is true.
   bool run();
-  void rollback();
 
  private:
   enum class Outcome { Written, Dropped, Aborted };
@@ -155,21 +159,20 @@ class ZipUpdateWriter {
     return e.toProcess && !e.isFolder() && e.uncompressedSize > 0 &&
            e.uncompressedSize <= zipBlockSize(e.compressionMode);
   }
+  void findCut();
   void prefetch(size_t upTo);
   Outcome writeNew(TZipEntry e, size_t jobIndex, std::vector<TZipEntry>& out);
   void writeEntry(TZipEntry& e, std::optional<Prepared> prepared);
   void beginEntry(TZipEntry& e, bool zip64Sizes);
   void copyOld(const TZipEntry& old, uint64_t spanEnd, std::vector<TZipEntry>& out);
-  void saveTail();
-  void restoreTail();
   bool progressBeforeBlock(const std::string& name, double share);
 
   TZipBaseArchiver& a_;
-  ZipFile& file_;
-  uint64_t cut_ = 0;
-  uint64_t tailEnd_ = 0;
-  std::FILE* tail_ = nullptr;
-  size_t first_ = 0;  // index of the first entry that differs from the saved list
+  ZipFile& old_;                                  // the archive as it is (not open when there is none yet)
+  std::unique_ptr<ZipReplacement> replacement_;  // the archive being written
+  ZipFile* file_ = nullptr;                       // replacement_'s file
+  uint64_t cut_ = 0;    // the old archive's bytes before this are taken over unchanged
+  size_t first_ = 0;    // index of the first entry that differs from the saved list
   size_t toProcess_ = 0;
   size_t finished_ = 0;
   std::vector<size_t> jobs_;  // entries_ indices compressed ahead
@@ -179,12 +182,6 @@ class ZipUpdateWriter {
   uint64_t bytesAhead_ = 0;
   std::unique_ptr<WorkerPool> pool_;
   std::vector<std::promise<Prepared>> promises_;
-
- public:
-  ~ZipUpdateWriter() {
-    pool_.reset();
-    if (tail_) std::fclose(tail_);
-  }
 };
 
 bool ZipUpdateWriter::progressBeforeBlock(const std::string& name, double share) {
@@ -193,52 +190,30 @@ bool ZipUpdateWriter::progressBeforeBlock(const std::string& name, double share)
   return a_.overallProgress(overall, TZipProcessOperation::poAdd, TZipProgressPhase::ppProcess);
 }
 
-void ZipUpdateWriter::saveTail() {
-  tailEnd_ = a_.savedCentralStart_;
-  if (tailEnd_ <= cut_) return;
-  if (a_.TempDir.empty()) {
-    tail_ = std::tmpfile();
+void ZipUpdateWriter::findCut() {
+  const auto& entries = a_.entries_;
+  const auto& saved = a_.savedEntries_;
+  // The unchanged start is taken over as bytes only when the old entries lie in list order; otherwise
+  // every old entry is copied by itself.
+  const bool inOrder = std::is_sorted(saved.begin(), saved.end(), [](const TZipEntry& x, const TZipEntry& y) {
+    return x.localOffset < y.localOffset;
+  });
+  first_ = 0;
+  while (inOrder && first_ < entries.size() && first_ < saved.size() && !entries[first_].toProcess &&
+         entries[first_].localOffset == saved[first_].localOffset && entries[first_].name == saved[first_].name)
+    ++first_;
+  if (first_ < saved.size()) {
+    cut_ = saved[first_].localOffset;
+    for (size_t i = first_; i < saved.size(); ++i) cut_ = std::min(cut_, saved[i].localOffset);
   } else {
-    std::string pattern = a_.TempDir + "/lumora-zip-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd >= 0) {
-      ::unlink(pattern.c_str());  // gone with the handle, whatever happens
-      tail_ = ::fdopen(fd, "w+b");
-      if (!tail_) ::close(fd);
-    }
+    cut_ = a_.savedCentralStart_;
   }
-  if (!tail_) throw EZipException(ZipErr::kWriteError);
-  std::string buf;
-  for (uint64_t at = cut_; at < tailEnd_;) {
-    buf.resize(static_cast<size_t>(std::min<uint64_t>(1 << 20, tailEnd_ - at)));
-    if (!readExact(file_, at, buf.data(), buf.size())) throw EZipException(ZipErr::kWriteError);
-    if (std::fwrite(buf.data(), 1, buf.size(), tail_) != buf.size()) throw EZipException(ZipErr::kWriteError);
-    at += buf.size();
-  }
-  std::fflush(tail_);
-}
-
-void ZipUpdateWriter::restoreTail() {
-  file_.truncate(cut_);
-  file_.seek(cut_);
-  if (!tail_) return;
-  std::rewind(tail_);
-  std::string buf(1 << 20, '\0');
-  for (size_t got; (got = std::fread(buf.data(), 1, buf.size(), tail_)) > 0;) file_.write(buf.data(), got);
 }
 
 void ZipUpdateWriter::copyOld(const TZipEntry& old, uint64_t spanEnd, std::vector<TZipEntry>& out) {
   TZipEntry e = old;
-  e.localOffset = file_.position();
-  std::string buf;
-  if (std::fseek(tail_, static_cast<long>(old.localOffset - cut_), SEEK_SET) != 0)
-    throw EZipException(ZipErr::kWriteError);
-  for (uint64_t left = spanEnd - old.localOffset; left > 0;) {
-    buf.resize(static_cast<size_t>(std::min<uint64_t>(1 << 20, left)));
-    if (std::fread(buf.data(), 1, buf.size(), tail_) != buf.size()) throw EZipException(ZipErr::kWriteError);
-    file_.write(buf);
-    left -= buf.size();
-  }
+  e.localOffset = file_->position();
+  file_->copyFrom(old_, old.localOffset, spanEnd - old.localOffset);
   out.push_back(std::move(e));
 }
 
@@ -259,7 +234,7 @@ void ZipUpdateWriter::prefetch(size_t upTo) {
 }
 
 void ZipUpdateWriter::beginEntry(TZipEntry& e, bool zip64Sizes) {
-  e.localOffset = file_.position();
+  e.localOffset = file_->position();
   const bool bigOffset = e.localOffset >= kMax32;
   if (bigOffset || zip64Sizes || a_.Zip64Mode == TZip64Mode::zmAlways) {
     if (a_.Zip64Mode == TZip64Mode::zmDisabled)
@@ -272,6 +247,7 @@ void ZipUpdateWriter::beginEntry(TZipEntry& e, bool zip64Sizes) {
 }
 
 void ZipUpdateWriter::writeEntry(TZipEntry& e, std::optional<Prepared> prepared) {
+  ZipFile& file = *file_;
   if (e.isFolder() || e.uncompressedSize == 0) {
     if (!e.isFolder()) {
       // An empty file is stored; make sure it is still empty.
@@ -283,7 +259,7 @@ void ZipUpdateWriter::writeEntry(TZipEntry& e, std::optional<Prepared> prepared)
     e.crc = 0;
     e.compressedSize = e.uncompressedSize = 0;
     beginEntry(e, false);
-    file_.write(localHeader(e, false, e.extra));
+    file.write(localHeader(e, false, e.extra));
     return;
   }
   if (prepared) {
@@ -291,8 +267,8 @@ void ZipUpdateWriter::writeEntry(TZipEntry& e, std::optional<Prepared> prepared)
     e.crc = prepared->crc;
     e.compressedSize = prepared->data.size();
     beginEntry(e, false);
-    file_.write(localHeader(e, false, e.extra));
-    file_.write(prepared->data);
+    file.write(localHeader(e, false, e.extra));
+    file.write(prepared->data);
     return;
   }
   // Streamed: header with room for the final values, blocks, then the header again.
@@ -303,7 +279,7 @@ void ZipUpdateWriter::writeEntry(TZipEntry& e, std::optional<Prepared> prepared)
   beginEntry(e, zip64Sizes);
   const uint64_t headerAt = e.localOffset;
   const std::string placeholder = localHeader(e, zip64Sizes, e.extra);
-  file_.write(placeholder);
+  file.write(placeholder);
   std::optional<ZipDeflater> deflater;
   if (e.method == 8) deflater.emplace(e.compressionMode);
   std::string in(block, '\0'), out;
@@ -325,23 +301,23 @@ void ZipUpdateWriter::writeEntry(TZipEntry& e, std::optional<Prepared> prepared)
     out.clear();
     if (deflater) {
       deflater->block(in.data(), got, last, out);
-      file_.write(out);
+      file.write(out);
       written += out.size();
     } else {
-      file_.write(in.data(), got);
+      file.write(in.data(), got);
       written += got;
     }
     if (last) break;
   }
   e.crc = crc;
   e.compressedSize = written;
-  file_.flush();
+  file.flush();
   const std::string finalHeader = localHeader(e, zip64Sizes, e.extra);
-  file_.writeAt(headerAt, finalHeader);
+  file.writeAt(headerAt, finalHeader);
 }
 
 ZipUpdateWriter::Outcome ZipUpdateWriter::writeNew(TZipEntry e, size_t jobIndex, std::vector<TZipEntry>& out) {
-  const uint64_t start = file_.position();
+  const uint64_t start = file_->position();
   const std::string& name = e.sourcePath.empty() ? e.name : e.sourcePath;
   bool usePrepared = jobIndex != SIZE_MAX;
   for (;;) {
@@ -372,7 +348,7 @@ ZipUpdateWriter::Outcome ZipUpdateWriter::writeNew(TZipEntry e, size_t jobIndex,
     } catch (TZipAction) {
       return Outcome::Aborted;
     } catch (const EZipException& ex) {
-      file_.seek(start);
+      file_->seek(start);
       switch (a_.entryFailed(name, TZipProcessOperation::poAdd, ex)) {
         case TZipAction::fxaRetry: continue;
         case TZipAction::fxaIgnore: return Outcome::Dropped;
@@ -388,15 +364,10 @@ bool ZipUpdateWriter::run() {
   for (const auto& e : entries) toProcess_ += e.toProcess ? 1 : 0;
   if (!a_.overallProgress(0, TZipProcessOperation::poAdd, TZipProgressPhase::ppStart)) return false;
 
-  first_ = 0;
-  while (first_ < entries.size() && first_ < saved.size() && !entries[first_].toProcess &&
-         entries[first_].localOffset == saved[first_].localOffset && entries[first_].name == saved[first_].name)
-    ++first_;
-  cut_ = first_ < saved.size() ? saved[first_].localOffset : a_.savedCentralStart_;
+  findCut();
   if (first_ == entries.size() && first_ == saved.size() && a_.wroteCentral_) {
     return a_.overallProgress(100, TZipProcessOperation::poAdd, TZipProgressPhase::ppEnd);
   }
-  saveTail();
 
   // Where each saved entry's bytes end in the old file: at the next entry's start, or at the directory.
   std::vector<uint64_t> oldOffsets;
@@ -410,15 +381,20 @@ bool ZipUpdateWriter::run() {
   std::vector<size_t> jobOf(entries.size(), SIZE_MAX);
   for (size_t i = first_; i < entries.size(); ++i)
     if (isSmall(entries[i])) jobOf[i] = jobs_.size(), jobs_.push_back(i);
-  const int threads = a_.Threads > 0 ? a_.Threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  if (threads > 1 && jobs_.size() > 1) {
+  // More workers than cores only wait for each other, and each costs a thread: a large request is cut
+  // down rather than followed.
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  int threads = a_.Threads > 0 ? std::min(a_.Threads, 2 * cores) : cores;
+  threads = static_cast<int>(std::min<size_t>(static_cast<size_t>(threads), jobs_.size()));
+  if (threads > 1) {
     promises_.resize(jobs_.size());
     for (auto& p : promises_) futures_.push_back(p.get_future());
     pool_ = std::make_unique<WorkerPool>(threads);
   }
 
-  file_.truncate(cut_);
-  file_.seek(cut_);
+  replacement_ = std::make_unique<ZipReplacement>(a_.FileName);
+  file_ = &replacement_->file();
+  if (cut_ > 0) file_->copyFrom(old_, 0, cut_);
   std::vector<TZipEntry> out(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(first_));
   for (size_t i = first_; i < entries.size(); ++i) {
     const TZipEntry& e = entries[i];
@@ -436,15 +412,14 @@ bool ZipUpdateWriter::run() {
   }
   pool_.reset();
 
-  const uint64_t cdStart = file_.position();
-  for (const auto& e : out) file_.write(centralHeader(e));
-  const uint64_t cdEnd = file_.position();
+  const uint64_t cdStart = file_->position();
+  for (const auto& e : out) file_->write(centralHeader(e));
+  const uint64_t cdEnd = file_->position();
   const bool zip64 = cdEnd >= kMax32 || out.size() > 65534;
-  file_.write(endRecords(out.size(), cdStart, cdEnd - cdStart, zip64, a_.dir_.comment));
-  const uint64_t end = file_.position();
-  file_.flush();
-  file_.truncate(end);
-  if (a_.Options.FlushBuffers) file_.sync();
+  file_->write(endRecords(out.size(), cdStart, cdEnd - cdStart, zip64, a_.dir_.comment));
+  const uint64_t end = file_->position();
+  file_->truncate(end);  // a failed entry may have left bytes beyond
+  a_.file_ = replacement_->commit(a_.Options.FlushBuffers);
   entries = std::move(out);
   a_.dir_.centralStart = cdStart;
   a_.dir_.dataLimit = cdStart;
@@ -452,47 +427,29 @@ bool ZipUpdateWriter::run() {
   return a_.overallProgress(100, TZipProcessOperation::poAdd, TZipProgressPhase::ppEnd);
 }
 
-void ZipUpdateWriter::rollback() {
-  pool_.reset();
-  a_.entries_ = a_.savedEntries_;
-  restoreTail();
-  if (a_.savedEntries_.empty() && cut_ == 0 && !a_.wroteCentral_) {
-    file_.truncate(0);
-    file_.seek(0);
-    a_.dir_.centralStart = 0;
-    return;
-  }
-  const uint64_t cdStart = file_.position();
-  for (const auto& e : a_.entries_) file_.write(centralHeader(e));
-  const uint64_t cdEnd = file_.position();
-  file_.write(endRecords(a_.entries_.size(), cdStart, cdEnd - cdStart, cdEnd >= kMax32 || a_.entries_.size() > 65534,
-                         a_.dir_.comment));
-  const uint64_t end = file_.position();
-  file_.flush();
-  file_.truncate(end);
-  a_.dir_.centralStart = cdStart;
-  a_.dir_.dataLimit = cdStart;
-}
-
 bool TZipBaseArchiver::EndUpdate() {
   if (updateDepth_ == 0) raise(ZipErr::kUpdateNotStarted);
   if (--updateDepth_ > 0) return true;
-  ZipUpdateWriter writer(*this);
   bool ok = false;
   try {
+    ZipUpdateWriter writer(*this);
     ok = writer.run();
   } catch (const EZipException& e) {
-    writer.rollback();
-    savedEntries_.clear();
+    undoUpdate();
     throw e.named(Name);
   } catch (...) {
-    writer.rollback();
-    savedEntries_.clear();
+    undoUpdate();
     throw;
   }
-  if (!ok) writer.rollback();
+  if (!ok) undoUpdate();
   savedEntries_.clear();
   return ok;
+}
+
+void TZipBaseArchiver::undoUpdate() {
+  entries_ = savedEntries_;
+  savedEntries_.clear();
+  updateFailed_ = true;
 }
 
 }  // namespace lumora::archive

@@ -1,8 +1,11 @@
 #include "audio/byte_source.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
+
+#include "audio/audio_file.h"
 
 namespace lumora::audio {
 
@@ -13,8 +16,13 @@ bool MemoryByteSource::readAt(uint64_t offset, void* out, size_t count) {
 }
 
 std::unique_ptr<FileByteSource> FileByteSource::open(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return nullptr;
+  const int fd = openAudioFile(path);
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fdopen(fd, "rb");
+  if (f == nullptr) {
+    ::close(fd);
+    return nullptr;
+  }
   std::unique_ptr<FileByteSource> source(new FileByteSource());
   source->file_.reset(f);
   struct stat st {};

@@ -30,7 +30,7 @@ class MemoryByteSource final : public ByteSource {
 
 class FileByteSource final : public ByteSource {
  public:
-  // nullptr when the file cannot be opened for reading or its size cannot be told.
+  // nullptr when the file is not a regular file, cannot be opened for reading or its size cannot be told.
   static std::unique_ptr<FileByteSource> open(const std::string& path);
   uint64_t size() const override { return size_; }
   bool readAt(uint64_t offset, void* out, size_t count) override;

@@ -1,8 +1,11 @@
 #include "audio/sound_stream.h"
 
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
+
+#include "audio/audio_file.h"
 
 namespace lumora::audio {
 
@@ -14,10 +17,12 @@ constexpr int kMaxChannels = 16;
 void SoundStream::SndFileCloser::operator()(void* file) const { sf_close(static_cast<SNDFILE*>(file)); }
 
 std::unique_ptr<SoundStream> SoundStream::open(const std::string& path, int outputRate) {
-  SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-  if (file == nullptr) return nullptr;
   std::unique_ptr<SoundStream> stream(new SoundStream());
+  stream->fd_ = openAudioFile(path);
+  if (stream->fd_ < 0) return nullptr;
+  SF_INFO info{};
+  SNDFILE* file = sf_open_fd(stream->fd_, SFM_READ, &info, SF_FALSE);
+  if (file == nullptr) return nullptr;
   stream->file_.reset(file);
   if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate < 1 || info.frames < 0 ||
       info.frames == SF_COUNT_MAX) {
@@ -44,6 +49,8 @@ SoundStream::~SoundStream() {
   }
   wake_.notify_all();
   if (decoder_.joinable()) decoder_.join();
+  file_.reset();
+  if (fd_ >= 0) ::close(fd_);
 }
 
 void SoundStream::decoderLoop() {

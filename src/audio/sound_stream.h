@@ -16,7 +16,7 @@ namespace lumora::audio {
 
 class SoundStream {
  public:
-  // nullptr when libsndfile cannot decode the file.
+  // nullptr when `path` is not a regular file or libsndfile cannot decode it.
   static std::unique_ptr<SoundStream> open(const std::string& path, int outputRate);
   ~SoundStream();
   SoundStream(const SoundStream&) = delete;
@@ -49,6 +49,7 @@ class SoundStream {
   struct SndFileCloser {
     void operator()(void* file) const;
   };
+  int fd_ = -1;  // the file libsndfile reads; closed after it
   std::unique_ptr<void, SndFileCloser> file_;
   int channels_ = 0;
   int sampleRate_ = 0;

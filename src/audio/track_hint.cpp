@@ -4,18 +4,35 @@
 
 namespace lumora::audio {
 
+std::string hintText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;  // would end the link's tag around an unquoted address
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 std::string composeTrackHint(const TID3v1& tag) {
-  return "<b>About file:</b><br>" + ("<br>Title: " + tag.Title) + ("<br>Artist: " + tag.Artist) +
-         ("<br>Album: " + tag.Album) + ("<br>Year: " + tag.Year) + ("<br>Comment: " + tag.Comment) +
-         ("<br>Genre: " + tag.GenreName());
+  return "<b>About file:</b><br>" + ("<br>Title: " + hintText(tag.Title)) + ("<br>Artist: " + hintText(tag.Artist)) +
+         ("<br>Album: " + hintText(tag.Album)) + ("<br>Year: " + hintText(tag.Year)) +
+         ("<br>Comment: " + hintText(tag.Comment)) + ("<br>Genre: " + hintText(tag.GenreName()));
 }
 
 std::string composeTrackHint(const TID3v2& tag) {
-  return "<b>About file:</b><br>" + ("<br>Title: " + tag.Title) + ("<br>Artist: " + tag.Artist) +
-         ("<br>Album: " + tag.Album) + ("<br>Year: " + tag.Year) + ("<br>Comment: " + tag.Comment) +
-         ("<br>Genre: " + tag.Genre) + ("<br>Composer: " + tag.Composer) + ("<br>Encoder: " + tag.Encoder) +
-         ("<br>Copyright: " + tag.Copyright) + ("<br>Language: " + tag.Language) +
-         ("<br>Link: <a href=" + tag.Link + ">" + tag.Link + "</a>");
+  const std::string link = hintText(tag.Link);
+  return "<b>About file:</b><br>" + ("<br>Title: " + hintText(tag.Title)) + ("<br>Artist: " + hintText(tag.Artist)) +
+         ("<br>Album: " + hintText(tag.Album)) + ("<br>Year: " + hintText(tag.Year)) +
+         ("<br>Comment: " + hintText(tag.Comment)) + ("<br>Genre: " + hintText(tag.Genre)) +
+         ("<br>Composer: " + hintText(tag.Composer)) + ("<br>Encoder: " + hintText(tag.Encoder)) +
+         ("<br>Copyright: " + hintText(tag.Copyright)) + ("<br>Language: " + hintText(tag.Language)) +
+         ("<br>Link: <a href=" + link + ">" + link + "</a>");
 }
 
 std::optional<std::string> trackHintFor(const std::string& fileName, int tagVersion) {

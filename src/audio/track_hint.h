@@ -3,13 +3,18 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "audio/id3v1.h"
 #include "audio/id3v2.h"
 
 namespace lumora::audio {
 
-// Texts composed from a reader's fields, values inserted as they are (no escaping).
+// Tag text for the hint markup, so that it stays text: "&", "<", ">" and '"' as the markup's references
+// ("&amp;", "&lt;", "&gt;", "&quot;").
+std::string hintText(std::string_view text);
+
+// Texts composed from a reader's fields, every value through hintText.
 std::string composeTrackHint(const TID3v1& tag);
 std::string composeTrackHint(const TID3v2& tag);
 

@@ -25,6 +25,7 @@ constexpr BuiltInConstant kBuiltInConstants[] = {
     {"CompressFin", "Compression complited"},
     {"ConvertFin", "Convertion complited"},
     {"HelpFile", "help\\english.chm"},
+    {"MessageNoDir", "Choose the folder to extract the files to."},
     {"MessageSelComp", "Select folder to compress:"},
     {"MessageSelDir", "Select folder for files:"},
     {"MsgDir", "Select folder there your skins are situated:"},

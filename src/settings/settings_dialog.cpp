@@ -238,7 +238,8 @@ settings::ClosingValues TfrmConfig::closingValues() const {
   v.device = sComboBox2->currentIndex();
   v.playBackground = sCheckBox6->isChecked();
   v.bgPlay = sFilenameEdit1->text().toStdString();
-  v.loopMusic = program.LoopEnabled;
+  // Stop ends looping for this run only; a checked box means looping at the next start.
+  v.loopMusic = sCheckBox7->isChecked() || program.LoopEnabled;
   v.readId3v = program.TagVersion;
   v.blockConfig = sCheckBox5->isChecked();
   return v;

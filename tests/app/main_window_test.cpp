@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
+#include "audio/ui/audio_bar.h"
 #include "core/program_values.h"
 #include "settings/settings_dialog.h"
 #include "skin/controls.h"
@@ -212,6 +213,23 @@ TEST_F(MainWindowTest, SettingsReadAtStartReachTheWindows) {
   EXPECT_FALSE(core::programValues().LoopEnabled);
   EXPECT_FALSE(w.frmConfig->sGroupBox1->isHidden());
   EXPECT_EQ(w.frmConfig->sFilenameEdit1->text().toStdString(), "music/theme.wav");
+}
+
+TEST_F(MainWindowTest, LoopPlaybackIsWrittenFromItsBoxAfterStop) {
+  page(dir / "index.htm", "Demo");
+  for (bool checked : {true, false}) {
+    SCOPED_TRACE(checked ? "box checked" : "box cleared");
+    std::filesystem::remove(dir / "lumora.ini");
+    {
+      ProgramWindows w = start();
+      if (!checked) w.frmConfig->sCheckBox7->click();
+      ASSERT_EQ(w.frmConfig->sCheckBox7->isChecked(), checked);
+      w.Form1->AudioBar1->ToolButton13->click();
+      EXPECT_FALSE(core::programValues().LoopEnabled);  // nothing loops for the rest of this run
+      w.Form1->close();
+    }
+    EXPECT_NE(readFile(dir / "lumora.ini").find(checked ? "LoopMusic=1\n" : "LoopMusic=0\n"), std::string::npos);
+  }
 }
 
 TEST_F(MainWindowTest, NonNumericShowCaptionsGivesEachReaderItsDefault) {

@@ -6,6 +6,7 @@
 
 #include "archive/archiver_window.h"
 #include "archive/zip_compress_folder.h"
+#include "i18n/language_constants.h"
 #include "zip_test_util.h"
 
 namespace lumora::archive {
@@ -142,6 +143,55 @@ TEST(ArchiverWindow, FailedExtractionShowsTheNamedErrorAndCloseStaysUsable) {
   EXPECT_FALSE(w.form.isVisible());
 }
 
+TEST(ArchiverWindow, EmptyTargetFolderIsRefusedWithItsMessageAndNothingIsWritten) {
+  app();
+  TempDir tmp;
+  writeFile(tmp / "pub/a.txt", "a");
+  TZipArchiver maker;
+  compressFolderInto(maker, (tmp / "pub").string(), (tmp / "p.zip").string());
+  // The folder the program was started from is where an unchecked extraction would land.
+  const fs::path started = fs::current_path();
+  fs::create_directories(tmp / "cwd");
+  fs::current_path(tmp / "cwd");
+  ScriptedWindow w;
+  w.form.sEdit1->setText(q(tmp / "p.zip"));
+  for (const QString& target : {QString(), QString("   ")}) {
+    w.form.sEdit2->setText(target);
+    w.form.sBitBtn1->click();
+  }
+  // The message is the language's: a translation reaches it.
+  ASSERT_TRUE(i18n::setConstantText("MessageNoDir", "Zielordner fehlt"));
+  w.form.sBitBtn1->click();
+  i18n::resetConstantTexts();
+  fs::current_path(started);
+  EXPECT_EQ(w.errors, (std::vector<QString>{"Choose the folder to extract the files to.",
+                                            "Choose the folder to extract the files to.", "Zielordner fehlt"}));
+  EXPECT_TRUE(snapshot(tmp / "cwd").empty());
+  EXPECT_TRUE(w.form.sBitBtn2->isEnabled());
+}
+
+TEST(ArchiverWindow, AbortedCompressionReportsNoCompletionAndKeepsTheArchive) {
+  app();
+  TempDir tmp;
+  writeFile(tmp / "pub/a.txt", "a");
+  TZipArchiver maker;
+  compressFolderInto(maker, (tmp / "pub").string(), (tmp / "p.zip").string());
+  const std::string before = readFile(tmp / "p.zip");
+  // A file that says it is empty but is not, so it fails as it is packed.
+  fs::create_symlink("/proc/self/status", tmp / "pub/b.txt");
+  ScriptedWindow w;
+  std::vector<QString> asked;
+  w.form.zipDialogs().AnswerProvider = [&](QMessageBox& box) {
+    asked.push_back(box.text());
+    return QMessageBox::Abort;
+  };
+  w.form.CompressFolder(q(tmp / "pub"), q(tmp / "p.zip"));
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_NE(asked[0].indexOf("Native error: 00034"), -1) << asked[0].toStdString();
+  EXPECT_TRUE(w.information.empty());
+  EXPECT_EQ(readFile(tmp / "p.zip"), before);
+}
+
 TEST(ArchiverWindow, BadEntryAsksAbortRetryIgnoreThroughTheFailureDialog) {
   app();
   TempDir tmp;
@@ -226,6 +276,18 @@ TEST(CompressSwitch, RunsOnlyForTheExactSwitchAndReportsMissingArchive) {
   EXPECT_EQ(r.Entries().size(), 2u);
   EXPECT_THROW(runCompressSwitch({"/Compress", q(tmp / "pub")}, nullptr, inform), EZipException);
   EXPECT_EQ(shown.size(), 1u);
+
+  // A folder that does not exist is named in the error, and the archive made before stays.
+  const std::string before = readFile(tmp / "y.zip");
+  try {
+    runCompressSwitch({"/Compress", q(tmp / "missing"), q(tmp / "y.zip")}, nullptr, inform);
+    ADD_FAILURE() << "a missing folder accepted";
+  } catch (const EZipException& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Folder \"" + (tmp / "missing").string() + "\" to compress not found - Native error: 00059");
+  }
+  EXPECT_EQ(shown.size(), 1u);
+  EXPECT_EQ(readFile(tmp / "y.zip"), before);
 }
 
 TEST(ZipQtDialogs, PasswordAndOverwriteAnswersMapToTheComponent) {

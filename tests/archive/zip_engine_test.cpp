@@ -273,6 +273,81 @@ TEST(ZipReader, FailuresUseTheTableCodes) {
   EXPECT_EQ(nativeOf([&] { decodeAll(good, dir, e); }), 8);
 }
 
+// A stored entry described for writing by hand.
+TZipEntry storedEntry(const std::string& name, const std::string& data, uint64_t offset) {
+  TZipEntry e;
+  e.name = e.rawName = name;
+  e.crc = crc32Update(0, data.data(), data.size());
+  e.compressedSize = e.uncompressedSize = data.size();
+  e.localOffset = offset;
+  return e;
+}
+
+std::string withDirectory(const std::string& body, const std::vector<TZipEntry>& entries) {
+  std::string central;
+  for (const auto& e : entries) central += centralHeader(e);
+  return body + central + endRecords(entries.size(), body.size(), central.size(), false);
+}
+
+TEST(ZipReader, EntriesSharingBytesAreRefusedAsDamaged) {
+  const std::string data(1000, 'z');
+  const TZipEntry a = storedEntry("a.bin", data, 0);
+  const std::string first = localHeader(a, false) + data;
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  std::vector<TZipEntry> tenNames;
+  for (int i = 0; i < 10; ++i) tenNames.push_back(storedEntry("copy" + std::to_string(i) + ".bin", data, 0));
+  // A whole entry stored inside another one's data, and listed too.
+  const TZipEntry inner = storedEntry("b.txt", "bee", 0);
+  const std::string innerBytes = localHeader(inner, false) + "bee";
+  const std::string outerData = "xx" + innerBytes + "yy";
+  const TZipEntry outer = storedEntry("outer.bin", outerData, 0);
+  TZipEntry innerListed = inner;
+  innerListed.localOffset = localHeader(outer, false).size() + 2;
+  // The first entry's data claimed to run on over the next entry's header.
+  TZipEntry longA = a;
+  longA.compressedSize += 10;
+  const std::vector<Case> cases = {
+      {"ten names on one local header", withDirectory(first, tenNames)},
+      {"an entry inside another entry's data",
+       withDirectory(localHeader(outer, false) + outerData, {outer, innerListed})},
+      {"data running into the next header",
+       withDirectory(first + innerBytes, {longA, storedEntry("b.txt", "bee", first.size())})},
+  };
+  TempDir tmp;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (bool openDamaged : {true, false}) {
+      ZipReadOptions options;
+      options.openDamaged = openDamaged;
+      try {
+        readZipDirectory(MemoryZipInput(c.bytes), options);
+        ADD_FAILURE() << "opened";
+      } catch (const EZipException& e) {
+        EXPECT_EQ(e.ErrorCode(), zipErrorCodeFor(ZipErr::kDamaged)) << e.what();
+      }
+    }
+    // The component refuses to open it, so nothing is extracted.
+    writeFile(tmp / "hostile.zip", c.bytes);
+    TZipArchiver archiver;
+    archiver.FileName = (tmp / "hostile.zip").string();
+    try {
+      archiver.Open(kZipOpenRead);
+      ADD_FAILURE() << "opened";
+    } catch (const EZipException& e) {
+      EXPECT_EQ(std::string(e.what()), "Archive is damaged. Open failed - Native error: 00048");
+    }
+  }
+  // The same entries one after the other open as they are.
+  const std::string fineBytes = withDirectory(first + innerBytes, {a, storedEntry("b.txt", "bee", first.size())});
+  MemoryZipInput fine(fineBytes);
+  const ZipDirectory dir = readZipDirectory(fine);
+  ASSERT_EQ(dir.entries.size(), 2u);
+  EXPECT_EQ(decodeAll(fine, dir, dir.entries[1]), "bee");
+}
+
 TEST(ZipReader, EveryTruncationAndCorruptionFailsCleanly) {
   TempDir tmp;
   const std::string zip = makeArchive(tmp, {{"a.txt", std::string(3000, 'x')}, {"d/b.txt", "bee"}, {"c", ""}});

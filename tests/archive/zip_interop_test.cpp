@@ -214,5 +214,20 @@ TEST(ZipTool, CompressListTestExtractAndReportErrors) {
   EXPECT_EQ(r.output, "File \"" + (tmp / "missing.zip").string() + "\" not found - Native error: 00012\n");
 }
 
+TEST(ZipTool, AMissingFolderIsAnErrorAndTheArchiveStaysAndThreadsAreCapped) {
+  TempDir tmp;
+  writeFile(tmp / "pub/a.txt", "alpha");
+  writeFile(tmp / "pub/b.txt", "beta");
+  const std::string zip = quoted(tmp / "p.zip");
+  // Far more threads than anyone has: the engine uses what the machine can run.
+  auto r = runCommand(kTool + " -j 100000 c " + zip + " " + quoted(tmp / "pub"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  const std::string before = readFile(tmp / "p.zip");
+  r = runCommand(kTool + " c " + zip + " " + quoted(tmp / "nonexistent"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output, "Folder \"" + (tmp / "nonexistent").string() + "\" to compress not found - Native error: 00059\n");
+  EXPECT_EQ(readFile(tmp / "p.zip"), before);
+}
+
 }  // namespace
 }  // namespace lumora::archive

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <deque>
+#include <thread>
 
 #include "archive/zip_archiver.h"
 #include "archive/zip_codec.h"
@@ -103,6 +105,101 @@ TEST(ZipCompressFolder, FolderEntryWithFullPathThenFilesThenSubFolders) {
   const std::string top = pub.string().substr(1) + "/";
   EXPECT_EQ(entryNames(archive), (std::vector<std::string>{top, "index.htm", "z.txt", "img/", "img/a.gif",
                                                            "img/deeper/", "img/deeper/b.gif"}));
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> namesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(ZipCompressFolder, AFailedCompressionLeavesTheArchiveThereAsItWasOrNone) {
+  TempDir tmp;
+  const fs::path big = tmp / "src/big.bin";  // larger than a block, so it is read while it is written
+  const fs::path archive = tmp / "out/a.zip";
+  struct Case {
+    const char* name;
+    fs::path folder;
+    std::function<void(TZipArchiver&)> setUp;
+    int nativeError;  // 0: the user aborted
+  };
+  const std::vector<Case> cases = {
+      {"missing folder", tmp / "nonexistent", {}, ZipErr::kFolderNotFound},
+      {"a file shrinks while it is packed", tmp / "src",
+       [&](TZipArchiver& a) {
+         a.OnFileProgress = [&](TZipBaseArchiver&, const std::string& name, double, TZipProcessOperation,
+                                TZipProgressPhase phase, bool&) {
+           if (phase == TZipProgressPhase::ppStart && name == big.string()) fs::resize_file(big, 1000);
+         };
+       },
+       ZipErr::kSourceSizeChanged},
+      {"abort after a failed entry", tmp / "src",
+       [&](TZipArchiver& a) {
+         a.OnStoreFile = [&](TZipBaseArchiver&, std::string& name, uint32_t&) {
+           if (name == "small.txt") fs::remove(tmp / "src/small.txt");
+         };
+         a.OnProcessFileFailure = [](TZipBaseArchiver&, const std::string&, TZipProcessOperation, int, int,
+                                     const std::string&, TZipAction& action) { action = TZipAction::fxaAbort; };
+       },
+       0},
+  };
+  for (const Case& c : cases) {
+    for (bool existing : {true, false}) {
+      SCOPED_TRACE(std::string(c.name) + (existing ? ", archive there" : ", no archive"));
+      writeFile(tmp / "src/small.txt", "small");
+      writeFile(big, std::string(3 << 20, 'b'));
+      fs::remove_all(tmp / "out");
+      fs::create_directories(tmp / "out");
+      std::string before;
+      if (existing) {
+        writeFile(tmp / "old/kept.txt", "the archive made before");
+        TZipArchiver maker;
+        compressFolderInto(maker, (tmp / "old").string(), archive.string());
+        before = readFile(archive);
+      }
+      TZipArchiver a;
+      if (c.setUp) c.setUp(a);
+      int outcome = -1;
+      try {
+        outcome = compressFolderInto(a, c.folder.string(), archive.string()) ? -1 : 0;
+      } catch (const EZipException& e) {
+        outcome = e.NativeError();
+      }
+      EXPECT_EQ(outcome, c.nativeError);
+      if (existing) {
+        EXPECT_EQ(readFile(archive), before);
+        EXPECT_EQ(namesIn(tmp / "out"), std::vector<std::string>{"a.zip"});  // no temporary file left
+      } else {
+        EXPECT_TRUE(namesIn(tmp / "out").empty());
+      }
+    }
+  }
+}
+
+TEST(ZipCompressFolder, AReplacedArchiveKeepsItsPermissionsAndItsLink) {
+  TempDir tmp;
+  writeFile(tmp / "src/a.txt", "first");
+  const fs::path real = tmp / "real/a.zip";
+  fs::create_directories(real.parent_path());
+  TZipArchiver first;
+  compressFolderInto(first, (tmp / "src").string(), real.string());
+  fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink(real, tmp / "link.zip");
+  writeFile(tmp / "src/a.txt", "second");
+  TZipArchiver second;
+  ASSERT_TRUE(compressFolderInto(second, (tmp / "src").string(), (tmp / "link.zip").string()));
+  EXPECT_TRUE(fs::is_symlink(tmp / "link.zip"));
+  EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  TZipArchiver x;
+  x.FileName = (tmp / "link.zip").string();
+  x.BaseDir = (tmp / "x").string();
+  x.Open(kZipOpenRead);
+  EXPECT_TRUE(x.ExtractMatching());
+  EXPECT_EQ(readFile(tmp / "x/a.txt"), "second");
+  EXPECT_EQ(namesIn(tmp / "real"), std::vector<std::string>{"a.zip"});
 }
 
 TEST(ZipExtract, EverythingIncludingDotlessNamesAndEmptyFoldersAndReplacesEarlierCopies) {
@@ -310,6 +407,7 @@ TEST(ZipUpdate, FailedSourcesAreIgnoredOrUndoTheWholeUpdate) {
   writeFile(tmp / "src/c.txt", "ccc");
   for (TZipAction answer : {TZipAction::fxaIgnore, TZipAction::fxaAbort}) {
     writeFile(tmp / "src/b.txt", "bbb");
+    const std::string before = fs::exists(tmp / "u.zip") ? readFile(tmp / "u.zip") : "";
     ScriptedDialogs dialogs;
     dialogs.failures = {answer};
     TZipArchiver a;
@@ -325,9 +423,12 @@ TEST(ZipUpdate, FailedSourcesAreIgnoredOrUndoTheWholeUpdate) {
     a.Close();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_NE(dialogs.asked[0].find("Cannot open file \"" + (tmp / "src/b.txt").string() + "\""), std::string::npos);
-    const std::vector<std::string> expected =
-        answer == TZipAction::fxaIgnore ? std::vector<std::string>{"a.txt", "c.txt"} : std::vector<std::string>{};
-    EXPECT_EQ(entryNames((tmp / "u.zip").string()), expected);
+    if (answer == TZipAction::fxaIgnore) {
+      EXPECT_EQ(entryNames((tmp / "u.zip").string()), (std::vector<std::string>{"a.txt", "c.txt"}));
+    } else {
+      // The aborted archive never replaces the one made in the round before.
+      EXPECT_EQ(readFile(tmp / "u.zip"), before);
+    }
   }
 }
 
@@ -430,6 +531,27 @@ TEST(ZipArchiver, ProgressRunsFromStartToEndWithoutGoingBack) {
     EXPECT_EQ(fileStarts, fileEnds);
     EXPECT_EQ(static_cast<size_t>(fileStarts), a.Entries().size());
   }
+}
+
+TEST(ZipUpdate, ALargeThreadRequestStartsNoMoreThanTwiceTheCores) {
+  TempDir tmp;
+  for (int i = 0; i < 64; ++i) writeFile(tmp / ("src/f" + std::to_string(i) + ".txt"), std::string(100 + i, 'a'));
+  auto threadCount = [] {
+    return static_cast<size_t>(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
+  };
+  const size_t before = threadCount();
+  size_t most = before;
+  TZipArchiver a;
+  a.Threads = 1000;
+  a.OnFileProgress = [&](TZipBaseArchiver&, const std::string&, double, TZipProcessOperation, TZipProgressPhase,
+                         bool&) { most = std::max(most, threadCount()); };
+  a.FileName = (tmp / "t.zip").string();
+  a.Open(kZipOpenCreate);
+  a.BaseDir = (tmp / "src").string();
+  EXPECT_TRUE(a.AddMatching("*.*", ZipAttr::kAllFiles & ~ZipAttr::kDirectory));
+  a.Close();
+  EXPECT_LE(most - before, 2 * std::max(1u, std::thread::hardware_concurrency()));
+  EXPECT_EQ(entryNames((tmp / "t.zip").string()).size(), 64u);
 }
 
 TEST(ZipUpdate, ParallelCompressionWritesTheSameBytes) {

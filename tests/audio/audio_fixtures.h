@@ -2,12 +2,16 @@
 // Audio fixtures made on the fly: WAV files written here, other formats through sox and lame, and MPEG
 // layer I/II files of silent frames written byte by byte.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -21,6 +25,24 @@ inline bool haveTool(const std::string& tool) {
 }
 
 inline bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+
+// Runs `call`, which opens `fifo`, on a thread of its own: true when it returns within a few seconds.
+// Otherwise writers are opened on the FIFO until the waiting open comes back, so the test fails rather
+// than hangs.
+inline bool returnsWithoutWaitingOn(const std::filesystem::path& fifo, const std::function<void()>& call) {
+  using namespace std::chrono_literals;
+  std::future<void> done = std::async(std::launch::async, call);
+  if (done.wait_for(5s) == std::future_status::ready) {
+    done.get();
+    return true;
+  }
+  while (done.wait_for(50ms) != std::future_status::ready) {
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+  }
+  done.get();
+  return false;
+}
 
 inline std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 

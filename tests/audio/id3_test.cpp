@@ -5,6 +5,7 @@
 
 #include "audio/id3v1.h"
 #include "audio/id3v2.h"
+#include "audio/track_hint.h"
 #include "audio_fixtures.h"
 
 namespace lumora::audio {
@@ -95,7 +96,7 @@ TEST(AudioId3v1, GenreTableHasTheFirstPublishedNames) {
   const std::vector<std::pair<int, std::string>> names = {
       {0, "Blues"}, {17, "Rock"}, {40, "AlternRock"}, {62, "Pop/Funk"}, {67, "Psychadelic"},
       {79, "Hard Rock"}, {80, "Folk"}, {85, "Bebob"}, {92, "Progessive Rock"}, {123, "A capella"},
-      {133, "Negerpunk"}, {134, "Polsk Punk"}, {144, "Trash Metal"}, {147, "Synthpop"}};
+      {133, "Afro-Punk"}, {134, "Polsk Punk"}, {144, "Trash Metal"}, {147, "Synthpop"}};
   for (const auto& [index, name] : names) EXPECT_EQ(GenreNames()[index], name) << index;
 }
 
@@ -173,12 +174,157 @@ TEST(AudioId3v2, LongFramesGiveTheirFirst250BytesAndLaterFramesReplaceEarlierOne
   EXPECT_EQ(tag.Album, "Two");
 }
 
-TEST(AudioId3v2, VersionsOtherThan3GiveNoFrames) {
-  const TID3v2 tag = readV2(v2Tag(frame("TIT2", std::string("\0Title", 6)), 4));
-  EXPECT_TRUE(tag.TagFound);
-  EXPECT_EQ(tag.MajorVersion, 4);
-  EXPECT_GT(tag.TagSize, 10);
-  EXPECT_EQ(tag.Title, "");
+TEST(AudioId3v2, VersionsOtherThan3And4GiveNoFrames) {
+  for (int major : {2, 5}) {
+    const TID3v2 tag = readV2(v2Tag(frame("TIT2", std::string("\0Title", 6)), major));
+    EXPECT_TRUE(tag.TagFound);
+    EXPECT_EQ(tag.MajorVersion, major);
+    EXPECT_GT(tag.TagSize, 10);
+    EXPECT_EQ(tag.Title, "");
+  }
+}
+
+// UTF-16 bytes of a text, in either byte order.
+std::string utf16(const std::u16string& text, bool bigEndian = false) {
+  std::string out;
+  for (char16_t u : text) {
+    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+    out += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return out;
+}
+const std::string kLittleMark = "\xFF\xFE", kBigMark = "\xFE\xFF";
+
+// A version 4 frame: syncsafe size, `format` as its second flags byte.
+std::string frameV4(const std::string& id, const std::string& data, uint8_t format = 0) {
+  std::string out = id;
+  const uint32_t size = static_cast<uint32_t>(data.size());
+  for (int shift : {21, 14, 7, 0}) out.push_back(static_cast<char>((size >> shift) & 0x7F));
+  out += '\0';
+  out += static_cast<char>(format);
+  return out + data;
+}
+
+// A frame of the given major version.
+std::string frameOf(int major, const std::string& id, const std::string& data) {
+  return major == 4 ? frameV4(id, data) : frame(id, data);
+}
+
+TEST(AudioId3v2, DeclaredTextEncodingsComeOutAsUtf8) {
+  const std::string e2 = "\xC3\xA9";  // é in UTF-8
+  std::string e150;
+  for (int i = 0; i < 150; ++i) e150 += e2;
+  std::string e124;
+  for (int i = 0; i < 124; ++i) e124 += e2;
+  struct Case {
+    const char* name;
+    std::string data;  // of the title frame, from its encoding byte
+    std::string title;
+  };
+  const std::vector<Case> cases = {
+      {"8-bit ASCII", std::string("\0Night", 6), "Night"},
+      {"8-bit in the legacy code page", std::string("\0\xCF\xF0\xE8\xE2\xE5\xF2", 7), "Привет"},
+      {"8-bit that is UTF-8", std::string(1, '\0') + "Grüße", "Grüße"},
+      {"UTF-16 with a little-endian mark", "\1" + kLittleMark + utf16(u"Привет"), "Привет"},
+      {"UTF-16 with a big-endian mark", "\1" + kBigMark + utf16(u"Привет", true), "Привет"},
+      {"UTF-16 without a mark", "\1" + utf16(u"Hi"), "Hi"},
+      {"UTF-16 surrogate pair", "\1" + kLittleMark + utf16(u"a\U0001F600"), "a\U0001F600"},
+      {"UTF-16BE", "\2" + utf16(u"日本", true), "日本"},
+      {"UTF-8", "\3日本語", "日本語"},
+      {"UTF-16 value ended by a zero unit",
+       "\1" + kLittleMark + utf16(u"One") + std::string(2, '\0') + kLittleMark + utf16(u"Two"), "One"},
+      {"8-bit value ended by a zero", std::string("\0One\0Two", 8), "One"},
+      {"trimmed once decoded", "\1" + kLittleMark + utf16(u"  x \t"), "x"},
+      {"UTF-8 cut at 250 bytes inside a character", "\3" + e150, e124},
+      {"8-bit UTF-8 cut at 250 bytes inside a character", std::string(1, '\0') + e150, e124},
+  };
+  const std::string comm = "\1eng" + kLittleMark + utf16(u"desc") + std::string(2, '\0') + kLittleMark + utf16(u"Kommentar ü");
+  const std::string wxxx = "\1" + kLittleMark + utf16(u"Home") + std::string(2, '\0') + "http://x.example/";
+  for (int major : {3, 4}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + ", version " + std::to_string(major));
+      const TID3v2 tag = readV2(v2Tag(frameOf(major, "TIT2", c.data) +
+                                      frameOf(major, "TPE1", "\1" + kLittleMark + utf16(u"Band")) +
+                                      frameOf(major, "TRCK", "\1" + kLittleMark + utf16(u"5/12")) +
+                                      frameOf(major, "TCON", "\2" + utf16(u"(17)Rock", true)) +
+                                      frameOf(major, "COMM", comm) + frameOf(major, "WXXX", wxxx), major));
+      EXPECT_EQ(tag.Title, c.title);
+      EXPECT_EQ(tag.Artist, "Band");
+      EXPECT_EQ(tag.TrackNumber, 5);
+      EXPECT_EQ(tag.Genre, "Rock");
+      EXPECT_EQ(tag.Comment, "Kommentar ü");
+      EXPECT_EQ(tag.Link, "http://x.example/");
+      // A value's end never cuts the hint short.
+      const std::string hint = composeTrackHint(tag);
+      EXPECT_EQ(hint.find('\0'), std::string::npos);
+      EXPECT_NE(hint.find("<br>Artist: Band<br>"), std::string::npos) << hint;
+    }
+  }
+}
+
+// The bytes as unsynchronisation stores them: a zero after every 0xFF.
+std::string unsynchronised(const std::string& bytes) {
+  std::string out;
+  for (char c : bytes) {
+    out += c;
+    if (static_cast<unsigned char>(c) == 0xFF) out += '\0';
+  }
+  return out;
+}
+
+// A tag whose header carries `flags` and whose size covers `body` (already in its stored form).
+std::string v2TagWithFlags(const std::string& body, int major, uint8_t flags) {
+  std::string tag = v2Tag(body, major, 0);
+  tag[5] = static_cast<char>(flags);
+  return tag;
+}
+
+TEST(AudioId3v2, SyncsafeSizesUnsynchronisationAndExtendedHeaders) {
+  const std::string longTitle(200, 'T');  // a size above 127, where syncsafe and plain numbers differ
+  const std::string apple("\0\xFF\xE1\xEB\xEE\xEA\xEE", 7);  // "яблоко" in Windows-1251: 0xFF first
+  const std::string band("\0Band", 5);
+  auto syncsafe = [](uint32_t n) {
+    std::string out;
+    for (int shift : {21, 14, 7, 0}) out.push_back(static_cast<char>((n >> shift) & 0x7F));
+    return out;
+  };
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string title;
+  };
+  const std::vector<Case> cases = {
+      {"version 4 frame size above 127", v2Tag(frameV4("TIT2", "\0" + longTitle) + frameV4("TPE1", band), 4), longTitle},
+      {"version 3 tag unsynchronised", v2TagWithFlags(unsynchronised(frame("TIT2", apple) + frame("TPE1", band)), 3, 0x80),
+       "яблоко"},
+      {"version 4 frame unsynchronised", v2Tag(frameV4("TIT2", unsynchronised(apple), 0x02) + frameV4("TPE1", band), 4),
+       "яблоко"},
+      {"version 4 tag unsynchronised",
+       v2TagWithFlags(frameV4("TIT2", unsynchronised(apple)) + frameV4("TPE1", band), 4, 0x80), "яблоко"},
+      {"version 4 data length indicator",
+       v2Tag(frameV4("TIT2", syncsafe(6) + std::string("\0Title", 6), 0x01) + frameV4("TPE1", band), 4), "Title"},
+      {"version 4 group byte", v2Tag(frameV4("TIT2", "G" + std::string("\0Title", 6), 0x40) + frameV4("TPE1", band), 4),
+       "Title"},
+      {"version 3 extended header",
+       v2TagWithFlags(std::string("\0\0\0\x06", 4) + std::string(6, '\0') + frame("TIT2", std::string("\0Title", 6)) +
+                          frame("TPE1", band),
+                      3, 0x40),
+       "Title"},
+      {"version 4 extended header",
+       v2TagWithFlags(syncsafe(6) + std::string("\x01\0", 2) + frameV4("TIT2", std::string("\0Title", 6)) +
+                          frameV4("TPE1", band),
+                      4, 0x40),
+       "Title"},
+      {"compressed frame passed over", v2Tag(frameV4("TIT2", "zlib?", 0x08 | 0x01) + frameV4("TPE1", band), 4), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TID3v2 tag = readV2(c.bytes);
+    EXPECT_EQ(tag.Title, c.title);
+    EXPECT_EQ(tag.Artist, "Band");
+  }
+  // Version 4 keeps the year in the recording time.
+  EXPECT_EQ(readV2(v2Tag(frameV4("TDRC", std::string("\0" "2004-05", 8)), 4)).Year, "2004-05");
 }
 
 TEST(AudioId3v2, HostileTagsKeepWhatWasReadBeforeTheDamage) {
@@ -258,6 +404,25 @@ TEST(AudioId3Tool, TagsWrittenByTheId3v2ToolReadBack) {
   EXPECT_EQ(v2.TrackNumber, 5);
   EXPECT_EQ(v2.Comment, "hello there");
   EXPECT_EQ(v2.Genre, "");  // the tool writes "(17)", whose name part is empty
+}
+
+TEST(AudioId3Tool, Utf16TagsWrittenByLameReadBack) {
+  if (!testing::haveTool("lame")) GTEST_FAIL() << "the lame tool is needed";
+  TempDir dir;
+  const auto wav = testing::writeWav(dir / "a.wav", 0.2, 8000, 1);
+  const auto mp3 = dir / "a.mp3";
+  ASSERT_TRUE(testing::run("lame -S --id3v2-only --id3v2-utf16 --tt 'Ночной поезд' --ta 'The Band' --tl 'Рельсы' "
+                           "--ty 1984 --tn 5/12 --tc 'привет' " +
+                           testing::quoted(wav) + " " + testing::quoted(mp3)));
+  TID3v2 v2;
+  ASSERT_TRUE(v2.ReadTag(mp3.string()));
+  EXPECT_EQ(v2.MajorVersion, 3);
+  EXPECT_EQ(v2.Title, "Ночной поезд");
+  EXPECT_EQ(v2.Artist, "The Band");
+  EXPECT_EQ(v2.Album, "Рельсы");
+  EXPECT_EQ(v2.Year, "1984");
+  EXPECT_EQ(v2.TrackNumber, 5);
+  EXPECT_EQ(v2.Comment, "привет");
 }
 
 }  // namespace

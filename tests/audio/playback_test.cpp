@@ -65,16 +65,36 @@ TEST(AudioTrackHint, ComposesTheTextOfEachReader) {
   EXPECT_NE(trackHintFor((dir / "missing.mp3").string(), 0), std::nullopt);
 }
 
-TEST(AudioTrackHint, ValuesGoInAsMarkupAndLegacyBytesAreConverted) {
-  TID3v1 v1;
-  v1.TagFound = true;
-  v1.Title = "<i>x</i>";
-  v1.GenreIndex = 17;
-  EXPECT_EQ(composeTrackHint(v1),
-            "<b>About file:</b><br><br>Title: <i>x</i><br>Artist: <br>Album: <br>Year: <br>Comment: <br>Genre: Rock");
+TEST(AudioTrackHint, TagTextStaysTextInEveryFieldAndLegacyBytesAreConverted) {
+  // Each field in turn holds markup; the hint carries it as text and nothing else changes.
+  const std::string hostile = "<img src=\"/etc/passwd\">&lt;b&gt;";
+  const std::string escaped = "&lt;img src=&quot;/etc/passwd&quot;&gt;&amp;lt;b&amp;gt;";
+  std::vector<std::string TID3v1::*> v1Fields = {&TID3v1::Title, &TID3v1::Artist, &TID3v1::Album, &TID3v1::Year,
+                                                 &TID3v1::Comment};
+  for (auto field : v1Fields) {
+    TID3v1 v1;
+    v1.*field = hostile;
+    const std::string hint = composeTrackHint(v1);
+    EXPECT_NE(hint.find(": " + escaped + "<br>"), std::string::npos) << hint;
+    EXPECT_EQ(hint.find(hostile), std::string::npos) << hint;
+  }
+  std::vector<std::string TID3v2::*> v2Fields = {&TID3v2::Title,    &TID3v2::Artist,   &TID3v2::Album,
+                                                 &TID3v2::Year,     &TID3v2::Comment,  &TID3v2::Genre,
+                                                 &TID3v2::Composer, &TID3v2::Encoder,  &TID3v2::Copyright,
+                                                 &TID3v2::Language};
+  for (auto field : v2Fields) {
+    TID3v2 v2;
+    v2.*field = hostile;
+    const std::string hint = composeTrackHint(v2);
+    EXPECT_NE(hint.find(": " + escaped + "<br>"), std::string::npos) << hint;
+    EXPECT_EQ(hint.find(hostile), std::string::npos) << hint;
+  }
   TID3v2 v2;
-  v2.Link = "http://a.example/";
-  EXPECT_NE(composeTrackHint(v2).find("<br>Link: <a href=http://a.example/>http://a.example/</a>"), std::string::npos);
+  v2.Link = "\"><b>x";
+  EXPECT_NE(composeTrackHint(v2).find("<br>Link: <a href=&quot;&gt;&lt;b&gt;x>&quot;&gt;&lt;b&gt;x</a>"), std::string::npos);
+  v2.Link = "http://a.example/?a=1&b=2";
+  EXPECT_NE(composeTrackHint(v2).find("<br>Link: <a href=http://a.example/?a=1&amp;b=2>http://a.example/?a=1&amp;b=2</a>"),
+            std::string::npos);
   EXPECT_EQ(trackHintForDisplay("Title: \xcf\xf0\xe8\xe2\xe5\xf2"), "Title: Привет");  // Windows-1251
   EXPECT_EQ(trackHintForDisplay("Title: Grüße"), "Title: Grüße");
 }

@@ -3,6 +3,7 @@
 #include "audio/sound_library.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -11,7 +12,10 @@
 #include <functional>
 #include <thread>
 
+#include "audio/id3v1.h"
+#include "audio/id3v2.h"
 #include "audio/playback_state.h"
+#include "audio/sound_setup.h"
 #include "audio_fixtures.h"
 #include "core/program_values.h"
 
@@ -206,6 +210,30 @@ TEST_F(AudioSoundLibrary, UnknownHandlesAndUnreadableFilesActOnNothing) {
   }
   const HSTREAM h = open(testing::writeWav(dir / "a.wav", 0.2));
   EXPECT_EQ(SND_ChannelGetData(h, data.data(), 0x80000002u), -1);
+}
+
+TEST_F(AudioSoundLibrary, OnlyRegularFilesAreOpenedAndNothingWaitsOnAFifo) {
+  ASSERT_EQ(::mkfifo((dir / "fifo.mp3").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir / "folder.mp3");
+  for (const std::filesystem::path& path : {dir / "fifo.mp3", dir / "folder.mp3", std::filesystem::path("/dev/zero")}) {
+    SCOPED_TRACE(path.string());
+    HSTREAM h = 1;
+    bool v1 = true, v2 = true;
+    EXPECT_TRUE(testing::returnsWithoutWaitingOn(dir / "fifo.mp3", [&] {
+      h = open(path);
+      v1 = TID3v1().ReadTag(path.string());
+      v2 = TID3v2().ReadTag(path.string());
+    }));
+    EXPECT_EQ(h, 0u);
+    EXPECT_FALSE(v1);
+    EXPECT_FALSE(v2);
+  }
+  // Background music named by the settings file: the start goes on without it.
+  EXPECT_TRUE(testing::returnsWithoutWaitingOn(dir / "fifo.mp3", [&] { startBackgroundMusic((dir / "fifo.mp3").string()); }));
+  EXPECT_EQ(playback().ChannelHandle, 0u);
+  // A link to a regular file is followed.
+  std::filesystem::create_symlink(testing::writeWav(dir / "a.wav", 0.2), dir / "link.wav");
+  EXPECT_NE(open(dir / "link.wav"), 0u);
 }
 
 TEST_F(AudioSoundLibrary, FreeReleasesStreamsAndAFailedInitCreatesNone) {

@@ -1,5 +1,6 @@
 // lumora-audio on the command line: info, play on device 0, devices, and its usage errors.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cstdio>
@@ -16,8 +17,10 @@ struct Result {
   std::string output;
 };
 
-Result runTool(const std::string& arguments) {
-  const std::string command = std::string(LUMORA_BINARY_DIR) + "/bin/lumora-audio " + arguments + " 2>/dev/null";
+// Standard output, and standard error too with `withErrors`. A run that takes more than 20 s is stopped.
+Result runTool(const std::string& arguments, bool withErrors = false) {
+  const std::string command = "timeout 20 " + std::string(LUMORA_BINARY_DIR) + "/bin/lumora-audio " + arguments +
+                              (withErrors ? " 2>&1" : " 2>/dev/null");
   Result result{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return result;
@@ -59,6 +62,16 @@ TEST(AudioTool, DevicesAndUsageErrors) {
   }
   EXPECT_EQ(runTool("info /nonexistent.mp3").status, 1);
   EXPECT_EQ(runTool("play /nonexistent.mp3 --device 0").status, 1);
+}
+
+TEST(AudioTool, AFileThatIsNotARegularFileIsRefusedAtOnce) {
+  lumora::testing::TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "fifo.mp3").c_str(), 0600), 0);
+  for (const std::string command : {"info", "play"}) {
+    const Result r = runTool(command + " " + testing::quoted(dir / "fifo.mp3") + (command == "play" ? " --device 0" : ""), true);
+    EXPECT_EQ(r.status, 1) << command;
+    EXPECT_EQ(r.output, "lumora-audio: " + (dir / "fifo.mp3").string() + ": not a regular file\n") << command;
+  }
 }
 
 }  // namespace

@@ -27,9 +27,10 @@ class RecordingController : public ILanguageController {
 TEST(LanguageManager, ConstantsComeFromTheResourceInItsStoredForm) {
   const std::string resource = builtInConstantsResource();
   EXPECT_EQ(resource[0], '\x01');
-  EXPECT_EQ(resource.substr(1, 4), std::string("\x0A\x00\x00\x00", 4));
+  EXPECT_EQ(resource.substr(1, 4), std::string("\x0B\x00\x00\x00", 4));  // eleven constants
   TLanguageManager manager(resource);
   EXPECT_EQ(manager.ConstantText("helpfile"), "help\\english.chm");
+  EXPECT_EQ(manager.ConstantText("MessageNoDir"), "Choose the folder to extract the files to.");
   EXPECT_EQ(manager.ConstantText("NoSkins"), "No avalible skins");
   try {
     manager.ConstantText("Nothing");

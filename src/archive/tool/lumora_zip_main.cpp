@@ -4,7 +4,8 @@
 //   lumora-zip l ARCHIVE            list names, sizes, method and CRC-32
 //   lumora-zip t ARCHIVE            check every entry
 // Options before the command: -p PASSWORD (encrypted entries), -j THREADS (compression threads).
-// Errors go to standard error as the engine's message; the exit status is then 1.
+// Errors go to standard error as the engine's message; the exit status is then 1. A failed compression
+// leaves an archive already there as it was.
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -57,12 +58,14 @@ int main(int argc, char** argv) {
   archiver.Threads = threads;
   archiver.Password = password;
   bool failed = false;
-  // A failed entry is reported and skipped, so one bad file does not hide the state of the others.
+  // A failed entry is reported. Extracting and testing skip it, so one bad entry does not hide the state
+  // of the others; compressing stops, as an archive without that file is not the one asked for.
+  const bool compressing = command == "c";
   archiver.OnProcessFileFailure = [&](lumora::archive::TZipBaseArchiver&, const std::string&, lumora::archive::TZipProcessOperation, int,
                                       int, const std::string& message, lumora::archive::TZipAction& action) {
     std::fprintf(stderr, "%s\n", message.c_str());
     failed = true;
-    action = lumora::archive::TZipAction::fxaIgnore;
+    action = compressing ? lumora::archive::TZipAction::fxaAbort : lumora::archive::TZipAction::fxaIgnore;
   };
   archiver.OnPassword = [&](lumora::archive::TZipBaseArchiver&, const std::string& name, std::string&, bool& skip) {
     std::fprintf(stderr, "Wrong or missing password for \"%s\"; entry skipped\n", name.c_str());
@@ -70,8 +73,8 @@ int main(int argc, char** argv) {
     skip = true;
   };
   try {
-    if (command == "c") {
-      lumora::archive::compressFolderInto(archiver, args[2], args[1]);
+    if (compressing) {
+      if (!lumora::archive::compressFolderInto(archiver, args[2], args[1])) failed = true;
     } else {
       archiver.FileName = args[1];
       archiver.Options.OverwriteMode = lumora::archive::TZipOverwriteMode::omAlways;

@@ -3,6 +3,7 @@
 //   lumora-audio play FILE [--device N]  plays the file, printing the status text once a second
 //   lumora-audio devices                 the sound card list
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "audio/audio_file.h"
 #include "audio/id3v1.h"
 #include "audio/id3v2.h"
 #include "audio/playback_state.h"
@@ -39,14 +41,26 @@ std::string formatName(int format) {
   return name;
 }
 
+// Only a regular file is opened (a FIFO would block, a device never end); -1 after saying why not.
+int openOrReport(const std::string& file) {
+  std::string error;
+  const int fd = openAudioFile(file, &error);
+  if (fd < 0) std::fprintf(stderr, "lumora-audio: %s\n", error.c_str());
+  return fd;
+}
+
 int info(const std::string& file) {
+  const int fd = openOrReport(file);
+  if (fd < 0) return 1;
   SF_INFO sf{};
-  SNDFILE* handle = sf_open(file.c_str(), SFM_READ, &sf);
-  if (handle == nullptr) {
+  SNDFILE* handle = sf_open_fd(fd, SFM_READ, &sf, SF_FALSE);
+  const bool decodable = handle != nullptr;
+  if (decodable) sf_close(handle);
+  ::close(fd);
+  if (!decodable) {
     std::fprintf(stderr, "lumora-audio: cannot decode %s: %s\n", file.c_str(), sf_strerror(nullptr));
     return 1;
   }
-  sf_close(handle);
   // The same numbers the player sees, through the library on the silent device.
   SND_Init(kNoSoundDevice, 44100, 0, nullptr, nullptr);
   const HSTREAM stream = SND_StreamCreateFile(false, file.c_str(), 0, 0, 0);
@@ -66,6 +80,9 @@ int info(const std::string& file) {
 }
 
 int play(const std::string& file, int device) {
+  const int fd = openOrReport(file);
+  if (fd < 0) return 1;
+  ::close(fd);
   if (!startSoundSystem(device)) {
     std::fprintf(stderr, "lumora-audio: cannot open sound device %d\n", device);
     return 1;
