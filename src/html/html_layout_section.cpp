@@ -20,7 +20,7 @@ bool isWide(char16_t c) { return c > 0x2FFF; }  // CJK and beyond: a break may c
 bool isTrailing(char16_t c) { return c == u' ' || c == kLineBreakCode; }
 
 // Placement of an object on a line (the codes of the ALIGN attribute).
-constexpr int kAlignTop = 1, kAlignMiddle = 2, kAlignBaseline = 3, kAlignBottom = 4;
+constexpr int kAlignTop = 1, kAlignMiddle = 2;  // baseline (3) and bottom (4) are placed alike
 
 }  // namespace
 

@@ -1,0 +1,94 @@
+// Parse + layout of generated 10 MB pages (see bench_pages.h: a book-like page and a table-heavy one) at 800
+// pixels, then a second layout of the same document at 600 pixels; with the fixed metrics and with the
+// installed fonts (Qt's offscreen platform). Prints processor times, MB/s and the peak memory the parse and
+// layouts added, as a multiple of the page. Targets: 25 MB/s fixed, 15 MB/s installed fonts, re-layout under
+// 0.25 s, peak memory under 12 times the page.
+//
+//   html_layout_bench [MEGABYTES] [book|tables] [fixed|system]   (every combination when none is given)
+
+#include <QGuiApplication>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "bench_pages.h"
+#include "html/html_document.h"
+#include "html/html_fixed_metrics.h"
+#include "html/html_parser.h"
+#include "viewer/qt_platform.h"
+
+namespace {
+
+using namespace lumora::html;
+
+double threadSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+long peakRssKb() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+int measure(double megabytes, const std::string& kind, bool fixed) {
+  const size_t size = static_cast<size_t>(megabytes * 1024 * 1024);
+  const std::string page = kind == "tables" ? lumora::bench::makeTablePage(size) : lumora::bench::makePage(size, false);
+  const double pageMb = static_cast<double>(page.size()) / (1024.0 * 1024.0);
+  FixedMetricsPlatform fixedMetrics;
+  std::unique_ptr<lumora::viewer::QtTextMetrics> system;
+  if (!fixed) system = std::make_unique<lumora::viewer::QtTextMetrics>();
+  ITextMetrics& metrics = fixed ? static_cast<ITextMetrics&>(fixedMetrics) : *system;
+  THtmlHost host{&metrics, nullptr, nullptr, &fixedMetrics};
+
+  const long before = peakRssKb();
+  const double start = threadSeconds();
+  TSectionList document(&host);
+  document.SetDefaults();
+  ParseHtmlText(page, document);
+  const double parsed = threadSeconds();
+  int scrollWidth = 0;
+  const int height = document.LayOut(metrics, 600, 800, scrollWidth);
+  const double laidOut = threadSeconds();
+  document.LayOut(metrics, 600, 600, scrollWidth);
+  const double relaidOut = threadSeconds();
+  const double addedMb = static_cast<double>(peakRssKb() - before) / 1024.0;
+
+  const double first = laidOut - start;
+  std::printf("%s page, %s metrics: %.2f MB, %d pixels high at 800\n", kind.c_str(), fixed ? "fixed" : "installed",
+              pageMb, height);
+  std::printf("  parse %.3f s + layout %.3f s = %.3f s: %.1f MB/s (target %d MB/s)\n", parsed - start,
+              laidOut - parsed, first, pageMb / first, fixed ? 25 : 15);
+  std::printf("  re-layout at 600: %.3f s (target 0.25 s)\n", relaidOut - laidOut);
+  std::printf("  peak memory added: %.1f MB = %.2f x the page (target 12)\n", addedMb, addedMb / pageMb);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const double megabytes = argc > 1 ? std::atof(argv[1]) : 10.0;
+  if (argc > 3) {
+    const bool fixed = std::string(argv[3]) == "fixed";
+    std::unique_ptr<QGuiApplication> app;
+    if (!fixed) {
+      if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return measure(megabytes, argv[2], fixed);
+  }
+  // The peak a process reached never goes down, so each combination is measured in a process of its own.
+  for (const char* kind : {"book", "tables"}) {
+    for (const char* metrics : {"fixed", "system"}) {
+      const std::string command = std::string(argv[0]) + " " + std::to_string(megabytes) + " " + kind + " " + metrics;
+      if (std::system(command.c_str()) != 0) return 1;
+    }
+  }
+  return 0;
+}
