@@ -230,6 +230,10 @@ void TForm1::FormCreate() {
   const std::filesystem::path exe = executable_.toStdString();
   settingsFile_ = QString::fromStdString(core::settingsFileFor(exe).string());
   const TIniFile ini(core::settingsFileFor(exe));
+  // A settings file that cannot be read (a folder, a FIFO, a huge file) gives the defaults, said once here.
+  if (const std::string problem = ini.readProblem(); !problem.empty()) {
+    skin::showErrorMessage(this, QString::fromStdString(problem));
+  }
   // 4.
   program.AppFolder = core::folderWithSeparator(exe);
   // 5. Help file.

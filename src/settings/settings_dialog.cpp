@@ -144,7 +144,13 @@ void TfrmConfig::FormCreate() {
 
   // 1. Languages: the built-in one, then the language files of the publication's "Lang" folder.
   i18n::TLanguageManager& languages = i18n::LangManager();
-  languages.ScanLanguageFiles(program.AppFolder + "Lang/", "*.lng", false);
+  std::vector<std::string> unreadable;
+  languages.ScanLanguageFiles(program.AppFolder + "Lang/", "*.lng", false, &unreadable);
+  if (!unreadable.empty()) {
+    QStringList messages;
+    for (const std::string& message : unreadable) messages << QString::fromStdString(message);
+    skin::showErrorMessage(this, messages.join("\n"));
+  }
   for (int i = 0; i < languages.LanguageListCount(); ++i) {
     cbLanguage->addItem(QString::fromStdString(languages.LanguageNameAt(i)));
   }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include "app/main_window.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
+#include "core/codepage.h"
 #include "core/program_values.h"
 #include "settings/settings_dialog.h"
 #include "skin/controls.h"
@@ -240,6 +242,49 @@ TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenO
   w.Form1->ToolButton1->click();
   EXPECT_EQ(caption(w), "Безимянный :: Demo");
 }
+
+TEST_F(MainWindowTest, AUnicodeSettingsFileIsReadAndWrittenBackInItsOwnEncoding) {
+  page(dir / "index.htm", "Demo");
+  const std::string before = "[Form]\r\nCaption=Моя книга\r\n[Custom]\r\nKeep=1\r\n";
+  const std::string after =
+      "[Form]\r\nCaption=Моя книга\r\nShowCaptions=1\r\nMode=0\r\nSkined=0\r\nSkinFile=Ошибка\r\nNoSplash=0\r\n"
+      "LangID=0\r\n[Custom]\r\nKeep=1\r\n[Player]\r\nActive=0\r\nVolume=100\r\n[Execute]\r\nDevice=1\r\n"
+      "PlayBackground=0\r\nBGPlay=\r\nLoopMusic=1\r\nReadID3v=0\r\n[Safety]\r\nBlockConfig=0\r\n";
+  for (const int codePage : {1200, 1201}) {
+    const auto inUnicode = [&](const std::string& text) {
+      return core::byteOrderMarkBytes(codePage) + core::fromUtf8(text, codePage).value();
+    };
+    writeFile(dir / "lumora.ini", inUnicode(before));
+    {
+      ProgramWindows w = start();
+      EXPECT_EQ(caption(w), "Моя книга :: Demo") << codePage;
+      w.Form1->close();
+    }
+    EXPECT_EQ(readFile(dir / "lumora.ini"), inUnicode(after)) << codePage;
+  }
+  EXPECT_TRUE(messages.empty());
+}
+
+
+TEST_F(MainWindowTest, SettingsAndLanguageNamesThatAreNoRegularFilesAreReportedAndLeftAlone) {
+  page(dir / "index.htm", "Demo");
+  ASSERT_EQ(::mkfifo((dir / "lumora.ini").c_str(), 0600), 0);
+  writeFile(dir / "Lang" / "ru.lng", "LANGID=1049\n");
+  ASSERT_EQ(::mkfifo((dir / "Lang" / "fifo.lng").c_str(), 0600), 0);
+  {
+    ProgramWindows w = start();
+    EXPECT_EQ(caption(w), "Безимянный :: Demo");
+    EXPECT_EQ(w.frmConfig->cbLanguage->count(), 2);
+    w.Form1->close();
+  }
+  const std::string ini = (dir / "lumora.ini").string();
+  EXPECT_EQ(messages, (std::vector<std::string>{
+                          "Unable to read " + ini + ": not a regular file",
+                          "Loading translations failed.\r\n" + (dir / "Lang" / "fifo.lng").string() + ": not a regular file",
+                          "Unable to write to " + ini}));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir / "lumora.ini"));
+}
+
 
 // Calls `onShown` (from the event loop) when a splash window is shown.
 class SplashWatcher : public QObject {
