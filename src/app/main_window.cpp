@@ -1,7 +1,5 @@
 #include "app/main_window.h"
 
-#include <dlfcn.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,6 +16,7 @@
 #include <filesystem>
 
 #include "app/icons.h"
+#include "app/plugins.h"
 #include "archive/archiver_window.h"
 #include "audio/sound_library.h"
 #include "audio/ui/audio_bar.h"
@@ -51,28 +50,6 @@ QObject* makeComponent(QObject* owner, const char* name) {
   component->setObjectName(name);
   return component;
 }
-
-// A loaded plug-in library, released when it goes out of scope.
-class PluginLibrary {
- public:
-  explicit PluginLibrary(const std::string& path) : handle_(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
-  ~PluginLibrary() {
-    if (handle_ != nullptr) ::dlclose(handle_);
-  }
-  PluginLibrary(const PluginLibrary&) = delete;
-  PluginLibrary& operator=(const PluginLibrary&) = delete;
-  bool loaded() const { return handle_ != nullptr; }
-  template <typename F>
-  F symbol(const char* name) const {
-    return reinterpret_cast<F>(::dlsym(handle_, name));
-  }
-
- private:
-  void* handle_;
-};
-
-using PluginTextFunction = const char* (*)();
-using PluginExecFunction = void (*)(void*);
 
 }  // namespace
 
@@ -257,56 +234,7 @@ void TForm1::FormCreate() {
   if (!skin::runGuarded([&] { archive::runCompressSwitch(arguments, this); })) return;
   // 13. The settings file is closed with `ini`.
   // 14.
-  discoverPlugins(QString::fromStdString(program.AppFolder) + "Modules/");
-}
-
-void TForm1::discoverPlugins(const QString& folder) {
-  core::ProgramValues& program = core::programValues();
-  program.PluginPaths.clear();
-  namespace fs = std::filesystem;
-  const fs::path dir = core::resolveCaseInsensitive(folder.toStdString());
-  std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() < 4 || !core::equalsIgnoreAsciiCase(name.substr(name.size() - 4), ".plu")) continue;
-    const std::string path = it->path().string();
-    PluginLibrary library(path);
-    if (!library.loaded()) continue;
-    const auto pluginName = library.symbol<PluginTextFunction>("PluginName");
-    if (pluginName == nullptr) {
-      skin::showErrorMessage(this, QString::fromStdString(i18n::ConstantText("PluginError")));
-      continue;
-    }
-    const char* caption = pluginName();
-    QAction* item = N3->addAction(menuIcon(Plugins), QString::fromLocal8Bit(caption ? caption : ""));
-    const int position = static_cast<int>(program.PluginPaths.size());
-    program.PluginPaths.push_back(path);
-    connect(item, &QAction::triggered, this, [this, position] { runPlugin(position); });
-  }
-}
-
-void TForm1::runPlugin(int position) {
-  const core::ProgramValues& program = core::programValues();
-  if (position < 0 || position >= static_cast<int>(program.PluginPaths.size())) return;
-  PluginLibrary library(program.PluginPaths[position]);
-  if (!library.loaded()) return;
-  const auto exec = library.symbol<PluginExecFunction>("PluginExec");
-  const auto type = library.symbol<PluginTextFunction>("PluginType");
-  if (exec == nullptr || type == nullptr) return;
-  // The type is asked again for each comparison, as plug-ins expect.
-  const auto is = [&](const char* wanted) {
-    const char* t = type();
-    return t != nullptr && std::string_view(t) == wanted;
-  };
-  if (is("FORM")) {
-    exec(static_cast<QWidget*>(this));
-  } else if (is("MENU")) {
-    exec(N3);
-  } else if (is("TOOLBAR")) {
-    exec(static_cast<QWidget*>(sToolBar1));
-  } else if (is("NIL")) {
-    exec(nullptr);
-  }
+  discoverPlugins(program.AppFolder + "Modules/", PluginHosts{this, N3, sToolBar1}, this);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

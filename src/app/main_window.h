@@ -119,8 +119,6 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   void FormCreate();
   void FormClose();
   void FormDestroy();
-  void discoverPlugins(const QString& folder);
-  void runPlugin(int position);
 
   QString executable_;
   QString settingsFile_;
