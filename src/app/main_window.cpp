@@ -103,7 +103,6 @@ void TForm1::buildWindow() {
   black.setColor(QPalette::Window, Qt::black);
   PaintFrame->setPalette(black);
   sToolBar1->placeWidget(PaintFrame, 428);
-  PaintFrame->move(428, 2);
   layout->addWidget(sToolBar1);
 
   FrameViewer1 = new viewer::TFrameViewer(this);
