@@ -58,6 +58,10 @@ TForm1::TForm1(const QString& executable, QWidget* parent) : QWidget(parent), ex
   LangManagerz = new i18n::TLanguageController(this, "LangManagerz", i18n::mainWindowTable());
   LangManagerz->loaded();
   FormCreate();
+  // A language gives the window its translated definition caption; the page shown keeps its own.
+  connect(LangManagerz, &i18n::TLanguageController::OnLanguageChanged, this, [this] {
+    if (!FrameViewer1->CurrentFile().isEmpty()) showPageCaption();
+  });
 }
 
 TForm1::~TForm1() { FormDestroy(); }
@@ -221,7 +225,9 @@ void TForm1::FormCreate() {
   program.BaseCaption = windowTitle().toStdString();
   // 8.
   ShowCaptionsFlag_ = ini.readInteger(FormShowCaptions.section, FormShowCaptions.name, kMainShowCaptionsDefault);
-  // 9. A missing start page ends the creation here, after its error box.
+  // 9. A missing start page ends the creation here, after its error box. The history buttons follow the
+  // history from the start, so with nothing loaded they are off rather than enabled and doing nothing.
+  updateHistoryButtons();
   if (!skin::runGuarded([&] { FrameViewer1->LoadFromFile(QString::fromStdString(program.StartPage)); })) return;
   // 10.
   sToolBar1->setShowCaptions(ShowCaptionsFlag_ != 0);
@@ -338,11 +344,30 @@ void TForm1::FrameViewer1Processing(QObject*, bool processingOn) {
     ToolButton4->setEnabled(false);
     return;
   }
+  updateHistoryButtons();
+  showPageCaption();
+}
+
+void TForm1::updateHistoryButtons() {
   const int index = FrameViewer1->HistoryIndex();
   ToolButton3->setEnabled(index > 0);
   ToolButton2->setEnabled(index < FrameViewer1->History().size() - 1);
   ToolButton4->setEnabled(!FrameViewer1->CurrentFile().isEmpty());
+}
+
+void TForm1::showPageCaption() {
   setWindowTitle(QString::fromStdString(core::programValues().BaseCaption) + " :: " + FrameViewer1->DocumentTitle());
+}
+
+void TForm1::setMainCaption(const QString& caption) {
+  // The caption the settings dialog sets is the base of every page's caption from now on, not only until
+  // the next page is loaded; the page shown gets it at once.
+  core::programValues().BaseCaption = caption.toStdString();
+  if (FrameViewer1->CurrentFile().isEmpty()) {
+    setWindowTitle(caption);
+  } else {
+    showPageCaption();
+  }
 }
 
 void TForm1::FrameViewer1ParseEnd(QObject*) { sGauge1->setVisible(false); }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QPushButton>
 #include <QSlider>
 #include <QTimer>
 #include <QToolBar>
@@ -15,6 +16,7 @@
 #include "app/startup.h"
 #include "core/codepage.h"
 #include "core/program_values.h"
+#include "i18n/language_manager.h"
 #include "settings/settings_dialog.h"
 #include "skin/controls.h"
 #include "skin/message_box.h"
@@ -127,17 +129,28 @@ TEST_F(MainWindowTest, AnUnwritableSettingsFileIsReportedAndNotDamaged) {
   }
 }
 
-TEST_F(MainWindowTest, MissingStartPageStopsCreationAfterTheError) {
+TEST_F(MainWindowTest, MissingStartPageStopsCreationAfterTheErrorWithNothingToGoBackTo) {
   writeFile(dir / "lumora.ini", "[Form]\nShowCaptions=1\n[Execute]\nPage=start.htm\n");
   ProgramWindows w = start();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "Can't locate file: " + (dir / "start.htm").string());
-  // Steps after the load did not run: the toolbar keeps its definition state and the buttons stay enabled.
+  // Steps after the load did not run: the toolbar keeps its definition state.
   EXPECT_TRUE(w.Form1->sToolBar1->showCaptions());
-  EXPECT_TRUE(w.Form1->ToolButton2->isEnabled());
-  EXPECT_TRUE(w.Form1->ToolButton3->isEnabled());
-  EXPECT_TRUE(w.Form1->ToolButton4->isEnabled());
   EXPECT_EQ(caption(w), "Безимянный");
+  // Nothing is shown and there is no history: "Back", "Next" and "Refresh" are off, not enabled and idle.
+  EXPECT_FALSE(w.Form1->ToolButton2->isEnabled());
+  EXPECT_FALSE(w.Form1->ToolButton3->isEnabled());
+  EXPECT_FALSE(w.Form1->ToolButton4->isEnabled());
+  EXPECT_TRUE(w.Form1->ToolButton1->isEnabled());
+  // Once the page exists, "Main page" shows it and the buttons follow the history again.
+  page(dir / "start.htm", "Found", "<A HREF=\"two.htm\">two</A>");
+  page(dir / "two.htm", "Two");
+  w.Form1->ToolButton1->click();
+  EXPECT_FALSE(w.Form1->ToolButton2->isEnabled());
+  EXPECT_TRUE(w.Form1->ToolButton4->isEnabled());
+  w.Form1->FrameViewer1->LoadFromFile(QString::fromStdString((dir / "two.htm").string()));
+  EXPECT_TRUE(w.Form1->ToolButton2->isEnabled());
+  EXPECT_EQ(messages.size(), 1u);
 }
 
 TEST_F(MainWindowTest, BackNextAndRefreshFollowTheProcessingEvents) {
@@ -225,7 +238,8 @@ TEST_F(MainWindowTest, NonNumericShowCaptionsGivesEachReaderItsDefault) {
 }
 
 TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenOnCancel) {
-  page(dir / "index.htm", "Demo");
+  page(dir / "index.htm", "Demo", "<A HREF=\"two.htm\">two</A>");
+  page(dir / "two.htm", "Second");
   ProgramWindows w = start();
   settings::TfrmConfig& d = *w.frmConfig;
   d.show();
@@ -234,14 +248,49 @@ TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenO
   d.sCheckBox4->setChecked(true);
   d.sComboBox1->setEditText("Blue");
   d.sButton2->click();
-  EXPECT_EQ(caption(w), "My book");
+  EXPECT_EQ(caption(w), "My book :: Demo");
   EXPECT_TRUE(w.Form1->sToolBar1->showCaptions());
   EXPECT_TRUE(w.Form1->sSkinManager1->Active());
   EXPECT_EQ(w.Form1->sSkinManager1->SkinName().toStdString(), "Blue");
-  // The next page load restores the base caption, which changes only at the next start.
+  // Every page loaded afterwards is captioned with the caption the dialog set, until the program ends.
+  w.Form1->FrameViewer1->LoadFromFile(QString::fromStdString((dir / "two.htm").string()));
+  EXPECT_EQ(caption(w), "My book :: Second");
+  w.Form1->ToolButton2->click();
+  EXPECT_EQ(caption(w), "My book :: Demo");
+  d.show();
+  d.sEdit1->setText("Atlas");
+  d.sButton1->click();
   w.Form1->ToolButton1->click();
-  EXPECT_EQ(caption(w), "Безимянный :: Demo");
+  EXPECT_EQ(caption(w), "Atlas :: Demo");
+  w.Form1->close();
+  EXPECT_NE(readFile(dir / "lumora.ini").find("Caption=Atlas\n"), std::string::npos);
 }
+
+TEST_F(MainWindowTest, AStoredLanguageLeavesThePublicationsCaptionAlone) {
+  page(dir / "index.htm", "Demo");
+  // The language translates the definitions' captions of both windows (entry 1 of Form1, entry 13 of the
+  // dialog's caption box).
+  writeFile(dir / "Lang" / "de.lng", "LANGID=1031\n[Form1]\n1=Lumora Betrachter\n[frmConfig]\n13=Lumora Version 2.0\n");
+  writeFile(dir / "lumora.ini", "[Form]\nCaption=My Test Book\nLangID=1\n");
+  {
+    ProgramWindows w = start();
+    ASSERT_EQ(i18n::LangManager().currentLanguageId(), 1031);
+    EXPECT_EQ(caption(w), "My Test Book :: Demo");
+    EXPECT_EQ(w.frmConfig->sEdit1->text().toStdString(), "My Test Book");
+    w.frmConfig->show();
+    w.frmConfig->sButton2->click();
+    EXPECT_EQ(caption(w), "My Test Book :: Demo");
+    // Switching the language while the program runs keeps it too.
+    w.frmConfig->cbLanguageChange(0);
+    EXPECT_EQ(caption(w), "My Test Book :: Demo");
+    EXPECT_EQ(w.frmConfig->sEdit1->text().toStdString(), "My Test Book");
+    w.frmConfig->cbLanguageChange(1);
+    w.Form1->close();
+  }
+  EXPECT_NE(readFile(dir / "lumora.ini").find("Caption=My Test Book\n"), std::string::npos);
+  EXPECT_TRUE(messages.empty());
+}
+
 
 TEST_F(MainWindowTest, AUnicodeSettingsFileIsReadAndWrittenBackInItsOwnEncoding) {
   page(dir / "index.htm", "Demo");
@@ -283,6 +332,50 @@ TEST_F(MainWindowTest, SettingsAndLanguageNamesThatAreNoRegularFilesAreReportedA
                           "Loading translations failed.\r\n" + (dir / "Lang" / "fifo.lng").string() + ": not a regular file",
                           "Unable to write to " + ini}));
   EXPECT_TRUE(std::filesystem::is_fifo(dir / "lumora.ini"));
+}
+
+
+TEST_F(MainWindowTest, TranslatedButtonsAreAsWideAsTheirCaptions) {
+  page(dir / "index.htm", "Demo");
+  writeFile(dir / "Lang" / "de.lng",
+            "LANGID=1031\n[Form1]\n10=Startseite\n12=Zurück\n14=Weiter\n16=Aktualisieren\n19=Einstellungen\n"
+            "21=Hilfe\n26=Mehr\n[frmConfig]\n3=Übernehmen\n5=Abbrechen\n44=Hilfe\n");
+  writeFile(dir / "lumora.ini", "[Form]\nShowCaptions=1\nLangID=1\n");
+  ProgramWindows w = start();
+  TForm1& f = *w.Form1;
+  ASSERT_EQ(f.ToolButton4->Caption().toStdString(), "Aktualisieren");
+  // Left to right, none cut and none over the next one or over the spectrum box.
+  const QWidget* row[] = {f.ToolButton1, f.ToolButton2, f.ToolButton3, f.ToolButton4, f.ToolButton7,
+                          f.ToolButton9, f.ToolButton8, f.PaintFrame};
+  for (size_t i = 0; i < std::size(row); ++i) {
+    const std::string name = row[i]->objectName().toStdString();
+    if (auto* button = qobject_cast<const QToolButton*>(row[i])) {
+      EXPECT_GE(button->width(), button->sizeHint().width()) << name;
+    }
+    if (i > 0) {
+      EXPECT_GE(row[i]->x(), row[i - 1]->x() + row[i - 1]->width()) << name;
+    }
+  }
+
+  settings::TfrmConfig& d = *w.frmConfig;
+  const auto checkDialogButtons = [&](const std::string& language) {
+    const QPushButton* buttons[] = {d.sButton3, d.sButton1, d.sButton2};
+    for (size_t i = 0; i < std::size(buttons); ++i) {
+      const std::string name = language + " " + buttons[i]->objectName().toStdString();
+      EXPECT_GE(buttons[i]->width(), std::max(75, buttons[i]->sizeHint().width())) << name;
+      EXPECT_TRUE(d.rect().contains(buttons[i]->geometry())) << name;
+      if (i > 0) {
+        EXPECT_GT(buttons[i]->x(), buttons[i - 1]->x() + buttons[i - 1]->width()) << name;
+      }
+    }
+    // Apply and Cancel keep the dialog's right margin.
+    EXPECT_EQ(d.sButton2->x() + d.sButton2->width(), 368) << language;
+  };
+  ASSERT_EQ(d.sButton1->text().toStdString(), "Übernehmen");
+  checkDialogButtons("German");
+  d.cbLanguageChange(0);
+  ASSERT_EQ(d.sButton1->text().toStdString(), "Apply");
+  checkDialogButtons("English");
 }
 
 
