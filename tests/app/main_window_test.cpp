@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 #include <QToolBar>
@@ -332,6 +333,21 @@ TEST_F(MainWindowTest, SettingsAndLanguageNamesThatAreNoRegularFilesAreReportedA
                           "Loading translations failed.\r\n" + (dir / "Lang" / "fifo.lng").string() + ": not a regular file",
                           "Unable to write to " + ini}));
   EXPECT_TRUE(std::filesystem::is_fifo(dir / "lumora.ini"));
+}
+
+
+TEST_F(MainWindowTest, WindowsOpenInsideTheScreen) {
+  page(dir / "index.htm", "Demo");
+  ProgramWindows w = start();
+  // The definitions put the main window at (375, 135) in 778 x 573 pixels: on this screen (or with a scale
+  // factor on a larger one) that reaches past its edge.
+  QWidget* windows[] = {w.Form1.get(), w.frmConfig.get(), w.Form2.get()};
+  for (QWidget* window : windows) {
+    window->show();
+    const QRect area = window->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(window->frameGeometry())) << window->objectName().toStdString();
+    window->hide();
+  }
 }
 
 
