@@ -19,6 +19,7 @@
 #include "settings/config_host.h"
 #include "settings/ini_file.h"
 #include "skin/controls.h"
+#include "skin/dialog_start.h"
 #include "skin/skin_manager.h"
 
 namespace lumora::settings {
@@ -52,7 +53,9 @@ TfrmConfig::TfrmConfig(TConfigHost& host, QString settingsFile, QWidget* parent)
     placeButtons();
   });
   chooseFolder = [this](const QString& prompt) {
-    return QFileDialog::getExistingDirectory(this, prompt, QString());
+    const skin::TsSkinManager* skins = host_.skinManager();
+    return QFileDialog::getExistingDirectory(this, prompt,
+                                             skin::dialogStart(skins ? skins->SkinDirectory() : QString()).folder);
   };
   FormCreate();
 }

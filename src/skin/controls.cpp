@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+#include "skin/dialog_start.h"
+
 namespace lumora::skin {
 
 TToolButton::TToolButton(QWidget* parent) : QToolButton(parent) {
@@ -182,7 +184,10 @@ void TsFilenameEdit::setText(const QString& text) { edit_->setText(text); }
 void TsFilenameEdit::setMaxLength(int length) { edit_->setMaxLength(length); }
 
 void TsFilenameEdit::browse() {
-  const QString file = QFileDialog::getOpenFileName(this, QString(), edit_->text(), qtFileDialogFilter(filter_));
+  // The dialog opens at the file the box names, or in the publication folder.
+  const TDialogStart start = dialogStart(edit_->text());
+  const QString file = QFileDialog::getOpenFileName(this, QString(), start.file.isEmpty() ? start.folder : start.file,
+                                                    qtFileDialogFilter(filter_));
   if (!file.isEmpty()) edit_->setText(file);
 }
 

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -15,6 +17,8 @@
 #include "app/main_window.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
+#include "archive/archiver_window.h"
+#include "audio/ui/audio_bar.h"
 #include "core/codepage.h"
 #include "core/program_values.h"
 #include "i18n/language_manager.h"
@@ -22,6 +26,7 @@
 #include "skin/controls.h"
 #include "skin/message_box.h"
 #include "skin/skin_manager.h"
+#include "support/modal_probe.h"
 #include "support/qt_app.h"
 #include "support/temp_dir.h"
 
@@ -292,7 +297,6 @@ TEST_F(MainWindowTest, AStoredLanguageLeavesThePublicationsCaptionAlone) {
   EXPECT_TRUE(messages.empty());
 }
 
-
 TEST_F(MainWindowTest, AUnicodeSettingsFileIsReadAndWrittenBackInItsOwnEncoding) {
   page(dir / "index.htm", "Demo");
   const std::string before = "[Form]\r\nCaption=Моя книга\r\n[Custom]\r\nKeep=1\r\n";
@@ -315,7 +319,6 @@ TEST_F(MainWindowTest, AUnicodeSettingsFileIsReadAndWrittenBackInItsOwnEncoding)
   EXPECT_TRUE(messages.empty());
 }
 
-
 TEST_F(MainWindowTest, SettingsAndLanguageNamesThatAreNoRegularFilesAreReportedAndLeftAlone) {
   page(dir / "index.htm", "Demo");
   ASSERT_EQ(::mkfifo((dir / "lumora.ini").c_str(), 0600), 0);
@@ -335,7 +338,6 @@ TEST_F(MainWindowTest, SettingsAndLanguageNamesThatAreNoRegularFilesAreReportedA
   EXPECT_TRUE(std::filesystem::is_fifo(dir / "lumora.ini"));
 }
 
-
 TEST_F(MainWindowTest, WindowsOpenInsideTheScreen) {
   page(dir / "index.htm", "Demo");
   ProgramWindows w = start();
@@ -349,7 +351,6 @@ TEST_F(MainWindowTest, WindowsOpenInsideTheScreen) {
     window->hide();
   }
 }
-
 
 TEST_F(MainWindowTest, TranslatedButtonsAreAsWideAsTheirCaptions) {
   page(dir / "index.htm", "Demo");
@@ -394,6 +395,40 @@ TEST_F(MainWindowTest, TranslatedButtonsAreAsWideAsTheirCaptions) {
   checkDialogButtons("English");
 }
 
+TEST_F(MainWindowTest, FileDialogsOpenInThePublicationOrAtTheCurrentValue) {
+  page(dir / "index.htm", "Demo");
+  writeFile(dir / "music" / "theme.wav", "RIFF");
+  ProgramWindows w = start();
+  const QString publication = QString::fromStdString(dir.path().string());
+  struct Case {
+    const char* name;
+    std::function<void()> open;
+    QString folder;
+  };
+  settings::TfrmConfig& d = *w.frmConfig;
+  const Case cases[] = {
+      {"Play", [&] { w.Form1->AudioBar1->ToolButton11Click(); }, publication},
+      {"background music", [&] {
+         d.sFilenameEdit1->setText("Music\\Theme.WAV");
+         d.sFilenameEdit1->findChild<QToolButton*>()->click();
+       }, publication + "/music"},
+      {"background music, nothing chosen yet", [&] {
+         d.sFilenameEdit1->setText("");
+         d.sFilenameEdit1->findChild<QToolButton*>()->click();
+       }, publication},
+      {"archive to extract", [&] { w.Form2->sSpeedButton1Click(); }, publication},
+      {"folder to extract to", [&] { w.Form2->sSpeedButton2Click(); }, publication},
+      {"folder to compress", [&] { w.Form2->sSpeedButton3Click(); }, publication},
+  };
+  for (const Case& c : cases) {
+    QString shown;
+    testing::answerNextModalDialog([&](QDialog& dialog) {
+      if (auto* files = qobject_cast<QFileDialog*>(&dialog)) shown = files->directory().absolutePath();
+    });
+    c.open();
+    EXPECT_EQ(shown.toStdString(), QDir(c.folder).absolutePath().toStdString()) << c.name;
+  }
+}
 
 // Calls `onShown` (from the event loop) when a splash window is shown.
 class SplashWatcher : public QObject {
