@@ -67,7 +67,8 @@ std::string foldedName(std::string_view name) {
 
 // Puts `entries` in the order of their keys. When a key occurs twice, nothing is reordered and the result is
 // the position of the first entry (in the given order) whose key repeats an earlier one's. Entries already
-// in strictly ascending order cost one pass.
+// in strictly ascending order cost one pass; others are sorted through their keys and moved into place
+// without a second copy of the entries.
 template <typename Entry, typename KeyOf>
 std::optional<size_t> sortByKey(std::vector<Entry>& entries, KeyOf keyOf) {
   bool ascending = true;
@@ -85,14 +86,27 @@ std::optional<size_t> sortByKey(std::vector<Entry>& entries, KeyOf keyOf) {
     }
   }
   if (firstRepeat) return firstRepeat;
-  std::vector<Entry> sorted;
-  sorted.reserve(entries.size());
-  for (const auto& k : keyed) sorted.push_back(std::move(entries[k.second]));
-  entries = std::move(sorted);
+  // Position k takes the entry from keyed[k].second: follow each cycle of that permutation once.
+  std::vector<size_t> from(keyed.size());
+  for (size_t k = 0; k < keyed.size(); ++k) from[k] = keyed[k].second;
+  keyed = {};
+  for (size_t start = 0; start < from.size(); ++start) {
+    if (from[start] == start) continue;
+    Entry held = std::move(entries[start]);
+    size_t k = start;
+    while (from[k] != start) {
+      entries[k] = std::move(entries[from[k]]);
+      const size_t next = from[k];
+      from[k] = k;
+      k = next;
+    }
+    entries[k] = std::move(held);
+    from[k] = k;
+  }
   return std::nullopt;
 }
 
-const auto constantKey = [](const std::pair<std::string, std::string>& c) { return foldedName(c.first); };
+const auto constantKey = [](const TLang_Constant& c) { return foldedName(c.name); };
 const auto idKey = [](const std::pair<int, std::string>& v) { return v.first; };
 
 // A window section while its file is read: its texts in file order and the line of each.
@@ -104,7 +118,7 @@ struct PendingSection {
 
 // Sorts the constants by name and each section's texts by ID. When a name or an ID repeats, the result is
 // the first repeat in file order: its line and the error's message.
-std::optional<std::pair<size_t, std::string>> sortEntries(std::vector<std::pair<std::string, std::string>>& constants,
+std::optional<std::pair<size_t, std::string>> sortEntries(std::vector<TLang_Constant>& constants,
                                                           const std::vector<size_t>& constantLines,
                                                           std::vector<PendingSection>& sections) {
   std::optional<std::pair<size_t, std::string>> first;
@@ -112,7 +126,7 @@ std::optional<std::pair<size_t, std::string>> sortEntries(std::vector<std::pair<
     if (!first || line < first->first) first.emplace(line, std::move(message));
   };
   if (const auto i = sortByKey(constants, constantKey)) {
-    consider(constantLines[*i], "Duplicate constant name (\"" + constants[*i].first + "\")");
+    consider(constantLines[*i], "Duplicate constant name (\"" + constants[*i].name + "\")");
   }
   for (PendingSection& section : sections) {
     if (const auto i = sortByKey(section.values, idKey)) {
@@ -136,15 +150,14 @@ bool isLangIdentifier(std::string_view name) {
   return std::all_of(name.begin() + 1, name.end(), [&](char c) { return letter(c) || (c >= '0' && c <= '9'); });
 }
 
-TLang_Constants::TLang_Constants(std::vector<std::pair<std::string, std::string>> namesAndValues) {
-  for (const auto& entry : namesAndValues) {
-    if (!isLangIdentifier(entry.first)) throw ELangError("Invalid constant name (\"" + entry.first + "\")");
+TLang_Constants::TLang_Constants(std::vector<TLang_Constant> constants) : items_(std::move(constants)) {
+  for (const TLang_Constant& c : items_) {
+    if (!isLangIdentifier(c.name)) throw ELangError("Invalid constant name (\"" + c.name + "\")");
   }
-  if (const auto repeat = sortByKey(namesAndValues, constantKey)) {
-    throw ELangError("Duplicate constant name (\"" + namesAndValues[*repeat].first + "\")");
+  if (const auto repeat = sortByKey(items_, constantKey)) {
+    throw ELangError("Duplicate constant name (\"" + items_[*repeat].name + "\")");
   }
-  items_.reserve(namesAndValues.size());
-  for (auto& [name, value] : namesAndValues) items_.push_back(TLang_Constant{std::move(name), value, std::move(value)});
+  for (TLang_Constant& c : items_) c.defaultValue = c.value;
 }
 
 const TLang_Constant* TLang_Constants::find(std::string_view name) const {
@@ -189,7 +202,7 @@ int TLang_CompTranslations::languageId() const { return parseDecimal(param("LANG
 
 TLang_CompTranslations readLanguageText(std::string_view text, bool headerOnly) {
   TLang_CompTranslations result;
-  std::vector<std::pair<std::string, std::string>> constants;
+  std::vector<TLang_Constant> constants;
   std::vector<size_t> constantLines;
   std::vector<PendingSection> sections;
   std::unordered_map<std::string, size_t> sectionIndex;  // folded name -> position in sections
@@ -231,7 +244,7 @@ TLang_CompTranslations readLanguageText(std::string_view text, bool headerOnly) 
           if (repeat && repeat->first < lineNo) throw lineError(repeat->first, repeat->second);
           throw lineError(lineNo, "Invalid constant name (\"" + std::string(name) + "\")");
         }
-        constants.emplace_back(std::string(name), unescapeLangValue(value));
+        constants.push_back(TLang_Constant{std::string(name), unescapeLangValue(value), {}});
         constantLines.push_back(lineNo);
         break;
       case Where::Window: {

@@ -21,9 +21,9 @@ struct TLang_Constant {
 class TLang_Constants {
  public:
   TLang_Constants() = default;
-  // The constants given in any order, each with its value as current and default value. Throws ELangError
+  // The constants given in any order; each one's value becomes its default value too. Throws ELangError
   // "Invalid constant name ("%s")" or "Duplicate constant name ("%s")" for the first offending name.
-  explicit TLang_Constants(std::vector<std::pair<std::string, std::string>> namesAndValues);
+  explicit TLang_Constants(std::vector<TLang_Constant> constants);
   const TLang_Constant* find(std::string_view name) const;
   TLang_Constant* find(std::string_view name);
   std::vector<TLang_Constant>& items() { return items_; }

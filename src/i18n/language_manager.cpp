@@ -94,7 +94,7 @@ TLang_Constants readConstantsResource(std::string_view bytes) {
   int32_t count = 0;
   for (int i = 0; i < 4; ++i) count |= static_cast<int32_t>(static_cast<unsigned char>(bytes[1 + i])) << (8 * i);
   pos = 5;
-  std::vector<std::pair<std::string, std::string>> namesAndValues;
+  std::vector<TLang_Constant> namesAndValues;
   for (int32_t i = 0; i < count; ++i) {
     const size_t nameLength = u16();
     need(nameLength);
@@ -102,7 +102,7 @@ TLang_Constants readConstantsResource(std::string_view bytes) {
     pos += nameLength;
     const size_t valueLength = u16();
     need(valueLength);
-    namesAndValues.emplace_back(std::string(name), std::string(bytes.substr(pos, valueLength)));
+    namesAndValues.push_back(TLang_Constant{std::string(name), std::string(bytes.substr(pos, valueLength)), {}});
     pos += valueLength;
   }
   TLang_Constants constants(std::move(namesAndValues));
