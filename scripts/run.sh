@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The run command: installs what is missing, builds, and opens the demo publication in lumora.
+# The run command: installs what is missing, builds the reader and its tools, and opens the demo publication
+# in lumora.
 # Without a display it runs under xvfb-run, saves a screenshot of the main window and prints its path.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 bash scripts/install-deps.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DLUMORA_BUILD_TESTS=OFF -DLUMORA_BUILD_BENCH=OFF >/dev/null
-cmake --build build/release -j"$(nproc)" --target lumora demo_publication
+# The reader, the tools the README lists beside it, and the demo publication.
+cmake --build build/release -j"$(nproc)" --target lumora lumora-html lumora-zip lumora-image lumora-audio lumora-lang demo_publication
 
 # A publication is a folder with the executable in it: the demo gets a link to the freshly built one.
 pub="$top/build/release/demo"

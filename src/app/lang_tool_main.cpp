@@ -17,6 +17,7 @@
 #include "app/splash_window.h"
 #include "app/startup.h"
 #include "archive/archiver_window.h"
+#include "core/file_read.h"
 #include "i18n/lang_escape.h"
 #include "i18n/lang_file.h"
 #include "i18n/language_manager.h"
@@ -36,9 +37,10 @@ int usage() {
 }
 
 int check(const std::string& path) {
-  std::ifstream probe(path, std::ios::binary);
-  if (!probe) {
-    std::fprintf(stderr, "lumora-lang: cannot read %s\n", path.c_str());
+  // As the reader does: only a regular file within the limit (a FIFO would keep the tool waiting).
+  std::string problem;
+  if (!lumora::core::isRegularFile(path, &problem)) {
+    std::fprintf(stderr, "lumora-lang: cannot read %s\n", problem.c_str());
     return 1;
   }
   lumora::i18n::TLang_CompTranslations file;

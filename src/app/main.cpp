@@ -18,6 +18,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/display_check.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "core/paths.h"
@@ -64,6 +65,13 @@ void onTerminate(int) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before Qt starts: without a display its platform plug-in would abort the process.
+  if (const std::string problem = lumora::app::missingDisplayMessage(std::getenv, {argv + 1, argv + argc});
+      !problem.empty()) {
+    std::fprintf(stderr, "lumora: %s\n", problem.c_str());
+    return 1;
+  }
+
   lumora::app::TApplication app(argc, argv);       // 1
   app.setHelpFile("help.chm");                // 2
   lumora::skin::setApplicationTitle("Lumora Viewer");  // 3

@@ -1,7 +1,5 @@
 #include "app/main_window.h"
 
-#include <dlfcn.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,6 +16,7 @@
 #include <filesystem>
 
 #include "app/icons.h"
+#include "app/plugins.h"
 #include "archive/archiver_window.h"
 #include "audio/sound_library.h"
 #include "audio/ui/audio_bar.h"
@@ -52,28 +51,6 @@ QObject* makeComponent(QObject* owner, const char* name) {
   return component;
 }
 
-// A loaded plug-in library, released when it goes out of scope.
-class PluginLibrary {
- public:
-  explicit PluginLibrary(const std::string& path) : handle_(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
-  ~PluginLibrary() {
-    if (handle_ != nullptr) ::dlclose(handle_);
-  }
-  PluginLibrary(const PluginLibrary&) = delete;
-  PluginLibrary& operator=(const PluginLibrary&) = delete;
-  bool loaded() const { return handle_ != nullptr; }
-  template <typename F>
-  F symbol(const char* name) const {
-    return reinterpret_cast<F>(::dlsym(handle_, name));
-  }
-
- private:
-  void* handle_;
-};
-
-using PluginTextFunction = const char* (*)();
-using PluginExecFunction = void (*)(void*);
-
 }  // namespace
 
 TForm1::TForm1(const QString& executable, QWidget* parent) : QWidget(parent), executable_(executable) {
@@ -81,6 +58,10 @@ TForm1::TForm1(const QString& executable, QWidget* parent) : QWidget(parent), ex
   LangManagerz = new i18n::TLanguageController(this, "LangManagerz", i18n::mainWindowTable());
   LangManagerz->loaded();
   FormCreate();
+  // A language gives the window its translated definition caption; the page shown keeps its own.
+  connect(LangManagerz, &i18n::TLanguageController::OnLanguageChanged, this, [this] {
+    if (!FrameViewer1->CurrentFile().isEmpty()) showPageCaption();
+  });
 }
 
 TForm1::~TForm1() { FormDestroy(); }
@@ -126,7 +107,6 @@ void TForm1::buildWindow() {
   black.setColor(QPalette::Window, Qt::black);
   PaintFrame->setPalette(black);
   sToolBar1->placeWidget(PaintFrame, 428);
-  PaintFrame->move(428, 2);
   layout->addWidget(sToolBar1);
 
   FrameViewer1 = new viewer::TFrameViewer(this);
@@ -230,6 +210,10 @@ void TForm1::FormCreate() {
   const std::filesystem::path exe = executable_.toStdString();
   settingsFile_ = QString::fromStdString(core::settingsFileFor(exe).string());
   const TIniFile ini(core::settingsFileFor(exe));
+  // A settings file that cannot be read (a folder, a FIFO, a huge file) gives the defaults, said once here.
+  if (const std::string problem = ini.readProblem(); !problem.empty()) {
+    skin::showErrorMessage(this, QString::fromStdString(problem));
+  }
   // 4.
   program.AppFolder = core::folderWithSeparator(exe);
   // 5. Help file.
@@ -241,7 +225,9 @@ void TForm1::FormCreate() {
   program.BaseCaption = windowTitle().toStdString();
   // 8.
   ShowCaptionsFlag_ = ini.readInteger(FormShowCaptions.section, FormShowCaptions.name, kMainShowCaptionsDefault);
-  // 9. A missing start page ends the creation here, after its error box.
+  // 9. A missing start page ends the creation here, after its error box. The history buttons follow the
+  // history from the start, so with nothing loaded they are off rather than enabled and doing nothing.
+  updateHistoryButtons();
   if (!skin::runGuarded([&] { FrameViewer1->LoadFromFile(QString::fromStdString(program.StartPage)); })) return;
   // 10.
   sToolBar1->setShowCaptions(ShowCaptionsFlag_ != 0);
@@ -253,56 +239,7 @@ void TForm1::FormCreate() {
   if (!skin::runGuarded([&] { archive::runCompressSwitch(arguments, this); })) return;
   // 13. The settings file is closed with `ini`.
   // 14.
-  discoverPlugins(QString::fromStdString(program.AppFolder) + "Modules/");
-}
-
-void TForm1::discoverPlugins(const QString& folder) {
-  core::ProgramValues& program = core::programValues();
-  program.PluginPaths.clear();
-  namespace fs = std::filesystem;
-  const fs::path dir = core::resolveCaseInsensitive(folder.toStdString());
-  std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() < 4 || !core::equalsIgnoreAsciiCase(name.substr(name.size() - 4), ".plu")) continue;
-    const std::string path = it->path().string();
-    PluginLibrary library(path);
-    if (!library.loaded()) continue;
-    const auto pluginName = library.symbol<PluginTextFunction>("PluginName");
-    if (pluginName == nullptr) {
-      skin::showErrorMessage(this, QString::fromStdString(i18n::ConstantText("PluginError")));
-      continue;
-    }
-    const char* caption = pluginName();
-    QAction* item = N3->addAction(menuIcon(Plugins), QString::fromLocal8Bit(caption ? caption : ""));
-    const int position = static_cast<int>(program.PluginPaths.size());
-    program.PluginPaths.push_back(path);
-    connect(item, &QAction::triggered, this, [this, position] { runPlugin(position); });
-  }
-}
-
-void TForm1::runPlugin(int position) {
-  const core::ProgramValues& program = core::programValues();
-  if (position < 0 || position >= static_cast<int>(program.PluginPaths.size())) return;
-  PluginLibrary library(program.PluginPaths[position]);
-  if (!library.loaded()) return;
-  const auto exec = library.symbol<PluginExecFunction>("PluginExec");
-  const auto type = library.symbol<PluginTextFunction>("PluginType");
-  if (exec == nullptr || type == nullptr) return;
-  // The type is asked again for each comparison, as plug-ins expect.
-  const auto is = [&](const char* wanted) {
-    const char* t = type();
-    return t != nullptr && std::string_view(t) == wanted;
-  };
-  if (is("FORM")) {
-    exec(static_cast<QWidget*>(this));
-  } else if (is("MENU")) {
-    exec(N3);
-  } else if (is("TOOLBAR")) {
-    exec(static_cast<QWidget*>(sToolBar1));
-  } else if (is("NIL")) {
-    exec(nullptr);
-  }
+  discoverPlugins(program.AppFolder + "Modules/", PluginHosts{this, N3, sToolBar1}, this);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -407,11 +344,30 @@ void TForm1::FrameViewer1Processing(QObject*, bool processingOn) {
     ToolButton4->setEnabled(false);
     return;
   }
+  updateHistoryButtons();
+  showPageCaption();
+}
+
+void TForm1::updateHistoryButtons() {
   const int index = FrameViewer1->HistoryIndex();
   ToolButton3->setEnabled(index > 0);
   ToolButton2->setEnabled(index < FrameViewer1->History().size() - 1);
   ToolButton4->setEnabled(!FrameViewer1->CurrentFile().isEmpty());
+}
+
+void TForm1::showPageCaption() {
   setWindowTitle(QString::fromStdString(core::programValues().BaseCaption) + " :: " + FrameViewer1->DocumentTitle());
+}
+
+void TForm1::setMainCaption(const QString& caption) {
+  // The caption the settings dialog sets is the base of every page's caption from now on, not only until
+  // the next page is loaded; the page shown gets it at once.
+  core::programValues().BaseCaption = caption.toStdString();
+  if (FrameViewer1->CurrentFile().isEmpty()) {
+    setWindowTitle(caption);
+  } else {
+    showPageCaption();
+  }
 }
 
 void TForm1::FrameViewer1ParseEnd(QObject*) { sGauge1->setVisible(false); }

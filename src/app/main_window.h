@@ -49,7 +49,7 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   QString helpFile() const { return helpFile_; }
 
   // TConfigHost
-  void setMainCaption(const QString& caption) override { setWindowTitle(caption); }
+  void setMainCaption(const QString& caption) override;
   void setToolbarCaptionsShown(bool shown) override;
   void setAudioBarShown(bool shown) override;
   bool audioBarShown() const override;
@@ -119,8 +119,10 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   void FormCreate();
   void FormClose();
   void FormDestroy();
-  void discoverPlugins(const QString& folder);
-  void runPlugin(int position);
+  // "Back", "Next" and "Refresh" as the history and the page shown allow.
+  void updateHistoryButtons();
+  // BaseCaption + " :: " + the page's title.
+  void showPageCaption();
 
   QString executable_;
   QString settingsFile_;

@@ -9,6 +9,7 @@
 #include "i18n/language_manager.h"
 #include "settings/settings_dialog.h"
 #include "skin/controls.h"
+#include "skin/screen_fit.h"
 
 namespace lumora::app {
 
@@ -27,6 +28,7 @@ ProgramWindows createProgramWindows(const QString& executable, const QStringList
   program = core::ProgramValues{};
   for (const QString& argument : arguments) program.Arguments.push_back(argument.toStdString());
 
+  skin::keepWindowsOnScreen();
   i18n::LangManager().restart();
   ProgramWindows windows;
   windows.Form1 = std::make_unique<TForm1>(executable);

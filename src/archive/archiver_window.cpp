@@ -6,6 +6,7 @@
 
 #include "archive/zip_compress_folder.h"
 #include "i18n/language_constants.h"
+#include "skin/dialog_start.h"
 #include "skin/message_box.h"
 
 namespace lumora::archive {
@@ -40,6 +41,7 @@ std::optional<QString> TFileDialogComponent::Execute(QWidget* parent) {
   QString ext = defaultExt_;
   if (ext.startsWith('.')) ext.remove(0, 1);
   dialog.setDefaultSuffix(ext);
+  dialog.setDirectory(skin::dialogStart().folder);
   switch (kind_) {
     case Kind::Open: dialog.setFileMode(QFileDialog::ExistingFile); break;
     case Kind::Save:
@@ -49,7 +51,6 @@ std::optional<QString> TFileDialogComponent::Execute(QWidget* parent) {
     case Kind::Folder:
       dialog.setFileMode(QFileDialog::Directory);
       dialog.setOption(QFileDialog::ShowDirsOnly);
-      dialog.setDirectory(QDir::rootPath());  // starts above every folder
       break;
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

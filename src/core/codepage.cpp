@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -74,6 +75,8 @@ std::string codePageName(int codePage) {
     case 65001: return "UTF-8";
     case 1200: return "UTF-16LE";
     case 1201: return "UTF-16BE";
+    case 12000: return "UTF-32LE";
+    case 12001: return "UTF-32BE";
     case 437: case 737: case 775: case 850: case 852: case 855: case 857: case 860: case 861: case 862:
     case 863: case 864: case 865: case 866: case 869: case 874:
       return "CP" + std::to_string(codePage);
@@ -98,6 +101,26 @@ std::string codePageName(int codePage) {
   return {};
 }
 
+std::optional<ByteOrderMark> byteOrderMark(std::string_view bytes) {
+  // UTF-32LE first: its mark begins with the UTF-16LE one.
+  for (const int codePage : {12000, 12001, 65001, 1200, 1201}) {
+    const std::string mark = byteOrderMarkBytes(codePage);
+    if (bytes.substr(0, mark.size()) == mark) return ByteOrderMark{codePage, mark.size()};
+  }
+  return std::nullopt;
+}
+
+std::string byteOrderMarkBytes(int codePage) {
+  switch (codePage) {
+    case 65001: return "\xEF\xBB\xBF";
+    case 1200: return "\xFF\xFE";
+    case 1201: return "\xFE\xFF";
+    case 12000: return std::string("\xFF\xFE\0\0", 4);
+    case 12001: return std::string("\0\0\xFE\xFF", 4);
+    default: return {};
+  }
+}
+
 std::string toUtf8(std::string_view bytes, int codePage) {
   std::string name = codePageName(codePage);
   if (name.empty()) name = "CP1252";
@@ -118,6 +141,8 @@ std::string toUtf8(std::string_view bytes, int codePage) {
   }
   Converter conv("UTF-8", name.c_str());
   if (!conv.ok()) return toUtf8(bytes, 1252);
+  // A bad unit of UTF-16 or UTF-32 is skipped whole, so the units after it keep their alignment.
+  const size_t unit = codePage == 1200 || codePage == 1201 ? 2 : codePage == 12000 || codePage == 12001 ? 4 : 1;
   std::string out;
   out.reserve(bytes.size() * 2);
   std::vector<char> buffer(4096);
@@ -132,8 +157,9 @@ std::string toUtf8(std::string_view bytes, int codePage) {
       if (errno == E2BIG) continue;
       // An undecodable or truncated sequence: mark it and go on with the next byte.
       appendUtf8(out, 0xFFFD);
-      ++in;
-      --inLeft;
+      const size_t skip = std::min(unit, inLeft);
+      in += skip;
+      inLeft -= skip;
       iconv(conv.get(), nullptr, nullptr, nullptr, nullptr);
     }
   }

@@ -2,6 +2,7 @@
 // Conversions between UTF-8 (the program's own text) and the Windows code pages that publications and
 // settings files written on the old platform use. Numbers are Windows code page numbers (1251, 1252, 932, ...).
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,6 +46,17 @@ bool isValidUtf8(std::string_view bytes);
 
 // The iconv name of a Windows code page number, or an empty string when the number is unknown.
 std::string codePageName(int codePage);
+
+// A byte-order mark at the start of a text: the code page it announces (65001 UTF-8, 1200 and 1201 UTF-16
+// little- and big-endian, 12000 and 12001 UTF-32 little- and big-endian) and its length in bytes.
+struct ByteOrderMark {
+  int codePage;
+  size_t length;
+};
+std::optional<ByteOrderMark> byteOrderMark(std::string_view bytes);
+
+// The byte-order mark of one of the code pages above, or an empty string for any other code page.
+std::string byteOrderMarkBytes(int codePage);
 
 // Decodes bytes of the given code page to UTF-8. Bytes that cannot be decoded become U+FFFD; an unknown
 // code page is treated as Windows-1252. Never throws.

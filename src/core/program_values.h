@@ -10,7 +10,7 @@ namespace lumora::core {
 struct ProgramValues {
   std::string AppFolder;    // the executable's folder, ending with "/"
   std::string StartPage;    // AppFolder + [Execute] Page
-  std::string BaseCaption;  // the main window's caption from the settings file, never changed afterwards
+  std::string BaseCaption;  // the main window's caption from the settings file, then as the settings dialog sets it
   bool CdModeActive = false;  // settings are not written at close; set at start, never reset
   std::vector<std::string> PluginPaths;
   std::vector<std::string> Arguments;  // the command line without the program name

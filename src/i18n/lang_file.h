@@ -20,8 +20,10 @@ struct TLang_Constant {
 // Constants sorted by name without regard to case; names are identifiers and unique.
 class TLang_Constants {
  public:
-  // Throws ELangError "Invalid constant name ("%s")" or "Duplicate constant name ("%s")".
-  void add(std::string_view name, std::string_view value);
+  TLang_Constants() = default;
+  // The constants given in any order; each one's value becomes its default value too. Throws ELangError
+  // "Invalid constant name ("%s")" or "Duplicate constant name ("%s")" for the first offending name.
+  explicit TLang_Constants(std::vector<TLang_Constant> constants);
   const TLang_Constant* find(std::string_view name) const;
   TLang_Constant* find(std::string_view name);
   std::vector<TLang_Constant>& items() { return items_; }
@@ -37,10 +39,9 @@ bool isLangIdentifier(std::string_view name);
 // One window's texts by property ID, sorted by ID.
 class TLang_CompTranslation {
  public:
-  explicit TLang_CompTranslation(std::string sectionName) : sectionName_(std::move(sectionName)) {}
+  // The texts given in any order. Throws ELangError "Duplicate property value translation ID (%d)".
+  TLang_CompTranslation(std::string sectionName, std::vector<std::pair<int, std::string>> values);
   const std::string& SectionName() const { return sectionName_; }
-  // Throws ELangError "Duplicate property value translation ID (%d)".
-  void add(int id, std::string text);
   const std::string* find(int id) const;
   const std::vector<std::pair<int, std::string>>& values() const { return values_; }
 
@@ -64,12 +65,15 @@ struct TLang_CompTranslations {
 
 // Reads a language file's text (UTF-8). With `headerOnly` reading stops at the first line starting with "[".
 // Errors: ELangError "Loading translations failed.\r\nLine N: <message>" with the zero-based line number.
+// Time and memory grow linearly with the text.
 TLang_CompTranslations readLanguageText(std::string_view text, bool headerOnly);
 
-// A language file's bytes as UTF-8: UTF-8 files as they are, others through the code page of their LANGID.
+// A language file's bytes as UTF-8: files with a byte-order mark (UTF-8, UTF-16, UTF-32) in the encoding it
+// announces, other UTF-8 files as they are, the rest through the code page of their LANGID.
 std::string decodeLanguageFile(std::string_view bytes);
 
-// Reads the file at `path` (decoded as above); a missing file gives an empty text.
+// Reads the file at `path` (decoded as above); a missing file gives an empty text. A name that is not a
+// regular file, or a file larger than a text file may be, throws ELangError with the file and the reason.
 std::string readLanguageFile(const std::string& path);
 
 }  // namespace lumora::i18n

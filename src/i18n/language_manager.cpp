@@ -90,12 +90,12 @@ TLang_Constants readConstantsResource(std::string_view bytes) {
     pos += 2;
     return v;
   };
-  TLang_Constants constants;
   need(5);
-  constants.flag = static_cast<uint8_t>(bytes[0]);
+  const auto flag = static_cast<uint8_t>(bytes[0]);
   int32_t count = 0;
   for (int i = 0; i < 4; ++i) count |= static_cast<int32_t>(static_cast<unsigned char>(bytes[1 + i])) << (8 * i);
   pos = 5;
+  std::vector<TLang_Constant> namesAndValues;
   for (int32_t i = 0; i < count; ++i) {
     const size_t nameLength = u16();
     need(nameLength);
@@ -103,9 +103,11 @@ TLang_Constants readConstantsResource(std::string_view bytes) {
     pos += nameLength;
     const size_t valueLength = u16();
     need(valueLength);
-    constants.add(name, bytes.substr(pos, valueLength));
+    namesAndValues.push_back(TLang_Constant{std::string(name), std::string(bytes.substr(pos, valueLength)), {}});
     pos += valueLength;
   }
+  TLang_Constants constants(std::move(namesAndValues));
+  constants.flag = flag;
   return constants;
 }
 
@@ -168,7 +170,8 @@ uint16_t TLanguageManager::currentLanguageId() const {
   return currentId_;
 }
 
-int TLanguageManager::ScanLanguageFiles(const std::string& folder, const std::string& mask, bool recurse) {
+int TLanguageManager::ScanLanguageFiles(const std::string& folder, const std::string& mask, bool recurse,
+                                        std::vector<std::string>* unreadable) {
   namespace fs = std::filesystem;
   int accepted = 0;
   std::error_code ec;
@@ -176,18 +179,22 @@ int TLanguageManager::ScanLanguageFiles(const std::string& folder, const std::st
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (!maskMatch(name, mask)) continue;
-    if (it->is_directory(ec)) {
-      if (recurse && name[0] != '.') accepted += ScanLanguageFiles(it->path().string(), mask, recurse);
-    } else if (RegisterLanguageFile(it->path().string())) {
-      ++accepted;
+    std::error_code typeError;
+    if (it->is_directory(typeError)) {
+      if (recurse && name[0] != '.') accepted += ScanLanguageFiles(it->path().string(), mask, recurse, unreadable);
+      continue;
+    }
+    try {
+      if (RegisterLanguageFile(it->path().string())) ++accepted;
+    } catch (const ELangError& e) {
+      if (unreadable) unreadable->push_back(e.what());
     }
   }
   return accepted;
 }
 
 bool TLanguageManager::RegisterLanguageFile(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  // readLanguageFile refuses what is not a regular file within the limit; a missing file reads as empty.
   const int id = readLanguageText(readLanguageFile(path), true).languageId() & 0xFFFF;
   if (id == 0) return false;
   std::unique_lock lock(lock_);

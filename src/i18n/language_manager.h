@@ -48,8 +48,12 @@ class TLanguageManager {
   std::string LanguageNameAt(int index) const;
   uint16_t currentLanguageId() const;
 
-  // Registers the files matching `mask` in `folder`; returns how many were accepted.
-  int ScanLanguageFiles(const std::string& folder, const std::string& mask, bool recurse);
+  // Registers the files matching `mask` in `folder`; returns how many were accepted. A matching name that
+  // cannot be read as a file (a FIFO, a device, a file over the size limit) is skipped; its error message
+  // goes to `unreadable` when given.
+  int ScanLanguageFiles(const std::string& folder, const std::string& mask, bool recurse,
+                        std::vector<std::string>* unreadable = nullptr);
+  // False for a missing file or one without a language ID; ELangError for a name that cannot be read.
   bool RegisterLanguageFile(const std::string& path);
 
   // Switches the language; a language file that fails leaves the current language as it was.

@@ -5,11 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <system_error>
 
+#include "core/file_read.h"
 #include "settings/ini_text.h"
 
 namespace fs = std::filesystem;
@@ -22,17 +21,24 @@ ESettingsWriteError::ESettingsWriteError(const fs::path& file)
 TIniFile::TIniFile(fs::path fileName, int legacyCodePage)
     : fileName_(fs::absolute(fileName).lexically_normal()), legacyCodePage_(legacyCodePage) {}
 
-std::string TIniFile::readBytes() const {
+std::optional<std::string> TIniFile::readBytes(std::string* problem) const {
   std::error_code ec;
-  if (!fs::is_regular_file(fileName_, ec)) return {};
-  std::ifstream in(fileName_, std::ios::binary);
-  if (!in) return {};
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!fs::exists(fileName_, ec)) return std::string();
+  std::string error;
+  std::optional<std::string> bytes = core::readRegularFile(fileName_, core::kMaxTextFileBytes, &error);
+  if (!bytes && problem) *problem = "Unable to read " + error;
+  return bytes;
+}
+
+std::string TIniFile::readProblem() const {
+  std::string problem;
+  readBytes(&problem);
+  return problem;
 }
 
 std::string TIniFile::readString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const {
-  const IniText text(readBytes(), legacyCodePage_);
+  const IniText text(readBytes().value_or(std::string()), legacyCodePage_);
   const std::optional<std::string> value = text.value(section, key);
   std::string result = value ? *value : std::string(defaultValue);
   result.resize(core::utf8PrefixBytes(result, kMaxValueLength));
@@ -40,7 +46,7 @@ std::string TIniFile::readString(std::string_view section, std::string_view key,
 }
 
 int TIniFile::readInteger(std::string_view section, std::string_view key, int defaultValue) const {
-  const IniText text(readBytes(), legacyCodePage_);
+  const IniText text(readBytes().value_or(std::string()), legacyCodePage_);
   const std::optional<std::string> value = text.value(section, key);
   if (!value) return defaultValue;
   return parseProfileInteger(*value).value_or(defaultValue);
@@ -51,7 +57,10 @@ bool TIniFile::readBool(std::string_view section, std::string_view key, bool def
 }
 
 void TIniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
-  IniText text(readBytes(), legacyCodePage_);
+  // A name that cannot be read is not replaced by a file holding this one key.
+  const std::optional<std::string> bytes = readBytes();
+  if (!bytes) throw ESettingsWriteError(fileName_);
+  IniText text(*bytes, legacyCodePage_);
   text.setValue(section, key, value);
   replaceFile(text.bytes());
 }

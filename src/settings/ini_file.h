@@ -4,6 +4,7 @@
 // beside it, then a rename), so a crash or a full disk never leaves a truncated settings file.
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -27,6 +28,11 @@ class TIniFile {
 
   const std::filesystem::path& FileName() const { return fileName_; }
 
+  // Why the settings file cannot be read ("Unable to read <path>: a folder"), or an empty string when it can
+  // be read or does not exist. Only regular files of at most core::kMaxTextFileBytes are read; for any other
+  // name the reads give their defaults and the writes fail, so it is never replaced.
+  std::string readProblem() const;
+
   std::string readString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
   int readInteger(std::string_view section, std::string_view key, int defaultValue) const;
   bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
@@ -37,7 +43,9 @@ class TIniFile {
   void writeBool(std::string_view section, std::string_view key, bool value);
 
  private:
-  std::string readBytes() const;
+  // The file's bytes, an empty text when there is no file, or nullopt (with `problem` set when given) for a
+  // name that is not a regular file within the limit.
+  std::optional<std::string> readBytes(std::string* problem = nullptr) const;
   void replaceFile(const std::string& bytes) const;
 
   std::filesystem::path fileName_;

@@ -29,6 +29,12 @@ std::optional<std::string_view> sectionName(std::string_view line) {
 }  // namespace
 
 IniText::IniText(std::string_view bytes, int legacyCodePage) {
+  std::string decoded;
+  if (const auto mark = core::byteOrderMark(bytes); mark && mark->codePage != 65001) {
+    wideCodePage_ = mark->codePage;
+    decoded = core::toUtf8(bytes.substr(mark->length), mark->codePage);
+    bytes = decoded;
+  }
   codePage_ = core::isValidUtf8(bytes) ? 65001 : legacyCodePage;
   if (codePage_ == 65001 && bytes.substr(0, kBom.size()) == kBom) {
     bom_ = true;
@@ -147,7 +153,9 @@ std::string IniText::bytes() const {
     out += line.raw;
     out += line.terminator;
   }
-  return out;
+  if (wideCodePage_ == 0) return out;
+  // Decoding first replaces any invalid UTF-8 a caller handed in, so the encoding cannot fail.
+  return core::byteOrderMarkBytes(wideCodePage_) + core::fromUtf8(core::toUtf8(out, 65001), wideCodePage_).value_or("");
 }
 
 std::optional<int> parseProfileInteger(std::string_view text) {

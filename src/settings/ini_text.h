@@ -12,7 +12,9 @@ namespace lumora::settings {
 
 class IniText {
  public:
-  // Takes the file's bytes. Text that is valid UTF-8 is UTF-8; anything else is read in `legacyCodePage`.
+  // Takes the file's bytes. A file with a byte-order mark is in the encoding the mark announces (UTF-8,
+  // UTF-16 or UTF-32, as Windows editors save "Unicode"); other text that is valid UTF-8 is UTF-8; anything
+  // else is read in `legacyCodePage`.
   explicit IniText(std::string_view bytes, int legacyCodePage);
 
   // The raw value text of a key (trimmed, one pair of enclosing quotes removed), in UTF-8; nullopt when the
@@ -23,11 +25,12 @@ class IniText {
   // the section at the end of the file. Line breaks in `value` become spaces so a value stays one line.
   void setValue(std::string_view section, std::string_view key, std::string_view value);
 
-  // The file's bytes after the edits.
+  // The file's bytes after the edits, in the file's own encoding (with its byte-order mark, if it had one).
   std::string bytes() const;
 
-  // 65001 when the text is UTF-8, else the legacy code page it is kept in.
-  int codePage() const { return codePage_; }
+  // The file's encoding: 65001 for UTF-8, 1200 or 1201 for UTF-16 and 12000 or 12001 for UTF-32 (little-
+  // or big-endian), else the legacy code page it is kept in.
+  int codePage() const { return wideCodePage_ != 0 ? wideCodePage_ : codePage_; }
 
  private:
   struct Line {
@@ -45,8 +48,10 @@ class IniText {
 
   std::vector<Line> lines_;
   std::string eol_ = "\n";
-  int codePage_;
+  int codePage_;  // of the lines: 65001 or the legacy code page
   bool bom_ = false;
+  // A UTF-16 or UTF-32 file: its lines are held in UTF-8 and written back in this code page.
+  int wideCodePage_ = 0;
 };
 
 // Parses an integer the way the settings are read: a signed decimal number, or, for a value of more than

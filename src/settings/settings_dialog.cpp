@@ -5,6 +5,8 @@
 #include <QPalette>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "audio/sound_library.h"
 #include "audio/sound_setup.h"
 #include "audio/ui/sound_settings_ui.h"
@@ -17,6 +19,7 @@
 #include "settings/config_host.h"
 #include "settings/ini_file.h"
 #include "skin/controls.h"
+#include "skin/dialog_start.h"
 #include "skin/skin_manager.h"
 
 namespace lumora::settings {
@@ -40,8 +43,19 @@ TfrmConfig::TfrmConfig(TConfigHost& host, QString settingsFile, QWidget* parent)
   buildWindow();
   LangManagers = new i18n::TLanguageController(this, "LangManagers", i18n::settingsDialogTable());
   LangManagers->loaded();
+  // The caption box holds the publication's caption (read from the settings file or typed): a language
+  // would put the translation of the definition's text there, which the close then gives the main window
+  // and writes to the settings file. The box keeps its text; the buttons make room for their captions.
+  connect(LangManagers, &i18n::TLanguageController::OnLanguageChanging, this,
+          [this] { captionBeforeLanguage_ = sEdit1->text(); });
+  connect(LangManagers, &i18n::TLanguageController::OnLanguageChanged, this, [this] {
+    sEdit1->setText(captionBeforeLanguage_);
+    placeButtons();
+  });
   chooseFolder = [this](const QString& prompt) {
-    return QFileDialog::getExistingDirectory(this, prompt, QString());
+    const skin::TsSkinManager* skins = host_.skinManager();
+    return QFileDialog::getExistingDirectory(this, prompt,
+                                             skin::dialogStart(skins ? skins->SkinDirectory() : QString()).folder);
   };
   FormCreate();
 }
@@ -62,6 +76,7 @@ void TfrmConfig::buildWindow() {
   sButton1 = make<skin::TsButton>(this, "sButton1", QRect(212, 298, 75, 25), QString("Apply"));
   sButton2 = make<skin::TsButton>(this, "sButton2", QRect(293, 298, 75, 25), QString("Cancel"));
   sButton1->setDefault(true);
+  placeButtons();
 
   sPageControl1 = make<skin::TsPageControl>(this, "sPageControl1", QRect(8, 8, 360, 282));
   sTabSheet1 = make<skin::TsTabSheet>(nullptr, "sTabSheet1", QRect(), QString("Basic"));
@@ -144,7 +159,13 @@ void TfrmConfig::FormCreate() {
 
   // 1. Languages: the built-in one, then the language files of the publication's "Lang" folder.
   i18n::TLanguageManager& languages = i18n::LangManager();
-  languages.ScanLanguageFiles(program.AppFolder + "Lang/", "*.lng", false);
+  std::vector<std::string> unreadable;
+  languages.ScanLanguageFiles(program.AppFolder + "Lang/", "*.lng", false, &unreadable);
+  if (!unreadable.empty()) {
+    QStringList messages;
+    for (const std::string& message : unreadable) messages << QString::fromStdString(message);
+    skin::showErrorMessage(this, messages.join("\n"));
+  }
   for (int i = 0; i < languages.LanguageListCount(); ++i) {
     cbLanguage->addItem(QString::fromStdString(languages.LanguageNameAt(i)));
   }
@@ -216,6 +237,15 @@ void TfrmConfig::FormCreate() {
     skin::runGuarded([&] { languages.SetCurrentLanguage(languages.LanguageIdAt(cbLanguage->currentIndex())); });
   }
   // 21. The settings file is closed with `ini`.
+}
+
+void TfrmConfig::placeButtons() {
+  // The definition's width, or what a translated caption needs; Apply and Cancel stay at the right edge.
+  const auto width = [](const QPushButton* button) { return std::max(75, button->sizeHint().width()); };
+  constexpr int kTop = 298, kHeight = 25, kRight = 368, kGap = 6;
+  sButton2->setGeometry(kRight - width(sButton2), kTop, width(sButton2), kHeight);
+  sButton1->setGeometry(sButton2->x() - kGap - width(sButton1), kTop, width(sButton1), kHeight);
+  sButton3->setGeometry(8, kTop, width(sButton3), kHeight);
 }
 
 void TfrmConfig::cbLanguageChange(int index) {

@@ -94,9 +94,11 @@ class TfrmConfig : public QDialog {
  private:
   void buildWindow();
   void FormCreate();
+  void placeButtons();
 
   TConfigHost& host_;
   QString settingsFile_;
+  QString captionBeforeLanguage_;
 };
 
 }  // namespace lumora::settings

@@ -9,6 +9,10 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
+
+#include "skin/dialog_start.h"
+
 namespace lumora::skin {
 
 TToolButton::TToolButton(QWidget* parent) : QToolButton(parent) {
@@ -16,6 +20,23 @@ TToolButton::TToolButton(QWidget* parent) : QToolButton(parent) {
   setAutoRaise(true);
   setIconSize(QSize(24, 24));
   setFocusPolicy(Qt::NoFocus);
+}
+
+void TToolButton::setCaption(const QString& caption) {
+  setText(caption);
+  if (auto* bar = qobject_cast<TsToolBar*>(parentWidget())) bar->relayout();
+}
+
+TMenuItem::TMenuItem(const QString& caption, const char* name, QObject* parent) : QAction(parent) {
+  setObjectName(name);
+  setCaption(caption);
+}
+
+void TMenuItem::setCaption(const QString& caption) {
+  caption_ = caption;
+  // Styles draw the text of a separator that has one, so a separator keeps none.
+  setSeparator(caption == "-");
+  setText(isSeparator() ? QString() : caption);
 }
 
 TsToolBar::TsToolBar(QWidget* parent) : QWidget(parent) { setAutoFillBackground(false); }
@@ -35,7 +56,8 @@ void TsToolBar::addSeparator(const QString& name, int width) {
 
 void TsToolBar::placeWidget(QWidget* widget, int x) {
   widget->setParent(this);
-  widget->move(x, (height() - widget->height()) / 2);
+  placed_.push_back({widget, x});
+  relayout();
 }
 
 void TsToolBar::setShowCaptions(bool show) {
@@ -45,21 +67,30 @@ void TsToolBar::setShowCaptions(bool show) {
       button->setToolButtonStyle(show ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
     }
   }
+  relayout();
 }
 
 QSize TsToolBar::sizeHint() const { return {400, 48}; }
 
 void TsToolBar::relayout() {
+  // The gap the window definition leaves between the last button and a placed widget.
+  constexpr int kPlacedGap = 11;
   int x = 2;
   const int y = (48 - buttonSize_.height()) / 2;
   for (const Item& item : items_) {
-    if (item.separatorWidth > 0) {
-      item.widget->setGeometry(x, y, item.separatorWidth, buttonSize_.height());
-      x += item.separatorWidth;
-    } else {
-      item.widget->setGeometry(x, y, buttonSize_.width(), buttonSize_.height());
-      x += buttonSize_.width();
+    int width = item.separatorWidth;
+    if (width == 0) {
+      width = buttonSize_.width();
+      // A translated caption may need more room than the definition's width gives.
+      if (showCaptions_) width = std::max(width, item.widget->sizeHint().width());
     }
+    item.widget->setGeometry(x, y, width, buttonSize_.height());
+    x += width;
+  }
+  for (const Placed& placed : placed_) {
+    const int placedX = std::max(placed.x, x + kPlacedGap);
+    placed.widget->move(placedX, (48 - placed.widget->height()) / 2);
+    x = placedX + placed.widget->width();
   }
 }
 
@@ -153,7 +184,10 @@ void TsFilenameEdit::setText(const QString& text) { edit_->setText(text); }
 void TsFilenameEdit::setMaxLength(int length) { edit_->setMaxLength(length); }
 
 void TsFilenameEdit::browse() {
-  const QString file = QFileDialog::getOpenFileName(this, QString(), edit_->text(), qtFileDialogFilter(filter_));
+  // The dialog opens at the file the box names, or in the publication folder.
+  const TDialogStart start = dialogStart(edit_->text());
+  const QString file = QFileDialog::getOpenFileName(this, QString(), start.file.isEmpty() ? start.folder : start.file,
+                                                    qtFileDialogFilter(filter_));
   if (!file.isEmpty()) edit_->setText(file);
 }
 

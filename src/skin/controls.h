@@ -31,24 +31,28 @@ class TToolButton : public QToolButton {
  public:
   explicit TToolButton(QWidget* parent = nullptr);
   QString Caption() const { return text(); }
-  void setCaption(const QString& caption) { setText(caption); }
+  // A toolbar holding the button makes room for the new caption.
+  void setCaption(const QString& caption);
   QString Hint() const { return toolTip(); }
   void setHint(const QString& hint) { setToolTip(hint); }
 };
 
-// A toolbar that lays its buttons out left to right at a fixed button size, as the window definition does.
-// Separators are fixed-width gaps; a widget placed at an explicit x (the spectrum box) keeps its place.
-// A menu item whose text is its "Caption".
+// A menu item whose text is its "Caption". The caption "-" makes it a separator, which shows no text.
 class TMenuItem : public QAction {
   Q_OBJECT
-  Q_PROPERTY(QString Caption READ text WRITE setText)
+  Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
  public:
-  TMenuItem(const QString& caption, const char* name, QObject* parent) : QAction(caption, parent) {
-    setObjectName(name);
-    if (caption == "-") setSeparator(true);
-  }
+  TMenuItem(const QString& caption, const char* name, QObject* parent);
+  QString Caption() const { return caption_; }
+  void setCaption(const QString& caption);
+
+ private:
+  QString caption_;
 };
 
+// A toolbar that lays its buttons out left to right at the button size of the window definition; a button
+// whose caption needs more room is as wide as its caption. Separators are fixed-width gaps; a widget placed
+// at an explicit x (the spectrum box) keeps its place unless the buttons reach it, and then follows them.
 class TsToolBar : public QWidget {
   Q_OBJECT
  public:
@@ -61,17 +65,23 @@ class TsToolBar : public QWidget {
   void setShowCaptions(bool show);
   bool showCaptions() const { return showCaptions_; }
   QSize sizeHint() const override;
+  // Lays the items out again (after a caption changed).
+  void relayout();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void relayout();
   struct Item {
     QWidget* widget;
     int separatorWidth;
   };
+  struct Placed {
+    QWidget* widget;
+    int x;
+  };
   QVector<Item> items_;
+  QVector<Placed> placed_;
   QSize buttonSize_{57, 44};
   bool showCaptions_ = true;
 };

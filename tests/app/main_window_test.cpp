@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QMenu>
+#include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 #include <QToolBar>
@@ -12,12 +17,16 @@
 #include "app/main_window.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
+#include "archive/archiver_window.h"
 #include "audio/ui/audio_bar.h"
+#include "core/codepage.h"
 #include "core/program_values.h"
+#include "i18n/language_manager.h"
 #include "settings/settings_dialog.h"
 #include "skin/controls.h"
 #include "skin/message_box.h"
 #include "skin/skin_manager.h"
+#include "support/modal_probe.h"
 #include "support/qt_app.h"
 #include "support/temp_dir.h"
 
@@ -126,17 +135,28 @@ TEST_F(MainWindowTest, AnUnwritableSettingsFileIsReportedAndNotDamaged) {
   }
 }
 
-TEST_F(MainWindowTest, MissingStartPageStopsCreationAfterTheError) {
+TEST_F(MainWindowTest, MissingStartPageStopsCreationAfterTheErrorWithNothingToGoBackTo) {
   writeFile(dir / "lumora.ini", "[Form]\nShowCaptions=1\n[Execute]\nPage=start.htm\n");
   ProgramWindows w = start();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "Can't locate file: " + (dir / "start.htm").string());
-  // Steps after the load did not run: the toolbar keeps its definition state and the buttons stay enabled.
+  // Steps after the load did not run: the toolbar keeps its definition state.
   EXPECT_TRUE(w.Form1->sToolBar1->showCaptions());
-  EXPECT_TRUE(w.Form1->ToolButton2->isEnabled());
-  EXPECT_TRUE(w.Form1->ToolButton3->isEnabled());
-  EXPECT_TRUE(w.Form1->ToolButton4->isEnabled());
   EXPECT_EQ(caption(w), "Безимянный");
+  // Nothing is shown and there is no history: "Back", "Next" and "Refresh" are off, not enabled and idle.
+  EXPECT_FALSE(w.Form1->ToolButton2->isEnabled());
+  EXPECT_FALSE(w.Form1->ToolButton3->isEnabled());
+  EXPECT_FALSE(w.Form1->ToolButton4->isEnabled());
+  EXPECT_TRUE(w.Form1->ToolButton1->isEnabled());
+  // Once the page exists, "Main page" shows it and the buttons follow the history again.
+  page(dir / "start.htm", "Found", "<A HREF=\"two.htm\">two</A>");
+  page(dir / "two.htm", "Two");
+  w.Form1->ToolButton1->click();
+  EXPECT_FALSE(w.Form1->ToolButton2->isEnabled());
+  EXPECT_TRUE(w.Form1->ToolButton4->isEnabled());
+  w.Form1->FrameViewer1->LoadFromFile(QString::fromStdString((dir / "two.htm").string()));
+  EXPECT_TRUE(w.Form1->ToolButton2->isEnabled());
+  EXPECT_EQ(messages.size(), 1u);
 }
 
 TEST_F(MainWindowTest, BackNextAndRefreshFollowTheProcessingEvents) {
@@ -241,7 +261,8 @@ TEST_F(MainWindowTest, NonNumericShowCaptionsGivesEachReaderItsDefault) {
 }
 
 TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenOnCancel) {
-  page(dir / "index.htm", "Demo");
+  page(dir / "index.htm", "Demo", "<A HREF=\"two.htm\">two</A>");
+  page(dir / "two.htm", "Second");
   ProgramWindows w = start();
   settings::TfrmConfig& d = *w.frmConfig;
   d.show();
@@ -250,13 +271,180 @@ TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenO
   d.sCheckBox4->setChecked(true);
   d.sComboBox1->setEditText("Blue");
   d.sButton2->click();
-  EXPECT_EQ(caption(w), "My book");
+  EXPECT_EQ(caption(w), "My book :: Demo");
   EXPECT_TRUE(w.Form1->sToolBar1->showCaptions());
   EXPECT_TRUE(w.Form1->sSkinManager1->Active());
   EXPECT_EQ(w.Form1->sSkinManager1->SkinName().toStdString(), "Blue");
-  // The next page load restores the base caption, which changes only at the next start.
+  // Every page loaded afterwards is captioned with the caption the dialog set, until the program ends.
+  w.Form1->FrameViewer1->LoadFromFile(QString::fromStdString((dir / "two.htm").string()));
+  EXPECT_EQ(caption(w), "My book :: Second");
+  w.Form1->ToolButton2->click();
+  EXPECT_EQ(caption(w), "My book :: Demo");
+  d.show();
+  d.sEdit1->setText("Atlas");
+  d.sButton1->click();
   w.Form1->ToolButton1->click();
-  EXPECT_EQ(caption(w), "Безимянный :: Demo");
+  EXPECT_EQ(caption(w), "Atlas :: Demo");
+  w.Form1->close();
+  EXPECT_NE(readFile(dir / "lumora.ini").find("Caption=Atlas\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, AStoredLanguageLeavesThePublicationsCaptionAlone) {
+  page(dir / "index.htm", "Demo");
+  // The language translates the definitions' captions of both windows (entry 1 of Form1, entry 13 of the
+  // dialog's caption box).
+  writeFile(dir / "Lang" / "de.lng", "LANGID=1031\n[Form1]\n1=Lumora Betrachter\n[frmConfig]\n13=Lumora Version 2.0\n");
+  writeFile(dir / "lumora.ini", "[Form]\nCaption=My Test Book\nLangID=1\n");
+  {
+    ProgramWindows w = start();
+    ASSERT_EQ(i18n::LangManager().currentLanguageId(), 1031);
+    EXPECT_EQ(caption(w), "My Test Book :: Demo");
+    EXPECT_EQ(w.frmConfig->sEdit1->text().toStdString(), "My Test Book");
+    w.frmConfig->show();
+    w.frmConfig->sButton2->click();
+    EXPECT_EQ(caption(w), "My Test Book :: Demo");
+    // Switching the language while the program runs keeps it too.
+    w.frmConfig->cbLanguageChange(0);
+    EXPECT_EQ(caption(w), "My Test Book :: Demo");
+    EXPECT_EQ(w.frmConfig->sEdit1->text().toStdString(), "My Test Book");
+    w.frmConfig->cbLanguageChange(1);
+    w.Form1->close();
+  }
+  EXPECT_NE(readFile(dir / "lumora.ini").find("Caption=My Test Book\n"), std::string::npos);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindowTest, AUnicodeSettingsFileIsReadAndWrittenBackInItsOwnEncoding) {
+  page(dir / "index.htm", "Demo");
+  const std::string before = "[Form]\r\nCaption=Моя книга\r\n[Custom]\r\nKeep=1\r\n";
+  const std::string after =
+      "[Form]\r\nCaption=Моя книга\r\nShowCaptions=1\r\nMode=0\r\nSkined=0\r\nSkinFile=Ошибка\r\nNoSplash=0\r\n"
+      "LangID=0\r\n[Custom]\r\nKeep=1\r\n[Player]\r\nActive=0\r\nVolume=100\r\n[Execute]\r\nDevice=1\r\n"
+      "PlayBackground=0\r\nBGPlay=\r\nLoopMusic=1\r\nReadID3v=0\r\n[Safety]\r\nBlockConfig=0\r\n";
+  for (const int codePage : {1200, 1201}) {
+    const auto inUnicode = [&](const std::string& text) {
+      return core::byteOrderMarkBytes(codePage) + core::fromUtf8(text, codePage).value();
+    };
+    writeFile(dir / "lumora.ini", inUnicode(before));
+    {
+      ProgramWindows w = start();
+      EXPECT_EQ(caption(w), "Моя книга :: Demo") << codePage;
+      w.Form1->close();
+    }
+    EXPECT_EQ(readFile(dir / "lumora.ini"), inUnicode(after)) << codePage;
+  }
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindowTest, SettingsAndLanguageNamesThatAreNoRegularFilesAreReportedAndLeftAlone) {
+  page(dir / "index.htm", "Demo");
+  ASSERT_EQ(::mkfifo((dir / "lumora.ini").c_str(), 0600), 0);
+  writeFile(dir / "Lang" / "ru.lng", "LANGID=1049\n");
+  ASSERT_EQ(::mkfifo((dir / "Lang" / "fifo.lng").c_str(), 0600), 0);
+  {
+    ProgramWindows w = start();
+    EXPECT_EQ(caption(w), "Безимянный :: Demo");
+    EXPECT_EQ(w.frmConfig->cbLanguage->count(), 2);
+    w.Form1->close();
+  }
+  const std::string ini = (dir / "lumora.ini").string();
+  EXPECT_EQ(messages, (std::vector<std::string>{
+                          "Unable to read " + ini + ": not a regular file",
+                          "Loading translations failed.\r\n" + (dir / "Lang" / "fifo.lng").string() + ": not a regular file",
+                          "Unable to write to " + ini}));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir / "lumora.ini"));
+}
+
+TEST_F(MainWindowTest, WindowsOpenInsideTheScreen) {
+  page(dir / "index.htm", "Demo");
+  ProgramWindows w = start();
+  // The definitions put the main window at (375, 135) in 778 x 573 pixels: on this screen (or with a scale
+  // factor on a larger one) that reaches past its edge.
+  QWidget* windows[] = {w.Form1.get(), w.frmConfig.get(), w.Form2.get()};
+  for (QWidget* window : windows) {
+    window->show();
+    const QRect area = window->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(window->frameGeometry())) << window->objectName().toStdString();
+    window->hide();
+  }
+}
+
+TEST_F(MainWindowTest, TranslatedButtonsAreAsWideAsTheirCaptions) {
+  page(dir / "index.htm", "Demo");
+  writeFile(dir / "Lang" / "de.lng",
+            "LANGID=1031\n[Form1]\n10=Startseite\n12=Zurück\n14=Weiter\n16=Aktualisieren\n19=Einstellungen\n"
+            "21=Hilfe\n26=Mehr\n[frmConfig]\n3=Übernehmen\n5=Abbrechen\n44=Hilfe\n");
+  writeFile(dir / "lumora.ini", "[Form]\nShowCaptions=1\nLangID=1\n");
+  ProgramWindows w = start();
+  TForm1& f = *w.Form1;
+  ASSERT_EQ(f.ToolButton4->Caption().toStdString(), "Aktualisieren");
+  // Left to right, none cut and none over the next one or over the spectrum box.
+  const QWidget* row[] = {f.ToolButton1, f.ToolButton2, f.ToolButton3, f.ToolButton4, f.ToolButton7,
+                          f.ToolButton9, f.ToolButton8, f.PaintFrame};
+  for (size_t i = 0; i < std::size(row); ++i) {
+    const std::string name = row[i]->objectName().toStdString();
+    if (auto* button = qobject_cast<const QToolButton*>(row[i])) {
+      EXPECT_GE(button->width(), button->sizeHint().width()) << name;
+    }
+    if (i > 0) {
+      EXPECT_GE(row[i]->x(), row[i - 1]->x() + row[i - 1]->width()) << name;
+    }
+  }
+
+  settings::TfrmConfig& d = *w.frmConfig;
+  const auto checkDialogButtons = [&](const std::string& language) {
+    const QPushButton* buttons[] = {d.sButton3, d.sButton1, d.sButton2};
+    for (size_t i = 0; i < std::size(buttons); ++i) {
+      const std::string name = language + " " + buttons[i]->objectName().toStdString();
+      EXPECT_GE(buttons[i]->width(), std::max(75, buttons[i]->sizeHint().width())) << name;
+      EXPECT_TRUE(d.rect().contains(buttons[i]->geometry())) << name;
+      if (i > 0) {
+        EXPECT_GT(buttons[i]->x(), buttons[i - 1]->x() + buttons[i - 1]->width()) << name;
+      }
+    }
+    // Apply and Cancel keep the dialog's right margin.
+    EXPECT_EQ(d.sButton2->x() + d.sButton2->width(), 368) << language;
+  };
+  ASSERT_EQ(d.sButton1->text().toStdString(), "Übernehmen");
+  checkDialogButtons("German");
+  d.cbLanguageChange(0);
+  ASSERT_EQ(d.sButton1->text().toStdString(), "Apply");
+  checkDialogButtons("English");
+}
+
+TEST_F(MainWindowTest, FileDialogsOpenInThePublicationOrAtTheCurrentValue) {
+  page(dir / "index.htm", "Demo");
+  writeFile(dir / "music" / "theme.wav", "RIFF");
+  ProgramWindows w = start();
+  const QString publication = QString::fromStdString(dir.path().string());
+  struct Case {
+    const char* name;
+    std::function<void()> open;
+    QString folder;
+  };
+  settings::TfrmConfig& d = *w.frmConfig;
+  const Case cases[] = {
+      {"Play", [&] { w.Form1->AudioBar1->ToolButton11Click(); }, publication},
+      {"background music", [&] {
+         d.sFilenameEdit1->setText("Music\\Theme.WAV");
+         d.sFilenameEdit1->findChild<QToolButton*>()->click();
+       }, publication + "/music"},
+      {"background music, nothing chosen yet", [&] {
+         d.sFilenameEdit1->setText("");
+         d.sFilenameEdit1->findChild<QToolButton*>()->click();
+       }, publication},
+      {"archive to extract", [&] { w.Form2->sSpeedButton1Click(); }, publication},
+      {"folder to extract to", [&] { w.Form2->sSpeedButton2Click(); }, publication},
+      {"folder to compress", [&] { w.Form2->sSpeedButton3Click(); }, publication},
+  };
+  for (const Case& c : cases) {
+    QString shown;
+    testing::answerNextModalDialog([&](QDialog& dialog) {
+      if (auto* files = qobject_cast<QFileDialog*>(&dialog)) shown = files->directory().absolutePath();
+    });
+    c.open();
+    EXPECT_EQ(shown.toStdString(), QDir(c.folder).absolutePath().toStdString()) << c.name;
+  }
 }
 
 // Calls `onShown` (from the event loop) when a splash window is shown.

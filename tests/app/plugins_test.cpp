@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -79,6 +80,32 @@ TEST(Plugins, AreListedByNameAndRunWithTheHostTheirTypeAsksFor) {
     EXPECT_EQ(readFile(log), expected) << label;
   }
   ::unsetenv("LUMORA_PLUGIN_LOG");
+}
+
+TEST(Plugins, NamesThatAreNoRegularFilesAreSkippedWithoutWaiting) {
+  testing::ensureQApplication();
+  TempDir dir;
+  writeFile(dir / "index.htm", "<TITLE>Demo</TITLE>");
+  std::filesystem::create_directories(dir / "Modules" / "folder.plu");
+  // Opening a FIFO to load it would wait for a writer for ever; a device would be read without end.
+  ASSERT_EQ(::mkfifo((dir / "Modules" / "fifo.plu").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir / "Modules" / "zero.plu");
+  std::filesystem::copy_file(std::filesystem::path(LUMORA_TEST_PLUGINS) / "form.plu", dir / "Modules" / "form.plu");
+  std::vector<std::string> messages;
+  skin::setMessageAnswerer([&](const skin::MessageRequest& r) {
+    messages.push_back(r.text.toStdString());
+    return true;
+  });
+  ProgramWindows w = createProgramWindows(QString::fromStdString((dir / "lumora").string()), {"/NoSplash"});
+  skin::setMessageAnswerer(nullptr);
+  EXPECT_TRUE(messages.empty());
+  ASSERT_EQ(w.Form1->N3->actions().size(), 1);
+  EXPECT_EQ(w.Form1->N3->actions()[0]->text().toStdString(), "form");
+
+  // A listed module replaced by a FIFO between start and click: the click does nothing.
+  std::filesystem::remove(dir / "Modules" / "form.plu");
+  ASSERT_EQ(::mkfifo((dir / "Modules" / "form.plu").c_str(), 0600), 0);
+  w.Form1->N3->actions()[0]->trigger();
 }
 
 TEST(Plugins, AMissingModulesFolderGivesAnEmptyMenu) {

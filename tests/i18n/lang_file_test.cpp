@@ -1,11 +1,17 @@
 #include "i18n/lang_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "core/file_read.h"
 
 #include "i18n/lang_data.h"
 #include "i18n/lang_escape.h"
 #include "i18n/lang_mask.h"
 #include "i18n/window_tables.h"
+#include "support/temp_dir.h"
 
 namespace lumora::i18n {
 namespace {
@@ -76,6 +82,13 @@ TEST(LangFile, ErrorsNameTheZeroBasedLine) {
       {"[$CONSTANTS]\r\nA=1\r\n\r\na=2\r\n", "Loading translations failed.\r\nLine 3: Duplicate constant name (\"a\")"},
       {"[Form1]\n1=a\n[form1]\n1=b\n",
        "Loading translations failed.\r\nLine 3: Duplicate property value translation ID (1)"},
+      // With several faults the first line wins, whatever kind each fault is and wherever its twin stands.
+      {"[$CONSTANTS]\nB=1\n[Form1]\n7=a\n8=b\n7=c\n[$CONSTANTS]\nb=2\n",
+       "Loading translations failed.\r\nLine 5: Duplicate property value translation ID (7)"},
+      {"[$CONSTANTS]\nB=1\nb=2\n[Form1]\n7=a\n7=c\n",
+       "Loading translations failed.\r\nLine 2: Duplicate constant name (\"b\")"},
+      {"[$CONSTANTS]\nB=1\nb=2\n9x=3\n", "Loading translations failed.\r\nLine 2: Duplicate constant name (\"b\")"},
+      {"[$CONSTANTS]\nB=1\n9x=3\nb=2\n", "Loading translations failed.\r\nLine 2: Invalid constant name (\"9x\")"},
   };
   for (const Case& c : cases) {
     try {
@@ -95,6 +108,104 @@ TEST(LangFile, LegacyFilesAreReadInTheCodePageOfTheirLanguage) {
   const std::string german = "LANGID=1031\r\n[Form1]\r\n12=Zur\xFC" "ck\r\n";
   EXPECT_EQ(*readLanguageText(decodeLanguageFile(russian), false).Section("Form1")->find(12), "Назад");
   EXPECT_EQ(*readLanguageText(decodeLanguageFile(german), false).Section("Form1")->find(12), "Zurück");
+}
+
+TEST(LangFile, LargeFilesKeepEveryEntryInOrder) {
+  // IDs and constants in a scrambled order, sections that come back: what a sorted insert got right.
+  std::string text = "LANGID=1049\n";
+  const int n = 5000;
+  for (int i = 0; i < n; ++i) {
+    const int id = (i * 7919) % n + 1;
+    text += "[Window" + std::to_string(id % 7) + "]\n" + std::to_string(id) + "=text " + std::to_string(id) + "\n";
+    text += "[$constants]\nName" + std::to_string(id) + "=value " + std::to_string(id) + "\n";
+  }
+  const TLang_CompTranslations t = readLanguageText(text, false);
+  ASSERT_EQ(t.translations.size(), 7u);
+  ASSERT_EQ(t.constants.items().size(), size_t(n));
+  for (int id = 1; id <= n; ++id) {
+    const TLang_CompTranslation* window = t.Section("window" + std::to_string(id % 7));
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(window->find(id), nullptr) << id;
+    EXPECT_EQ(*window->find(id), "text " + std::to_string(id));
+    ASSERT_NE(t.constants.find("NAME" + std::to_string(id)), nullptr) << id;
+    EXPECT_EQ(t.constants.find("name" + std::to_string(id))->value, "value " + std::to_string(id));
+  }
+  EXPECT_EQ(t.constants.find("Name0"), nullptr);
+}
+
+TEST(LangFile, UnicodeFilesWithAByteOrderMarkAreRead) {
+  // What Windows editors write as "Unicode": UTF-16 or UTF-32 with a byte-order mark, here with a text that
+  // leaves the Basic Multilingual Plane.
+  const std::u32string text = U"LANGID=1049\r\n[$CONSTANTS]\r\nNoSkins=Нет обложек \U0001F3A8\r\n[Form1]\r\n12=Назад\r\n";
+  const auto encode = [&](int unitBytes, bool bigEndian) {
+    std::string out;
+    const auto put = [&](uint32_t unit) {
+      for (int i = 0; i < unitBytes; ++i) {
+        const int shift = 8 * (bigEndian ? unitBytes - 1 - i : i);
+        out += static_cast<char>((unit >> shift) & 0xFF);
+      }
+    };
+    put(0xFEFF);
+    for (const char32_t c : text) {
+      if (unitBytes == 2 && c > 0xFFFF) {
+        put(0xD800 + ((c - 0x10000) >> 10));
+        put(0xDC00 + ((c - 0x10000) & 0x3FF));
+      } else {
+        put(c);
+      }
+    }
+    return out;
+  };
+  const struct {
+    const char* name;
+    std::string bytes;
+  } files[] = {
+      {"UTF-16LE", encode(2, false)}, {"UTF-16BE", encode(2, true)},
+      {"UTF-32LE", encode(4, false)}, {"UTF-32BE", encode(4, true)},
+      {"UTF-8", "\xEF\xBB\xBFLANGID=1049\r\n[$CONSTANTS]\r\nNoSkins=Нет обложек 🎨\r\n[Form1]\r\n12=Назад\r\n"},
+  };
+  for (const auto& file : files) {
+    const TLang_CompTranslations t = readLanguageText(decodeLanguageFile(file.bytes), false);
+    EXPECT_EQ(t.languageId(), 1049) << file.name;
+    ASSERT_NE(t.constants.find("NoSkins"), nullptr) << file.name;
+    EXPECT_EQ(t.constants.find("NoSkins")->value, "Нет обложек 🎨") << file.name;
+    ASSERT_NE(t.Section("Form1"), nullptr) << file.name;
+    EXPECT_EQ(*t.Section("Form1")->find(12), "Назад") << file.name;
+  }
+  // A lone surrogate in place of the "Н" costs that character, not the alignment of the rest.
+  std::string damaged = encode(2, false);
+  damaged.replace(damaged.find(std::string("\x1D\x04", 2)), 2, std::string("\x00\xDC", 2));
+  const TLang_CompTranslations t = readLanguageText(decodeLanguageFile(damaged), false);
+  EXPECT_EQ(t.constants.find("NoSkins")->value, "\uFFFDет обложек 🎨");
+  ASSERT_NE(t.Section("Form1"), nullptr);
+  EXPECT_EQ(*t.Section("Form1")->find(12), "Назад");
+}
+
+TEST(LangFile, OnlyRegularFilesWithinTheLimitAreRead) {
+  testing::TempDir dir;
+  std::filesystem::create_directory(dir / "folder.lng");
+  ASSERT_EQ(::mkfifo((dir / "fifo.lng").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir / "zero.lng");
+  {
+    std::ofstream big(dir / "big.lng", std::ios::binary);
+    big << "LANGID=1049\n";
+    big.seekp(static_cast<std::streamoff>(core::kMaxTextFileBytes));
+    big << "\n";
+  }
+  EXPECT_EQ(readLanguageFile((dir / "missing.lng").string()), "");
+  const struct {
+    const char* name;
+    const char* reason;
+  } cases[] = {{"folder.lng", "a folder"}, {"fifo.lng", "not a regular file"}, {"zero.lng", "not a regular file"},
+               {"big.lng", "larger than 64 MB"}};
+  for (const auto& c : cases) {
+    try {
+      readLanguageFile((dir / c.name).string());
+      ADD_FAILURE() << c.name;
+    } catch (const ELangError& e) {
+      EXPECT_EQ(std::string(e.what()), "Loading translations failed.\r\n" + (dir / c.name).string() + ": " + c.reason);
+    }
+  }
 }
 
 TEST(LangMask, MatchesPathsAndRejectsMalformedMasks) {

@@ -1,6 +1,12 @@
 #include "i18n/language_manager.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "core/file_read.h"
 
 #include "support/temp_dir.h"
 
@@ -61,6 +67,30 @@ TEST(LanguageManager, RegistersLanguageFilesByTheirId) {
   std::sort(ids.begin(), ids.end());
   EXPECT_EQ(ids, (std::vector<int>{1031, 1049}));
   EXPECT_FALSE(manager.RegisterLanguageFile((dir / "Lang" / "missing.lng").string()));
+}
+
+TEST(LanguageManager, NamesThatAreNoRegularFilesAreSkippedWithTheirReason) {
+  TempDir dir;
+  writeFile(dir / "Lang" / "ru.lng", "LANGID=1049\n");
+  std::filesystem::create_directory(dir / "Lang" / "folder.lng");
+  ASSERT_EQ(::mkfifo((dir / "Lang" / "fifo.lng").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir / "Lang" / "zero.lng");
+  {
+    // Sparse: as large as the limit allows plus one byte, without writing that much.
+    std::ofstream big(dir / "Lang" / "big.lng", std::ios::binary);
+    big << "LANGID=1031\n";
+    big.seekp(static_cast<std::streamoff>(core::kMaxTextFileBytes));
+    big << "\n";
+  }
+  TLanguageManager manager(builtInConstantsResource());
+  std::vector<std::string> unreadable;
+  EXPECT_EQ(manager.ScanLanguageFiles((dir / "Lang").string(), "*.lng", false, &unreadable), 1);
+  EXPECT_EQ(manager.LanguageListCount(), 2);
+  std::sort(unreadable.begin(), unreadable.end());
+  const std::string failed = "Loading translations failed.\r\n" + (dir / "Lang").string() + "/";
+  EXPECT_EQ(unreadable, (std::vector<std::string>{failed + "big.lng: larger than 64 MB",
+                                                  failed + "fifo.lng: not a regular file",
+                                                  failed + "zero.lng: not a regular file"}));
 }
 
 TEST(LanguageManager, SwitchingLanguagesUpdatesConstantsAndWindows) {

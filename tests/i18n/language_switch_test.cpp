@@ -82,9 +82,10 @@ TEST_F(LanguageSwitchTest, AStoredLanguageIsAppliedAtStart) {
   writeFile(dir / "lumora.ini", "[Form]\nLangID=1\nCaption=My book\n");
   app::ProgramWindows w = start();
   EXPECT_EQ(w.Form1->ToolButton1->Caption(), "Главная");
-  // The language comes after the start page and the settings: the captions are the language's own texts.
-  EXPECT_EQ(w.Form1->windowTitle(), "Lumora Viewer");
-  EXPECT_EQ(w.frmConfig->sEdit1->text(), "Lumora версия 2.0");
+  // The language comes after the start page and the settings: the controls get the language's texts, but
+  // the publication's caption stays in the caption box and on the page shown.
+  EXPECT_EQ(w.Form1->windowTitle(), "My book :: Demo");
+  EXPECT_EQ(w.frmConfig->sEdit1->text(), "My book");
   w.Form1->ToolButton1->click();
   EXPECT_EQ(w.Form1->windowTitle(), "My book :: Demo");
 }

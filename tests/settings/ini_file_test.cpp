@@ -1,7 +1,12 @@
 #include "settings/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <fstream>
+
+#include "core/file_read.h"
 
 #include "settings/settings_keys.h"
 #include "support/temp_dir.h"
@@ -96,6 +101,42 @@ TEST(IniFile, AFailedWriteReportsThePathAndLeavesTheFileAlone) {
     EXPECT_THROW(readOnly.writeString("Form", "Caption", "Lost"), ESettingsWriteError);
     EXPECT_EQ(readFile(file), "[Form]\nCaption=Kept\n");
   }
+}
+
+TEST(IniFile, OnlyARegularFileWithinTheLimitIsReadOrReplaced) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "folder" / "lumora.ini");
+  std::filesystem::create_directories(dir / "fifo");
+  ASSERT_EQ(::mkfifo((dir / "fifo" / "lumora.ini").c_str(), 0600), 0);
+  std::filesystem::create_directories(dir / "zero");
+  std::filesystem::create_symlink("/dev/zero", dir / "zero" / "lumora.ini");
+  std::filesystem::create_directories(dir / "big");
+  {
+    // Sparse: one byte more than the limit, without writing that much.
+    std::ofstream big(dir / "big" / "lumora.ini", std::ios::binary);
+    big << "[Form]\nCaption=Huge\n";
+    big.seekp(static_cast<std::streamoff>(core::kMaxTextFileBytes));
+    big << "\n";
+  }
+  const struct {
+    const char* folder;
+    const char* reason;
+  } cases[] = {{"folder", "a folder"}, {"fifo", "not a regular file"}, {"zero", "not a regular file"},
+               {"big", "larger than 64 MB"}};
+  for (const auto& c : cases) {
+    const auto file = dir / c.folder / "lumora.ini";
+    TIniFile ini(file);
+    EXPECT_EQ(ini.readProblem(), "Unable to read " + file.string() + ": " + c.reason);
+    EXPECT_EQ(ini.readString("Form", "Caption", "Default"), "Default") << c.folder;
+    EXPECT_THROW(ini.writeString("Form", "Caption", "New"), ESettingsWriteError) << c.folder;
+  }
+  EXPECT_EQ(std::filesystem::file_size(dir / "big" / "lumora.ini"), core::kMaxTextFileBytes + 1);
+  EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo" / "lumora.ini"));
+
+  // A missing file and a regular one have nothing to report.
+  EXPECT_EQ(TIniFile(dir / "missing.ini").readProblem(), "");
+  writeFile(dir / "ok.ini", "[Form]\nCaption=Fine\n");
+  EXPECT_EQ(TIniFile(dir / "ok.ini").readProblem(), "");
 }
 
 }  // namespace

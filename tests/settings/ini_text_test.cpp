@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include "core/codepage.h"
+
 namespace lumora::settings {
 namespace {
 
@@ -96,6 +98,28 @@ TEST(IniText, KeepsAUtf8ByteOrderMark) {
   EXPECT_EQ(ini.value("Form", "Caption"), "Привет");
   ini.setValue("Form", "Mode", "1");
   EXPECT_EQ(ini.bytes(), "\xEF\xBB\xBF[Form]\nCaption=Привет\nMode=1\n");
+}
+
+// The text in one of the Unicode forms Windows editors save, with its byte-order mark.
+std::string unicodeFile(int codePage, const std::string& utf8) {
+  return core::byteOrderMarkBytes(codePage) + core::fromUtf8(utf8, codePage).value();
+}
+
+TEST(IniText, KeepsAUnicodeFileInItsOwnEncoding) {
+  const std::string before = "; заметки\r\n[Form]\r\nCaption=Моя книга 📖\r\n\r\n[Player]\r\nActive=1\r\n";
+  const std::string after =
+      "; заметки\r\n[Form]\r\nCaption=Моя книга 📖\r\nSkinFile=Синий\r\n\r\n[Player]\r\nActive=0\r\n"
+      "[Safety]\r\nBlockConfig=0\r\n";
+  for (const int codePage : {1200, 1201, 12000, 12001}) {
+    IniText ini(unicodeFile(codePage, before), 1251);
+    EXPECT_EQ(ini.codePage(), codePage);
+    EXPECT_EQ(ini.value("form", "caption"), "Моя книга 📖") << codePage;
+    EXPECT_EQ(ini.value("Player", "Active"), "1") << codePage;
+    ini.setValue("Form", "SkinFile", "Синий");
+    ini.setValue("Player", "Active", "0");
+    ini.setValue("Safety", "BlockConfig", "0");
+    EXPECT_EQ(ini.bytes(), unicodeFile(codePage, after)) << codePage;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+#include "skin/dialog_start.h"
+
 namespace lumora::audio {
 
 TAudioOpenDialog::TAudioOpenDialog(QWidget* owner) : QObject(owner), owner_(owner) {}
@@ -30,6 +32,7 @@ std::optional<QString> TAudioOpenDialog::Execute() {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setNameFilters(nameFilters());
+  dialog.setDirectory(skin::dialogStart().folder);
   dialog.setSizeGripEnabled(true);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front();
