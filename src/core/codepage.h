@@ -68,20 +68,6 @@ std::optional<std::string> fromUtf8(std::string_view utf8, int codePage);
 // Appends the UTF-8 form of one code point.
 void appendUtf8(std::string& out, char32_t c);
 
-// Text that starts with the byte-order mark of UTF-16 or UTF-32 (either byte order), as Windows editors save
-// "Unicode" files.
-enum class TUnicodeForm { None, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
-struct TUnicodeBom {
-  TUnicodeForm Form = TUnicodeForm::None;
-  size_t Bytes = 0;  // length of the mark
-};
-TUnicodeBom unicodeBomOf(std::string_view bytes);
-// The text after such a mark as UTF-8; units that do not form characters become U+FFFD, a trailing odd
-// byte is dropped.
-std::string utf8FromUnicode(std::string_view bytes, TUnicodeForm Form);
-// UTF-8 text in that form, without a mark.
-std::string unicodeFromUtf8(std::string_view utf8, TUnicodeForm Form);
-
 // Counts the characters (code points) of valid UTF-8 text and returns the byte length of its first
 // `maxChars` characters.
 size_t utf8PrefixBytes(std::string_view utf8, size_t maxChars);

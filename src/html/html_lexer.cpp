@@ -72,8 +72,8 @@ void THtmlLexer::setDocument(std::string text, int codePage) {
   // the UTF-8 bytes. After a UTF-8 mark positions still count the mark's bytes as stored.
   bomBytes_ = 0;
   BomSeen = false;
-  if (const core::TUnicodeBom wide = core::unicodeBomOf(text); wide.Form != core::TUnicodeForm::None) {
-    text = core::utf8FromUnicode(std::string_view(text).substr(wide.Bytes), wide.Form);
+  if (const auto mark = core::byteOrderMark(text); mark && mark->codePage != kUtf8CodePage) {
+    text = core::toUtf8(std::string_view(text).substr(mark->length), mark->codePage);
     BomSeen = true;
   } else if (text.size() > 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     text.erase(0, 3);

@@ -354,7 +354,7 @@ TEST(HtmlLexer, UnicodePagesWithAByteOrderMark) {
   const Lexed broken = lex(std::string("\xFF\xFE" "a\0\x00\xD8" "b\0" "c", 9));
   ASSERT_EQ(broken.tokens.size(), 1u);
   EXPECT_EQ(broken.tokens[0].text, "a\xEF\xBF\xBD"
-                                   "b");
+                                   "b\xEF\xBF\xBD");
 }
 
 TEST(HtmlLexer, NulCharacters) {
