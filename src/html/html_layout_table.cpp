@@ -1,7 +1,6 @@
 #include "html/html_layout_table.h"
 
 #include <algorithm>
-#include <limits>
 #include <set>
 
 namespace lumora::html {

@@ -51,7 +51,8 @@ class ITableCellContent {
   virtual ~ITableCellContent() = default;
   // The content's minimum and maximum widths (its MeasureWidths), without the cell's padding and border.
   virtual TWidths measureContent(TCellObj& Cell) = 0;
-  // Lays the content out in Box and returns its height.
+  // Lays the content out in Box and returns the height of the content itself, not raised to MinHeight:
+  // VALIGN moves content within the room it leaves, and percentage heights only count above it.
   virtual int layOutContent(TCellObj& Cell, const TBox& Box) = 0;
 };
 
