@@ -1,6 +1,7 @@
 #pragma once
 // Tables as built: the table item with its rows, the cells with their content cells, the columns COL and
-// COLGROUP describe and the THEAD/TBODY/TFOOT records. Column widths and row heights come with table layout.
+// COLGROUP describe and the THEAD/TBODY/TFOOT records, with the fields table layout (html_layout_table.h)
+// fills: the completed grid, column widths and row heights.
 
 #include <memory>
 #include <string>
@@ -26,10 +27,21 @@ class TCellObjCell : public TCell {
   std::string Url, Target, Title;
 };
 
+// What a spacer slot needs: the rows it covers below its own (1 when it covers none).
+struct TSpacerSlot {
+  int RowSpan = 1;
+};
+
 // One cell (or, with column span 0, a spacer slot).
 class TCellObj {
  public:
   TCellObj(TSectionList* Document, TProperties& Props, const TAttributeList& Attributes, int DefaultVAlign, bool IsTH);
+  // A spacer slot: it only fills a grid position that a span covers. It has an empty content cell, so code
+  // that walks every slot's content needs no special case.
+  TCellObj(TSectionList* Document, TSpacerSlot Spacer)
+      : ColSpan(0), RowSpan(Spacer.RowSpan), IsTH(false), Cell(std::make_unique<TCellObjCell>(Document, nullptr)) {}
+  bool isSpacer() const { return ColSpan == 0; }
+
   int ColSpan = 1, RowSpan = 1;
   int WidthAttr = 0;
   bool AsPercent = false;  // WidthAttr is per mille
@@ -45,6 +57,14 @@ class TCellObj {
   TVMarginArray MargArrayO;
   bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
   std::string TextAlign;  // the cell's text-align as the style and hints left it
+
+  // Set when the grid is prepared: left padding + left border + right border + right padding, and
+  // top padding + top border + bottom border + bottom padding.
+  int HorizontalExtra = 0, VerticalExtra = 0;
+  // Results of layout: the widths of the columns and the heights of the rows the cell spans (each including
+  // one cell spacing), its content's height as measured for the row heights, and how far VALIGN moved the
+  // content down when the cell was placed.
+  int SpannedWidth = 0, SpannedHeight = 0, ContentHeight = 0, VerticalOffset = 0;
 };
 
 // A table row.
@@ -60,6 +80,9 @@ class TCellList {
   int RowHeight = 0, RowHeightPercent = 0;
   bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
   int RowType = 0;  // 0 body, 1 head, 2 foot
+  // Results of layout: this row's height (one cell spacing included) and the largest spanned height of its
+  // cells.
+  int Height = 0, TallestSpan = 0;
 };
 
 // One column as a COL or COLGROUP tag describes it.
@@ -91,6 +114,24 @@ class ThtmlTable : public TSectionBase {
   TColor BorderColorLight = kSystemColorFlag | 20, BorderColorDark = kSystemColorFlag | 16;
   bool Floating = false;
   bool HasBorder = false;
+
+  // --- Layout (html_layout_table.h) ---
+  // No percentage measurement made yet: no layout pass has this number.
+  static constexpr int kNoMeasurement = -2147483647 - 1;
+
+  int ColumnCount = 0;  // grid columns once the grid is prepared
+  // One entry per column, in pixels, each including one cell spacing; Percentages in per mille of the
+  // table's width, 0 for a column without one.
+  std::vector<int> Widths, MaxWidths, MinWidths, Percentages;
+  std::vector<int> RowHeights;  // one per row, one cell spacing included; empty: to be computed again
+  int SpecifiedWidth = 0;       // content width the table block fixes; 0 when the table has no width
+  bool GridPrepared = false;
+  bool HasAbsoluteWidth = false;  // some cell has a width in pixels
+  // The table block has a background colour and no background image: cells without a colour take it.
+  bool PropagateBackground = false;
+  TColor BkColor = kColorNone;
+  int MeasurementKey = kNoMeasurement;  // the layout pass of the last percentage measurement
+  int TableWidth = 0, TableHeight = 0;  // cell spacing + the widths; cell spacing + the row heights
 };
 
 }  // namespace lumora::html
