@@ -147,6 +147,15 @@ class TTableBlock : public TBlock {
   bool Table3D = false;
   bool TableIndent = false;  // inside a caption container
   int HorzShift = 0;         // how far floats pushed it right, for painting
+
+  int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
+             int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
+  void MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth) override;
+  void RegisterPositions() override;
+  int ResolveWidth(ITextMetrics& Metrics, int AvailableWidth, int AutoCount, int AvailableHeight) override;
+  // The table's content width for the room AvailableWidth with the horizontal margins, paddings and borders
+  // Outer (the specified width is set as a side effect when the table has a width).
+  int tableContentWidth(ITextMetrics& Metrics, int AvailableWidth, int Outer);
 };
 
 // A table block with its caption block.
@@ -159,6 +168,9 @@ class TTableAndCaptionBlock : public TBlock {
   TTableBlock* TableBlock;
   TBlock* CaptionBlock;
   int TableID;  // which child is the table: 0 or 1
+
+  void MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth) override;
+  int ResolveWidth(ITextMetrics& Metrics, int AvailableWidth, int AutoCount, int AvailableHeight) override;
 };
 
 }  // namespace lumora::html

@@ -132,6 +132,13 @@ class ThtmlTable : public TSectionBase {
   TColor BkColor = kColorNone;
   int MeasurementKey = kNoMeasurement;  // the layout pass of the last percentage measurement
   int TableWidth = 0, TableHeight = 0;  // cell spacing + the widths; cell spacing + the row heights
+  int TableLeft = 0;                    // X of the table's left edge in the last layout
+
+  // --- Item operations ---
+  int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
+             int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
+  void MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth) override;
+  void RegisterPositions() override;
 };
 
 }  // namespace lumora::html

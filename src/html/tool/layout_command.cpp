@@ -51,7 +51,7 @@ class TLayoutWriter {
 
   void block(const TBlock& Block, int Depth) {
     if (Block.DisplayNone) return;
-    std::string tag = Block.TagClass.substr(0, Block.TagClass.find('.'));
+    std::string tag = dynamic_cast<const TBodyBlock*>(&Block) ? "body" : Block.TagClass.substr(0, Block.TagClass.find('.'));
     for (char& c : tag) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const TRect& b = Block.BorderBox;
     write({{"kind", "block"}, {"tag", tag}, {"depth", Depth}, {"x", b.Left}, {"y", b.Top}, {"w", b.Right - b.Left},
@@ -150,13 +150,27 @@ class TLayoutWriter {
   }
 
   void table(const ThtmlTable& Table, int Depth) {
-    size_t cols = 0;
-    for (const auto& row : Table.Rows) cols = std::max(cols, row->Cells.size());
-    write({{"kind", "table"}, {"x", 0}, {"y", Table.ContentTop}, {"w", 0}, {"h", Table.SectionHeight},
-           {"rows", Table.Rows.size()}, {"cols", cols}});
-    for (const auto& row : Table.Rows)
-      for (const auto& c : row->Cells)
-        if (c && c->Cell) cell(*c->Cell, Depth + 1);
+    write({{"kind", "table"}, {"x", Table.TableLeft}, {"y", Table.ContentTop}, {"w", Table.TableWidth},
+           {"h", Table.TableHeight}, {"rows", Table.Rows.size()}, {"cols", Table.ColumnCount}});
+    // Cell boxes from the column edges and the row tops, the spacing around each left out.
+    std::vector<int> lefts(1, Table.CellSpacing);
+    for (const int w : Table.Widths) lefts.push_back(lefts.back() + w);
+    int rowTop = Table.ContentTop;
+    for (size_t r = 0; r < Table.Rows.size(); ++r) {
+      const auto& row = *Table.Rows[r];
+      for (size_t c = 0; c < row.Cells.size(); ++c) {
+        const TCellObj& cell = *row.Cells[c];
+        if (cell.ColSpan <= 0) continue;
+        const size_t last = std::min(c + static_cast<size_t>(cell.ColSpan), lefts.size() - 1);
+        const int x = Table.TableLeft + (c < lefts.size() ? lefts[c] : lefts.back());
+        const int w = (last < lefts.size() ? lefts[last] : lefts.back()) - (c < lefts.size() ? lefts[c] : lefts.back()) -
+                      Table.CellSpacing;
+        write({{"kind", "cell"}, {"row", r}, {"col", c}, {"rowSpan", cell.RowSpan}, {"colSpan", cell.ColSpan},
+               {"x", x}, {"y", rowTop + Table.CellSpacing}, {"w", w}, {"h", cell.SpannedHeight - Table.CellSpacing}});
+        if (cell.Cell) this->cell(*cell.Cell, Depth + 1);
+      }
+      rowTop += row.Height;
+    }
   }
 
   std::ostream& out_;

@@ -6,6 +6,8 @@
 //                             the page laid out, one JSON object per line (see layout_command.h)
 
 #include <QGuiApplication>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <cstdio>
@@ -61,6 +63,12 @@ int layout(int argc, char** argv, const std::string& path, const std::string& do
     // The installed fonts need no display: Qt's offscreen platform serves them when there is none.
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
       setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Qt wants a private runtime folder; without one it complains on every start.
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+      const std::string runtime = "/tmp/runtime-" + std::to_string(::getuid());
+      ::mkdir(runtime.c_str(), 0700);
+      setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    }
     static int qtArgc = 1;
     static char qtName[] = "lumora-html";
     static char* qtArgv[] = {qtName, nullptr};
