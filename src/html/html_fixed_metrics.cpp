@@ -10,8 +10,8 @@ namespace lumora::html {
 TFontHandle FixedMetricsPlatform::realizeFont(const TFontRequest& Request) {
   ++RealizeCalls;
   LastRequest = Request;
-  for (size_t i = 0; i < fonts_.size(); ++i)
-    if (fonts_[i].first == Request) return static_cast<TFontHandle>(i + 1);
+  const auto key = std::make_tuple(Request.Name, Request.Height, Request.Style, int{Request.CharSet});
+  if (const auto it = handles_.find(key); it != handles_.end()) return it->second;
   const int h = std::max(0, Request.Height);
   TRealizedFont m;
   m.CellHeight = h;
@@ -19,7 +19,9 @@ TFontHandle FixedMetricsPlatform::realizeFont(const TFontRequest& Request) {
   m.AveCharWidth = m.MaxCharWidth = h / 2;
   m.CharSet = Request.CharSet;
   fonts_.emplace_back(Request, m);
-  return static_cast<TFontHandle>(fonts_.size());
+  const auto handle = static_cast<TFontHandle>(fonts_.size());
+  handles_.emplace(key, handle);
+  return handle;
 }
 
 const TFontRequest& FixedMetricsPlatform::request(TFontHandle Font) const {

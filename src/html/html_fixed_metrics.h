@@ -13,7 +13,9 @@
 //
 // So the default 12-point font at 96 pixels per inch is 16 pixels high, 8 pixels per character, descent 4.
 
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "html/html_host.h"
@@ -40,6 +42,7 @@ class FixedMetricsPlatform : public ITextMetrics, public IFormControlHost {
 
  private:
   std::vector<std::pair<TFontRequest, TRealizedFont>> fonts_;
+  std::map<std::tuple<std::string, int, int, int>, TFontHandle, std::less<>> handles_;
 };
 
 }  // namespace lumora::html

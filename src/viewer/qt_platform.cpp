@@ -128,12 +128,15 @@ size_t QtTextMetrics::RequestHash::operator()(const html::TFontRequest& r) const
 }
 
 bool QtTextMetrics::isFontInstalled(std::string_view Family) const {
+  auto [known, added] = installed_.try_emplace(std::string(Family), false);
+  if (!added) return known->second;
   const QString name = QString::fromUtf8(Family.data(), static_cast<qsizetype>(Family.size())).trimmed();
   if (name.isEmpty()) return false;
-  if (QFontDatabase::hasFamily(name)) return true;
   const QStringList substitutes = QFont::substitutes(name);
-  return std::any_of(substitutes.begin(), substitutes.end(),
-                     [](const QString& s) { return QFontDatabase::hasFamily(s); });
+  known->second = QFontDatabase::hasFamily(name) ||
+                  std::any_of(substitutes.begin(), substitutes.end(),
+                              [](const QString& s) { return QFontDatabase::hasFamily(s); });
+  return known->second;
 }
 
 html::TFontHandle QtTextMetrics::realizeFont(const html::TFontRequest& Request) {

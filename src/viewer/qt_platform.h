@@ -9,6 +9,7 @@
 #include <QRawFont>
 #include <array>
 #include <deque>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -56,6 +57,8 @@ class QtTextMetrics : public html::ITextMetrics {
   const Entry& entry(html::TFontHandle Font) const;
 
   std::deque<Entry> fonts_;  // handle - 1; a deque keeps entries in place as it grows
+  // Asking Qt's font database is slow and pages ask for the same few families for every element.
+  mutable std::unordered_map<std::string, bool> installed_;
   std::unordered_map<html::TFontRequest, html::TFontHandle, RequestHash> handles_;
 };
 
