@@ -36,9 +36,18 @@ struct Channel {
   }
 };
 
-}  // namespace
+// Everything the headers decide, checked before a pixel is allocated.
+struct Layout {
+  int width = 0, height = 0;
+  bool topDown = false;
+  uint32_t bpp = 0, compression = kRgb;
+  Channel red, green, blue;
+  std::array<Pixel, 256> palette;
+  size_t bitsAt = 0;
+};
 
-TBitmap decodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits) {
+Layout readLayout(const uint8_t* data, size_t size, const DecodeLimits& limits) {
+  Layout l;
   if (size < 26 || data[0] != 'B' || data[1] != 'M') fail("not a bitmap file");
   const uint32_t offBits = le32(data + 10);
   const uint32_t headerSize = le32(data + 14);
@@ -77,11 +86,10 @@ TBitmap decodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits) 
 
   // Colour masks: in the header from V2 on, else right behind a 40-byte header.
   size_t afterHeader = 14 + headerSize;
-  Channel red, green, blue;
   if (bpp == 16) {
-    red = Channel(0x7C00), green = Channel(0x03E0), blue = Channel(0x001F);
+    l.red = Channel(0x7C00), l.green = Channel(0x03E0), l.blue = Channel(0x001F);
   } else if (bpp == 32) {
-    red = Channel(0xFF0000), green = Channel(0xFF00), blue = Channel(0xFF);
+    l.red = Channel(0xFF0000), l.green = Channel(0xFF00), l.blue = Channel(0xFF);
   }
   if (compression == kBitFields || compression == kAlphaBitFields) {
     const uint8_t* m;
@@ -93,11 +101,10 @@ TBitmap decodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits) 
       m = data + afterHeader;
       afterHeader += maskBytes;
     }
-    red = Channel(le32(m)), green = Channel(le32(m + 4)), blue = Channel(le32(m + 8));
+    l.red = Channel(le32(m)), l.green = Channel(le32(m + 4)), l.blue = Channel(le32(m + 8));
   }
 
-  std::array<Pixel, 256> palette;
-  palette.fill(kBlack);
+  l.palette.fill(kBlack);
   if (bpp <= 8) {
     size_t entries = colorsUsed ? std::min<size_t>(colorsUsed, 256) : size_t(1) << bpp;
     size_t available = (size - afterHeader) / paletteEntrySize;
@@ -106,7 +113,7 @@ TBitmap decodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits) 
     entries = std::min(entries, available);
     for (size_t i = 0; i < entries; ++i) {
       const uint8_t* p = data + afterHeader + i * paletteEntrySize;
-      palette[i] = makePixel(p[2], p[1], p[0]);
+      l.palette[i] = makePixel(p[2], p[1], p[0]);
     }
   }
 
@@ -115,9 +122,38 @@ TBitmap decodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits) 
     bitsAt = afterHeader + (bpp <= 8 ? (colorsUsed ? std::min<size_t>(colorsUsed, 256) : size_t(1) << bpp) * paletteEntrySize : 0);
     if (bitsAt >= size) fail("no pixel data");
   }
+  if (compression != kRle8 && compression != kRle4) {
+    const size_t stride = ((size_t(width) * bpp + 31) / 32) * 4;
+    // The last row needs only its pixels, not its padding.
+    const size_t needed = stride * size_t(height - 1) + (size_t(width) * bpp + 7) / 8;
+    if (size - bitsAt < needed) fail("truncated pixel data");
+  }
+  l.width = int(width);
+  l.height = int(height);
+  l.topDown = topDown;
+  l.bpp = bpp;
+  l.compression = compression;
+  l.bitsAt = bitsAt;
+  return l;
+}
+
+}  // namespace
+
+TImageSize readBmpHeader(const uint8_t* data, size_t size, const DecodeLimits& limits) {
+  Layout l = readLayout(data, size, limits);
+  return {l.width, l.height};
+}
+
+TBitmap decodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits) {
+  const Layout l = readLayout(data, size, limits);
+  const uint32_t bpp = l.bpp, compression = l.compression;
+  const bool topDown = l.topDown;
+  const std::array<Pixel, 256>& palette = l.palette;
+  const Channel &red = l.red, &green = l.green, &blue = l.blue;
+  const size_t bitsAt = l.bitsAt;
   const uint8_t* bits = data + bitsAt;
   const size_t bitsSize = size - bitsAt;
-  const int w = int(width), ht = int(height);
+  const int w = l.width, ht = l.height;
   TBitmap bitmap;
 
   if (compression == kRle8 || compression == kRle4) {
@@ -161,10 +197,7 @@ TBitmap decodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits) 
   }
 
   const size_t stride = ((size_t(w) * bpp + 31) / 32) * 4;
-  // The last row needs only its pixels, not its padding.
-  const size_t needed = stride * size_t(ht - 1) + (size_t(w) * bpp + 7) / 8;
-  if (bitsSize < needed) fail("truncated pixel data");
-  bitmap = TBitmap(w, ht);
+  bitmap = TBitmap(w, ht, kUninitialized);
   for (int r = 0; r < ht; ++r) {
     const uint8_t* s = bits + stride * size_t(r);
     Pixel* out = &bitmap.Pixels[size_t(topDown ? r : ht - 1 - r) * size_t(w)];

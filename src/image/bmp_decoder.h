@@ -16,6 +16,10 @@ class EBmpError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The size the headers declare, read without decoding a pixel; throws EBmpError wherever decodeBmp refuses
+// the headers (a picture larger than `limits` among them).
+TImageSize readBmpHeader(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
+
 // The picture is opaque: like the old screen drawing, the fourth byte of 32-bit pixels is not alpha.
 // Throws EBmpError for anything it cannot read.
 TBitmap decodeBmp(const uint8_t* data, size_t size, const DecodeLimits& limits = {});

@@ -86,10 +86,12 @@ class Reader {
   size_t pos_ = 0;
 };
 
-void readColorTable(Reader& in, int entries, std::array<Pixel, 256>& colors) {
+// Appends the table to `tables` and returns its index.
+int readColorTable(Reader& in, int entries, std::vector<std::vector<Pixel>>& tables) {
   const uint8_t* p = in.take(size_t(entries) * 3);
-  colors.fill(kBlack);
+  std::vector<Pixel>& colors = tables.emplace_back(size_t(entries));
   for (int i = 0; i < entries; ++i) colors[size_t(i)] = makePixel(p[3 * i], p[3 * i + 1], p[3 * i + 2]);
+  return int(tables.size() - 1);
 }
 
 // LZW codes of the concatenated sub-blocks into frame indices. Rows of the frame that fall outside its
@@ -117,17 +119,25 @@ void decodeLzw(const std::vector<uint8_t>& data, int minCodeSize, TGifFrameData&
   int old = -1;
   uint8_t firstChar = 0;
   int x = 0, rowIndex = 0;
-  uint8_t* out = frame.Indices.data();
+  uint8_t* const out = frame.Indices.data();
   const int visW = frame.VisibleWidth, visH = frame.VisibleHeight;
-  int row = fullHeight > 0 ? rowMap[0] : 0;
+  // Where the current row's visible pixels go, and how many of them there are (none off the screen).
+  uint8_t* rowOut = out;
+  int rowVisible = 0;
+  auto startRow = [&](int row) {
+    const bool visible = row < visH;
+    rowOut = visible ? out + size_t(row) * size_t(visW) : out;
+    rowVisible = visible ? visW : 0;
+  };
+  if (fullHeight > 0) startRow(rowMap[0]);
   bool afterClear = false;
 
   auto emit = [&](uint8_t v) {
     if (rowIndex >= fullHeight) return;
-    if (x < visW && row < visH) out[size_t(row) * size_t(visW) + size_t(x)] = v;
+    if (x < rowVisible) rowOut[x] = v;
     if (++x == width) {
       x = 0;
-      if (++rowIndex < fullHeight) row = rowMap[size_t(rowIndex)];
+      if (++rowIndex < fullHeight) startRow(rowMap[size_t(rowIndex)]);
     }
   };
 
@@ -184,6 +194,58 @@ void decodeLzw(const std::vector<uint8_t>& data, int minCodeSize, TGifFrameData&
   }
 }
 
+// The same codes as decodeLzw, only checked and counted: it ends, or fails, where decodeLzw would, without
+// producing a pixel. The length of each table entry's string stands in for the string itself.
+void checkLzw(const std::vector<uint8_t>& data, int minCodeSize, const TGifFrameData& frame, int fullHeight) {
+  if (minCodeSize + 1 > 12) throw EGifError(kGifInvalidLzwCodeSize);
+  const int clear = 1 << minCodeSize, end = clear + 1;
+  const uint64_t totalBits = uint64_t(data.size()) * 8;
+  const uint64_t pixels = uint64_t(frame.Width) * uint64_t(fullHeight);
+  uint64_t bitPos = 0, counted = 0;
+  int codeSize = minCodeSize + 1;
+  int next = clear + 2;
+  static thread_local uint16_t length[4096];
+  auto lengthOf = [&](int code) -> uint64_t { return code < clear ? 1 : length[code]; };
+  int old = -1;
+  bool afterClear = false;
+
+  while (bitPos + uint64_t(codeSize) <= totalBits && counted < pixels) {
+    size_t byteIndex = size_t(bitPos >> 3);
+    uint32_t raw = data[byteIndex];
+    if (byteIndex + 1 < data.size()) raw |= uint32_t(data[byteIndex + 1]) << 8;
+    if (byteIndex + 2 < data.size()) raw |= uint32_t(data[byteIndex + 2]) << 16;
+    int code = int((raw >> (bitPos & 7)) & ((1u << codeSize) - 1));
+    bitPos += uint64_t(codeSize);
+
+    if (code == clear) {
+      codeSize = minCodeSize + 1;
+      next = clear + 2;
+      old = -1;
+      afterClear = true;
+      continue;
+    }
+    if (code == end) {
+      if (afterClear) throw EGifError(kGifInvalidLzwData);
+      break;
+    }
+    if (old < 0) {
+      if (code >= clear) code = 0;
+      ++counted;
+      old = code;
+      afterClear = false;
+      continue;
+    }
+    if (code > next || (code == next && next >= 4096)) throw EGifError(kGifInvalidLzwData);
+    counted += code == next ? lengthOf(old) + 1 : lengthOf(code);
+    if (next < 4096) {
+      length[next] = uint16_t(lengthOf(old) + 1);
+      ++next;
+      if (next == (1 << codeSize) && codeSize < 12) ++codeSize;
+    }
+    old = code;
+  }
+}
+
 }  // namespace
 
 const char* gifErrorText(int index) { return index >= 0 && index < 28 ? kGifErrorTexts[index] : ""; }
@@ -195,7 +257,7 @@ uint64_t gifStripBytes(int width, int height, size_t frames) {
   return rowBytes * uint64_t(height) + 54;
 }
 
-TGifData ReadGif(const uint8_t* data, size_t size, const DecodeLimits& limits) {
+TGifData ReadGif(const uint8_t* data, size_t size, const DecodeLimits& limits, TGifRead what) {
   TGifData gif;
   Reader in(data, size);
   if (size < 6) throw EGifError(kGifInvalidSignature);
@@ -210,11 +272,11 @@ TGifData ReadGif(const uint8_t* data, size_t size, const DecodeLimits& limits) {
   in.byte();  // background index
   in.byte();  // aspect ratio
   bool hasGlobal = (packed & 0x80) != 0;
-  std::array<Pixel, 256> globalColors{};
-  if (hasGlobal) readColorTable(in, 1 << ((packed & 7) + 1), globalColors);
+  if (hasGlobal) readColorTable(in, 1 << ((packed & 7) + 1), gif.ColorTables);
 
   std::vector<GraphicControl> pending;  // graphic control blocks since the last image
   bool tooLarge = false;
+  uint64_t declaredPixels = 0;  // of the frames read, off-screen parts included
 
   auto readImage = [&] {
     TGifFrameData frame;
@@ -226,9 +288,9 @@ TGifData ReadGif(const uint8_t* data, size_t size, const DecodeLimits& limits) {
     uint8_t flags = in.byte();
     frame.Interlaced = (flags & 0x40) != 0;
     if (flags & 0x80)
-      readColorTable(in, 1 << ((flags & 7) + 1), frame.Colors);
+      frame.ColorTable = readColorTable(in, 1 << ((flags & 7) + 1), gif.ColorTables);
     else if (hasGlobal)
-      frame.Colors = globalColors;
+      frame.ColorTable = 0;
     else
       throw EGifError(kGifNoColorTable);
     int minCodeSize = in.byte();
@@ -248,17 +310,24 @@ TGifData ReadGif(const uint8_t* data, size_t size, const DecodeLimits& limits) {
     frame.Disposal = gce.disposal & 3;
     frame.TransparentIndex = gce.transparent ? gce.index : -1;
 
-    // The strip must hold one more cell; refuse before anything is allocated for it.
+    // The strip must hold one more cell; refuse before anything is allocated for it. The frame's own
+    // pixels count too: decoding the ones off the screen takes as long as the others.
     size_t cells = gif.Frames.size() + 1;
+    declaredPixels += uint64_t(frame.Width) * uint64_t(fullHeight);
     if (gifStripBytes(gif.ScreenWidth, gif.ScreenHeight, cells) > kMaxStripBytes ||
-        uint64_t(gif.ScreenWidth) * uint64_t(gif.ScreenHeight) * cells > limits.MaxPixels) {
+        uint64_t(gif.ScreenWidth) * uint64_t(gif.ScreenHeight) * cells > limits.MaxPixels ||
+        declaredPixels > limits.MaxPixels) {
       tooLarge = true;
       return false;
     }
     frame.VisibleWidth = frame.Left < gif.ScreenWidth ? std::min(frame.Width, gif.ScreenWidth - frame.Left) : 0;
     frame.VisibleHeight = frame.Top < gif.ScreenHeight ? std::min(frame.Height, gif.ScreenHeight - frame.Top) : 0;
-    frame.Indices.assign(size_t(frame.VisibleWidth) * size_t(frame.VisibleHeight), 0);
-    decodeLzw(lzw, minCodeSize, frame, fullHeight);
+    if (what == TGifRead::Pixels) {
+      frame.Indices.assign(size_t(frame.VisibleWidth) * size_t(frame.VisibleHeight), 0);
+      decodeLzw(lzw, minCodeSize, frame, fullHeight);
+    } else {
+      checkLzw(lzw, minCodeSize, frame, fullHeight);
+    }
     if (gce.transparent) gif.Transparent = true;
     gif.Frames.push_back(std::move(frame));
     return true;

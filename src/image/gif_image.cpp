@@ -1,10 +1,11 @@
 #include "image/gif_image.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
-#include <fstream>
-#include <iterator>
+#include <new>
 
+#include "core/file_read.h"
 #include "image/gif_decoder.h"
 
 namespace lumora::image {
@@ -50,6 +51,10 @@ ThtBitmap BuildStrip(const TGifData& gif) {
           std::copy_n(&mask->Bits[size_t(y) * stride + size_t(i) * size_t(w)], w, &savedMask.Bits[size_t(y) * size_t(w)]);
       }
     }
+    std::array<Pixel, 256> colors;
+    colors.fill(kBlack);
+    const std::vector<Pixel>& table = gif.ColorTables[size_t(f.ColorTable)];
+    std::copy(table.begin(), table.end(), colors.begin());
     const int cellX = i * w + f.Left;
     for (int y = 0; y < f.VisibleHeight && f.VisibleWidth > 0; ++y) {
       const uint8_t* src = &f.Indices[size_t(y) * size_t(f.VisibleWidth)];
@@ -59,7 +64,7 @@ ThtBitmap BuildStrip(const TGifData& gif) {
       for (int x = 0; x < f.VisibleWidth; ++x) {
         int index = src[x];
         if (index != f.TransparentIndex) {
-          dst[x] = f.Colors[size_t(index)];
+          dst[x] = colors[size_t(index)];
           if (m) m[x] = 0;
         }
         // A transparent pixel keeps the cell as it is: black and transparent in the first cell, the
@@ -178,36 +183,58 @@ std::shared_ptr<const TMask> TGIFImage::FirstFrameMask() {
   return firstMask_;
 }
 
-std::shared_ptr<TGIFImage> CreateGifFromStream(const uint8_t* data, size_t size, bool& singleFrame,
-                                               const DecodeLimits& limits, std::string* error) {
+namespace {
+
+// Everything but the strip.
+std::shared_ptr<TGIFImage> imageOf(const TGifData& gif) {
+  auto image = std::make_shared<TGIFImage>();
+  image->FrameCount = int(gif.Frames.size());
+  image->Animated = image->FrameCount > 1;
+  image->Width = gif.ScreenWidth;
+  image->Height = gif.ScreenHeight;
+  image->Iterations = gif.LoopCount < 0 ? 1 : gif.LoopCount > 0 ? gif.LoopCount + 1 : 0;
+  image->Transparent = gif.Transparent;
+  for (const TGifFrameData& f : gif.Frames)
+    image->Frames.push_back({f.Disposal, f.Left, f.Top, f.Width, f.Height, std::max(30, f.Delay * 10)});
+  if (image->Animated) image->PreviousDisposal = 2;
+  return image;
+}
+
+std::shared_ptr<TGIFImage> readGif(const uint8_t* data, size_t size, bool& singleFrame, const DecodeLimits& limits,
+                                   std::string* error, TGifRead what) {
   singleFrame = true;
   try {
-    TGifData gif = ReadGif(data, size, limits);
-    auto image = std::make_shared<TGIFImage>();
-    image->FrameCount = int(gif.Frames.size());
-    image->Animated = image->FrameCount > 1;
-    image->Width = gif.ScreenWidth;
-    image->Height = gif.ScreenHeight;
-    image->Iterations = gif.LoopCount < 0 ? 1 : gif.LoopCount > 0 ? gif.LoopCount + 1 : 0;
-    image->Transparent = gif.Transparent;
-    for (const TGifFrameData& f : gif.Frames)
-      image->Frames.push_back({f.Disposal, f.Left, f.Top, f.Width, f.Height, std::max(30, f.Delay * 10)});
-    image->Strip = std::make_shared<ThtBitmap>(BuildStrip(gif));
-    if (image->Animated) image->PreviousDisposal = 2;
+    TGifData gif = ReadGif(data, size, limits, what);
+    std::shared_ptr<TGIFImage> image = imageOf(gif);
+    if (what == TGifRead::Pixels) image->Strip = std::make_shared<ThtBitmap>(BuildStrip(gif));
     singleFrame = image->FrameCount < 2;
     return image;
+  } catch (const std::bad_alloc&) {
+    if (error) *error = "out of memory";
   } catch (const std::exception& e) {
     if (error) *error = e.what();
-    return nullptr;
   }
+  return nullptr;
+}
+
+}  // namespace
+
+std::shared_ptr<TGIFImage> CreateGifFromStream(const uint8_t* data, size_t size, bool& singleFrame,
+                                               const DecodeLimits& limits, std::string* error) {
+  return readGif(data, size, singleFrame, limits, error, TGifRead::Pixels);
+}
+
+std::shared_ptr<TGIFImage> ReadGifHeaders(const uint8_t* data, size_t size, const DecodeLimits& limits,
+                                          std::string* error) {
+  bool singleFrame = true;
+  return readGif(data, size, singleFrame, limits, error, TGifRead::Headers);
 }
 
 std::shared_ptr<TGIFImage> CreateGifFromFile(const std::filesystem::path& name, bool& singleFrame) {
   singleFrame = true;
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return nullptr;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return CreateGifFromStream(bytes.data(), bytes.size(), singleFrame);
+  std::optional<std::string> bytes = core::readRegularFile(name, core::kMaxImageFileBytes);
+  if (!bytes) return nullptr;
+  return CreateGifFromStream(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(), singleFrame);
 }
 
 std::shared_ptr<TGIFImage> CopyGif(const TGIFImage& source) {

@@ -91,7 +91,13 @@ class TGIFImage {
 // Any failure gives none. `singleFrame` is true when the GIF has fewer than two frames.
 std::shared_ptr<TGIFImage> CreateGifFromStream(const uint8_t* data, size_t size, bool& singleFrame,
                                                const DecodeLimits& limits = {}, std::string* error = nullptr);
+// A regular file within the image file limit; anything else gives none.
 std::shared_ptr<TGIFImage> CreateGifFromFile(const std::filesystem::path& name, bool& singleFrame);
+// The same values as CreateGifFromStream (frames, size, loop count, delays, transparency) without the strip:
+// what the blocks tell, read without composing or keeping a pixel. Strip stays empty; fails wherever
+// reading the GIF fails for CreateGifFromStream.
+std::shared_ptr<TGIFImage> ReadGifHeaders(const uint8_t* data, size_t size, const DecodeLimits& limits = {},
+                                          std::string* error = nullptr);
 // A copy that shares the strip and has its own frames and playing state.
 std::shared_ptr<TGIFImage> CopyGif(const TGIFImage& source);
 

@@ -1,10 +1,10 @@
 #include "image/image_loader.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <new>
 #include <vector>
 
+#include "core/file_read.h"
 #include "core/paths.h"
 #include "image/bmp_decoder.h"
 #include "image/gif_image.h"
@@ -20,6 +20,9 @@ uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) <
 // Files are inspected only when longer than this; streams are decoded only when longer than kMinStream.
 constexpr size_t kMinFile = 9;
 constexpr size_t kMinStream = 19;
+
+constexpr const char* kNotAPicture = "not a picture this program reads";
+constexpr const char* kOutOfMemory = "out of memory";
 
 }  // namespace
 
@@ -76,19 +79,24 @@ TImage readGifImage(const uint8_t* data, size_t size, int& transparency, std::sh
     result.Gif = gif;
     return result;
   }
-  result.Bitmap = std::make_shared<TBitmap>(gif->frameBitmap(1));
-  if (gif->Transparent) {
-    mask = gif->frameMask(1);
-    transparency = kMaskTransparent;
-  } else if (transparency == kLowerLeftColor) {
-    mask = MakeTransparencyMask(*result.Bitmap);
-    if (!mask) transparency = kOpaque;
+  try {
+    result.Bitmap = std::make_shared<TBitmap>(gif->frameBitmap(1));
+    if (gif->Transparent) {
+      mask = gif->frameMask(1);
+      transparency = kMaskTransparent;
+    } else if (transparency == kLowerLeftColor) {
+      mask = MakeTransparencyMask(*result.Bitmap);
+      if (!mask) transparency = kOpaque;
+    }
+  } catch (const std::bad_alloc&) {
+    mask.reset();
+    return {};
   }
   return result;
 }
 
 std::shared_ptr<TBitmap> DecodeImageStream(const uint8_t* data, size_t size, int& transparency,
-                                           std::shared_ptr<TMask>& mask) {
+                                           std::shared_ptr<TMask>& mask, std::string* error) {
   try {
     std::shared_ptr<TBitmap> bitmap;
     std::optional<Pixel> paletteColor;
@@ -109,6 +117,7 @@ std::shared_ptr<TBitmap> DecodeImageStream(const uint8_t* data, size_t size, int
         bitmap = std::make_shared<TBitmap>(decodeBmp(data, size));
         break;
       default:
+        if (error) *error = kNotAPicture;
         return nullptr;
     }
     if (transparency == kLowerLeftColor) {
@@ -124,10 +133,59 @@ std::shared_ptr<TBitmap> DecodeImageStream(const uint8_t* data, size_t size, int
       }
     }
     return bitmap;
-  } catch (const std::exception&) {
-    mask.reset();
-    return nullptr;
+  } catch (const std::bad_alloc&) {
+    if (error) *error = kOutOfMemory;
+  } catch (const std::exception& e) {
+    if (error) *error = e.what();
   }
+  mask.reset();
+  return nullptr;
+}
+
+std::optional<TImageInfo> ReadImageInfo(const uint8_t* data, size_t size, const DecodeLimits& limits,
+                                        std::string* error) {
+  TImageInfo info;
+  info.Format = DetectImageFormat(data, size);
+  try {
+    TImageSize picture;
+    switch (info.Format) {
+      case TImageFormat::Gif87:
+      case TImageFormat::Gif89: {
+        std::shared_ptr<TGIFImage> gif = ReadGifHeaders(data, size, limits, error);
+        if (!gif) return std::nullopt;
+        info.Width = gif->Width;
+        info.Height = gif->Height;
+        info.FrameCount = gif->FrameCount;
+        info.Iterations = gif->Iterations;
+        for (const TgfFrame& f : gif->Frames) info.Delays.push_back(f.Delay);
+        return info;
+      }
+      case TImageFormat::Png: {
+        TPNGImage png;
+        png.ReadHeader(data, size, limits);
+        picture = {int(png.Width()), int(png.Height())};
+        if (pngTransparentColor(data, size)) info.Transparency = kPngPalette;
+        break;
+      }
+      case TImageFormat::Bmp:
+        picture = readBmpHeader(data, size, limits);
+        break;
+      case TImageFormat::Jpeg:
+        picture = readJpegHeader(data, size, limits);
+        break;
+      default:
+        if (error) *error = kNotAPicture;
+        return std::nullopt;
+    }
+    info.Width = picture.Width;
+    info.Height = picture.Height;
+    return info;
+  } catch (const std::bad_alloc&) {
+    if (error) *error = kOutOfMemory;
+  } catch (const std::exception& e) {
+    if (error) *error = e.what();
+  }
+  return std::nullopt;
 }
 
 TImage ReadImageStream(const uint8_t* data, size_t size, int& transparency, std::shared_ptr<TMask>& mask) {
@@ -141,16 +199,19 @@ TImage ReadImageStream(const uint8_t* data, size_t size, int& transparency, std:
 TImage ReadImageFile(const std::filesystem::path& name, int& transparency, std::shared_ptr<TMask>& mask) {
   mask.reset();
   std::filesystem::path path = core::resolveCaseInsensitive(core::toLocalSeparators(name.string()));
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return {};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.size() <= kMinFile) return {};
-  TImageFormat format = DetectImageFormat(bytes.data(), bytes.size());
+  // A page may name a device, a FIFO or a huge file: only regular files within the limit are read.
+  std::optional<std::string> bytes;
+  try {
+    bytes = core::readRegularFile(path, core::kMaxImageFileBytes);
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  if (!bytes || bytes->size() <= kMinFile) return {};
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes->data());
+  TImageFormat format = DetectImageFormat(data, bytes->size());
   if (format == TImageFormat::Gif87 || format == TImageFormat::Gif89)
-    return readGifImage(bytes.data(), bytes.size(), transparency, mask);
-  return ReadImageStream(bytes.data(), bytes.size(), transparency, mask);
+    return readGifImage(data, bytes->size(), transparency, mask);
+  return ReadImageStream(data, bytes->size(), transparency, mask);
 }
 
 }  // namespace lumora::image

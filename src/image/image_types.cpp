@@ -24,13 +24,13 @@ std::shared_ptr<TMask> MakeTransparencyMask(const TBitmap& bitmap, const Pixel* 
   return mask;
 }
 
-TBitmap applyMaskAsAlpha(const TBitmap& bitmap, const TMask* mask) {
-  TBitmap out = bitmap;
-  if (!mask || mask->Width != bitmap.Width || mask->Height != bitmap.Height) return out;
-  for (size_t i = 0; i < out.Pixels.size(); ++i)
-    if (mask->Bits[i]) out.Pixels[i] &= 0x00FFFFFFu;
-  out.HasAlpha = true;
-  return out;
+TBitmap applyMaskAsAlpha(TBitmap bitmap, const TMask* mask) {
+  if (!mask || mask->Width != bitmap.Width || mask->Height != bitmap.Height) return bitmap;
+  for (size_t i = 0; i < bitmap.Pixels.size(); ++i)
+    if (mask->Bits[i]) bitmap.Pixels[i] &= 0x00FFFFFFu;
+  bitmap.HasAlpha = true;
+  bitmap.HostCache.reset();
+  return bitmap;
 }
 
 }  // namespace lumora::image

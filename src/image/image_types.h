@@ -118,7 +118,15 @@ enum TransparencyKind : int {
 // Upper bounds for a decode. Hostile headers claim enormous pictures; a decoder refuses them before it
 // allocates anything. Tools that run many decodes (fuzzers) pass smaller limits.
 struct DecodeLimits {
-  uint64_t MaxPixels = uint64_t(1) << 28;  // 268 megapixels, about 1 GB of pixels
+  // Pixels of one page image, every frame of a GIF's strip counted: 64 megapixels (8192 x 8192), a
+  // 256 MB bitmap. A decoder's working memory besides the bitmap is bounded by the same number.
+  uint64_t MaxPixels = uint64_t(1) << 26;
+};
+
+// The size a picture's headers declare.
+struct TImageSize {
+  int Width = 0;
+  int Height = 0;
 };
 
 class TGIFImage;
@@ -144,7 +152,8 @@ int GetImageHeight(const TImage& image);
 // colour is given. Empty pictures give no mask.
 std::shared_ptr<TMask> MakeTransparencyMask(const TBitmap& bitmap, const Pixel* color = nullptr);
 
-// A copy of `bitmap` whose alpha is 0 where `mask` is transparent (and kept elsewhere).
-TBitmap applyMaskAsAlpha(const TBitmap& bitmap, const TMask* mask);
+// `bitmap` with alpha 0 where `mask` is transparent (and kept elsewhere); a bitmap passed as an rvalue is
+// changed in place instead of copied.
+TBitmap applyMaskAsAlpha(TBitmap bitmap, const TMask* mask);
 
 }  // namespace lumora::image

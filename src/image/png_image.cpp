@@ -141,7 +141,24 @@ std::array<uint8_t, 256> pngInverseGammaTable(const std::array<uint8_t, 256>& co
   return inverse;
 }
 
+void TPNGImage::ReadHeader(const uint8_t* data, size_t size, const DecodeLimits& limits) {
+  std::vector<ChunkRef> refs;
+  readHeaders(data, size, limits, refs);
+}
+
 void TPNGImage::LoadFromStream(const uint8_t* data, size_t size, const DecodeLimits& limits) {
+  std::vector<ChunkRef> refs;
+  const size_t firstIdat = readHeaders(data, size, limits, refs);
+  try {
+    decodeImage(refs, firstIdat);
+  } catch (...) {
+    bitmap_ = TBitmap();
+    throw;
+  }
+}
+
+size_t TPNGImage::readHeaders(const uint8_t* data, size_t size, const DecodeLimits& limits,
+                              std::vector<ChunkRef>& refs) {
   bitmap_ = TBitmap();
   chunks_.clear();
   palette_.clear();
@@ -151,14 +168,15 @@ void TPNGImage::LoadFromStream(const uint8_t* data, size_t size, const DecodeLim
   bitDepth_ = colorType_ = interlace_ = 0;
 
   if (size < 8 || std::memcmp(data, kSignature, 8) != 0) fail(kPngInvalidHeader);
-  std::vector<ChunkRef> refs;
   readChunks(data, size, refs);
   if (refs.empty() || refs[0].type != kIHDR) fail(kPngNoIhdr);
   auto idat = std::find_if(refs.begin(), refs.end(), [](const ChunkRef& c) { return c.type == kIDAT; });
   if (idat == refs.end()) fail(kPngNoData);
+  const size_t firstIdat = size_t(idat - refs.begin());
   readHeader(refs[0], limits);
 
-  for (size_t i = 1; i < refs.size(); ++i) {
+  // The chunks before the image data set up its decoding.
+  for (size_t i = 1; i < firstIdat; ++i) {
     const ChunkRef& c = refs[i];
     if (c.type == kGAMA && c.length >= 4) {
       uint32_t g = be32(c.data);
@@ -172,16 +190,31 @@ void TPNGImage::LoadFromStream(const uint8_t* data, size_t size, const DecodeLim
       palette_.assign(c.data, c.data + c.length);
     } else if (c.type == kTRNS) {
       trns_.assign(c.data, c.data + c.length);
-    } else if (c.type == kIDAT) {
-      try {
-        decodeImage(refs, i);
-      } catch (...) {
-        bitmap_ = TBitmap();
-        throw;
-      }
-      return;
     }
   }
+  if (colorType_ == 3) {
+    if (palette_.empty()) fail(kPngMissingPalette);
+    if (palette_.size() % 3 != 0) fail(kPngInvalidPalette);
+  }
+
+  uint64_t idatTotal = 0;
+  for (size_t i = firstIdat; i < refs.size(); ++i)
+    if (refs[i].type == kIDAT) idatTotal += refs[i].length;
+  const uint32_t bitsPerPixel = uint32_t(channels() * bitDepth_);
+  const Pass* passes = interlace_ == 1 ? kAdam7 : kSinglePass;
+  const int passCount = interlace_ == 1 ? 7 : 1;
+  uint64_t rawTotal = 0;
+  for (int p = 0; p < passCount; ++p) {
+    uint64_t pw = passExtent(width_, passes[p].x0, passes[p].dx);
+    uint64_t ph = passExtent(height_, passes[p].y0, passes[p].dy);
+    if (pw && ph) rawTotal += ph * ((pw * bitsPerPixel + 7) / 8 + 1);
+  }
+  if (rawTotal > idatTotal * kMaxInflateRatio + 1024) fail(kPngCorruptedData);
+  return firstIdat;
+}
+
+int TPNGImage::channels() const {
+  return colorType_ == 2 ? 3 : colorType_ == 4 ? 2 : colorType_ == 6 ? 4 : 1;
 }
 
 void TPNGImage::readChunks(const uint8_t* data, size_t size, std::vector<ChunkRef>& refs) {
@@ -231,37 +264,26 @@ void TPNGImage::readHeader(const ChunkRef& ihdr, const DecodeLimits& limits) {
   if (!depthOk) fail(kPngUnknownColorType);
   if (interlace_ > 1) fail(kPngUnknownInterlace);
   if (width_ == 0 || height_ == 0 || width_ > 0x7FFFFFFFu || height_ > 0x7FFFFFFFu) fail(kPngCorruptedData);
-  if (uint64_t(width_) * height_ > limits.MaxPixels) fail(kPngCorruptedData);
+  if (uint64_t(width_) * height_ > limits.MaxPixels) fail(kPngTooLarge);
+  // Besides the bitmap, decoding holds two raw rows (and one pixel row of an interlaced pass): in a picture
+  // only a few rows high those could be far larger than the bitmap itself.
+  const uint64_t rowBytes = (uint64_t(width_) * uint64_t(channels() * bitDepth_) + 7) / 8 + 1;
+  if (2 * rowBytes + (interlace_ == 1 ? uint64_t(width_) * sizeof(Pixel) : 0) > limits.MaxPixels) fail(kPngTooLarge);
 }
 
 void TPNGImage::decodeImage(const std::vector<ChunkRef>& refs, size_t firstIdat) {
-  const int channels = colorType_ == 2 ? 3 : colorType_ == 4 ? 2 : colorType_ == 6 ? 4 : 1;
-  const uint32_t bitsPerPixel = uint32_t(channels * bitDepth_);
+  const uint32_t bitsPerPixel = uint32_t(channels() * bitDepth_);
   const size_t bpp = std::max<size_t>(1, bitsPerPixel / 8);
   const Pass* passes = interlace_ == 1 ? kAdam7 : kSinglePass;
   const int passCount = interlace_ == 1 ? 7 : 1;
 
-  if (colorType_ == 3) {
-    if (palette_.empty()) fail(kPngMissingPalette);
-    if (palette_.size() % 3 != 0) fail(kPngInvalidPalette);
-  }
-
   std::vector<const uint8_t*> idatData;
   std::vector<uint32_t> idatSizes;
-  uint64_t idatTotal = 0;
   for (size_t i = firstIdat; i < refs.size(); ++i)
     if (refs[i].type == kIDAT) {
       idatData.push_back(refs[i].data);
       idatSizes.push_back(refs[i].length);
-      idatTotal += refs[i].length;
     }
-  uint64_t rawTotal = 0;
-  for (int p = 0; p < passCount; ++p) {
-    uint64_t pw = passExtent(width_, passes[p].x0, passes[p].dx);
-    uint64_t ph = passExtent(height_, passes[p].y0, passes[p].dy);
-    if (pw && ph) rawTotal += ph * ((pw * bitsPerPixel + 7) / 8 + 1);
-  }
-  if (rawTotal > idatTotal * kMaxInflateRatio + 1024) fail(kPngCorruptedData);
 
   // Colour of every sample value for grey and palette images, gamma and tRNS applied.
   std::array<uint8_t, 256> g;

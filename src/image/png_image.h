@@ -37,6 +37,8 @@ inline constexpr const char* kPngUnknownCriticalChunk =
 inline constexpr const char* kPngMissingPalette = "The current image requeries a palette but it is not avaliable.";
 inline constexpr const char* kPngInvalidHeader =
     "Invalid Portable Graphics Network image, it has an invalid file header.";
+// A header whose picture would pass the decode limits (its size, or the rows decoding it needs).
+inline constexpr const char* kPngTooLarge = "The current image is too large to be loaded.";
 
 // The gAMA correction table for a gamma value stored x 100000, and its inverse.
 std::array<uint8_t, 256> pngGammaTable(uint32_t gamma);
@@ -53,6 +55,9 @@ class TPNGImage {
  public:
   // Decodes `size` bytes; throws EPNGImageException on any error (the image is then empty).
   void LoadFromStream(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
+  // Reads and checks everything but the image data itself (which is not inflated): afterwards Width(),
+  // Height() and the header values are set, or the exception LoadFromStream would raise for them is thrown.
+  void ReadHeader(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
 
   const TBitmap& Bitmap() const { return bitmap_; }
   TBitmap takeBitmap() { return std::move(bitmap_); }
@@ -73,8 +78,11 @@ class TPNGImage {
     const uint8_t* data;
     uint32_t length;
   };
+  // Everything up to the image data; returns the index of the first IDAT chunk in `refs`.
+  size_t readHeaders(const uint8_t* data, size_t size, const DecodeLimits& limits, std::vector<ChunkRef>& refs);
   void readChunks(const uint8_t* data, size_t size, std::vector<ChunkRef>& refs);
   void readHeader(const ChunkRef& ihdr, const DecodeLimits& limits);
+  int channels() const;
   void decodeImage(const std::vector<ChunkRef>& refs, size_t firstIdat);
 
   TBitmap bitmap_;

@@ -36,25 +36,46 @@ std::vector<uint8_t> encodePng(const TBitmap& bitmap) {
   putChunk(out, "IHDR", header);
 
   // Every row with filter type 0: the tools write small pictures, and a plain encoder stays obviously right.
+  // Rows are deflated one at a time, so a large picture needs no second copy of itself.
+  struct Deflater {
+    z_stream z{};
+    Deflater() {
+      if (deflateInit(&z, Z_BEST_SPEED) != Z_OK) throw std::runtime_error("PNG compression failed");
+    }
+    ~Deflater() { deflateEnd(&z); }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+  } deflater;
+  z_stream& z = deflater.z;
+  std::vector<uint8_t> packed;
+  uint8_t buffer[1 << 16];
+  auto pack = [&](uint8_t* data, size_t size, int flush) {
+    z.next_in = data;
+    z.avail_in = uInt(size);
+    int rc;
+    do {
+      z.next_out = buffer;
+      z.avail_out = sizeof buffer;
+      rc = deflate(&z, flush);
+      if (rc == Z_STREAM_ERROR) throw std::runtime_error("PNG compression failed");
+      packed.insert(packed.end(), buffer, buffer + (sizeof buffer - z.avail_out));
+    } while (z.avail_out == 0 || (flush == Z_FINISH && rc != Z_STREAM_END));
+  };
   const size_t rowBytes = size_t(bitmap.Width) * 4 + 1;
-  std::vector<uint8_t> raw(rowBytes * size_t(bitmap.Height));
+  std::vector<uint8_t> row(rowBytes);
   for (int y = 0; y < bitmap.Height; ++y) {
-    uint8_t* row = &raw[size_t(y) * rowBytes];
     row[0] = 0;
     for (int x = 0; x < bitmap.Width; ++x) {
       const Pixel p = bitmap.at(x, y);
-      uint8_t* px = row + 1 + size_t(x) * 4;
+      uint8_t* px = &row[1 + size_t(x) * 4];
       px[0] = pixelRed(p);
       px[1] = pixelGreen(p);
       px[2] = pixelBlue(p);
       px[3] = bitmap.HasAlpha ? pixelAlpha(p) : 255;
     }
+    pack(row.data(), row.size(), Z_NO_FLUSH);
   }
-  uLongf packedSize = compressBound(uLong(raw.size()));
-  std::vector<uint8_t> packed(packedSize);
-  if (compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), Z_BEST_SPEED) != Z_OK)
-    throw std::runtime_error("PNG compression failed");
-  packed.resize(packedSize);
+  pack(nullptr, 0, Z_FINISH);
   putChunk(out, "IDAT", packed);
   putChunk(out, "IEND", {});
   return out;

@@ -1,6 +1,8 @@
-// BMP variants against ImageMagick's decoding.
+// BMP variants against ImageMagick's decoding, and headers that claim more than a page image may hold.
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 #include "image_test_support.h"
 #include "image/bmp_decoder.h"
@@ -8,6 +10,7 @@
 namespace lumora::image {
 namespace {
 
+using testing::bitmapFile;
 using testing::quoted;
 using testing::readBytes;
 using testing::samePixels;
@@ -66,22 +69,6 @@ TEST(ImageBmp, PythonWrittenVariants) {
   EXPECT_EQ(b.at(0, 6), makePixel(6 * 53 % 256, 6 * 97 % 256, 6 * 29 + 7));
 }
 
-// A Windows bitmap file with a 40-byte header, its palette (B, G, R, 0 each) and pixel data.
-std::vector<uint8_t> bitmapFile(int32_t w, int32_t h, uint16_t bpp, uint32_t compression,
-                                const std::vector<uint8_t>& palette, const std::vector<uint8_t>& pixels) {
-  std::vector<uint8_t> b;
-  auto put = [&b](uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
-  };
-  b = {'B', 'M'};
-  put(uint32_t(54 + palette.size() + pixels.size()), 4), put(0, 4), put(uint32_t(54 + palette.size()), 4);
-  put(40, 4), put(uint32_t(w), 4), put(uint32_t(h), 4), put(1, 2), put(bpp, 2), put(compression, 4);
-  put(uint32_t(pixels.size()), 4), put(0, 4), put(0, 4), put(uint32_t(palette.size() / 4), 4), put(0, 4);
-  b.insert(b.end(), palette.begin(), palette.end());
-  b.insert(b.end(), pixels.begin(), pixels.end());
-  return b;
-}
-
 TEST(ImageBmp, RleDeltaAndEndOfBitmap) {
   // 4 x 3 RLE8, bottom row first: two pixels of 1, a delta of (1, 1), one pixel of 2, end of bitmap.
   auto bmp = bitmapFile(4, 3, 8, 1, {10, 20, 30, 0, 40, 50, 60, 0, 70, 80, 90, 0}, {2, 1, 0, 2, 1, 1, 1, 2, 0, 1});
@@ -115,6 +102,60 @@ TEST(ImageBmp, RefusesWhatItCannotRead) {
       {"short header", {'B', 'M', 1, 2, 3}},
   };
   for (const Case& c : cases) EXPECT_THROW(decodeBmp(c.bytes.data(), c.bytes.size()), EBmpError) << c.name;
+}
+
+TEST(ImageBmp, PicturesBeyondTheLimitAreRefusedBeforeDecoding) {
+  // A few bytes of run-length data may declare any size: the limit alone refuses it.
+  const std::vector<uint8_t> palette = {10, 20, 30, 0, 40, 50, 60, 0};
+  const std::vector<uint8_t> runs = {255, 1, 255, 0, 0, 0, 200, 1, 0, 1};
+  DecodeLimits megapixel;
+  megapixel.MaxPixels = 1 << 20;
+  struct Case {
+    const char* name;
+    int32_t w, h;
+    uint16_t bpp;
+    uint32_t compression;
+    DecodeLimits limits;
+    bool refused;
+  } cases[] = {
+      {"RLE8 16384 x 16384", 16384, 16384, 8, 1, {}, true},
+      {"RLE4 16384 x 16384 top-down", 16384, -16384, 4, 2, {}, true},
+      {"RLE8 one row past 64 megapixels", 8192, 8193, 8, 1, {}, true},
+      {"RLE8 64 megapixels", 8192, 8192, 8, 1, {}, false},
+      {"RLE8 one column past the limit given", 1025, 1024, 8, 1, megapixel, true},
+      {"RLE8 at the limit given", 1024, 1024, 8, 1, megapixel, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> bytes = bitmapFile(c.w, c.h, c.bpp, c.compression, palette, runs);
+    auto start = std::chrono::steady_clock::now();
+    if (!c.refused) {
+      TImageSize size = readBmpHeader(bytes.data(), bytes.size(), c.limits);
+      EXPECT_EQ(size.Width, c.w);
+      EXPECT_EQ(size.Height, std::abs(c.h));
+      continue;
+    }
+    for (bool decode : {false, true}) {
+      try {
+        if (decode)
+          decodeBmp(bytes.data(), bytes.size(), c.limits);
+        else
+          readBmpHeader(bytes.data(), bytes.size(), c.limits);
+        ADD_FAILURE() << (decode ? "decoded" : "header accepted");
+      } catch (const EBmpError& e) {
+        EXPECT_STREQ(e.what(), "bitmap too large");
+      }
+    }
+    // Filling the claimed gigabyte would take far longer, under the sanitizers above all.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+  }
+  // What the limit lets through decodes: the runs, then the first palette colour where they skip.
+  auto bytes = bitmapFile(1024, 1024, 8, 1, palette, runs);
+  TBitmap b = decodeBmp(bytes.data(), bytes.size(), megapixel);
+  EXPECT_EQ(b.at(254, 1023), makePixel(60, 50, 40));
+  EXPECT_EQ(b.at(255, 1023), makePixel(30, 20, 10));
+  EXPECT_EQ(b.at(199, 1022), makePixel(60, 50, 40));
+  EXPECT_EQ(b.at(200, 1022), makePixel(30, 20, 10));
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
-// GIF decoding and strip composition against giflib (decoding) and ImageMagick (composition of animations).
+// GIF decoding and strip composition against giflib (decoding) and ImageMagick (composition of animations),
+// reading the headers only, and frames that claim more than a page image may hold.
 
 #include <gif_lib.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <tuple>
 
 #include "image_test_support.h"
 #include "image/gif_decoder.h"
@@ -274,6 +279,131 @@ TEST(ImageGif, HostileScreenSizeFailsCleanly) {
   bool single = true;
   EXPECT_FALSE(CreateGifFromStream(data.data(), data.size(), single, {}, &error));
   EXPECT_EQ(error, "TGif: Animated GIF too large");
+}
+
+// A GIF89a with a `width` x `height` screen, a two-colour global table and `blocks` after it.
+std::vector<uint8_t> gifFile(int width, int height, const std::vector<uint8_t>& blocks) {
+  std::vector<uint8_t> b = {'G', 'I', 'F', '8', '9', 'a', uint8_t(width), uint8_t(width >> 8), uint8_t(height),
+                            uint8_t(height >> 8), 0x80, 0, 0, 0, 0, 0, 255, 255, 255};
+  b.insert(b.end(), blocks.begin(), blocks.end());
+  b.push_back(0x3B);
+  return b;
+}
+
+// An image block of `width` x `height` at the origin whose data are the LZW codes `lzw` (code size 2).
+std::vector<uint8_t> imageBlock(int width, int height, const std::vector<uint8_t>& lzw) {
+  std::vector<uint8_t> b = {0x2C, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8), 0, 2};
+  for (size_t at = 0; at < lzw.size(); at += 255) {
+    size_t n = std::min<size_t>(255, lzw.size() - at);
+    b.push_back(uint8_t(n));
+    b.insert(b.end(), lzw.begin() + std::ptrdiff_t(at), lzw.begin() + std::ptrdiff_t(at + n));
+  }
+  b.push_back(0);
+  return b;
+}
+
+// About `bytes` of LZW codes (code size 2) that expand as far as LZW can: every code names the longest
+// string so far, so each byte stands for up to some 2700 pixels.
+std::vector<uint8_t> expandingLzw(size_t bytes) {
+  std::vector<uint8_t> out;
+  uint32_t acc = 0;
+  int bits = 0;
+  auto put = [&](int code, int size) {
+    acc |= uint32_t(code) << bits;
+    for (bits += size; bits >= 8; bits -= 8, acc >>= 8) out.push_back(uint8_t(acc));
+  };
+  put(4, 3);  // clear
+  put(0, 3);  // a root
+  int next = 6, size = 3;
+  while (out.size() < bytes) {
+    put(next < 4096 ? next : 4095, size);  // the previous string and its own first colour, or the longest
+    if (next < 4096 && ++next == (1 << size) && size < 12) ++size;
+  }
+  put(5, size);  // end
+  if (bits > 0) out.push_back(uint8_t(acc));
+  return out;
+}
+
+TEST(ImageGif, FramesDeclaringMorePixelsThanTheLimitAreRefused) {
+  // Pixels beyond a small screen are decoded and dropped: what a frame declares must count.
+  std::vector<uint8_t> eightFrames, nineFrames;
+  for (int i = 0; i < 8; ++i) {
+    auto block = imageBlock(8192, 1024, {});
+    eightFrames.insert(eightFrames.end(), block.begin(), block.end());
+  }
+  nineFrames = eightFrames;
+  auto ninth = imageBlock(8192, 1024, {});
+  nineFrames.insert(nineFrames.end(), ninth.begin(), ninth.end());
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> data;
+    bool refused;
+  } cases[] = {
+      {"one frame of 65535 x 65535 on a 1 x 1 screen", gifFile(1, 1, imageBlock(65535, 65535, expandingLzw(64 << 10))), true},
+      {"nine frames of 8 megapixels", gifFile(1, 1, nineFrames), true},
+      {"eight frames of 8 megapixels", gifFile(1, 1, eightFrames), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto start = std::chrono::steady_clock::now();
+    std::string error, headerError;
+    bool single = true;
+    auto gif = CreateGifFromStream(c.data.data(), c.data.size(), single, {}, &error);
+    auto headers = ReadGifHeaders(c.data.data(), c.data.size(), {}, &headerError);
+    if (c.refused) {
+      EXPECT_FALSE(gif);
+      EXPECT_EQ(error, "TGif: Animated GIF too large");
+      EXPECT_FALSE(headers);
+      EXPECT_EQ(headerError, error);
+      // Decoding the 170 million pixels the first one's data stands for would take seconds.
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    } else {
+      ASSERT_TRUE(gif) << error;
+      EXPECT_EQ(gif->FrameCount, 8);
+      ASSERT_TRUE(headers) << headerError;
+      EXPECT_EQ(headers->FrameCount, 8);
+    }
+  }
+}
+
+// Reading the headers only keeps what a full read keeps, frame by frame, or fails the same way.
+TEST(ImageGif, HeadersTellWhatDecodingReads) {
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> inputs;
+  for (const auto& entry : std::filesystem::directory_iterator(gifFixtures()))
+    inputs.emplace_back(entry.path().filename().string(), readBytes(entry.path()));
+  // Codes (3 bits): clear, root 1, end; in a bad frame clear, root 1, then 7 beyond the next free entry.
+  auto good = imageBlock(2, 2, {0x4C, 0x01}), bad = imageBlock(2, 2, {0xCC, 0x01});
+  std::vector<uint8_t> goodThenBad = good;
+  goodThenBad.insert(goodThenBad.end(), bad.begin(), bad.end());
+  inputs.emplace_back("bad codes in the first frame", gifFile(2, 2, bad));
+  inputs.emplace_back("bad codes in the second frame", gifFile(2, 2, goodThenBad));
+  inputs.emplace_back("codes past the frame's last pixel", gifFile(2, 2, imageBlock(2, 2, expandingLzw(300))));
+  ASSERT_GT(inputs.size(), 10u);
+  for (const auto& [name, bytes] : inputs) {
+    SCOPED_TRACE(name);
+    std::string error, headerError;
+    bool single = true;
+    auto gif = CreateGifFromStream(bytes.data(), bytes.size(), single, {}, &error);
+    auto headers = ReadGifHeaders(bytes.data(), bytes.size(), {}, &headerError);
+    ASSERT_EQ(bool(headers), bool(gif)) << error << headerError;
+    if (!gif) {
+      EXPECT_EQ(headerError, error);
+      continue;
+    }
+    EXPECT_FALSE(headers->Strip);
+    EXPECT_EQ(headers->FrameCount, gif->FrameCount);
+    EXPECT_EQ(headers->Width, gif->Width);
+    EXPECT_EQ(headers->Height, gif->Height);
+    EXPECT_EQ(headers->Iterations, gif->Iterations);
+    EXPECT_EQ(headers->Transparent, gif->Transparent);
+    ASSERT_EQ(headers->Frames.size(), gif->Frames.size());
+    for (size_t i = 0; i < gif->Frames.size(); ++i) {
+      const TgfFrame &h = headers->Frames[i], &g = gif->Frames[i];
+      EXPECT_EQ(std::tie(h.Disposal, h.Left, h.Top, h.Width, h.Height, h.Delay),
+                std::tie(g.Disposal, g.Left, g.Top, g.Width, g.Height, g.Delay))
+          << "frame " << i + 1;
+    }
+  }
 }
 
 }  // namespace

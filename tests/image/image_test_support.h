@@ -31,6 +31,22 @@ inline int run(const std::string& command) { return std::system((command + " >/d
 
 inline std::string quoted(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
 
+// A Windows bitmap file with a 40-byte header, its palette (B, G, R, 0 each) and pixel data.
+inline std::vector<uint8_t> bitmapFile(int32_t w, int32_t h, uint16_t bpp, uint32_t compression,
+                                       const std::vector<uint8_t>& palette, const std::vector<uint8_t>& pixels) {
+  std::vector<uint8_t> b;
+  auto put = [&b](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
+  };
+  b = {'B', 'M'};
+  put(uint32_t(54 + palette.size() + pixels.size()), 4), put(0, 4), put(uint32_t(54 + palette.size()), 4);
+  put(40, 4), put(uint32_t(w), 4), put(uint32_t(h), 4), put(1, 2), put(bpp, 2), put(compression, 4);
+  put(uint32_t(pixels.size()), 4), put(0, 4), put(0, 4), put(uint32_t(palette.size() / 4), 4), put(0, 4);
+  b.insert(b.end(), palette.begin(), palette.end());
+  b.insert(b.end(), pixels.begin(), pixels.end());
+  return b;
+}
+
 // The GIF fixtures written by make_gifs.py, generated once per test process.
 inline const std::filesystem::path& gifFixtures() {
   static lumora::testing::TempDir dir;

@@ -1,5 +1,6 @@
-// JPEG through libjpeg: our output against libjpeg's own RGB decoding, CMYK against ImageMagick, and
-// broken data that must neither abort nor lose what was decoded.
+// JPEG through libjpeg: our output against libjpeg's own RGB decoding, CMYK against ImageMagick, broken
+// data that must neither abort nor lose what was decoded, and pictures that would cost far more than they
+// are worth.
 
 #include <cstddef>
 #include <cstdio>
@@ -8,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csetjmp>
+#include <utility>
 
 #include "image_test_support.h"
 #include "image/jpeg_decoder.h"
@@ -57,9 +60,10 @@ bool libjpegDecode(const std::vector<uint8_t>& bytes, int& w, int& h, std::vecto
 
 class ImageJpeg : public ::testing::Test {
  protected:
-  std::filesystem::path make(const std::string& name, const std::string& options) {
+  std::filesystem::path make(const std::string& name, const std::string& options,
+                             const std::string& picture = "-size 67x45 -seed 11 plasma:") {
     auto file = dir_ / name;
-    EXPECT_EQ(testing::run("convert -size 67x45 -seed 11 plasma: " + options + " " + quoted(file)), 0) << name;
+    EXPECT_EQ(testing::run("convert " + picture + " " + options + " " + quoted(file)), 0) << name;
     return file;
   }
   lumora::testing::TempDir dir_;
@@ -135,6 +139,96 @@ TEST_F(ImageJpeg, HostileSizeIsRefusedBeforeDecoding) {
   DecodeLimits limits;
   limits.MaxPixels = 1 << 20;
   EXPECT_THROW(decodeJpeg(bytes.data(), bytes.size(), limits), EJpegError);
+}
+
+// The frame header (SOF0 or SOF2) made to declare `width` x `height`.
+void declareSize(std::vector<uint8_t>& bytes, uint16_t width, uint16_t height) {
+  for (size_t i = 2; i + 8 < bytes.size(); ++i)
+    if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
+      bytes[i + 5] = uint8_t(height >> 8), bytes[i + 6] = uint8_t(height);
+      bytes[i + 7] = uint8_t(width >> 8), bytes[i + 8] = uint8_t(width);
+      return;
+    }
+  ADD_FAILURE() << "no frame header";
+}
+
+TEST_F(ImageJpeg, PicturesBeyondTheLimitAreRefusedBeforeDecoding) {
+  const auto baseline = readBytes(make("small.jpg", "-quality 50"));
+  const auto progressive = readBytes(make("small_progressive.jpg", "-quality 50 -interlace JPEG"));
+  struct Case {
+    const char* name;
+    const std::vector<uint8_t>& bytes;
+    uint16_t w, h;
+    bool refused;
+  } cases[] = {
+      {"baseline 16384 x 16384", baseline, 16384, 16384, true},
+      {"progressive 16384 x 16384", progressive, 16384, 16384, true},
+      {"baseline one row past 64 megapixels", baseline, 8192, 8193, true},
+      {"progressive one column past 64 megapixels", progressive, 8193, 8192, true},
+      {"baseline 64 megapixels", baseline, 8192, 8192, false},
+      {"progressive 64 megapixels", progressive, 8192, 8192, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> bytes = c.bytes;
+    declareSize(bytes, c.w, c.h);
+    auto start = std::chrono::steady_clock::now();
+    if (!c.refused) {
+      TImageSize size = readJpegHeader(bytes.data(), bytes.size());
+      EXPECT_EQ(size.Width, c.w);
+      EXPECT_EQ(size.Height, c.h);
+      continue;
+    }
+    for (bool decode : {false, true}) {
+      try {
+        if (decode)
+          decodeJpeg(bytes.data(), bytes.size());
+        else
+          readJpegHeader(bytes.data(), bytes.size());
+        ADD_FAILURE() << (decode ? "decoded" : "header accepted");
+      } catch (const EJpegError& e) {
+        EXPECT_STREQ(e.what(), "JPEG picture too large");
+      }
+    }
+    // libjpeg filling the claimed gigabyte with grey would take seconds.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+  }
+}
+
+// The span of the last scan (its SOS segment and entropy-coded data) in a JPEG file.
+std::pair<size_t, size_t> lastScan(const std::vector<uint8_t>& b) {
+  std::pair<size_t, size_t> scan{0, 0};
+  size_t i = 2;
+  while (i + 3 < b.size() && b[i] == 0xFF && b[i + 1] != 0xD9) {
+    const uint8_t marker = b[i + 1];
+    size_t end = i + 2 + (size_t(b[i + 2]) << 8 | b[i + 3]);
+    if (marker == 0xDA) {
+      while (end + 1 < b.size() && !(b[end] == 0xFF && b[end + 1] != 0 && (b[end + 1] < 0xD0 || b[end + 1] > 0xD7)))
+        ++end;
+      scan = {i, end};
+    }
+    i = end;
+  }
+  return scan;
+}
+
+TEST_F(ImageJpeg, ScansRepeatedOverAndOverAreRefused) {
+  // A flat progressive picture: its spectral scans are a few bytes each, and every repetition of one is
+  // another pass over all the picture's coefficients.
+  auto bytes = readBytes(make("flat.jpg", "-quality 90 -interlace JPEG", "-size 512x512 xc:gray50"));
+  JpegResult valid = decodeJpeg(bytes.data(), bytes.size());
+  EXPECT_TRUE(valid.Complete);
+  auto [begin, end] = lastScan(bytes);
+  ASSERT_LT(begin, end);
+  std::vector<uint8_t> repeated(bytes.begin(), bytes.begin() + std::ptrdiff_t(end));
+  for (int i = 0; i < 100; ++i) repeated.insert(repeated.end(), bytes.begin() + std::ptrdiff_t(begin), bytes.begin() + std::ptrdiff_t(end));
+  repeated.insert(repeated.end(), {0xFF, 0xD9});
+  try {
+    decodeJpeg(repeated.data(), repeated.size());
+    ADD_FAILURE() << "decoded";
+  } catch (const EJpegError& e) {
+    EXPECT_STREQ(e.what(), "JPEG picture has too many scans");
+  }
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 // The image loader: format by content, size thresholds, transparency kinds and masks, built-in pictures.
 
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
+#include "core/file_read.h"
 #include "image_test_support.h"
 #include "image/builtin_images.h"
 #include "image/gif_image.h"
@@ -187,6 +191,32 @@ TEST_F(ImageLoader, FailuresGiveNone) {
     std::shared_ptr<TMask> mask;
     EXPECT_FALSE(read(dir_ / name, transparency, mask)) << name;
     EXPECT_FALSE(mask) << name;
+  }
+}
+
+TEST_F(ImageLoader, OnlyRegularFilesWithinTheLimitAreRead) {
+  auto png = magick("real.png", "-size 20x10 xc:orange");
+  auto gif = magick("real.gif", "-size 20x10 xc:orange");
+  int transparency = 0;
+  std::shared_ptr<TMask> mask;
+  bool single = true;
+  ASSERT_TRUE(read(png, transparency, mask));
+  ASSERT_TRUE(CreateGifFromFile(gif, single));
+
+  // A FIFO would keep the reader waiting for ever, a device never ends, a folder has no content; a valid
+  // picture with more data behind it than a page image may have (a sparse file) is refused whole.
+  ASSERT_EQ(mkfifo((dir_ / "pipe.png").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir_ / "zero.png");
+  std::filesystem::create_directory(dir_ / "folder.png");
+  for (const auto& [picture, name] : {std::pair{png, "big.png"}, std::pair{gif, "big.gif"}}) {
+    std::filesystem::copy_file(picture, dir_ / name);
+    std::filesystem::resize_file(dir_ / name, core::kMaxImageFileBytes + 1);
+  }
+  for (const char* name : {"pipe.png", "zero.png", "folder.png", "big.png", "big.gif"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(read(dir_ / name, transparency, mask));
+    EXPECT_FALSE(mask);
+    EXPECT_FALSE(CreateGifFromFile(dir_ / name, single));
   }
 }
 

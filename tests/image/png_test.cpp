@@ -272,7 +272,15 @@ TEST(ImagePng, InterlacedOnePixelWide) {
 TEST(ImagePng, HostileSizesFailWithoutAllocating) {
   struct Case {
     uint32_t w, h;
-  } cases[] = {{100000, 100000}, {0x7FFFFFFF, 2}, {16000, 16000}, {0, 5}};
+    const char* error;
+  } cases[] = {
+      {100000, 100000, kPngTooLarge},
+      {0x7FFFFFFF, 2, kPngTooLarge},
+      {16000, 16000, kPngTooLarge},
+      // Within the limit, but 64 bytes of image data cannot inflate to 256 MB of rows.
+      {8000, 8000, kPngCorruptedData},
+      {0, 5, kPngCorruptedData},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
     auto bytes = PngBuilder().ihdr(c.w, c.h, 8, 6).idat(std::vector<uint8_t>(64, 0)).end();
@@ -282,11 +290,87 @@ TEST(ImagePng, HostileSizesFailWithoutAllocating) {
       png.LoadFromStream(bytes.data(), bytes.size());
       ADD_FAILURE() << "loaded";
     } catch (const EPNGImageException& e) {
-      EXPECT_EQ(e.text(), kPngCorruptedData);
+      EXPECT_EQ(e.text(), c.error);
     }
     // Allocating and clearing the claimed gigabyte would take far longer under the sanitizers.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
   }
+}
+
+// A zlib stream of `rawBytes` zero bytes (rows of filter None and samples 0), packed as tightly as zlib can,
+// so a picture of any size is valid and only the limits refuse it.
+std::vector<uint8_t> zeroImageData(uint64_t rawBytes) {
+  z_stream z{};
+  deflateInit(&z, 9);
+  std::vector<uint8_t> zeros(1 << 16, 0), out;
+  uint8_t buffer[1 << 14];
+  for (uint64_t left = rawBytes;;) {
+    const size_t n = size_t(std::min<uint64_t>(left, zeros.size()));
+    left -= n;
+    z.next_in = zeros.data();
+    z.avail_in = uInt(n);
+    const int flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+    int rc;
+    do {
+      z.next_out = buffer;
+      z.avail_out = sizeof buffer;
+      rc = deflate(&z, flush);
+      out.insert(out.end(), buffer, buffer + (sizeof buffer - z.avail_out));
+    } while (z.avail_out == 0);
+    if (rc == Z_STREAM_END) break;
+  }
+  deflateEnd(&z);
+  return out;
+}
+
+TEST(ImagePng, PicturesBeyondTheLimitAreRefusedBeforeDecoding) {
+  DecodeLimits megapixel;
+  megapixel.MaxPixels = 1 << 20;
+  struct Case {
+    const char* name;
+    uint32_t w, h;
+    int depth, colorType;
+    DecodeLimits limits;
+    bool refused;
+  } cases[] = {
+      {"16384 x 16384 grey, 1 bit", 16384, 16384, 1, 0, {}, true},
+      {"one row past 64 megapixels", 8192, 8193, 1, 0, {}, true},
+      {"64 megapixels", 8192, 8192, 1, 0, {}, false},
+      // One row of a megapixel needs two 8 MB rows to decode: far more than the bitmap.
+      {"a single row of 16-bit RGBA", 1 << 20, 1, 16, 6, megapixel, true},
+      {"the same pixels as a square", 1024, 1024, 16, 6, megapixel, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int channels = c.colorType == 6 ? 4 : 1;
+    const uint64_t rowBytes = (uint64_t(c.w) * uint64_t(channels * c.depth) + 7) / 8 + 1;
+    auto bytes = PngBuilder().ihdr(c.w, c.h, c.depth, c.colorType).chunk("IDAT", zeroImageData(rowBytes * c.h)).end();
+    TPNGImage png;
+    auto start = std::chrono::steady_clock::now();
+    if (!c.refused) {
+      ASSERT_NO_THROW(png.ReadHeader(bytes.data(), bytes.size(), c.limits));
+      EXPECT_EQ(png.Width(), c.w);
+      EXPECT_EQ(png.Height(), c.h);
+      continue;
+    }
+    for (bool decode : {false, true}) {
+      try {
+        if (decode)
+          png.LoadFromStream(bytes.data(), bytes.size(), c.limits);
+        else
+          png.ReadHeader(bytes.data(), bytes.size(), c.limits);
+        ADD_FAILURE() << (decode ? "decoded" : "header accepted");
+      } catch (const EPNGImageException& e) {
+        EXPECT_EQ(e.text(), kPngTooLarge);
+      }
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+  }
+  // The square the limit lets through decodes.
+  auto bytes = PngBuilder().ihdr(1024, 1024, 16, 6).chunk("IDAT", zeroImageData((1024 * 8 + 1) * 1024)).end();
+  TPNGImage png;
+  ASSERT_NO_THROW(png.LoadFromStream(bytes.data(), bytes.size(), megapixel));
+  EXPECT_EQ(png.Bitmap().at(1023, 1023), makePixel(0, 0, 0, 0));
 }
 
 }  // namespace
