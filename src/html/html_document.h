@@ -169,8 +169,9 @@ class TCell : public TCellBasic {
  public:
   TCell(TSectionList* Document, TBlock* OwnerBlock);
   ~TCell() override;
-  // Resets its own indent manager to [X, X + Width) and lays the items out in it; the height is at least
-  // the bottom of its lowest float.
+  // Resets its indent manager to [X, X + Width) and lays the items out in it; the height is at least the
+  // bottom of its lowest float. A table cell's manager is the one its table hands it for the layout (the
+  // records are only needed while the cell is laid out); the document keeps one of its own.
   int DoLayout(ITextMetrics& Metrics, int X, int Y, int Width, int AvailableHeight, int BlockHeight,
                IndentManager& IMgr, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
   std::unique_ptr<IndentManager> IMgr;
@@ -239,7 +240,7 @@ class TSectionList : public TCell {
   int MarginWidth = 10, MarginHeight = 5;  // the viewer's margins: the body's defaults
   bool SingleDocViewer = true;             // META content-type declarations apply only to a single document
   std::string DocumentPath;                // the file the page came from (base of relative names)
-  int MaxBlocks = 200000;                  // blocks, rows and cells the builder makes at most
+  int MaxBlocks = 200000;                  // blocks and cells a page may have at least (kBytesPerBlock)
   int MaxSections = 500000;                // sections the builder makes at most
 
   // --- What the document tells its viewer ---

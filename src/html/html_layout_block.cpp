@@ -58,18 +58,18 @@ void TCellBasic::MinMaxWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidt
   }
 }
 
-TCell::TCell(TSectionList* Document, TBlock* OwnerBlock)
-    : TCellBasic(Document, OwnerBlock), IMgr(std::make_unique<IndentManager>()) {}
+TCell::TCell(TSectionList* Document, TBlock* OwnerBlock) : TCellBasic(Document, OwnerBlock) {}
 
 TCell::~TCell() = default;
 
 int TCell::DoLayout(ITextMetrics& Metrics, int X, int Y, int Width, int AvailableHeight, int BlockHeight,
-                    IndentManager&, int& CharPosition, int& MaxWidth, int& ScrollWidth) {
-  IMgr->ResetEdges(X, X + Width);
-  int h = TCellBasic::DoLayout(Metrics, X, Y, Width, AvailableHeight, BlockHeight, *IMgr, CharPosition, MaxWidth,
+                    IndentManager& Given, int& CharPosition, int& MaxWidth, int& ScrollWidth) {
+  IndentManager& im = IMgr ? *IMgr : Given;
+  im.ResetEdges(X, X + Width);
+  int h = TCellBasic::DoLayout(Metrics, X, Y, Width, AvailableHeight, BlockHeight, im, CharPosition, MaxWidth,
                                ScrollWidth);
   // The cell reaches down to its lowest float.
-  h = std::max(h, IMgr->LowestFloat() - Y);
+  h = std::max(h, im.LowestFloat() - Y);
   tcContentBot = std::max(tcContentBot, Y + h);
   return h;
 }
@@ -381,6 +381,7 @@ int TSectionList::LayOut(ITextMetrics& Metrics, int ClientHeight, int Width, int
   int maxWidth = 0;
   ScrollWidth = 0;
   CellTop = 0;
+  if (!IMgr) IMgr = std::make_unique<IndentManager>();
   const int height =
       DoLayout(Metrics, 0, 0, std::max(0, Width), ClientHeight, 0, *IMgr, charPosition, maxWidth, ScrollWidth);
   ScrollWidth = std::max(ScrollWidth, maxWidth);

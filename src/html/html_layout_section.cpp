@@ -115,37 +115,42 @@ TFontObj* TSection::fontAt(int I) const {
 }
 
 void TSection::measureAdvances(ITextMetrics& Metrics) {
+  TMeasures& M = measures();
   const size_t n = Buff.size();
-  bool fresh = Adv.size() == n && HyphenWidths.size() == Fonts.size();
+  bool fresh = M.Adv.size() == n && M.HyphenWidths.size() == Fonts.size();
   for (const auto& f : Fonts) fresh = fresh && f->Handle != kNoFont;
   if (fresh) return;
-  Adv.assign(n, 0);
-  HyphenWidths.assign(Fonts.size(), 0);
+  M.Adv.assign(n, 0);
+  M.HyphenWidths.assign(Fonts.size(), 0);
   for (size_t r = 0; r < Fonts.size(); ++r) {
     TFontObj& run = *Fonts[r];
     run.realize(Metrics);
     const size_t from = static_cast<size_t>(std::clamp(run.Pos, 0, static_cast<int>(n)));
     const size_t to = r + 1 < Fonts.size() ? static_cast<size_t>(std::clamp(Fonts[r + 1]->Pos, 0, static_cast<int>(n))) : n;
-    HyphenWidths[r] = textExtent(Metrics, run.TheFont, u"-", nullptr);
+    M.HyphenWidths[r] = textExtent(Metrics, run.TheFont, u"-", nullptr);
     if (to <= from) continue;
     std::vector<int> widths;
     textExtent(Metrics, run.TheFont, std::u16string_view(Buff).substr(from, to - from), &widths);
     for (size_t i = from; i < to; ++i) {
       const char16_t c = Buff[i];
-      Adv[i] = (isPlaceholder(c) || c == kLineBreakCode) ? 0 : widths[i - from];
+      M.Adv[i] = (isPlaceholder(c) || c == kLineBreakCode) ? 0 : widths[i - from];
     }
   }
-  widthsKnown_ = false;
-  fit_.Start = -1;
+  M.WidthsKnown = false;
+  M.Fit.Start = -1;
 }
 
 int TSection::hyphenWidthAt(int I) const {
+  static const TMeasures kNone;
+  const TMeasures& M = measures_ ? *measures_ : kNone;
   for (size_t r = Fonts.size(); r-- > 0;)
-    if (Fonts[r]->Pos <= I) return r < HyphenWidths.size() ? HyphenWidths[r] : 0;
-  return HyphenWidths.empty() ? 0 : HyphenWidths.front();
+    if (Fonts[r]->Pos <= I) return r < M.HyphenWidths.size() ? M.HyphenWidths[r] : 0;
+  return M.HyphenWidths.empty() ? 0 : M.HyphenWidths.front();
 }
 
 int TSection::piecesWidth(int From, int To) const {
+  static const TMeasures kNone;
+  const TMeasures& M = measures_ ? *measures_ : kNone;
   int w = 0;
   for (int i = std::max(0, From); i < To && i < static_cast<int>(Buff.size()); ++i) {
     const char16_t c = Buff[static_cast<size_t>(i)];
@@ -157,8 +162,8 @@ int TSection::piecesWidth(int From, int To) const {
       }
     } else if (c == kFormControlCode) {
       if (const TFormControlObj* fc = FormControls.FindAt(i)) w += fc->Width + fc->MarginLeft + fc->MarginRight;
-    } else if (static_cast<size_t>(i) < Adv.size()) {
-      w += Adv[static_cast<size_t>(i)];
+    } else if (static_cast<size_t>(i) < M.Adv.size()) {
+      w += M.Adv[static_cast<size_t>(i)];
     }
   }
   return w;
@@ -167,6 +172,7 @@ int TSection::piecesWidth(int From, int To) const {
 // --- Fitting ---
 
 int TSection::FitCharacters(ITextMetrics& Metrics, IndentManager& IMgr, int Y, int Start, bool FirstLine) {
+  TMeasures& M = measures();
   (void)Metrics;
   const int n = static_cast<int>(Buff.size());
   int end = n;
@@ -179,13 +185,13 @@ int TSection::FitCharacters(ITextMetrics& Metrics, IndentManager& IMgr, int Y, i
       break;
     }
   }
-  placedFloats_.clear();
-  int left = IMgr.LeftEdge(Y) + (FirstLine ? indentPx_ : 0);
+  M.PlacedFloats.clear();
+  int left = IMgr.LeftEdge(Y) + (FirstLine ? M.IndentPx : 0);
   int width = IMgr.RightEdge(Y) - left;
-  if (fit_.Start == Start && fit_.Y == Y && fit_.Left == left && fit_.Right == left + width && Images.empty())
-    return fit_.Count;
+  if (M.Fit.Start == Start && M.Fit.Y == Y && M.Fit.Left == left && M.Fit.Right == left + width && Images.empty())
+    return M.Fit.Count;
   const auto answer = [&](int count) {
-    fit_ = {Start, Y, left, left + width, count};
+    M.Fit = {Start, Y, left, left + width, count};
     return count;
   };
   // Without objects the first line needs no measuring when even the widest characters would fit.
@@ -210,9 +216,9 @@ int TSection::FitCharacters(ITextMetrics& Metrics, IndentManager& IMgr, int Y, i
         const bool fits = outer <= width;
         if (!fits && Y < IMgr.NextChange(Y)) break;
         IMgr.PlaceImageFloat(Y, *obj);
-        placedFloats_.push_back(obj);
+        M.PlacedFloats.push_back(obj);
         if (!fits) return answer(i - Start + 1);
-        left = IMgr.LeftEdge(Y) + (FirstLine ? indentPx_ : 0);
+        left = IMgr.LeftEdge(Y) + (FirstLine ? M.IndentPx : 0);
         width = IMgr.RightEdge(Y) - left;
         continue;
       }
@@ -230,7 +236,7 @@ int TSection::FitCharacters(ITextMetrics& Metrics, IndentManager& IMgr, int Y, i
       placedSomething = true;
       continue;
     }
-    const int w = static_cast<size_t>(i) < Adv.size() ? Adv[static_cast<size_t>(i)] : 0;
+    const int w = static_cast<size_t>(i) < M.Adv.size() ? M.Adv[static_cast<size_t>(i)] : 0;
     if (used + w > width) break;
     used += w;
     placedSomething = true;
@@ -255,6 +261,7 @@ struct TSection::TLineState {
 
 void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, int Start, int Count,
                             TLineState& S) {
+  TMeasures& M = measures();
   (void)Metrics;
   LineRec line;
   line.Start = Start;
@@ -327,7 +334,7 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
   line.SpaceBefore = above;
   line.SpaceAfter = below;
   // 6. Horizontal placement.
-  const int left = IMgr.LeftEdge(S.Y) + (S.FirstLine ? indentPx_ : 0);
+  const int left = IMgr.LeftEdge(S.Y) + (S.FirstLine ? M.IndentPx : 0);
   const int right = IMgr.RightEdge(S.Y);
   int textEnd = end;
   while (textEnd > Start && isTrailing(Buff[static_cast<size_t>(textEnd - 1)])) --textEnd;
@@ -402,6 +409,7 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
 }
 
 int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr, int Y, int& MaxWidth) {
+  TMeasures& M = measures();
   const int n = static_cast<int>(Buff.size());
   TLineState state;
   state.Y = Y;
@@ -527,10 +535,10 @@ int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr
     // Floats met after the line's start wait until the line is finished.
     for (const auto& o : Images) {
       if (o->Floating == TSide::None || o->Pos < start || o->Pos >= lineEnd) continue;
-      if (std::find(placedFloats_.begin(), placedFloats_.end(), o.get()) == placedFloats_.end())
+      if (std::find(M.PlacedFloats.begin(), M.PlacedFloats.end(), o.get()) == M.PlacedFloats.end())
         state.Pending.push_back(o.get());
     }
-    placedFloats_.clear();
+    M.PlacedFloats.clear();
     state.LastLine = lineEnd >= n;
     completeLine(Metrics, IMgr, X, start, lineEnd - start, state);
     state.FirstLine = false;
@@ -541,6 +549,7 @@ int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr
 
 int TSection::LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int, IndentManager& IMgr, int Y,
                      int& CharPosition, int& MaxWidth, int& ScrollWidth) {
+  TMeasures& M = measures();
   StartCurs = CharPosition;
   YPosition = Y;
   ContentTop = DrawTop = Y;
@@ -549,7 +558,7 @@ int TSection::LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeigh
   SectionHeight = 0;
   MaxWidth = 0;
   measureAdvances(Metrics);
-  fit_.Start = -1;
+  M.Fit.Start = -1;
   const int n = static_cast<int>(Buff.size());
   if (n == 0) {
     // An empty section only clears.
@@ -564,7 +573,7 @@ int TSection::LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeigh
     ContentBot = DrawBot = Y + h;
     return h;
   }
-  indentPx_ = TextIndentPercent ? Width * std::clamp(TextIndent, 0, 90) / 100 : TextIndent;
+  M.IndentPx = TextIndentPercent ? Width * std::clamp(TextIndent, 0, 90) / 100 : TextIndent;
   MaxWidth = std::min(Width, IMgr.RightEdge(Y) - IMgr.LeftEdge(Y));
   // Objects and controls sized for the room the section has.
   for (const auto& o : Images) {
@@ -602,10 +611,11 @@ int TSection::LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeigh
 // --- Widths ---
 
 void TSection::MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth) {
+  TMeasures& M = measures();
   measureAdvances(Metrics);
-  if (widthsKnown_ && Images.empty()) {
-    MinWidth = minWidth_;
-    MaxWidth = maxWidth_;
+  if (M.WidthsKnown && Images.empty()) {
+    MinWidth = M.MinWidth;
+    MaxWidth = M.MaxWidth;
     return;
   }
   const int n = static_cast<int>(Buff.size());
@@ -653,7 +663,7 @@ void TSection::MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth
   maxW += floatTotal;
   // Minimum: the widest unbreakable word.
   if (BreakWord) {
-    for (int i = 0; i < n; ++i) minW = std::max(minW, Adv[static_cast<size_t>(i)]);
+    for (int i = 0; i < n; ++i) minW = std::max(minW, M.Adv[static_cast<size_t>(i)]);
   } else {
     const auto isBreakChar = [&](char16_t c) {
       return isPlaceholder(c) || c == kLineBreakCode || c == u' ' || c == u'-' || c == u'?' || isWide(c);
@@ -668,7 +678,7 @@ void TSection::MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth
       int j = i;
       for (; j < n; ++j) {
         const char16_t c = Buff[static_cast<size_t>(j)];
-        w += Adv[static_cast<size_t>(j)];
+        w += M.Adv[static_cast<size_t>(j)];
         const char m = Brk[static_cast<size_t>(j)];
         if (m == 'a' || m == 's') {
           if (m == 's') w += hyphenWidthAt(j);
@@ -684,7 +694,7 @@ void TSection::MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth
           if (isBreakChar(next) && m == 'y') {
             // A following "-" or "?" belongs to the word.
             if ((next == u'-' || next == u'?') && j + 1 < n) {
-              w += Adv[static_cast<size_t>(j + 1)];
+              w += M.Adv[static_cast<size_t>(j + 1)];
               j += 2;
             } else {
               ++j;
@@ -700,27 +710,28 @@ void TSection::MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth
   minW = std::max(minW, floatMin);
   MinWidth = minW;
   MaxWidth = std::max(maxW, minW);
-  minWidth_ = MinWidth;
-  maxWidth_ = MaxWidth;
-  widthsKnown_ = true;
+  M.MinWidth = MinWidth;
+  M.MaxWidth = MaxWidth;
+  M.WidthsKnown = true;
 }
 
 // --- Preformatted lines ---
 
 void TPreFormated::MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth) {
+  TMeasures& M = measures();
   if (BreakWord) return TSection::MeasureWidths(Metrics, MinWidth, MaxWidth);
   measureAdvances(Metrics);
   if (Buff.empty()) {
     MinWidth = MaxWidth = 0;
     return;
   }
-  if (!widthsKnown_) {
-    maxWidth_ = piecesWidth(0, static_cast<int>(Buff.size()) - 1);  // without the final space
-    minWidth_ = std::min(2000, maxWidth_);
-    widthsKnown_ = true;
+  if (!M.WidthsKnown) {
+    M.MaxWidth = piecesWidth(0, static_cast<int>(Buff.size()) - 1);  // without the final space
+    M.MinWidth = std::min(2000, M.MaxWidth);
+    M.WidthsKnown = true;
   }
-  MinWidth = minWidth_;
-  MaxWidth = maxWidth_;
+  MinWidth = M.MinWidth;
+  MaxWidth = M.MaxWidth;
 }
 
 int TPreFormated::LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight,

@@ -322,7 +322,7 @@ void THtmlParser::doBodyTag() {
 
 void THtmlParser::doP(const TSymbSet& Term) {
   if (Term[PSy]) return;
-  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
+  if (BlockCount >= BlockLimit) return skipBlockTag();
   sectionClose();
   TAttributeList a = attrs();
   Next();
@@ -457,7 +457,7 @@ void THtmlParser::doHeading(const TSymbSet& Term) {
     Next();
     return;
   }
-  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
+  if (BlockCount >= BlockLimit) return skipBlockTag();
   const TNesting nesting(Depth.Block);
   sectionClose();
   const TAttributeList a = attrs();
@@ -526,7 +526,7 @@ void THtmlParser::doBr() {
 }
 
 void THtmlParser::doHr() {
-  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
+  if (BlockCount >= BlockLimit) return skipBlockTag();
   ++BlockCount;
   sectionClose();
   const TAttributeList a = attrs();
@@ -551,7 +551,7 @@ void THtmlParser::doLists(const TSymbSet& Term) {
     Next();
     return;
   }
-  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
+  if (BlockCount >= BlockLimit) return skipBlockTag();
   const TNesting nesting(Depth.Block);
   const TAttributeList a = attrs();
   int start = 1;
@@ -630,7 +630,7 @@ void THtmlParser::doListItem(TListKind Kind, int Number, bool Plain, char Type, 
     Next();
     return;
   }
-  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
+  if (BlockCount >= BlockLimit) return skipBlockTag();
   const TNesting nesting(Depth.Block);
   sectionClose();
   const TAttributeList a = attrs();
@@ -674,7 +674,7 @@ void THtmlParser::doDivision(const TSymbSet& Term) {
     Next();
     return;
   }
-  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
+  if (BlockCount >= BlockLimit) return skipBlockTag();
   const TNesting nesting(Depth.Block);
   switch (sy) {
     case AddressSy:
@@ -884,6 +884,8 @@ void THtmlParser::doStyle() {
 // The start of every parse: the text in the lexer, the default rule as the stack's base, and the body block.
 void THtmlParser::startDocument(std::string Text) {
   if (!Doc.Styles.find("default")) Doc.SetDefaults();
+  BlockLimit = static_cast<int>(std::max<size_t>(static_cast<size_t>(std::max(0, Doc.MaxBlocks)),
+                                                 std::min<size_t>(Text.size() / kBytesPerBlock, INT32_MAX)));
   const int codePage = documentDefaultCodePage(Text);
   L.SystemCodePage = codePage;
   L.setDocument(std::move(Text), codePage);

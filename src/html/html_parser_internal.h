@@ -186,7 +186,8 @@ class THtmlParser {
     int Table = 0;
     int Block = 0;
   } Depth;
-  int BlockCount = 0;  // blocks, rows and cells made so far (Doc.MaxBlocks)
+  int BlockCount = 0;  // blocks and cells made so far
+  int BlockLimit = 0;  // how many the page may have (see kBytesPerBlock)
   // Past Doc.MaxSections a line end stays inside the open section as a line-break code.
   bool keepLineInSection(int SourcePosition) {
     if (Doc.SectionCount < Doc.MaxSections) return false;
@@ -194,7 +195,7 @@ class THtmlParser {
     Section->AppendChar(kLineBreakCode, SourcePosition, Top());
     return true;
   }
-  // A block tag read as if it were absent because the document holds Doc.MaxBlocks: a space keeps the
+  // A block tag read as if it were absent because the page has all it may have: a space keeps the
   // content apart from what came before.
   void skipBlockTag() {
     ensureSection();

@@ -132,7 +132,7 @@ void TTableBuilder::read() {
 }
 
 void TTableBuilder::startCell(Symb Sy) {
-  if (P.BlockCount >= P.Doc.MaxBlocks) {
+  if (P.BlockCount >= P.BlockLimit) {
     // No more cells: what follows goes on in the open cell, or before the table when none is open.
     P.skipBlockTag();
     if (cell_) P.doBody(cellTerminators());
@@ -199,8 +199,6 @@ void TTableBuilder::endCell() {
 }
 
 void TTableBuilder::startRow() {
-  if (P.BlockCount >= P.Doc.MaxBlocks) return P.Next();
-  ++P.BlockCount;
   endRow();
   const TAttributeList a = P.attrs();
   if (P.push("tr", &a)) P.Hint(a);
@@ -320,7 +318,7 @@ void THtmlParser::doTable(const TSymbSet&) {
     Next();  // too deep: the content flows into the enclosing cell
     return;
   }
-  if (BlockCount >= Doc.MaxBlocks) return skipBlockTag();
+  if (BlockCount >= BlockLimit) return skipBlockTag();
   ++BlockCount;
   const TNesting block(Depth.Block), nested(Depth.Table);
   endLink();

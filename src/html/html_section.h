@@ -234,16 +234,25 @@ class TSection : public TSectionBase {
   // the fonts stay as they are, and the hyphen width of each run.
   void measureAdvances(ITextMetrics& Metrics);
   int layOutLines(ITextMetrics& Metrics, int X, int Width, IndentManager& IMgr, int Y, int& MaxWidth);
-  std::vector<int> Adv;
-  std::vector<int> HyphenWidths;  // per font run
-  bool widthsKnown_ = false;
-  int minWidth_ = 0, maxWidth_ = 0;
-  // The last answer of FitCharacters, and the floats its last call placed at the line's start.
-  struct TFitCache {
-    int Start = -1, Y = 0, Left = 0, Right = 0, Count = 0;
-  } fit_;
-  std::vector<TFloatingObj*> placedFloats_;
-  int indentPx_ = 0;  // the first line's indent in pixels for the width of the last layout
+  // What measuring keeps between layouts; made at the first measurement, so a document that is only read
+  // (the text tools) does not carry it.
+  struct TMeasures {
+    std::vector<int> Adv;
+    std::vector<int> HyphenWidths;  // per font run
+    bool WidthsKnown = false;
+    int MinWidth = 0, MaxWidth = 0;
+    // The last answer of FitCharacters, and the floats its last call placed at the line's start.
+    struct TFitCache {
+      int Start = -1, Y = 0, Left = 0, Right = 0, Count = 0;
+    } Fit;
+    std::vector<TFloatingObj*> PlacedFloats;
+    int IndentPx = 0;  // the first line's indent in pixels for the width of the last layout
+  };
+  TMeasures& measures() {
+    if (!measures_) measures_ = std::make_unique<TMeasures>();
+    return *measures_;
+  }
+  std::unique_ptr<TMeasures> measures_;
 
  private:
   void appendPlain(std::u16string_view Text, const std::vector<int>& positions);
