@@ -60,6 +60,7 @@ class TVMarginArray {
 
  private:
   friend class TBoxPool;
+  friend void getVMarginArray(const TProperties& Props, TVMarginArray& Box);
   enum Kind : uint8_t { kEmpty, kInt, kText };
   static size_t slot(int propIndex) { return static_cast<size_t>(propIndex - kFirstBoxValue); }
   static constexpr size_t kCount = kLastBoxValue - kFirstBoxValue + 1;
@@ -72,6 +73,7 @@ class TVMarginArray {
     size_t hash() const;
   };
   Rep& mut();
+  static void setIn(Rep& R, int propIndex, const TPropValue& Value);
 
   std::shared_ptr<const Rep> rep_;  // never null
 };
