@@ -72,9 +72,9 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  lumora::app::TApplication app(argc, argv);       // 1
-  app.setHelpFile("help.chm");                // 2
-  lumora::skin::setApplicationTitle("Lumora Viewer");  // 3
+  lumora::app::TApplication app(argc, argv);
+  app.setHelpFile("help.chm");
+  lumora::skin::setApplicationTitle("Lumora Viewer");
   lumora::app::installFontSubstitutes();
 
   QStringList arguments;

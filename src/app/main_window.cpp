@@ -192,7 +192,7 @@ void TForm1::FormCreate() {
   core::ProgramValues& program = core::programValues();
   // 1.
   ChildrenReshown_ = false;
-  // 2. The tray icon, with "Hide" available.
+  // The tray icon, with "Hide" available.
   tray_ = new QSystemTrayIcon(windowIcon(), this);
   tray_->setToolTip(skin::applicationTitle());
   tray_->setContextMenu(PopupMenu2);
@@ -206,7 +206,7 @@ void TForm1::FormCreate() {
   });
   tray_->show();
   HideItem->setEnabled(true);
-  // 3. The settings file: the executable's path with ".ini".
+  // The settings file: the executable's path with ".ini".
   const std::filesystem::path exe = executable_.toStdString();
   settingsFile_ = QString::fromStdString(core::settingsFileFor(exe).string());
   const TIniFile ini(core::settingsFileFor(exe));
@@ -216,16 +216,16 @@ void TForm1::FormCreate() {
   }
   // 4.
   program.AppFolder = core::folderWithSeparator(exe);
-  // 5. Help file.
+  // Help file.
   helpFile_ = QString::fromStdString(program.AppFolder + i18n::ConstantText("HelpFile"));
-  // 6. Start page.
+  // Start page.
   program.StartPage = program.AppFolder + ini.readString(ExecutePage.section, ExecutePage.name, kPageDefault);
-  // 7. Caption.
+  // Caption.
   setWindowTitle(QString::fromStdString(ini.readString(FormCaption.section, FormCaption.name, kMainCaptionDefault)));
   program.BaseCaption = windowTitle().toStdString();
   // 8.
   ShowCaptionsFlag_ = ini.readInteger(FormShowCaptions.section, FormShowCaptions.name, kMainShowCaptionsDefault);
-  // 9. A missing start page ends the creation here, after its error box. The history buttons follow the
+  // A missing start page ends the creation here, after its error box. The history buttons follow the
   // history from the start, so with nothing loaded they are off rather than enabled and doing nothing.
   updateHistoryButtons();
   if (!skin::runGuarded([&] { FrameViewer1->LoadFromFile(QString::fromStdString(program.StartPage)); })) return;
@@ -233,11 +233,11 @@ void TForm1::FormCreate() {
   sToolBar1->setShowCaptions(ShowCaptionsFlag_ != 0);
   // 11.
   sSkinManager1->setActive(ini.readBool(FormSkined.section, FormSkined.name, false));
-  // 12. "/Compress FOLDER ARCHIVE"; a failure is shown and ends the creation steps here.
+  // "/Compress FOLDER ARCHIVE"; a failure is shown and ends the creation steps here.
   QStringList arguments;
   for (const std::string& argument : program.Arguments) arguments << QString::fromStdString(argument);
   if (!skin::runGuarded([&] { archive::runCompressSwitch(arguments, this); })) return;
-  // 13. The settings file is closed with `ini`.
+  // The settings file is closed with `ini`.
   // 14.
   discoverPlugins(program.AppFolder + "Modules/", PluginHosts{this, N3, sToolBar1}, this);
 }

@@ -268,7 +268,7 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
   line.Ln = Count;
   line.Y = S.Y;
   const int end = Start + Count;
-  // 1. The line's text height: the tallest run over it (a line of only objects and controls has none).
+  // The line's text height: the tallest run over it (a line of only objects and controls has none).
   bool hasText = false;
   for (int i = Start; i < end; ++i) {
     if (!isPlaceholder(Buff[static_cast<size_t>(i)])) hasText = true;
@@ -283,14 +283,14 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
       descent = std::max(descent, Fonts[r]->Descent);
     }
   }
-  // 2. line-height splits its difference to the text height above and below.
+  // Line-height splits its difference to the text height above and below.
   int above = 0, below = 0;
   if (LineHeight >= 0 && hasText) {
     const int diff = LineHeight - lineHt;
     above = diff / 2;
     below = diff - above;
   }
-  // 3. Objects on the line.
+  // Objects on the line.
   for (const auto& o : Images) {
     if (o->Pos < Start || o->Pos >= end || o->Floating != TSide::None) continue;
     o->DrawYY = S.Y;
@@ -312,7 +312,7 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
       default: above = std::max(above, g + descent - lineHt); break;  // baseline, bottom
     }
   }
-  // 4. Form controls on the line.
+  // Form controls on the line.
   for (TFormControlObj* fc : FormControls.Items) {
     if (fc->Pos < Start || fc->Pos >= end) continue;
     fc->YValue = S.Y;
@@ -333,7 +333,7 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
   line.Descent = descent;
   line.SpaceBefore = above;
   line.SpaceAfter = below;
-  // 6. Horizontal placement.
+  // Horizontal placement.
   const int left = IMgr.LeftEdge(S.Y) + (S.FirstLine ? M.IndentPx : 0);
   const int right = IMgr.RightEdge(S.Y);
   int textEnd = end;
@@ -357,7 +357,7 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
       line.Extra = std::max(0, right - left - textWidth);
     }
   }
-  // 7. The line's room, its height, and the floats that wait for the line to be finished.
+  // The line's room, its height, and the floats that wait for the line to be finished.
   line.DrawWidth = right - left;
   const int height = line.LineHt + line.SpaceBefore + line.SpaceAfter;
   line.LineImgHt = height;
@@ -471,15 +471,15 @@ int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr
       const int last = start + count - 1;
       const char16_t c = ch(last);
       if ((isPlaceholder(c) || c == u' ' || isWide(c)) && mark(last) != 'n') {
-        lineEnd = takeSpaces(last + 1);  // a.
+        lineEnd = takeSpaces(last + 1);  // after a place a line may break at
       } else if (c == kLineBreakCode) {
-        lineEnd = takeSpaces(last + 1);  // b.
+        lineEnd = takeSpaces(last + 1);  // after a line break
       } else if (ch(last + 1) == u' ' && mark(last) != 'n') {
-        lineEnd = takeSpaces(last + 1);  // c.
+        lineEnd = takeSpaces(last + 1);  // before the spaces that follow
       } else if (isPlaceholder(ch(last + 1)) && mark(last) != 'n') {
-        lineEnd = last + 1;  // d.
+        lineEnd = last + 1;  // before an object or control
       } else {
-        // e. Back to the last place the line may break.
+        // Back to the last place the line may break.
         int k = last;
         for (; k >= start; --k) {
           const char16_t b = ch(k);
@@ -492,9 +492,9 @@ int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr
         if (k >= start) {
           lineEnd = takeSpaces(k + 1);
         } else if (BreakWord) {
-          lineEnd = last + 1;  // f. with break-word: where the room ends
+          lineEnd = last + 1;  // with break-word: where the room ends
         } else {
-          // f. One word longer than the line: below the floats when they end further down, else whole.
+          // One word longer than the line: below the floats when they end further down, else whole.
           int e = last + 1;
           while (e < n) {
             const char16_t b = ch(e);

@@ -157,7 +157,7 @@ void TfrmConfig::FormCreate() {
   using namespace settings;
   core::ProgramValues& program = core::programValues();
 
-  // 1. Languages: the built-in one, then the language files of the publication's "Lang" folder.
+  // Languages: the built-in one, then the language files of the publication's "Lang" folder.
   i18n::TLanguageManager& languages = i18n::LangManager();
   std::vector<std::string> unreadable;
   languages.ScanLanguageFiles(program.AppFolder + "Lang/", "*.lng", false, &unreadable);
@@ -171,20 +171,20 @@ void TfrmConfig::FormCreate() {
   }
   cbLanguage->setCurrentIndex(0);
 
-  // 2. Sound cards: position = device number.
+  // Sound cards: position = device number.
   sComboBox2->addItems(audio::soundCardList());
 
-  // 3. Open the settings file.
+  // Open the settings file.
   const TIniFile ini(settingsFile_.toStdString());
 
-  // 4. Language position.
+  // Language position.
   const int langId = ini.readInteger(FormLangID.section, FormLangID.name, 0);
   cbLanguage->setCurrentIndex(langId >= 0 && langId < cbLanguage->count() ? langId : -1);
 
-  // 7. Caption box.
+  // Caption box.
   sEdit1->setText(fromUtf8(ini.readString(FormCaption.section, FormCaption.name, kDialogCaptionDefault)));
 
-  // 8. Check boxes; CD mode takes effect for this whole run.
+  // Check boxes; CD mode takes effect for this whole run.
   sCheckBox4->setChecked(ini.readBool(FormSkined.section, FormSkined.name, false));
   sCheckBox3->setChecked(ini.readBool(FormShowCaptions.section, FormShowCaptions.name, kDialogShowCaptionsDefault));
   sCheckBox2->setChecked(ini.readBool(FormNoSplash.section, FormNoSplash.name, false));
@@ -192,51 +192,51 @@ void TfrmConfig::FormCreate() {
   sCheckBox1->setChecked(ini.readBool(FormMode.section, FormMode.name, false));
   if (sCheckBox1->isChecked()) program.CdModeActive = true;
 
-  // 9. Skin list text and the skin manager's skin name.
+  // Skin list text and the skin manager's skin name.
   sComboBox1->setEditText(fromUtf8(ini.readString(FormSkinFile.section, FormSkinFile.name, kSkinFileDefault)));
   if (skin::TsSkinManager* skins = host_.skinManager()) skins->setSkinName(sComboBox1->currentText());
 
-  // 10. The main window's audio bar and volume slider.
+  // The main window's audio bar and volume slider.
   host_.setAudioBarShown(ini.readBool(PlayerActive.section, PlayerActive.name, false));
   host_.setVolumePosition(ini.readInteger(PlayerVolume.section, PlayerVolume.name, kVolumeDefault));
 
-  // 11. Background music.
+  // Background music.
   sCheckBox6->setChecked(ini.readBool(ExecutePlayBackground.section, ExecutePlayBackground.name, false));
   sGroupBox1->setVisible(sCheckBox6->isChecked());
   sFilenameEdit1->setText(fromUtf8(ini.readString(ExecuteBGPlay.section, ExecuteBGPlay.name, "")));
 
-  // 12. A blocked "Settings" button stays disabled until the program ends.
+  // A blocked "Settings" button stays disabled until the program ends.
   if (sCheckBox5->isChecked()) host_.setSettingsButtonEnabled(false);
 
-  // 13. Looping.
+  // Looping.
   program.LoopEnabled = ini.readBool(ExecuteLoopMusic.section, ExecuteLoopMusic.name, kLoopMusicDefault);
   sCheckBox7->setChecked(program.LoopEnabled);
 
-  // 14. Tag version.
+  // Tag version.
   program.TagVersion = ini.readInteger(ExecuteReadID3v.section, ExecuteReadID3v.name, 0);
   sRadioGroup1->setItemIndex(program.TagVersion);
 
-  // 15. Sound card: a value outside the list (or -1) selects position 1.
+  // Sound card: a value outside the list (or -1) selects position 1.
   const int device = ini.readInteger(ExecuteDevice.section, ExecuteDevice.name, kDeviceDefault);
   sComboBox2->setCurrentIndex(device >= 0 && device < sComboBox2->count() ? device : -1);
   if (sComboBox2->currentIndex() < 0) sComboBox2->setCurrentIndex(sComboBox2->count() > 1 ? 1 : -1);
 
-  // 16. The sound library on the chosen card.
+  // The sound library on the chosen card.
   audio::startSoundSystem(sComboBox2->currentIndex());
-  // 17. The spectrum display, as large as the spectrum box.
+  // The spectrum display, as large as the spectrum box.
   audio::createSpectrum(host_.paintFrameSize().width(), host_.paintFrameSize().height());
   // 18.
   audio::SND_SetVolume(static_cast<uint32_t>(std::max(0, host_.volumePosition())));
-  // 19. Background music.
+  // Background music.
   if (sCheckBox6->isChecked()) {
     audio::startBackgroundMusic(QFile::encodeName(sFilenameEdit1->text()).toStdString());
   }
 
-  // 20. The stored language; a broken language file is reported and the built-in language stays.
+  // The stored language; a broken language file is reported and the built-in language stays.
   if (cbLanguage->currentIndex() >= 0) {
     skin::runGuarded([&] { languages.SetCurrentLanguage(languages.LanguageIdAt(cbLanguage->currentIndex())); });
   }
-  // 21. The settings file is closed with `ini`.
+  // The settings file is closed with `ini`.
 }
 
 void TfrmConfig::placeButtons() {
