@@ -182,7 +182,12 @@ int TTableBlock::LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHe
     width = std::min(X + Width, IMgr.RightEdge(Y)) - x;
   }
   HorzShift = x - X;
-  const int height = MargArrayO.integer(html::Height) ? *MargArrayO.integer(html::Height) : BlockHeight;
+  // The table's rows share out the block's own height.
+  TMarginArray m;
+  int autoCount = 0;
+  ConvertBoxArray(MargArrayO, width, AvailableHeight, EmSize, ExSize, m, autoCount);
+  const int height = m[html::Height] != kAutoLength && m[html::Height] > 0 ? m[html::Height] : 0;
+  (void)BlockHeight;
   return TBlock::LayOut(Metrics, x, width, AvailableHeight, height, IMgr, Y, CharPosition, MaxWidth, ScrollWidth);
 }
 

@@ -12,6 +12,7 @@
 #include "html/html_codepage.h"
 #include "html/html_parser.h"
 #include "html/html_section.h"
+#include "html/html_table.h"
 #include "html/support/fixed_host.h"
 
 namespace lumora::html::testing {
@@ -95,6 +96,10 @@ class TLaidOut {
     for (const auto& item : cell.Items) {
       visit(*item);
       if (const auto* b = dynamic_cast<const TBlock*>(item.get()); b && b->MyCell) walk(*b->MyCell, visit);
+      if (const auto* t = dynamic_cast<const ThtmlTable*>(item.get()))
+        for (const auto& row : t->Rows)
+          for (const auto& c : row->Cells)
+            if (c && c->Cell) walk(*c->Cell, visit);
     }
   }
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "html/html_layout_support.h"
+#include "html/html_table.h"
 
 namespace lumora::html {
 namespace {
@@ -135,6 +136,51 @@ TEST(HtmlLayout, ListMarkers) {
   EXPECT_EQ(markers, (std::vector<std::string>{"V.", "VI.", "y.", "z.", "z."}));
   // The marker stands on the item's first baseline.
   EXPECT_EQ(static_cast<const TBlockLI*>(items[0])->FirstLineHt, roman.line("a").Baseline);
+}
+
+const ThtmlTable& table(const TLaidOut& l, size_t index = 0) {
+  return *static_cast<const TTableBlock&>(l.block("table", index)).Table;
+}
+
+TEST(HtmlLayout, Tables) {
+  const Expect cases[] = {
+      {"minimums wider than WIDTH win", "<table width=100 cellpadding=0 cellspacing=0><tr><td>aaaaaaaaaa<td>bbbbbbbbbb",
+       600, [](const TLaidOut& l) { return table(l).TableWidth; }, 160},
+      {"HEIGHT is shared over the rows", "<table height=301 cellspacing=0 cellpadding=0><tr><td>"
+       "<div style=\"height:50px\"></div><tr><td><div style=\"height:50px\"></div></table>",
+       600, [](const TLaidOut& l) { return table(l).Rows.at(0)->Height; }, 150},
+      {"the last row takes the odd pixel", "<table height=301 cellspacing=0 cellpadding=0><tr><td>"
+       "<div style=\"height:50px\"></div><tr><td><div style=\"height:50px\"></div></table>",
+       600, [](const TLaidOut& l) { return table(l).Rows.at(1)->Height; }, 151},
+      {"COLSPAN beyond the grid leaves its columns", "<table><tr><td>a<td>b<tr><td colspan=5>c</table>", 600,
+       [](const TLaidOut& l) { return table(l).ColumnCount; }, 2},
+      {"and the cell spans them", "<table><tr><td>a<td>b<tr><td colspan=5>c</table>", 600,
+       [](const TLaidOut& l) { return table(l).Rows.at(1)->Cells.at(0)->ColSpan; }, 2},
+      {"VALIGN=bottom puts the content at the bottom", "<table cellspacing=0 cellpadding=0><tr><td>"
+       "<div style=\"height:60px\"></div><td valign=bottom>x</table>",
+       600, [](const TLaidOut& l) { return l.line("x").Y; }, 5 + 44},
+      {"VALIGN=baseline as well", "<table cellspacing=0 cellpadding=0><tr><td><div style=\"height:60px\"></div>"
+       "<td valign=baseline>x</table>",
+       600, [](const TLaidOut& l) { return l.line("x").Y; }, 5 + 44},
+      {"VALIGN=middle in the middle", "<table cellspacing=0 cellpadding=0><tr><td><div style=\"height:60px\"></div>"
+       "<td valign=middle>x</table>",
+       600, [](const TLaidOut& l) { return l.line("x").Y; }, 5 + 22},
+      {"a nested table's text: x through two spacings and paddings",
+       "<table><tr><td><table><tr><td>inner</table></table>", 600, [](const TLaidOut& l) { return l.line("inner").X; },
+       10 + 2 + 1 + 2 + 1},
+      {"and y", "<table><tr><td><table><tr><td>inner</table></table>", 600,
+       [](const TLaidOut& l) { return l.line("inner").Y; }, 5 + 2 + 1 + 2 + 1},
+      {"ALIGN=center centres the table by its left margin", "<table align=center width=200><tr><td>x</table>", 620,
+       [](const TLaidOut& l) { return left(l.block("table")); }, 10 + 200},
+  };
+  for (const Expect& c : cases) {
+    const TLaidOut laid(c.html, c.width);
+    try {
+      EXPECT_EQ(c.value(laid), c.expected) << c.label;
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << c.label << ": " << e.what();
+    }
+  }
 }
 
 }  // namespace

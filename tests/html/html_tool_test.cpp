@@ -121,4 +121,58 @@ TEST(HtmlTool, EveryDemoPageTokenizes) {
   if (pages == 0) GTEST_SKIP() << "no demo pages yet";
 }
 
+// The layout as JSON lines: a small page with the fixed metrics (16-pixel lines of 8-pixel characters, body
+// margins 10 and 5), and every demo page with both metrics.
+TEST(HtmlTool, LayoutLinesWithTheirCoordinates) {
+  TempDir dir;
+  writeFile(dir / "page.htm",
+            "<p>one two</p><ul><li>item</ul><table border=1><tr><td>cell</table><hr width=100 align=left>");
+  const ToolRun run = runTool("layout '" + (dir / "page.htm").string() + "' --width 300 --metrics fixed");
+  ASSERT_EQ(run.status, 0);
+  std::vector<json> items;
+  for (const std::string& line : run.lines) items.push_back(json::parse(line));
+  ASSERT_FALSE(items.empty());
+  EXPECT_EQ(items[0]["kind"], "document");
+  EXPECT_EQ(items[0]["width"], 300);
+  const auto find = [&](const std::string& kind, const std::string& key, const json& value) {
+    for (const json& j : items)
+      if (j["kind"] == kind && j[key] == value) return j;
+    ADD_FAILURE() << "no " << kind << " with " << key << "=" << value;
+    return json();
+  };
+  const json first = find("line", "text", "one two");
+  EXPECT_EQ(first["x"], 10);
+  EXPECT_EQ(first["y"], 5);
+  EXPECT_EQ(first["w"], 56);
+  EXPECT_EQ(first["h"], 16);
+  EXPECT_EQ(first["baseline"], 17);
+  const json item = find("line", "text", "item");
+  EXPECT_EQ(item["y"], 5 + 16 + 14);
+  const json marker = find("marker", "text", "disc");
+  EXPECT_EQ(marker["baseline"], item["baseline"]);
+  EXPECT_EQ(find("block", "tag", "P")["content"], json::array({10, 5, 280, 16}));
+  const json table = find("table", "rows", 1);
+  EXPECT_EQ(table["cols"], 1);
+  const json cell = find("cell", "row", 0);
+  EXPECT_EQ(cell["w"], 4 * 8 + 2 + 2);  // text, padding 1 and border 1 on each side
+  EXPECT_EQ(find("rule", "w", 100)["x"], 10);
+  EXPECT_EQ(runTool("layout '" + (dir / "page.htm").string() + "' --metrics nonsense").status, 2);
+}
+
+TEST(HtmlTool, EveryDemoPageLaysOut) {
+  const std::filesystem::path demo = std::filesystem::path(LUMORA_SOURCE_DIR) / "demo";
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(demo)) {
+    if (!entry.is_regular_file() || entry.path().extension() != ".htm") continue;
+    for (const char* metrics : {"fixed", "system"}) {
+      SCOPED_TRACE(entry.path().string() + " " + metrics);
+      const ToolRun run = runTool("layout '" + entry.path().string() + "' --metrics " + metrics);
+      ASSERT_EQ(run.status, 0);
+      ASSERT_GT(run.lines.size(), 1u);
+      const json document = json::parse(run.lines[0]);
+      EXPECT_GT(document["height"].get<int>(), 10);
+      for (const std::string& line : run.lines) EXPECT_FALSE(json::parse(line, nullptr, false).is_discarded()) << line;
+    }
+  }
+}
+
 }  // namespace
