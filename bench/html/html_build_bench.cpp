@@ -7,7 +7,6 @@
 //
 //   html_build_bench [MEGABYTES] [book|dense]   (both pages when no kind is given)
 
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <ctime>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_measure.h"
 #include "html/html_document.h"
 #include "html/html_parser.h"
 #include "bench_pages.h"
@@ -25,17 +25,8 @@ namespace {
 using namespace lumora::html;
 using lumora::bench::makePage;
 
-double threadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-long peakRssKb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
+using lumora::bench::peakRssKb;
+using lumora::bench::threadSeconds;
 
 void measure(const char* kind, double megabytes) {
   const std::string page = makePage(static_cast<size_t>(megabytes * 1024 * 1024), std::string(kind) == "dense");

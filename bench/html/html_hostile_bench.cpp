@@ -4,7 +4,6 @@
 //
 //   html_hostile_bench [PAGE]   (every page when none is given)
 
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_measure.h"
 #include "html/html_document.h"
 #include "html/html_dump.h"
 #include "html/html_parser.h"
@@ -46,17 +46,8 @@ const std::vector<Page>& pages() {
   return all;
 }
 
-double threadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-long peakRssKb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
+using lumora::bench::peakRssKb;
+using lumora::bench::threadSeconds;
 
 int measure(const Page& page) {
   const std::string text = page.make();

@@ -7,7 +7,6 @@
 //   html_layout_bench [MEGABYTES] [book|tables] [fixed|system]   (every combination when none is given)
 
 #include <QGuiApplication>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_measure.h"
 #include "bench_pages.h"
 #include "html/html_document.h"
 #include "html/html_fixed_metrics.h"
@@ -27,17 +27,8 @@ namespace {
 
 using namespace lumora::html;
 
-double threadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-long peakRssKb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
+using lumora::bench::peakRssKb;
+using lumora::bench::threadSeconds;
 
 int measure(double megabytes, const std::string& kind, bool fixed) {
   const size_t size = static_cast<size_t>(megabytes * 1024 * 1024);

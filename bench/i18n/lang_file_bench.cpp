@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_measure.h"
 #include "i18n/lang_file.h"
 
 namespace {
@@ -50,11 +51,7 @@ std::string sectionsFile(size_t n) {
   return out;
 }
 
-double threadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
+using lumora::bench::threadSeconds;
 
 // Returns whether the median read stayed within the limit.
 bool measure(const char* name, const std::string& bytes, size_t expectedEntries) {

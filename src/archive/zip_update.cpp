@@ -14,6 +14,7 @@
 
 #include "archive/zip_archiver.h"
 #include "archive/zip_codec.h"
+#include "core/file_read.h"
 
 namespace lumora::archive {
 
@@ -23,19 +24,7 @@ constexpr uint16_t kVersionDefault = 20;
 constexpr uint16_t kVersionZip64 = 45;
 constexpr uint16_t kVersionNoOem = 0x0B14;
 
-class ScopedFd {
- public:
-  explicit ScopedFd(int fd) : fd_(fd) {}
-  ~ScopedFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  ScopedFd(const ScopedFd&) = delete;
-  ScopedFd& operator=(const ScopedFd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
+using core::ScopedFd;
 
 // Reads up to n bytes, retrying short reads; returns the count.
 size_t readFully(int fd, char* buffer, size_t n) {

@@ -22,21 +22,11 @@ void setError(std::string* error, const std::filesystem::path& path, const std::
   if (error) *error = path.string() + ": " + reason;
 }
 
-class ScopedFd {
- public:
-  explicit ScopedFd(int fd) : fd_(fd) {}
-  ~ScopedFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  ScopedFd(const ScopedFd&) = delete;
-  ScopedFd& operator=(const ScopedFd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 }  // namespace
+
+ScopedFd::~ScopedFd() {
+  if (fd_ >= 0) ::close(fd_);
+}
 
 bool isRegularFile(const std::filesystem::path& path, std::string* error) {
   struct stat st {};

@@ -11,6 +11,19 @@
 
 namespace lumora::core {
 
+// A file descriptor closed when it goes out of scope.
+class ScopedFd {
+ public:
+  explicit ScopedFd(int fd) : fd_(fd) {}
+  ~ScopedFd();
+  ScopedFd(const ScopedFd&) = delete;
+  ScopedFd& operator=(const ScopedFd&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
 // Limits per kind of file, chosen far above what a publication needs and far below what would hurt.
 inline constexpr uint64_t kMaxPageBytes = 256ull << 20;        // pages and frameset documents
 inline constexpr uint64_t kMaxStyleSheetBytes = 64ull << 20;   // linked style sheets

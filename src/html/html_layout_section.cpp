@@ -434,6 +434,19 @@ int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr
   const bool noWrap = Preformatted && !BreakWord;
   int start = 0;
   int guard = 0;
+  // An empty line down to where the floats beside this Y end, when they end further down.
+  const auto moveBelowFloats = [&] {
+    const int next = IMgr.NextChange(state.Y);
+    if (next <= state.Y || ++guard >= 1000) return false;
+    LineRec gap;
+    gap.Start = start;
+    gap.Y = state.Y;
+    gap.LineImgHt = gap.SpaceBefore = next - state.Y;
+    Lines.push_back(gap);
+    SectionHeight += next - state.Y;
+    state.Y = next;
+    return true;
+  };
   while (start < n) {
     int count;
     if (noWrap) {
@@ -442,18 +455,7 @@ int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr
       count = FitCharacters(Metrics, IMgr, state.Y, start, state.FirstLine);
       if (count <= 0) {
         // A float leaves no room here: go on below it when it ends further down.
-        const int next = IMgr.NextChange(state.Y);
-        if (next > state.Y && ++guard < 1000) {
-          LineRec gap;
-          gap.Start = start;
-          gap.Y = state.Y;
-          gap.LineImgHt = next - state.Y;
-          gap.SpaceBefore = next - state.Y;
-          Lines.push_back(gap);
-          SectionHeight += next - state.Y;
-          state.Y = next;
-          continue;
-        }
+        if (moveBelowFloats()) continue;
         count = 1;
       }
     }
@@ -514,18 +516,7 @@ int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr
           }
           e = takeSpaces(e);
           if (e < n && ch(e) == kLineBreakCode) ++e;
-          const int next = IMgr.NextChange(state.Y);
-          if (next > state.Y && ++guard < 1000) {
-            LineRec gap;
-            gap.Start = start;
-            gap.Y = state.Y;
-            gap.LineImgHt = next - state.Y;
-            gap.SpaceBefore = next - state.Y;
-            Lines.push_back(gap);
-            SectionHeight += next - state.Y;
-            state.Y = next;
-            continue;
-          }
+          if (moveBelowFloats()) continue;
           lineEnd = std::min(e, n);
           MaxWidth = std::max(MaxWidth, piecesWidth(start, lineEnd));
         }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/scoped_level.h"
 #include "html/html_blocks.h"
 #include "html/html_layout_indent.h"
 #include "html/html_layout_table.h"
@@ -40,25 +41,13 @@ class TCellContent : public ITableCellContent {
   int& charPosition_;
 };
 
-// Counts one table level for the duration of a table's layout.
-class TNestLevel {
- public:
-  explicit TNestLevel(int& Level) : level_(Level) { ++level_; }
-  ~TNestLevel() { --level_; }
-  TNestLevel(const TNestLevel&) = delete;
-  TNestLevel& operator=(const TNestLevel&) = delete;
-
- private:
-  int& level_;
-};
-
 }  // namespace
 
 // --- The table ---
 
 int ThtmlTable::LayOut(ITextMetrics& Metrics, int X, int, int, int BlockHeight, IndentManager& IMgr, int Y,
                        int& CharPosition, int& MaxWidth, int& ScrollWidth) {
-  const TNestLevel nest(Document->TableNestLevel);
+  const core::ScopedLevel nest(Document->TableNestLevel);
   StartCurs = CharPosition;
   YPosition = ContentTop = DrawTop = Y;
   TableLeft = X;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/scoped_level.h"
 #include "html/html_blocks.h"
 #include "html/html_document.h"
 #include "html/html_forms.h"
@@ -202,16 +203,7 @@ class THtmlParser {
     Section->AppendChar(u' ', L.TagPos, Top());
     Next();
   }
-  class TNesting {
-   public:
-    explicit TNesting(int& Level) : level_(Level) { ++level_; }
-    ~TNesting() { --level_; }
-    TNesting(const TNesting&) = delete;
-    TNesting& operator=(const TNesting&) = delete;
-
-   private:
-    int& level_;
-  };
+  using TNesting = core::ScopedLevel;
 
   friend class TTableBuilder;
 };
