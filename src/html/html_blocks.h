@@ -68,6 +68,12 @@ class TBlock : public TSectionBase {
   std::vector<TSectionBase*> DrawList;  // the content items in paint order (by z-index)
   std::unique_ptr<IndentManager> MyIMgr;  // an absolutely positioned block's own float context
 
+  // --- Painting ---
+  int Paint(TPaintContext& Context) override;
+  // Draws the border between the border box and the padding box (canvas coordinates).
+  virtual void PaintBorder(TPaintContext& Context, const TRect& BorderRect, const TRect& PaddingRect);
+  std::shared_ptr<TBackgroundPicture> BgPicture;
+
  protected:
   void collapseMargins();
   void buildDrawList();
@@ -102,6 +108,7 @@ class TBlockLI : public TBlock {
   TMarker Marker = TMarker::None;
   std::string MarkerImageUrl;
   int FirstLineHt = 0;  // the first baseline of the content, from the last layout
+  int Paint(TPaintContext& Context) override;
 
   int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
              int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
@@ -119,6 +126,7 @@ class THorzLine : public TSectionBase {
   TColor Color = kColorNone;
   bool NoShade = false;
   int XPosition = 0, HRWidth = 0;  // from the last layout
+  int Paint(TPaintContext& Context) override;
 
   int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
              int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
@@ -156,6 +164,7 @@ class TTableBlock : public TBlock {
   // The table's content width for the room AvailableWidth with the horizontal margins, paddings and borders
   // Outer (the specified width is set as a side effect when the table has a width).
   int tableContentWidth(ITextMetrics& Metrics, int AvailableWidth, int Outer);
+  void PaintBorder(TPaintContext& Context, const TRect& BorderRect, const TRect& PaddingRect) override;
 };
 
 // A table block with its caption block.

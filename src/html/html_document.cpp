@@ -65,7 +65,7 @@ int TSectionBase::LayOut(ITextMetrics&, int, int, int, int, IndentManager&, int 
   return SectionHeight;
 }
 
-int TSectionBase::Paint(ICanvas&, const TRect&, IndentManager&, int, int, int) { return ContentTop + SectionHeight; }
+int TSectionBase::Paint(TPaintContext&) { return ContentTop + SectionHeight; }
 
 bool TSectionBase::LinkAtPoint(ITextMetrics&, int, int, const TUrlTarget*&, TFormControlObj*&, std::string&) {
   return false;

@@ -33,6 +33,8 @@ class TFormControlObj;
 class TPanelObj;
 class TImageObj;
 class IndentManager;
+struct TPaintContext;
+struct TBackgroundPicture;
 
 // A link: what an A element with HREF points to, shared (by serial number) by all its font runs.
 struct TUrlTarget {
@@ -102,7 +104,8 @@ class TSectionBase : public TIDObject {
   // each height. Returns the item's height; MaxWidth is the widest it would like to be.
   virtual int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight,
                      IndentManager& IMgr, int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth);
-  virtual int Paint(ICanvas& Canvas, const TRect& ClipRect, IndentManager& IMgr, int X, int XRef, int YRef);
+  // Draws the item where the last layout put it (html_paint.h); returns its bottom.
+  virtual int Paint(TPaintContext& Context);
   virtual bool LinkAtPoint(ITextMetrics& Metrics, int X, int Y, const TUrlTarget*& Url, TFormControlObj*& FormControl,
                            std::string& Title);
   virtual bool ObjectAtPoint(int X, int Y, TIDObject*& Object, int& IX, int& IY);
@@ -154,6 +157,8 @@ class TCellBasic {
                        IndentManager& IMgr, int& CharPosition, int& MaxWidth, int& ScrollWidth);
   // The widest of the items' minimum and maximum widths.
   void MinMaxWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth);
+  // Paints the items in order.
+  void paintItems(TPaintContext& Context);
 
   std::vector<std::unique_ptr<TSectionBase>> Items;
   TSectionList* Document;
@@ -304,6 +309,17 @@ class TSectionList : public TCell {
   // touch the document's indexes themselves: Clear empties them all at once.
   void unlinkRun(const TFontObj* Run);
   void unlinkRuns(const TSection& Section);
+
+  // --- Painting (html_paint.cpp) ---
+  // Paints the part of the document inside Clip (canvas coordinates) with the document scrolled to
+  // (XOffset, YOffset): canvas = document - offsets. Returns the document's bottom on the canvas. The
+  // background is the viewer's (paintBackground), so what lies behind the content is left alone.
+  int Paint(ICanvas& Canvas, ITextMetrics& Metrics, const TRect& Clip, int XOffset, int YOffset);
+  // The document's background colour and picture over Clip (canvas coordinates); a fixed picture stays
+  // with the view, a scrolling one moves with the document.
+  void paintBackground(ICanvas& Canvas, const TRect& Clip, int XOffset, int YOffset);
+  std::shared_ptr<TBackgroundPicture> BgPicture;
+  int LastPaintYOffset = 0;
 
  private:
   int linkSerial_ = 0;

@@ -1,5 +1,7 @@
 #include "html/html_host.h"
 
+#include <iterator>
+
 #include "core/file_read.h"
 #include "url/url_utils.h"
 
@@ -27,6 +29,21 @@ TImageAnswer TFileImageHost::requestImage(const std::string& Source, int Transpa
 
 void TFileImageHost::releaseImage(const std::string& Source) {
   Cache.ReleaseImage(image::TStringBitmapList::makeKey(localPath(Source)));
+}
+
+TColor ICanvas::resolveColor(TColor Color) const {
+  if (Color == kColorNone) return Color;
+  if ((Color & kSystemColorFlag) == kSystemColorFlag) {
+    // The classic desktop scheme, by system colour index.
+    static constexpr TColor kClassic[] = {
+        0xC8C8C8, 0x000000, 0x6A240A, 0x808080, 0xC0C0C0, 0xFFFFFF, 0x000000, 0x000000, 0x000000,
+        0xFFFFFF, 0xC0C0C0, 0xC0C0C0, 0x808080, 0x6A240A, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x808080,
+        0x000000, 0xC0C0C0, 0xFFFFFF, 0x404040, 0xC0C0C0, 0x000000, 0xE1FFFF,
+    };
+    const size_t index = static_cast<size_t>(Color & 0xFF);
+    return index < std::size(kClassic) ? kClassic[index] : 0;
+  }
+  return Color & 0xFFFFFF;
 }
 
 }  // namespace lumora::html

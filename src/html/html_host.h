@@ -110,6 +110,9 @@ class ICanvas {
                          const TRect& Dest) = 0;
   virtual void pushClip(const std::vector<TRect>& Rects) = 0;
   virtual void popClip() = 0;
+  // Color as plain 0x00BBGGRR: a system colour as the host shows it (the classic desktop colours unless
+  // the host has its own), the palette-relative mark removed; kColorNone stays as it is.
+  virtual TColor resolveColor(TColor Color) const;
 };
 
 // ---------------------------------------------------------------------------------------------------------

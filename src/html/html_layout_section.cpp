@@ -133,7 +133,8 @@ void TSection::measureAdvances(ITextMetrics& Metrics) {
     textExtent(Metrics, run.TheFont, std::u16string_view(Buff).substr(from, to - from), &widths);
     for (size_t i = from; i < to; ++i) {
       const char16_t c = Buff[i];
-      M.Adv[i] = (isPlaceholder(c) || c == kLineBreakCode) ? 0 : widths[i - from];
+      M.Adv[i] = (isPlaceholder(c) || c == kLineBreakCode) ? int16_t{0}
+                                                           : static_cast<int16_t>(std::clamp(widths[i - from], -32768, 32767));
     }
   }
   M.WidthsKnown = false;
@@ -654,7 +655,7 @@ void TSection::MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth
   maxW += floatTotal;
   // Minimum: the widest unbreakable word.
   if (BreakWord) {
-    for (int i = 0; i < n; ++i) minW = std::max(minW, M.Adv[static_cast<size_t>(i)]);
+    for (int i = 0; i < n; ++i) minW = std::max(minW, static_cast<int>(M.Adv[static_cast<size_t>(i)]));
   } else {
     const auto isBreakChar = [&](char16_t c) {
       return isPlaceholder(c) || c == kLineBreakCode || c == u' ' || c == u'-' || c == u'?' || isWide(c);

@@ -6,6 +6,7 @@
 // Break marks, one per character: 'y' a break may follow, 'n' none may, 's' a soft hyphen followed, 'a' a
 // WBR followed.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -223,6 +224,9 @@ class TSection : public TSectionBase {
   // The width of the hyphen drawn after character I at a soft hyphen.
   int hyphenWidthAt(int I) const;
 
+  // --- Painting ---
+  int Paint(TPaintContext& Context) override;
+
  protected:
   bool Preformatted = false;
   // Removes the characters at the indexes in Gone, shifting runs, objects and controls.
@@ -237,7 +241,9 @@ class TSection : public TSectionBase {
   // What measuring keeps between layouts; made at the first measurement, so a document that is only read
   // (the text tools) does not carry it.
   struct TMeasures {
-    std::vector<int> Adv;
+    // 16 bits a character: a page's text is its largest part, and no advance comes near the limit (sizes and
+    // spacings are clamped far below it; an advance beyond it is clamped too).
+    std::vector<int16_t> Adv;
     std::vector<int> HyphenWidths;  // per font run
     bool WidthsKnown = false;
     int MinWidth = 0, MaxWidth = 0;

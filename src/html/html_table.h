@@ -65,6 +65,7 @@ class TCellObj {
   // one cell spacing), its content's height as measured for the row heights, and how far VALIGN moved the
   // content down when the cell was placed.
   int SpannedWidth = 0, SpannedHeight = 0, ContentHeight = 0, VerticalOffset = 0;
+  std::shared_ptr<TBackgroundPicture> BgPicture;  // from the first paint
 };
 
 // A table row.
@@ -139,6 +140,7 @@ class ThtmlTable : public TSectionBase {
              int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;
   void MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth) override;
   void RegisterPositions() override;
+  int Paint(TPaintContext& Context) override;
 };
 
 }  // namespace lumora::html

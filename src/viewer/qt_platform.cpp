@@ -281,8 +281,19 @@ void QtCanvas::drawText(int X, int Y, html::TFontHandle Font, html::TColor Color
     for (size_t i = 0; i < Text.size(); ++i) width += Advances[i];
     painter_.fillRect(QRect(X, Y, width, m.CellHeight), toQColor(Background));
   }
-  const QFont& font = metrics_.qtFont(Font);
-  const QRawFont& raw = metrics_.rawFont(Font);
+  if (!fonts_) {
+    if (Color == html::kColorNone) return;
+    const QColor color = toQColor(Color);
+    int x = X;
+    for (size_t i = 0; i < Text.size(); ++i) {
+      if (Text[i] != u' ' && Text[i] != u'\u00A0' && Advances[i] > 0)
+        painter_.fillRect(QRect(x, Y, Advances[i], m.CellHeight), color);
+      x += Advances[i];
+    }
+    return;
+  }
+  const QFont& font = fonts_->qtFont(Font);
+  const QRawFont& raw = fonts_->rawFont(Font);
   const int baseline = Y + m.CellHeight - m.Descent;
   painter_.setPen(toQColor(Color));
 
@@ -306,7 +317,7 @@ void QtCanvas::drawText(int X, int Y, html::TFontHandle Font, html::TColor Color
     const quint32 glyph = g < foundCount ? found[static_cast<size_t>(g)] : 0;
     if (glyph != 0) {
       glyphs.push_back(glyph);
-      positions.push_back(QPointF(x, baseline));
+      positions.push_back(QPointF(x - X, 0));
     } else if (Text[i] != u' ') {
       painter_.setFont(font);
       painter_.drawText(QPoint(x, baseline), QString(reinterpret_cast<const QChar*>(Text.data() + i), pair ? 2 : 1));
@@ -321,7 +332,8 @@ void QtCanvas::drawText(int X, int Y, html::TFontHandle Font, html::TColor Color
   run.setPositions(positions);
   run.setUnderline(font.underline());
   run.setStrikeOut(font.strikeOut());
-  painter_.drawGlyphRun(QPointF(0, 0), run);
+  // Positions are taken from the run's origin: Qt draws underline and strike-out from there.
+  painter_.drawGlyphRun(QPointF(X, baseline), run);
 }
 
 void QtCanvas::drawImage(const image::TBitmap& Image, const image::TMask* Mask, const html::TRect& Source,
@@ -339,6 +351,12 @@ void QtCanvas::pushClip(const std::vector<html::TRect>& Rects) {
   painter_.save();
   ++saved_;
   painter_.setClipRegion(region, painter_.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+}
+
+html::TColor QtCanvas::resolveColor(html::TColor Color) const {
+  if (Color == html::kColorNone) return Color;
+  const QColor c = toQColor(Color);
+  return static_cast<html::TColor>(c.red() | (c.green() << 8) | (c.blue() << 16));
 }
 
 void QtCanvas::popClip() {

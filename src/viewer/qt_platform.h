@@ -64,7 +64,10 @@ class QtTextMetrics : public html::ITextMetrics {
 
 class QtCanvas : public html::ICanvas {
  public:
-  QtCanvas(QPainter& Painter, QtTextMetrics& Metrics) : painter_(Painter), metrics_(Metrics) {}
+  QtCanvas(QPainter& Painter, QtTextMetrics& Metrics) : painter_(Painter), metrics_(Metrics), fonts_(&Metrics) {}
+  // Text in fonts realised by any other metrics (the fixed ones) is drawn as one filled box a character,
+  // its advance wide and the font's cell high, so a page looks the same on every machine.
+  QtCanvas(QPainter& Painter, html::ITextMetrics& Metrics) : painter_(Painter), metrics_(Metrics), fonts_(nullptr) {}
   ~QtCanvas() override;
 
   void fillRect(const html::TRect& Rect, html::TColor Color) override;
@@ -78,12 +81,14 @@ class QtCanvas : public html::ICanvas {
                  const html::TRect& Dest) override;
   void pushClip(const std::vector<html::TRect>& Rects) override;
   void popClip() override;
+  html::TColor resolveColor(html::TColor Color) const override;
 
  private:
   void setPenAndBrush(html::TColor Fill, html::TColor Outline);
 
   QPainter& painter_;
-  QtTextMetrics& metrics_;
+  html::ITextMetrics& metrics_;
+  QtTextMetrics* fonts_;  // null: text as boxes
   int saved_ = 0;  // clip levels pushed
 };
 

@@ -4,6 +4,8 @@
 //   lumora-html text FILE     the page's text as a reader reads it
 //   lumora-html layout FILE [--width N] [--metrics fixed|system]
 //                             the page laid out, one JSON object per line (see layout_command.h)
+//   lumora-html render FILE -o OUT.png [--width N] [--height H | --full] [--metrics system|fixed]
+//                             the page painted into a PNG (see render_command.h)
 
 #include <QGuiApplication>
 #include <sys/stat.h>
@@ -23,12 +25,14 @@
 #include "html/tool/layout_command.h"
 #include "html/tool/tokens_command.h"
 #include "viewer/qt_platform.h"
+#include "viewer/tool/render_command.h"
 
 namespace {
 
 int usage() {
   std::fputs("usage: lumora-html tokens|dump|text FILE\n"
-             "       lumora-html layout FILE [--width N] [--metrics fixed|system]\n",
+             "       lumora-html layout FILE [--width N] [--metrics fixed|system]\n"
+             "       lumora-html render FILE -o OUT.png [--width N] [--height H | --full] [--metrics system|fixed]\n",
              stderr);
   return 2;
 }
@@ -36,6 +40,29 @@ int usage() {
 bool parseWidth(std::string_view text, int& width) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), width);
   return error == std::errc() && end == text.data() + text.size() && width >= 0 && width <= 100000;
+}
+
+// Qt for the installed fonts and for painting; it needs no display: Qt's offscreen platform serves when
+// there is none.
+std::unique_ptr<QGuiApplication> startQt() {
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Qt wants a private runtime folder; without one it complains on every start.
+  if (!std::getenv("XDG_RUNTIME_DIR")) {
+    const std::string runtime = "/tmp/runtime-" + std::to_string(::getuid());
+    ::mkdir(runtime.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  }
+  static int qtArgc = 1;
+  static char qtName[] = "lumora-html";
+  static char* qtArgv[] = {qtName, nullptr};
+  return std::make_unique<QGuiApplication>(qtArgc, qtArgv);
+}
+
+bool parseMetrics(std::string_view kind, bool& fixed) {
+  if (kind != "fixed" && kind != "system") return false;
+  fixed = kind == "fixed";
+  return true;
 }
 
 int layout(int argc, char** argv, const std::string& path, const std::string& document) {
@@ -46,9 +73,7 @@ int layout(int argc, char** argv, const std::string& path, const std::string& do
     if (arg == "--width" && i + 1 < argc) {
       if (!parseWidth(argv[++i], width)) return usage();
     } else if (arg == "--metrics" && i + 1 < argc) {
-      const std::string_view kind = argv[++i];
-      if (kind != "fixed" && kind != "system") return usage();
-      fixed = kind == "fixed";
+      if (!parseMetrics(argv[++i], fixed)) return usage();
     } else {
       return usage();
     }
@@ -60,23 +85,38 @@ int layout(int argc, char** argv, const std::string& path, const std::string& do
   std::unique_ptr<QGuiApplication> app;
   std::unique_ptr<lumora::viewer::QtTextMetrics> system;
   if (!fixed) {
-    // The installed fonts need no display: Qt's offscreen platform serves them when there is none.
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-      setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Qt wants a private runtime folder; without one it complains on every start.
-    if (!std::getenv("XDG_RUNTIME_DIR")) {
-      const std::string runtime = "/tmp/runtime-" + std::to_string(::getuid());
-      ::mkdir(runtime.c_str(), 0700);
-      setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    }
-    static int qtArgc = 1;
-    static char qtName[] = "lumora-html";
-    static char* qtArgv[] = {qtName, nullptr};
-    app = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
+    app = startQt();
     system = std::make_unique<lumora::viewer::QtTextMetrics>();
     host.Metrics = system.get();
   }
   return lumora::html::writeLayout(path, document, host, width, std::cout);
+}
+
+int render(int argc, char** argv, const std::string& path, const std::string& document) {
+  lumora::viewer::TRenderOptions options;
+  bool heightGiven = false;
+  for (int i = 3; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "-o" && i + 1 < argc) {
+      options.Output = argv[++i];
+    } else if (arg == "--width" && i + 1 < argc) {
+      if (!parseWidth(argv[++i], options.Width) || options.Width == 0) return usage();
+    } else if (arg == "--height" && i + 1 < argc) {
+      if (!parseWidth(argv[++i], options.Height) || options.Height == 0 ||
+          options.Height > lumora::viewer::kMaxRenderHeight)
+        return usage();
+      heightGiven = true;
+    } else if (arg == "--full") {
+      options.Full = true;
+    } else if (arg == "--metrics" && i + 1 < argc) {
+      if (!parseMetrics(argv[++i], options.Fixed)) return usage();
+    } else {
+      return usage();
+    }
+  }
+  if (options.Output.empty() || (options.Full && heightGiven)) return usage();
+  const std::unique_ptr<QGuiApplication> app = startQt();
+  return lumora::viewer::renderPage(path, document, options);
 }
 
 }  // namespace
@@ -84,8 +124,10 @@ int layout(int argc, char** argv, const std::string& path, const std::string& do
 int main(int argc, char** argv) {
   if (argc < 2) return usage();
   const std::string_view command = argv[1];
-  const bool known = command == "tokens" || command == "dump" || command == "text" || command == "layout";
-  if (!known || argc < 3 || (command != "layout" && argc != 3)) return usage();
+  const bool known = command == "tokens" || command == "dump" || command == "text" || command == "layout" ||
+                     command == "render";
+  const bool options = command == "layout" || command == "render";
+  if (!known || argc < 3 || (!options && argc != 3)) return usage();
   std::string error;
   const std::optional<std::string> document = lumora::core::readRegularFile(argv[2], lumora::core::kMaxPageBytes, &error);
   if (!document) {
@@ -94,5 +136,6 @@ int main(int argc, char** argv) {
   }
   if (command == "tokens") return lumora::html::writeTokens(*document, std::cout);
   if (command == "layout") return layout(argc, argv, argv[2], *document);
+  if (command == "render") return render(argc, argv, argv[2], *document);
   return lumora::html::writeDocument(argv[2], *document, command == "text", std::cout);
 }
