@@ -5,6 +5,7 @@
 // Ownership: the document owns its top-level items as a cell; every block owns its content cell; a cell owns
 // its items; the document owns its forms, maps, style sheet and name table. Items keep plain back pointers.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -194,6 +195,9 @@ struct TInlineRec {
   uint64_t PropSerial = 0;
   int BorderStyle = 0;
   TColor BackgroundColor = kColorNone;
+  // The element's box in pixels (against a base of 200), each in the order left, top, right, bottom.
+  std::array<int, 4> Widths{}, Paddings{}, Styles{};
+  std::array<TColor, 4> Colors{};
 };
 
 // The document: its content (a cell), settings, event handlers and per-document tables.

@@ -601,6 +601,51 @@ void paintImageObject(TPaintContext& Context, TImageObj& Image, const TFontObj* 
   if (Run && Run->Focused) canvas.frameRect({onCanvas.Left - 1, onCanvas.Top - 1, onCanvas.Right + 1, onCanvas.Bottom + 1}, 0, 1, TPenStyle::Dot);
 }
 
+void TSection::paintInlineBoxes(TPaintContext& Context, const LineRec& Line, int Baseline) {
+  const int n = static_cast<int>(Buff.size());
+  const int end = std::min(n, Line.Start + Line.Ln);
+  if (end <= Line.Start) return;
+  const int first = sourcePosOf(Line.Start), last = sourcePosOf(end - 1);
+  if (first < 0 || last < 0) return;
+  // The spaces that end a line are not drawn, so no box reaches over them.
+  int textEnd = end;
+  while (textEnd > Line.Start && (Buff[static_cast<size_t>(textEnd - 1)] == u' ' || Buff[static_cast<size_t>(textEnd - 1)] == kLineBreakCode))
+    --textEnd;
+  for (const TInlineRec& rec : Document->InlineList) {
+    // Records are in source order: the ones that start after the line cannot meet it.
+    if (rec.StartB > last) break;
+    const int recEnd = rec.EndB < 0 ? INT_MAX : rec.EndB;
+    if (recEnd <= first) continue;
+    int k0 = -1, k1 = -1;
+    for (int k = Line.Start; k < textEnd; ++k) {
+      const int sp = sourcePosOf(k);
+      if (sp < rec.StartB || sp >= recEnd) continue;
+      if (k0 < 0) k0 = k;
+      k1 = k;
+    }
+    if (k0 < 0) continue;
+    // Continued from the line before, or onto the next: that end has no border.
+    const bool fromBefore = k0 == Line.Start && Line.Start > 0 && sourcePosOf(Line.Start - 1) >= rec.StartB;
+    const bool ontoNext = k1 == textEnd - 1 && end < n && sourcePosOf(end) < recEnd;
+    int ascent = 0, descent = 0;
+    for (int k = k0; k <= k1; ++k) {
+      if (const TFontObj* run = fontAt(k)) {
+        ascent = std::max(ascent, run->tmHeight - run->Descent);
+        descent = std::max(descent, run->Descent);
+      }
+    }
+    const int left = DrawX + Line.LineIndent + piecesWidth(Line.Start, k0);
+    const int right = DrawX + Line.LineIndent + piecesWidth(Line.Start, k1 + 1);
+    const TRect box{left - (fromBefore ? 0 : rec.Paddings[0]), Baseline - ascent - rec.Paddings[1],
+                    right + (ontoNext ? 0 : rec.Paddings[2]), Baseline + descent + rec.Paddings[3]};
+    const TRect onCanvas = Context.toCanvas(box);
+    if (rec.BackgroundColor != kColorNone) Context.Canvas.fillRect(onCanvas, rec.BackgroundColor);
+    const int wl = fromBefore ? 0 : rec.Widths[0], wr = ontoNext ? 0 : rec.Widths[2];
+    const TRect outer{onCanvas.Left - wl, onCanvas.Top - rec.Widths[1], onCanvas.Right + wr, onCanvas.Bottom + rec.Widths[3]};
+    DrawBorder(Context.Canvas, outer, onCanvas, rec.BackgroundColor, rec.Styles, rec.Colors);
+  }
+}
+
 int TSection::Paint(TPaintContext& Context) {
   const int bottom = ContentTop + SectionHeight;
   if (Buff.empty() || Lines.empty() || !measures_ || measures_->Adv.size() != Buff.size()) return bottom;
@@ -613,6 +658,9 @@ int TSection::Paint(TPaintContext& Context) {
   const bool selection = Document->SelStart >= 0 && Document->SelEnd > Document->SelStart;
   const int selFrom = selection ? Document->SelStart - StartCurs : INT_MAX;
   const int selTo = selection ? Document->SelEnd - StartCurs : INT_MAX;
+  // With the caret shown and nothing selected, a one-pixel bar stands where the selection starts.
+  const bool caret = Document->ShowDummyCaret && Document->SelStart >= 0 && !selection;
+  const int caretAt = caret ? Document->SelStart - StartCurs : INT_MIN;
   std::vector<int> advances;
   std::u16string text;
   for (const LineRec& line : Lines) {
@@ -626,10 +674,17 @@ int TSection::Paint(TPaintContext& Context) {
     const int each = line.Spaces > 0 ? line.Extra / line.Spaces : 0;
     int remainder = line.Spaces > 0 ? line.Extra % line.Spaces : 0;
     int x = DrawX + line.LineIndent;
+    if (!Document->InlineList.empty()) paintInlineBoxes(Context, line, baseline);
     int focusLeft = INT_MAX, focusRight = INT_MIN;
     const TFontObj* focusRun = nullptr;
+    const auto drawCaret = [&](int at, int cx) {
+      const TFontObj* run = fontAt(std::min(at, n - 1));
+      const int bottomOfText = baseline + line.Descent;
+      canvas.fillRect(Context.toCanvas({cx, bottomOfText - line.LineHt, cx + 1, bottomOfText}), run ? run->TheFont.Color : 0);
+    };
     int i = line.Start;
     while (i < end) {
+      if (i == caretAt) drawCaret(i, x);
       const char16_t c = Buff[static_cast<size_t>(i)];
       if (c == kObjectCode) {
         for (const auto& o : Images) {
@@ -673,7 +728,7 @@ int TSection::Paint(TPaintContext& Context) {
       int j = i + 1;
       while (j < end && j < runEnd) {
         const char16_t d = Buff[static_cast<size_t>(j)];
-        if (isPlaceholder(d) || d == kLineBreakCode || j == selFrom || j == selTo) break;
+        if (isPlaceholder(d) || d == kLineBreakCode || j == selFrom || j == selTo || j == caretAt) break;
         ++j;
       }
       advances.clear();
@@ -710,7 +765,9 @@ int TSection::Paint(TPaintContext& Context) {
           background = look.Color;
           color = look.Background != kColorNone ? look.Background : inverseOf(canvas, look.Color);
         }
-        const int top = baseline - (run->tmHeight - run->Descent);
+        int top = baseline - (run->tmHeight - run->Descent);
+        if (run->VAlign == TVerticalAlign::Superscript) top -= run->FontHeight / 3;
+        else if (run->VAlign == TVerticalAlign::Subscript) top += run->Descent / 2 + 1;
         canvas.drawText(x + Context.DX, top + Context.DY, look.Font, color, text, advances.data(), background);
         if (run->Focused && run->hasLink()) {
           focusRun = run;
@@ -721,6 +778,7 @@ int TSection::Paint(TPaintContext& Context) {
       x += width;
       i = j;
     }
+    if (caretAt == n && end == n) drawCaret(n, x);
     if (focusRun) {
       const int bottomOfText = baseline + line.Descent;
       canvas.frameRect(Context.toCanvas({focusLeft, bottomOfText - line.LineHt, focusRight, bottomOfText}), 0, 1, TPenStyle::Dot);

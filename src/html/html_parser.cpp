@@ -144,6 +144,21 @@ bool THtmlParser::push(std::string_view Tag, const TAttributeList* A, std::strin
     rec.PropSerial = pushed.serialNumber();
     rec.BorderStyle = pushed.BorderStyleCode();
     if (const int* bg = std::get_if<int>(&pushed.prop(BackgroundColor))) rec.BackgroundColor = *bg;
+    TVMarginArray box;
+    getVMarginArray(pushed, box);
+    TMarginArray values;
+    InlineBoxValues(box, 200, pushed.EmSize, pushed.ExSize, values);
+    static constexpr int kWidth[] = {BorderLeftWidth, BorderTopWidth, BorderRightWidth, BorderBottomWidth};
+    static constexpr int kPadding[] = {PaddingLeft, PaddingTop, PaddingRight, PaddingBottom};
+    static constexpr int kStyle[] = {BorderLeftStyle, BorderTopStyle, BorderRightStyle, BorderBottomStyle};
+    static constexpr int kColor[] = {BorderLeftColor, BorderTopColor, BorderRightColor, BorderBottomColor};
+    for (size_t i = 0; i < 4; ++i) {
+      rec.Widths[i] = std::max(0, values[kWidth[i]]);
+      rec.Paddings[i] = std::max(0, values[kPadding[i]]);
+      rec.Styles[i] = box.integer(kStyle[i]) ? *box.integer(kStyle[i]) : 0;
+      const int* c = box.integer(kColor[i]);
+      rec.Colors[i] = c && *c != kColorNone ? *c : pushed.colorValue();
+    }
     Doc.InlineList.push_back(rec);
   }
   return true;

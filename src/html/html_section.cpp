@@ -82,6 +82,9 @@ void TFontObj::replaceFont(TProperties& Props) {
   tmMaxCharWidth = TheFont.tmMaxCharWidth;
   Descent = TheFont.tmDescent;
   Overhang = (TheFont.Style & kFontItalic) ? TheFont.tmHeight / 10 : 0;
+  const std::optional<TVerticalAlign> align = Props.verticalAlignment();
+  VAlign = align && (*align == TVerticalAlign::Superscript || *align == TVerticalAlign::Subscript) ? *align
+                                                                                                   : TVerticalAlign::Baseline;
   if (Props.hasFontInfo()) {
     FIArray = std::make_unique<TFontInfoArray>(Props.linkFonts());
   } else {

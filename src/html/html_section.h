@@ -68,6 +68,8 @@ class TFontObj {
   // apart from the run.
   std::unique_ptr<TFontInfoArray> FIArray;
   bool Visited = false, Hover = false, Focused = false;
+  // Superscript runs are drawn raised and subscript runs lowered; others sit on the baseline.
+  TVerticalAlign VAlign = TVerticalAlign::Baseline;
   // Cached metrics.
   int FontHeight = 0, tmHeight = 0, tmMaxCharWidth = 0, Descent = 0, Overhang = 0;
   // The realised font, for measuring and drawing (kNoFont until the first layout after a font change).
@@ -226,6 +228,8 @@ class TSection : public TSectionBase {
 
   // --- Painting ---
   int Paint(TPaintContext& Context) override;
+  // The background and border boxes of the inline elements with a border that meet Line.
+  void paintInlineBoxes(TPaintContext& Context, const LineRec& Line, int Baseline);
 
  protected:
   bool Preformatted = false;

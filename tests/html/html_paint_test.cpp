@@ -86,6 +86,19 @@ TEST(HtmlPaint, TextRunsAtTheirBaselinesWithSelectionColours) {
   EXPECT_NE(marked.text("lit").find("#ffff00 \"lit\" 8,8,8 bg=#000000"), std::string::npos) << marked.text("lit");
 }
 
+TEST(HtmlPaint, SuperscriptsRiseSubscriptsSinkAndTheCaretIsABar) {
+  // The 12-pixel runs of SUP and SUB (descent 3) on the 16-pixel line whose baseline is at 17: their cells
+  // start at 8, raised by 12 / 3 or lowered by 3 / 2 + 1.
+  TPainted page("<p>a<sup>b</sup><sub>c</sub></p>");
+  page.paint();
+  EXPECT_NE(page.text("b").find("drawText 18,4 "), std::string::npos) << page.text("b");
+  EXPECT_NE(page.text("c").find("drawText 24,10 "), std::string::npos) << page.text("c");
+  page.doc->ShowDummyCaret = true;
+  page.doc->SelStart = page.doc->SelEnd = 1;
+  page.paint();
+  EXPECT_EQ(page.calls("fillRect"), (std::vector<std::string>{"fillRect 18,5-19,21 #000000"}));
+}
+
 TEST(HtmlPaint, JustifiedLinesStretchTheirSpacesButNotTheLastLine) {
   // 166 pixels of room: the first line is "aaa bbb ccc ddd eee" (152 pixels).
   TPainted page("<p style=\"text-align: justify; width: 166px\">aaa bbb ccc ddd eee fff</p>");
@@ -105,6 +118,23 @@ TEST(HtmlPaint, ASoftHyphenBreakShowsAHyphen) {
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_NE(texts[0].find("\"abcd-\" 8,8,8,8,8 "), std::string::npos) << texts[0];
   EXPECT_NE(texts[1].find("\"efgh\""), std::string::npos) << texts[1];
+}
+
+TEST(HtmlPaint, InlineBordersBreakOpenWhereTheElementContinuesOnTheNextLine) {
+  // 10 characters a line: "ab cdef gh" then "ij": the span "cdef gh ij" runs over both lines.
+  TPainted page("<p style=\"width: 80px\">ab <span style=\"border: 2px solid #cc0000; background-color: #ffff00\">"
+                "cdef gh ij</span></p>");
+  page.paint();
+  // Line 1 from x 34 (after "ab ") to its end, cells 5..21; line 2 "ij" from 10 to 26, 21..37.
+  EXPECT_LT(page.indexOf("fillRect 34,5-90,21 #ffff00"), page.indexOf("\"ab cdef gh\""));
+  EXPECT_LT(page.indexOf("fillRect 10,21-26,37 #ffff00"), page.indexOf("\"ij\""));
+  std::vector<std::string> sides;
+  for (const std::string& l : page.calls("drawPolygon"))
+    if (l.find("fill=#cc0000") != std::string::npos) sides.push_back(l.substr(0, l.find(" fill")));
+  // Three sides each: the first line has no right border, the second no left one.
+  EXPECT_EQ(sides, (std::vector<std::string>{
+                       "drawPolygon 32,3 34,5 34,21 32,23", "drawPolygon 32,3 90,3 90,5 34,5", "drawPolygon 32,23 34,21 90,21 90,23",
+                       "drawPolygon 10,19 28,19 26,21 10,21", "drawPolygon 28,19 28,39 26,37 26,21", "drawPolygon 10,39 10,37 26,37 28,39"}));
 }
 
 TEST(HtmlPaint, TableFramesLeaveEmptyCellsOut) {
