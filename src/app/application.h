@@ -19,7 +19,4 @@ class TApplication : public QApplication {
   QString helpFile_;
 };
 
-// Maps the Windows font names publications and windows ask for to the metric-compatible fonts of Linux.
-void installFontSubstitutes();
-
 }  // namespace lumora::app

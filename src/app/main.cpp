@@ -23,6 +23,7 @@
 #include "app/startup.h"
 #include "core/paths.h"
 #include "skin/message_box.h"
+#include "viewer/qt_platform.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ int main(int argc, char** argv) {
   lumora::app::TApplication app(argc, argv);
   app.setHelpFile("help.chm");
   lumora::skin::setApplicationTitle("Lumora Viewer");
-  lumora::app::installFontSubstitutes();
+  lumora::viewer::installFontSubstitutes();
 
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);

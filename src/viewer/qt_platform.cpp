@@ -7,6 +7,7 @@
 #include <QRegion>
 #include <algorithm>
 #include <functional>
+#include <mutex>
 #include <stdexcept>
 
 namespace lumora::viewer {
@@ -118,7 +119,21 @@ QFont toQFont(const html::TFontRequest& Request) {
   return font;
 }
 
+void installFontSubstitutes() {
+  QFont::insertSubstitutions("Times New Roman", {"Liberation Serif", "DejaVu Serif"});
+  QFont::insertSubstitutions("Arial", {"Liberation Sans", "DejaVu Sans"});
+  QFont::insertSubstitutions("Courier New", {"Liberation Mono", "DejaVu Sans Mono"});
+  QFont::insertSubstitutions("MS Sans Serif", {"Liberation Sans", "DejaVu Sans"});
+  QFont::insertSubstitutions("Tahoma", {"DejaVu Sans", "Liberation Sans"});
+  QFont::insertSubstitutions("Verdana", {"DejaVu Sans", "Liberation Sans"});
+}
+
 // --- QtTextMetrics ---
+
+QtTextMetrics::QtTextMetrics() {
+  static std::once_flag installed;
+  std::call_once(installed, installFontSubstitutes);
+}
 
 size_t QtTextMetrics::RequestHash::operator()(const html::TFontRequest& r) const {
   size_t h = std::hash<std::string>()(r.Name);

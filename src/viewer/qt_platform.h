@@ -23,6 +23,10 @@ namespace lumora::viewer {
 // palette; "none" is transparent.
 QColor toQColor(html::TColor Color, const QPalette& Palette = QPalette());
 
+// Maps the Windows font names publications and windows ask for to the metric-compatible fonts of Linux
+// (Liberation, DejaVu). QtTextMetrics installs them when the first one is made.
+void installFontSubstitutes();
+
 // The Qt font for an engine font request (pixel size is the character height, as the engine asks).
 QFont toQFont(const html::TFontRequest& Request);
 
@@ -30,6 +34,7 @@ QFont toQFont(const html::TFontRequest& Request);
 // characters measured in it are kept with its handle for the life of this object.
 class QtTextMetrics : public html::ITextMetrics {
  public:
+  QtTextMetrics();
   // A family is installed when Qt knows it, directly or through the program's substitutions (so pages that
   // ask for "Arial" or "Times New Roman" find the metric twins installed here).
   bool isFontInstalled(std::string_view Family) const override;

@@ -18,11 +18,14 @@ namespace fs = std::filesystem;
 
 const fs::path kGolden = fs::path(LUMORA_SOURCE_DIR) / "tests/viewer/golden";
 
-int render(const fs::path& page, const fs::path& out) {
-  const std::string command = std::string(LUMORA_BINARY_DIR) + "/bin/lumora-html render '" + page.string() + "' -o '" +
-                              out.string() + "' --width 320 --height 200 --metrics fixed 2>/dev/null";
+int run(const std::string& arguments) {
+  const std::string command = std::string(LUMORA_BINARY_DIR) + "/bin/lumora-html " + arguments + " >/dev/null 2>&1";
   const int raw = std::system(command.c_str());
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+int render(const fs::path& page, const fs::path& out, const std::string& size = "--width 320 --height 200") {
+  return run("render '" + page.string() + "' -o '" + out.string() + "' " + size + " --metrics fixed");
 }
 
 class RenderGolden : public ::testing::TestWithParam<const char*> {};
@@ -53,5 +56,22 @@ TEST_P(RenderGolden, MatchesTheStoredPicture) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, RenderGolden, ::testing::Values("table", "list", "float", "tiled"));
+
+TEST(Render, FullPagesAndWrongOptions) {
+  lumora::testing::TempDir dir;
+  const fs::path out = dir / "full.png";
+  // The whole page: as high as the document (a few lists and a rule), not the view's 600 pixels.
+  ASSERT_EQ(render(kGolden / "list.htm", out, "--width 320 --full"), 0);
+  const QImage full(QString::fromStdString(out.string()));
+  EXPECT_EQ(full.width(), 320);
+  EXPECT_GT(full.height(), 100);
+  EXPECT_LT(full.height(), 200);
+  const std::string page = "'" + (kGolden / "list.htm").string() + "'";
+  EXPECT_EQ(run("render " + page), 2);  // no output named
+  EXPECT_EQ(run("render " + page + " -o '" + out.string() + "' --full --height 50"), 2);
+  EXPECT_EQ(run("render " + page + " -o '" + out.string() + "' --width 0"), 2);
+  EXPECT_EQ(run("render " + page + " -o '" + (dir / "no/such/folder.png").string() + "'"), 1);
+  EXPECT_EQ(run("render '" + (dir / "missing.htm").string() + "' -o '" + out.string() + "'"), 1);
+}
 
 }  // namespace

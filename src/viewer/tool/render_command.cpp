@@ -10,6 +10,7 @@
 #include "html/html_document.h"
 #include "html/html_fixed_metrics.h"
 #include "html/html_forms.h"
+#include "html/html_frameset.h"
 #include "html/html_paint.h"
 #include "html/html_parser.h"
 #include "viewer/qt_platform.h"
@@ -46,6 +47,9 @@ class TPreviewControls : public html::IFormControlHost {
 }  // namespace
 
 int renderPage(const std::string& Path, const std::string& Document, const TRenderOptions& Options) {
+  if (html::IsFramesetText(Document))
+    std::fprintf(stderr, "lumora-html: %s is a frameset document; this shows what it offers readers without frames\n",
+                 Path.c_str());
   html::FixedMetricsPlatform fixedMetrics;
   std::unique_ptr<QtTextMetrics> system;
   if (!Options.Fixed) system = std::make_unique<QtTextMetrics>();
