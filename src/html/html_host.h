@@ -231,6 +231,8 @@ struct THtmlDocumentEvents {
   std::function<void()> OnBackgroundChange;
   // Pictures the host delivered later (through imageArrived) are in place: lay out and paint again.
   std::function<void()> OnImagesArrived;
+  // While the page is read: how far the reading got, in bytes of its text.
+  std::function<void(size_t BytesRead, size_t Total)> OnParseProgress;
 };
 
 }  // namespace lumora::html

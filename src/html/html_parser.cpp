@@ -935,6 +935,7 @@ void THtmlParser::parseHtml(std::string Text) {
 
   // Includes take part in the building pass only.
   L.OnInclude = Doc.Events.OnInclude;
+  L.OnProgress = Doc.Events.OnParseProgress;
   L.OnIdAttribute = [this](const std::string& id, int pos) { Doc.IDNameList.addChPosObject(&Doc, id, pos); };
   try {
     L.begin();

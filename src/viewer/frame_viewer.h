@@ -10,11 +10,11 @@
 
 #include <stdexcept>
 
+#include "viewer/page_viewer.h"
+
 namespace lumora::viewer {
 
 class InterimPageView;
-
-enum TProgressStage { psStarting, psRunning, psEnding };
 
 class EfvLoadError : public std::runtime_error {
  public:

@@ -1,0 +1,923 @@
+#include "viewer/page_viewer.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QStyle>
+#include <QWheelEvent>
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+
+#include "core/file_read.h"
+#include "html/html_blocks.h"
+#include "html/html_codepage.h"
+#include "html/html_parser.h"
+#include "html/html_section.h"
+#include "url/url_utils.h"
+
+namespace lumora::viewer {
+
+namespace {
+
+constexpr int kLineStep = 16;        // one line of the vertical bar
+constexpr int kHorizontalStep = 15;  // one step of the horizontal bar
+constexpr int kMaxScrollWidth = 6000;
+constexpr int kImageCacheCount = 5;  // documents an unused picture stays cached for
+constexpr int kTrialLayoutLimit = 10000;  // characters from which the trial layout without a bar is skipped
+
+std::string utf8(const QString& s) { return s.toStdString(); }
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// A name as a local path: "\" and "/" both separate, a name that does not exist exactly is looked up
+// without regard to case.
+QString localPath(const QString& name) {
+  return QString::fromStdString(url::localFileName(url::UrlToDosPath(utf8(name))).string());
+}
+
+QString extensionOf(const QString& name) {
+  const int slash = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
+  const int dot = name.lastIndexOf('.');
+  return dot > slash ? name.mid(dot).toUpper() : QString();
+}
+
+}  // namespace
+
+html::TColor toEngineColor(const QColor& Color) {
+  return static_cast<html::TColor>(Color.red() | (Color.green() << 8) | (Color.blue() << 16));
+}
+
+// --- The paint panel ---
+
+TPaintPanel::TPaintPanel(TPageViewer* viewer) : QWidget(viewer), viewer_(viewer) {
+  // The viewer paints every pixel itself: nothing is erased first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setCursor(Qt::IBeamCursor);
+}
+
+void TPaintPanel::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  viewer_->paintPanelArea(painter, event->rect());
+}
+
+void TPaintPanel::mousePressEvent(QMouseEvent* event) { viewer_->panelMouseDown(event); }
+void TPaintPanel::mouseMoveEvent(QMouseEvent* event) { viewer_->panelMouseMove(event); }
+void TPaintPanel::mouseReleaseEvent(QMouseEvent* event) { viewer_->panelMouseUp(event); }
+void TPaintPanel::mouseDoubleClickEvent(QMouseEvent* event) { viewer_->panelDoubleClick(event); }
+
+// --- The viewer ---
+
+TPageViewer::TPageViewer(QWidget* parent)
+    : QWidget(parent),
+      host_{&metrics_, &images_, &resources_, nullptr, html::kDefaultPixelsPerInch},
+      document_(std::make_unique<html::TSectionList>(&host_)),
+      borderPanel_(new QWidget(this)),
+      panel_(new TPaintPanel(this)),
+      vScroll_(new QScrollBar(Qt::Vertical, this)),
+      hScroll_(new QScrollBar(Qt::Horizontal, this)) {
+  setObjectName("TPageViewer");
+  resize(150, 150);
+  setFocusPolicy(Qt::StrongFocus);
+  defBackground_ = palette().color(QPalette::Button);
+  defFontColor_ = palette().color(QPalette::ButtonText);
+  vScroll_->setSingleStep(kLineStep);
+  hScroll_->setSingleStep(kHorizontalStep);
+  vScroll_->setFocusPolicy(Qt::NoFocus);
+  hScroll_->setFocusPolicy(Qt::NoFocus);
+  vScroll_->hide();
+  hScroll_->hide();
+  borderPanel_->lower();
+  connect(vScroll_, &QScrollBar::valueChanged, this, [this](int y) { setScrollTop(y); });
+  connect(hScroll_, &QScrollBar::valueChanged, this, [this](int) { panel_->update(); });
+  hoverTimer_.setInterval(200);
+  connect(&hoverTimer_, &QTimer::timeout, this, &TPageViewer::hoverTimerTick);
+  panTimer_.setInterval(100);
+  connect(&panTimer_, &QTimer::timeout, this, &TPageViewer::panStep);
+
+  html::THtmlDocumentEvents& events = document_->Events;
+  events.OnExpandName = [this](const std::string& name) { return utf8(ExpandName(qs(name))); };
+  events.OnMeta = [this](const std::string& httpEq, const std::string& name, const std::string& content) {
+    emit OnMeta(this, qs(httpEq), qs(name), qs(content));
+    if (QString::fromStdString(httpEq).compare("refresh", Qt::CaseInsensitive) != 0) return;
+    const QString text = qs(content);
+    const int semicolon = text.indexOf(';');
+    bool ok = false;
+    int delay = (semicolon < 0 ? text : text.left(semicolon)).trimmed().toInt(&ok);
+    if (!ok || delay < 0) return;
+    refreshDelay_ = std::max(1, delay);
+    const int at = text.indexOf("url=", 0, Qt::CaseInsensitive);
+    refreshUrl_ = at < 0 ? QString() : text.mid(at + 4);
+  };
+  events.OnLink = [this](const std::string& rel, const std::string& rev, const std::string& href) {
+    emit OnLink(this, qs(rel), qs(rev), qs(href));
+  };
+  events.OnSoundRequest = [this](const std::string& src, int loop, bool terminate) {
+    emit OnSoundRequest(this, qs(src), loop, terminate);
+  };
+  events.OnBackgroundChange = [this] { panel_->update(); };
+  events.OnImagesArrived = [this] { Relayout(); };
+  document_->OnLinkStatesChanged = [this] { panel_->update(); };
+  document_->OnLayoutProgress = [this](int percent) { emit OnProgress(this, psRunning, percent); };
+  Clear();
+}
+
+TPageViewer::~TPageViewer() = default;
+
+void TPageViewer::setProcessing(bool On) {
+  if (processing_ == On) return;
+  processing_ = On;
+  emit OnProcessing(this, On);
+}
+
+// --- Loading ---
+
+void TPageViewer::LoadFromFile(const QString& FileName) {
+  if (processing_ || FileName.isEmpty()) return;
+  const QString oldFile = currentFile_, oldTitle = documentTitle_;
+  const THtmlFileType oldType = fileType_;
+  const int oldPosition = DocPosition();
+  LoadFile(FileName, ftHTML);
+  if (currentFile_ != oldFile || fileType_ != oldType) AddHistoryEntry(oldFile, oldTitle, oldType, oldPosition);
+}
+
+void TPageViewer::LoadTextDocument(const QString& FileName) {
+  if (processing_ || FileName.isEmpty()) return;
+  const QString oldFile = currentFile_, oldTitle = documentTitle_;
+  const THtmlFileType oldType = fileType_;
+  const int oldPosition = DocPosition();
+  LoadFile(FileName, ftText);
+  if (currentFile_ != oldFile || fileType_ != oldType) AddHistoryEntry(oldFile, oldTitle, oldType, oldPosition);
+}
+
+void TPageViewer::LoadImageDocument(const QString& FileName) {
+  if (processing_ || FileName.isEmpty()) return;
+  const QString oldFile = currentFile_, oldTitle = documentTitle_;
+  const THtmlFileType oldType = fileType_;
+  const int oldPosition = DocPosition();
+  LoadFile(FileName, ftImage);
+  if (currentFile_ != oldFile || fileType_ != oldType) AddHistoryEntry(oldFile, oldTitle, oldType, oldPosition);
+}
+
+void TPageViewer::prepareLoad() {
+  images_.Cache.SetCacheLimit(kImageCacheCount);
+  document_->Clear();
+  images_.Cache.AgeAndPurge();
+  document_->SetDefaults(utf8(defFontName_), utf8(defPreFontName_), marginWidth_, marginHeight_, html::kDefaultCharSet,
+                         (options_ & htNoLinkUnderline) == 0, (options_ & htOverLinksActive) != 0,
+                         toEngineColor(defBackground_), toEngineColor(defOverLinkColor_),
+                         toEngineColor(defVisitedLinkColor_), toEngineColor(defHotSpotColor_),
+                         toEngineColor(defFontColor_), defFontSize_);
+  document_->ShowDummyCaret = (options_ & htShowDummyCaret) != 0;
+  selectionAnchor_ = 0;
+  mouseDownPosition_ = -1;
+}
+
+void TPageViewer::parseDocument(THtmlFileType Type, const QString& Name) {
+  document_->DocumentPath = utf8(currentFile_);
+  document_->Events.OnParseProgress = [this](size_t read, size_t total) {
+    if (total > 0) emit OnProgress(this, psRunning, static_cast<int>(75.0 * static_cast<double>(read) / static_cast<double>(total)));
+  };
+  if (Type == ftHTML) {
+    emit OnSoundRequest(this, QString(), 0, true);
+    html::ParseHtmlText(documentSource_, *document_);
+  } else if (Type == ftText) {
+    html::ParsePlainText(documentSource_, *document_);
+  } else {
+    // A picture as a page: one IMG whose source is the file.
+    std::string name = utf8(Name);
+    std::replace(name.begin(), name.end(), '"', '\'');
+    html::ParseHtmlText("<IMG SRC=\"" + name + "\">", *document_);
+  }
+  document_->Events.OnParseProgress = nullptr;
+}
+
+void TPageViewer::LoadFile(const QString& FileName, THtmlFileType FileType) {
+  const int hash = FileName.indexOf('#');
+  const QString name = hash < 0 ? FileName : FileName.left(hash);
+  const QString destination = hash < 0 ? QString() : FileName.mid(hash + 1);
+  refreshDelay_ = 0;
+  refreshUrl_.clear();
+  const QString full = ExpandName(name);
+  std::string text;
+  if (FileType != ftImage) {
+    std::string error;
+    std::optional<std::string> read = core::readRegularFile(utf8(localPath(full)), core::kMaxPageBytes, &error);
+    if (!read) throw EPageLoadError("Can't locate file: " + utf8(name));
+    text = std::move(*read);
+  } else if (!QFileInfo(localPath(full)).isFile()) {
+    throw EPageLoadError("Can't locate file: " + utf8(name));
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  setProcessing(true);
+  const QString oldFile = currentFile_;
+  try {
+    emit OnProgress(this, psStarting, 0);
+    setUpdatesEnabled(false);
+    prepareLoad();
+    currentFile_ = localPath(full);
+    fileType_ = FileType;
+    documentSource_ = std::move(text);
+    emit OnParseBegin(this);
+    parseDocument(FileType, currentFile_);
+    finishParse();
+    MarkVisitedLinks();
+    if (destination.isEmpty() || !ScrollToAnchor(destination)) {
+      if (currentFile_ != oldFile) {
+        ScrollTo(0);
+        setHorizontal(0);
+      } else {
+        ScrollTo(vScroll_->value());
+      }
+    }
+  } catch (...) {
+    setUpdatesEnabled(true);
+    QApplication::restoreOverrideCursor();
+    emit OnProgress(this, psEnding, 100);
+    setProcessing(false);
+    throw;
+  }
+  setUpdatesEnabled(true);
+  panel_->update();
+  QApplication::restoreOverrideCursor();
+  emit OnProgress(this, psEnding, 100);
+  setProcessing(false);
+  if (refreshDelay_ > 0) emit OnMetaRefresh(this, refreshDelay_, refreshUrl_);
+}
+
+void TPageViewer::LoadFromString(const std::string& Source, const QString& Reference) {
+  if (processing_) return;
+  const int hash = Reference.indexOf('#');
+  const QString name = hash < 0 ? Reference : Reference.left(hash);
+  const QString destination = hash < 0 ? QString() : Reference.mid(hash + 1);
+  refreshDelay_ = 0;
+  setProcessing(true);
+  emit OnProgress(this, psStarting, 0);
+  prepareLoad();
+  const QString oldFile = currentFile_;
+  currentFile_ = name.isEmpty() ? QString() : ExpandName(name);
+  fileType_ = ftHTML;
+  documentSource_ = Source;
+  emit OnParseBegin(this);
+  parseDocument(ftHTML, currentFile_);
+  finishParse();
+  MarkVisitedLinks();
+  if (destination.isEmpty() || !ScrollToAnchor(destination)) {
+    if (currentFile_ != oldFile) ScrollTo(0);
+  }
+  panel_->update();
+  emit OnProgress(this, psEnding, 100);
+  setProcessing(false);
+  if (refreshDelay_ > 0) emit OnMetaRefresh(this, refreshDelay_, refreshUrl_);
+}
+
+void TPageViewer::finishParse() {
+  documentTitle_ = QString::fromStdU16String(document_->Title);
+  base_ = document_->BaseUrl.empty() ? ownerBase_ : qs(document_->BaseUrl);
+  baseTarget_ = qs(document_->BaseTarget);
+  emit OnParseEnd(this);
+  document_->ProgressStart = 75;
+  LayoutDocument();
+  document_->ProgressStart = 0;
+}
+
+void TPageViewer::Clear() {
+  if (processing_) return;
+  hoverTimer_.stop();
+  document_->Clear();
+  document_->SetDefaults();
+  base_.clear();
+  ownerBase_.clear();
+  baseTarget_.clear();
+  documentTitle_.clear();
+  documentSource_.clear();
+  scrollHeight_ = maxWidth_ = 0;
+  vScroll_->setRange(0, 0);
+  vScroll_->hide();
+  hScroll_->hide();
+  selectionAnchor_ = 0;
+  mouseDownPosition_ = -1;
+  emit OnSoundRequest(this, QString(), 0, true);
+  ArrangeScrollBars();
+  panel_->update();
+}
+
+QString TPageViewer::ExpandName(const QString& Name) const {
+  const int scheme = Name.indexOf("://");
+  if (scheme > 0 && !Name.contains("file://", Qt::CaseInsensitive)) return Name;
+  QString n = qs(url::ServerUrlToDosPath(utf8(Name.trimmed()), utf8(serverRoot_)));
+  n.replace('\\', '/');
+  if (n.startsWith('/')) return localPath(n);
+  if (base_.compare("DosPath", Qt::CaseInsensitive) == 0) return n;
+  QString folder;
+  if (!base_.isEmpty()) {
+    folder = QFileInfo(qs(url::UrlToDosPath(utf8(base_))).replace('\\', '/')).path();
+  } else if (!currentFile_.isEmpty()) {
+    folder = QFileInfo(currentFile_).path();
+  } else {
+    folder = QFileInfo(QStringLiteral(".")).absoluteFilePath();
+  }
+  return localPath(QFileInfo(folder + "/" + n).absoluteFilePath());
+}
+
+// --- Layout and scroll bars ---
+
+int TPageViewer::layOutAt(int Width) {
+  const int b = borderStyle_ == htNone ? 0 : 2;
+  int scrollWidth = 0;
+  scrollHeight_ = document_->LayOut(metrics_, std::max(0, height() - b), std::max(0, Width), scrollWidth);
+  maxWidth_ = std::max(scrollWidth, document_->DocumentMaxWidth);
+  return scrollHeight_;
+}
+
+void TPageViewer::LayoutDocument() {
+  const int b = borderStyle_ == htNone ? 0 : 2;
+  const int thickness = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int w = width() - b;
+  if (scrollBars_ == ssNone || scrollBars_ == ssHorizontal) {
+    layOutAt(w);
+  } else if ((options_ & htShowVScroll) || documentSource_.size() >= kTrialLayoutLimit) {
+    layOutAt(w - thickness);
+  } else {
+    // A trial without the bar; the bar's room is taken only when the page needs it.
+    const auto needed = [&](int room) {
+      const int h = height() - b;
+      if (h >= scrollHeight_) {
+        if (scrollBars_ != ssHorizontal && scrollBars_ != ssBoth) return false;
+        if (scrollHeight_ < h - thickness || room >= maxWidth_) return false;
+      }
+      return true;
+    };
+    layOutAt(w);
+    if (needed(width() - thickness - b)) {
+      layOutAt(w - thickness);
+      if (!needed(width() - b)) layOutAt(w);
+    }
+  }
+  ArrangeScrollBars();
+}
+
+void TPageViewer::ArrangeScrollBars() {
+  maxWidth_ = std::min(maxWidth_, kMaxScrollWidth);
+  const int b = borderStyle_ == htNone ? 0 : 2;
+  const int thickness = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const bool showV = (options_ & htShowVScroll) != 0;
+  const int W = width(), H = height();
+  bool vertical = false, horizontal = false;
+  if (scrollBars_ == ssNone || (!showV && H - b >= scrollHeight_ && W - b >= maxWidth_)) {
+    // no bars
+  } else if (scrollBars_ == ssHorizontal) {
+    horizontal = W - b < maxWidth_;
+  } else {
+    const bool both = scrollBars_ == ssBoth;
+    vertical = scrollHeight_ >= H - b || (both && scrollHeight_ >= H - b - thickness && W - thickness - b < maxWidth_);
+    horizontal = both && (W - b < maxWidth_ || ((vertical || showV) && W - thickness - b < maxWidth_));
+  }
+  const bool vShown = vertical || (showV && (scrollBars_ == ssVertical || scrollBars_ == ssBoth));
+  const int p = vShown ? W - thickness : W;
+  const int offset = b / 2;
+  const int panelHeight = std::max(0, H - b - (horizontal ? thickness : 0));
+  panel_->setGeometry(offset, offset, std::max(0, p - b), panelHeight);
+  borderPanel_->setGeometry(0, 0, W, H);
+  hScroll_->setVisible(horizontal);
+  hScroll_->setGeometry(offset, H - offset - thickness, std::max(0, p - b), thickness);
+  hScroll_->setPageStep(std::max(1, p - 20));
+  hScroll_->setRange(0, std::max(0, std::max(maxWidth_, p - b) - (p - b)));
+  vScroll_->setVisible(vShown);
+  vScroll_->setEnabled(vertical);
+  vScroll_->setGeometry(W - offset - thickness, offset, thickness, panelHeight);
+  vScroll_->setPageStep(std::max(1, panelHeight - kLineStep));
+  const int position = vScroll_->value();
+  vScroll_->blockSignals(true);
+  vScroll_->setRange(0, std::max(0, scrollHeight_ - panelHeight));
+  vScroll_->setValue(std::min(position, vScroll_->maximum()));
+  vScroll_->blockSignals(false);
+  updateBorder();
+}
+
+void TPageViewer::Relayout() {
+  if (processing_) return;
+  setProcessing(true);
+  const int position = DocPosition();
+  emit OnProgress(this, psStarting, 0);
+  LayoutDocument();
+  setDocPosition(position);
+  emit OnProgress(this, psEnding, 100);
+  setProcessing(false);
+  panel_->update();
+}
+
+void TPageViewer::resizeEvent(QResizeEvent*) {
+  if (processing_) {
+    ArrangeScrollBars();
+    return;
+  }
+  Relayout();
+  if (scrollHeight_ < panel_->height()) ScrollTo(0);
+  else ScrollTo(vScroll_->value());
+  setHorizontal(hScroll_->value());
+}
+
+int TPageViewer::clampedTop(int Y) const { return std::clamp(Y, 0, std::max(0, scrollHeight_ - panel_->height())); }
+
+void TPageViewer::setScrollTop(int Y) {
+  Y = clampedTop(Y);
+  if (vScroll_->value() != Y) {
+    vScroll_->blockSignals(true);
+    vScroll_->setValue(Y);
+    vScroll_->blockSignals(false);
+  }
+  panel_->update();
+}
+
+void TPageViewer::ScrollTo(int Y) { setScrollTop(Y); }
+
+void TPageViewer::scrollBy(int DY) { setScrollTop(vScroll_->value() + DY); }
+
+void TPageViewer::setHorizontal(int X) {
+  hScroll_->setValue(std::clamp(X, 0, hScroll_->maximum()));
+  panel_->update();
+}
+
+int TPageViewer::DocPosition() const {
+  const int top = vScroll_->value();
+  int index = -1;
+  const html::TSectionBase* item = document_->FindItemAtY(top, index);
+  if (!item || index < 0) return top;
+  return ((index + 1) << 16) + std::clamp(top - item->YPosition, 0, 0xFFFF);
+}
+
+void TPageViewer::setDocPosition(int Position) {
+  const int high = (Position >> 16) & 0xFFFF;
+  if (high == 0) {
+    ScrollTo(Position);
+    return;
+  }
+  const auto& list = document_->PositionList;
+  if (static_cast<size_t>(high - 1) >= list.size()) return;
+  ScrollTo(list[static_cast<size_t>(high - 1)]->YPosition + (Position & 0xFFFF));
+}
+
+bool TPageViewer::ScrollToAnchor(QString Name) {
+  if (Name.startsWith('#')) Name = Name.mid(1);
+  if (Name.isEmpty()) return false;
+  html::TIDObject* object = document_->IDNameList.find(utf8(Name.toUpper()));
+  if (!object) return false;
+  ScrollTo(object->TargetY());
+  setHorizontal(0);
+  AddVisitedLink(currentFile_ + "#" + Name);
+  return true;
+}
+
+// --- Painting ---
+
+void TPageViewer::paintPanelArea(QPainter& Painter, const QRect& Clip) {
+  QtCanvas canvas(Painter, metrics_);
+  const html::TRect clip{Clip.left(), Clip.top(), Clip.right() + 1, Clip.bottom() + 1};
+  const int x = hScroll_->isVisible() ? hScroll_->value() : 0;
+  const int y = vScroll_->value();
+  document_->paintBackground(canvas, clip, x, y);
+  document_->Paint(canvas, metrics_, clip, x, y);
+}
+
+void TPageViewer::updateBorder() {
+  const bool border = borderStyle_ == htSingle || (borderStyle_ == htFocused && hasFocus());
+  QPalette p = borderPanel_->palette();
+  p.setColor(QPalette::Window, border ? palette().color(QPalette::Shadow) : palette().color(QPalette::Window));
+  borderPanel_->setPalette(p);
+  borderPanel_->setAutoFillBackground(borderStyle_ != htNone);
+  borderPanel_->setVisible(borderStyle_ != htNone);
+}
+
+void TPageViewer::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  updateBorder();
+}
+
+void TPageViewer::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  updateBorder();
+}
+
+// --- Keys and wheel ---
+
+void TPageViewer::keyPressEvent(QKeyEvent* event) {
+  if (panning_) {
+    panning_ = false;
+    panTimer_.stop();
+    panel_->setCursor(Qt::IBeamCursor);
+  }
+  if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) {
+    if (event->matches(QKeySequence::SelectAll)) {
+      selectAll();
+      return;
+    }
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  const int page = vScroll_->pageStep();
+  switch (event->key()) {
+    case Qt::Key_PageUp: scrollBy(-page); break;
+    case Qt::Key_PageDown: scrollBy(page); break;
+    case Qt::Key_Home: ScrollTo(0); break;
+    case Qt::Key_End: ScrollTo(scrollHeight_); break;
+    case Qt::Key_Up: scrollBy(-kLineStep); break;
+    case Qt::Key_Down: scrollBy(kLineStep); break;
+    case Qt::Key_Left: setHorizontal(hScroll_->value() - kHorizontalStep); break;
+    case Qt::Key_Right: setHorizontal(hScroll_->value() + kHorizontalStep); break;
+    default: QWidget::keyPressEvent(event); return;
+  }
+  event->accept();
+}
+
+void TPageViewer::wheelEvent(QWheelEvent* event) {
+  if (options_ & htNoWheelMouse) {
+    QWidget::wheelEvent(event);
+    return;
+  }
+  const int lines = QApplication::wheelScrollLines();
+  const int delta = event->angleDelta().y();
+  if (delta == 0) return;
+  if (lines > 0) scrollBy(delta > 0 ? -kLineStep * lines : kLineStep * lines);
+  else scrollBy(-(delta / 2));
+  event->accept();
+}
+
+// --- Mouse, links and selection ---
+
+QPoint TPageViewer::toDocument(const QPoint& PanelPoint) const {
+  return {PanelPoint.x() + (hScroll_->isVisible() ? hScroll_->value() : 0), PanelPoint.y() + vScroll_->value()};
+}
+
+int TPageViewer::positionAt(int X, int Y) {
+  int xr = 0, yr = 0, caretHeight = 0;
+  bool inText = false;
+  return document_->PositionAtPoint(metrics_, X, Y, xr, yr, caretHeight, inText);
+}
+
+void TPageViewer::extendSelection(int X, int Y) {
+  if (noSelect_) return;
+  const int at = positionAt(X, Y);
+  if (at < 0) return;
+  document_->SelStart = std::min(selectionAnchor_, at);
+  document_->SelEnd = std::max(selectionAnchor_, at);
+  panel_->update();
+}
+
+void TPageViewer::panelMouseDown(QMouseEvent* Event) {
+  setFocus(Qt::MouseFocusReason);
+  linkJustFollowed_ = false;
+  if (panning_) {
+    panning_ = false;
+    panTimer_.stop();
+    panel_->setCursor(Qt::IBeamCursor);
+    return;
+  }
+  const QPoint p = toDocument(Event->position().toPoint());
+  if (Event->button() == Qt::MiddleButton && !(options_ & htNoWheelMouse)) {
+    panning_ = true;
+    panStartY_ = panY_ = Event->position().toPoint().y();
+    panel_->setCursor(Qt::SizeVerCursor);
+    panTimer_.start();
+    return;
+  }
+  if (Event->button() != Qt::LeftButton) return;
+  selecting_ = true;
+  document_->LeftButtonDown = true;
+  const int at = positionAt(p.x(), p.y());
+  mouseDownPosition_ = at;
+  if (at >= 0 && !noSelect_) {
+    if (Event->modifiers() & Qt::ShiftModifier) {
+      document_->SelStart = std::min(selectionAnchor_, at);
+      document_->SelEnd = std::max(selectionAnchor_, at);
+    } else {
+      selectionAnchor_ = at;
+      document_->SelStart = document_->SelEnd = at;
+    }
+    panel_->update();
+  }
+  document_->SetLinkPressed(true);
+}
+
+void TPageViewer::panelMouseMove(QMouseEvent* Event) {
+  if (panning_) {
+    panY_ = Event->position().toPoint().y();
+    return;
+  }
+  const QPoint p = toDocument(Event->position().toPoint());
+  html::TUrlTarget link;
+  html::TFormControlObj* control = nullptr;
+  std::string title;
+  const html::THitFlags found = document_->LinkAtPoint(metrics_, p.x(), p.y(), link, control, title);
+  const bool overLink = (found & html::kHitLink) != 0;
+  panel_->setCursor(overLink || (found & html::kHitFormControl) ? Qt::PointingHandCursor : Qt::IBeamCursor);
+  panel_->setToolTip((found & html::kHitTitle) ? qs(title) : QString());
+  const QString newUrl = overLink ? qs(link.Url) : QString();
+  const QString newTarget = overLink ? qs(link.Target) : QString();
+  if (overLink || document_->ActiveLink) hoverTimer_.start();
+  if (newUrl != url_ || newTarget != target_) {
+    url_ = newUrl;
+    target_ = newTarget;
+    emit OnHotSpotCovered(this, url_);
+  }
+  if ((Event->buttons() & Qt::LeftButton) && selecting_) {
+    const int y = Event->position().toPoint().y();
+    if (y < 0) scrollBy(-kLineStep);
+    else if (y > panel_->height()) scrollBy(kLineStep);
+    extendSelection(p.x(), p.y());
+  }
+}
+
+void TPageViewer::panelMouseUp(QMouseEvent* Event) {
+  if (panning_) {
+    if (Event->button() == Qt::MiddleButton && Event->position().toPoint().y() != panStartY_) {
+      panning_ = false;
+      panTimer_.stop();
+      panel_->setCursor(Qt::IBeamCursor);
+    }
+    return;
+  }
+  if (Event->button() != Qt::LeftButton) return;
+  const QPoint p = toDocument(Event->position().toPoint());
+  const bool wasSelecting = selecting_;
+  if (selecting_ && !(Event->modifiers() & Qt::ShiftModifier)) extendSelection(p.x(), p.y());
+  selecting_ = false;
+  document_->LeftButtonDown = false;
+  document_->SetLinkPressed(false);
+  const bool click = document_->SelEnd <= document_->SelStart;
+  if (!wasSelecting || !click || mouseDownPosition_ == -2) return;
+  html::TUrlTarget link;
+  html::TFormControlObj* control = nullptr;
+  std::string title;
+  const html::THitFlags found = document_->LinkAtPoint(metrics_, p.x(), p.y(), link, control, title);
+  if (!(found & html::kHitLink)) return;
+  url_ = qs(link.Url);
+  target_ = qs(link.Target);
+  linkText_.clear();
+  if (link.Start >= 0 && link.last > link.Start) {
+    const int from = document_->SourceToDocPos(link.Start, false), to = document_->SourceToDocPos(link.last, true);
+    if (from >= 0 && to > from) {
+      const int selStart = document_->SelStart, selEnd = document_->SelEnd;
+      document_->SelStart = from;
+      document_->SelEnd = to + 1;
+      linkText_ = selectedText();
+      document_->SelStart = selStart;
+      document_->SelEnd = selEnd;
+    }
+  }
+  linkJustFollowed_ = true;
+  FollowLink();
+}
+
+void TPageViewer::panelDoubleClick(QMouseEvent* Event) {
+  if (processing_ || linkJustFollowed_) return;
+  const QPoint p = toDocument(Event->position().toPoint());
+  if (!noSelect_) {
+    const int at = positionAt(p.x(), p.y());
+    char16_t c = 0;
+    html::TSection* section = nullptr;
+    const auto isWordChar = [](char16_t ch) {
+      return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9') || ch >= 192;
+    };
+    if (at >= 0 && document_->CharAtPosition(at, c, section) && section && isWordChar(c)) {
+      int from = at, to = at;
+      html::TSection* other = nullptr;
+      while (from > section->StartCurs && document_->CharAtPosition(from - 1, c, other) && other == section && isWordChar(c)) --from;
+      while (document_->CharAtPosition(to + 1, c, other) && other == section && isWordChar(c)) ++to;
+      document_->SelStart = from;
+      document_->SelEnd = to + 1;
+      selectionAnchor_ = from;
+      panel_->update();
+    }
+  }
+  mouseDownPosition_ = -2;  // the release that ends a double click follows no link
+  emit OnMouseDouble(this, Event->button(), Event->modifiers(), Event->position().toPoint().x(),
+                     Event->position().toPoint().y());
+}
+
+void TPageViewer::hoverTimerTick() {
+  if (panel_->underMouse()) return;
+  document_->ClearLinkStates();
+  hoverTimer_.stop();
+  if (!url_.isEmpty()) {
+    url_.clear();
+    target_.clear();
+    emit OnHotSpotCovered(this, QString());
+  }
+}
+
+void TPageViewer::panStep() {
+  const int d = panY_ - panStartY_;
+  int step = 0;
+  if (d < -60) step = -32;
+  else if (d < -20) step = -8;
+  else if (d > 60) step = 32;
+  else if (d > 20) step = 8;
+  panel_->setCursor(step < 0 ? Qt::UpArrowCursor : step > 0 ? Qt::SizeVerCursor : Qt::SizeVerCursor);
+  if (step != 0) scrollBy(step);
+}
+
+void TPageViewer::FollowLink() {
+  bool handled = false;
+  emit OnHotSpotClick(this, url_, &handled);
+  if (handled || frameOwned_) return;
+  const int oldPosition = DocPosition();
+  const QString s = url_;
+  if (s.startsWith('#')) {
+    if (ScrollToAnchor(s)) {
+      AddHistoryEntry(currentFile_, documentTitle_, fileType_, oldPosition);
+      AddVisitedLink(currentFile_ + s);
+    }
+    return;
+  }
+  const int hash = s.indexOf('#');
+  const QString destination = hash < 0 ? QString() : s.mid(hash);
+  const QString name = ExpandName(hash < 0 ? s : s.left(hash));
+  const QString ext = extensionOf(name).left(5);
+  if (ext == ".HTM" || ext == ".HTML") {
+    if (name != currentFile_) {
+      LoadFromFile(name + destination);
+      AddVisitedLink(name + destination);
+    } else if (ScrollToAnchor(destination)) {
+      AddHistoryEntry(currentFile_, documentTitle_, ftHTML, oldPosition);
+      AddVisitedLink(name + destination);
+    }
+  } else if (ext == ".BMP" || ext == ".GIF" || ext == ".JPG" || ext == ".JPEG" || ext == ".PNG") {
+    LoadImageDocument(name);
+  }
+  // Anything else is not a page: no program is started for it.
+}
+
+QString TPageViewer::selectedText() {
+  const int length = document_->SelectionLength();
+  if (length <= 0) return {};
+  std::u16string buffer(static_cast<size_t>(length) + 1, u'\0');
+  const int written = document_->CopySelectionToBuffer(buffer.data(), length + 1);
+  buffer.resize(static_cast<size_t>(std::max(0, written - 1)));
+  return QString::fromStdU16String(buffer);
+}
+
+void TPageViewer::selectAll() {
+  if (noSelect_) return;
+  document_->SelStart = 0;
+  document_->SelEnd = document_->documentLength();
+  panel_->update();
+}
+
+// --- History ---
+
+void TPageViewer::AddHistoryEntry(const QString& OldFile, const QString& OldTitle, THtmlFileType OldType, int OldPosition) {
+  if (historyMaxCount_ < 1 || currentFile_.isEmpty() ||
+      (OldFile == currentFile_ && OldType == fileType_ && OldPosition == DocPosition()))
+    return;
+  if (!history_.isEmpty() && !OldFile.isEmpty()) {
+    history_[historyIndex_] = OldFile;
+    titleHistory_[historyIndex_] = OldTitle;
+    positionHistory_[historyIndex_] = {OldPosition, OldType};
+    history_.erase(history_.begin(), history_.begin() + historyIndex_);
+    titleHistory_.erase(titleHistory_.begin(), titleHistory_.begin() + historyIndex_);
+    positionHistory_.erase(positionHistory_.begin(), positionHistory_.begin() + historyIndex_);
+  }
+  historyIndex_ = 0;
+  history_.prepend(currentFile_);
+  positionHistory_.prepend({DocPosition(), fileType_});
+  titleHistory_.prepend(documentTitle_);
+  if (history_.size() > historyMaxCount_) {
+    history_.removeAt(historyMaxCount_);
+    titleHistory_.removeAt(historyMaxCount_);
+    positionHistory_.removeAt(historyMaxCount_);
+  }
+  emit OnHistoryChange(this);
+}
+
+void TPageViewer::setHistoryIndex(int Index) {
+  if (processing_ || Index == historyIndex_ || Index < 0 || Index >= history_.size()) return;
+  if (!currentFile_.isEmpty() && historyIndex_ < history_.size()) {
+    positionHistory_[historyIndex_] = {DocPosition(), fileType_};
+    titleHistory_[historyIndex_] = documentTitle_;
+  }
+  const PositionObj target = positionHistory_[Index];
+  if (history_[Index] != currentFile_ || target.FileType != fileType_) LoadFile(history_[Index], target.FileType);
+  setDocPosition(target.Position);
+  historyIndex_ = Index;
+  emit OnHistoryChange(this);
+}
+
+void TPageViewer::setHistoryMaxCount(int Count) {
+  if (Count < 0 || Count == historyMaxCount_) return;
+  if (Count < historyMaxCount_) ClearHistory();
+  historyMaxCount_ = Count;
+}
+
+void TPageViewer::ClearHistory() {
+  const bool had = !history_.isEmpty();
+  history_.clear();
+  titleHistory_.clear();
+  positionHistory_.clear();
+  historyIndex_ = 0;
+  currentFile_.clear();
+  if (had) emit OnHistoryChange(this);
+}
+
+// --- Visited links ---
+
+bool TPageViewer::linkTargetMatches(const html::TUrlTarget& Url, const QString& Link) const {
+  const QString target = qs(Url.Url);
+  if (target.isEmpty()) return false;
+  const QString expanded = target.startsWith('#') ? currentFile_ + target : [&] {
+    const int hash = target.indexOf('#');
+    return ExpandName(hash < 0 ? target : target.left(hash)) + (hash < 0 ? QString() : target.mid(hash));
+  }();
+  return expanded.compare(Link, Qt::CaseInsensitive) == 0;
+}
+
+void TPageViewer::AddVisitedLink(const QString& Link) {
+  if (frameOwned_ || visitedMaxCount_ <= 0) return;
+  if (!visitedLinks_.isEmpty() && visitedLinks_.front() == Link) return;
+  const qsizetype at = visitedLinks_.indexOf(Link);
+  if (at > 0) {
+    visitedLinks_.move(at, 0);
+  } else {
+    for (html::TFontObj* run : document_->LinkList)
+      if (run->UrlTarget && linkTargetMatches(*run->UrlTarget, Link)) run->Visited = true;
+    visitedLinks_.prepend(Link);
+    panel_->update();
+  }
+  while (visitedLinks_.size() > visitedMaxCount_) visitedLinks_.removeLast();
+}
+
+void TPageViewer::MarkVisitedLinks() {
+  if (visitedLinks_.isEmpty()) return;
+  for (html::TFontObj* run : document_->LinkList) {
+    if (!run->UrlTarget) continue;
+    for (const QString& link : visitedLinks_) {
+      if (linkTargetMatches(*run->UrlTarget, link)) {
+        run->Visited = true;
+        break;
+      }
+    }
+  }
+}
+
+void TPageViewer::setVisitedMaxCount(int Count) {
+  Count = std::max(0, Count);
+  visitedMaxCount_ = Count;
+  if (Count > 0) {
+    while (visitedLinks_.size() > Count) visitedLinks_.removeLast();
+    return;
+  }
+  visitedLinks_.clear();
+  for (html::TFontObj* run : document_->LinkList) run->Visited = false;
+  panel_->update();
+}
+
+// --- Settings ---
+
+void TPageViewer::setDefBackground(const QColor& Color) {
+  if (processing_) return;
+  defBackground_ = Color;
+  document_->SetBackgroundColor(toEngineColor(Color));
+  panel_->update();
+}
+
+void TPageViewer::setViewImages(bool View) {
+  if (View == document_->ShowImages || processing_) return;
+  document_->ShowImages = View;
+  if (!document_->Items.empty()) Relayout();
+}
+
+void TPageViewer::setNoSelect(bool NoSelect) {
+  noSelect_ = NoSelect;
+  if (NoSelect) {
+    document_->SelStart = document_->SelEnd = -1;
+    panel_->update();
+  }
+}
+
+void TPageViewer::setScrollBars(TScrollStyle Style) {
+  if (Style == scrollBars_) return;
+  scrollBars_ = Style;
+  Relayout();
+}
+
+void TPageViewer::setBorderStyle(THTMLBorderStyle Style) {
+  borderStyle_ = Style;
+  ArrangeScrollBars();
+}
+
+void TPageViewer::sethtOptions(unsigned Options) {
+  options_ = Options;
+  document_->OverLinksActive = (Options & htOverLinksActive) != 0;
+  document_->ShowDummyCaret = (Options & htShowDummyCaret) != 0;
+}
+
+void TPageViewer::setServerRoot(const QString& Root) {
+  serverRoot_ = Root.trimmed();
+  if (serverRoot_.endsWith('\\')) serverRoot_.chop(1);
+}
+
+}  // namespace lumora::viewer

@@ -1,0 +1,174 @@
+// The page viewer on the offscreen platform: loading pages, anchors, positions that survive a re-layout,
+// scroll bars, links followed by a click, the selection, history and visited links.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <fstream>
+#include <string>
+
+#include "html/html_section.h"
+#include "support/qt_app.h"
+#include "support/temp_dir.h"
+#include "viewer/page_viewer.h"
+
+namespace lumora::viewer {
+namespace {
+
+using lumora::testing::TempDir;
+
+void mouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
+  QMouseEvent e(type, QPointF(p), w->mapToGlobal(QPointF(p)), button, held, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+void press(QWidget* w, QPoint p) { mouse(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton); }
+void drag(QWidget* w, QPoint p) { mouse(w, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton); }
+void release(QWidget* w, QPoint p) { mouse(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton); }
+void hover(QWidget* w, QPoint p) { mouse(w, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); }
+void click(QWidget* w, QPoint p) {
+  press(w, p);
+  release(w, p);
+}
+void doubleClick(QWidget* w, QPoint p) {
+  click(w, p);
+  mouse(w, QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
+  release(w, p);
+}
+void key(QWidget* w, int k) {
+  QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+class PageViewerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    lumora::testing::ensureQApplication();
+    viewer.resize(400, 300);
+    viewer.setHistoryMaxCount(10);
+    viewer.show();
+  }
+  std::string write(const std::string& name, const std::string& text) {
+    const auto path = dir / name;
+    std::ofstream(path) << text;
+    return path.string();
+  }
+  static std::string longPage(const std::string& anchorName) {
+    std::string html = "<html><head><title>Long</title></head><body>";
+    for (int i = 0; i < 80; ++i) {
+      if (i == 60) html += "<a name=\"" + anchorName + "\"></a>";
+      html += "<p>Paragraph " + std::to_string(i) + " with a few words in it.</p>";
+    }
+    return html + "<p><a href=\"other.htm\">other</a></p></body></html>";
+  }
+
+  TempDir dir;
+  TPageViewer viewer;
+};
+
+TEST_F(PageViewerTest, LoadsAPageAndScrollsToAnAnchorByItsUpperCasedName) {
+  const std::string page = write("page.htm", longPage("Sec"));
+  viewer.LoadFromFile(QString::fromStdString(page + "#sec"));
+  EXPECT_EQ(viewer.DocumentTitle(), "Long");
+  EXPECT_EQ(viewer.CurrentFile().toStdString(), page);
+  EXPECT_TRUE(viewer.verticalBar()->isVisible());
+  const int atAnchor = viewer.scrollPosition();
+  EXPECT_GT(atAnchor, 0);
+  // A missing anchor in the same file keeps the position; a new file starts at the top.
+  viewer.LoadFromFile(QString::fromStdString(page + "#nothere"));
+  EXPECT_EQ(viewer.scrollPosition(), atAnchor);
+  const std::string other = write("other.htm", "<p>short</p>");
+  viewer.LoadFromFile(QString::fromStdString(other + "#nothere"));
+  EXPECT_EQ(viewer.scrollPosition(), 0);
+  EXPECT_FALSE(viewer.verticalBar()->isVisible());
+}
+
+TEST_F(PageViewerTest, AMissingFileIsAnErrorAndLeavesThePage) {
+  const std::string page = write("page.htm", "<p>kept</p>");
+  viewer.LoadFromFile(QString::fromStdString(page));
+  EXPECT_THROW(viewer.LoadFromFile(QString::fromStdString((dir / "gone.htm").string())), EPageLoadError);
+  EXPECT_EQ(viewer.CurrentFile().toStdString(), page);
+  EXPECT_FALSE(viewer.Processing());
+  try {
+    viewer.LoadFromFile(QString::fromStdString((dir / "gone.htm").string() + "#x"));
+  } catch (const EPageLoadError& e) {
+    EXPECT_EQ(std::string(e.what()), "Can't locate file: " + (dir / "gone.htm").string());
+  }
+}
+
+TEST_F(PageViewerTest, DocPositionSurvivesALayoutAtAnotherWidth) {
+  const std::string page = write("page.htm", longPage("sec"));
+  viewer.LoadFromFile(QString::fromStdString(page + "#sec"));
+  const int position = viewer.DocPosition();
+  EXPECT_NE(position >> 16, 0);  // an item index, not a plain offset
+  const int before = viewer.scrollPosition();
+  viewer.resize(200, 300);  // narrower: lines wrap, the anchor moves down
+  viewer.setDocPosition(position);
+  EXPECT_GT(viewer.scrollPosition(), before);
+  EXPECT_EQ(viewer.DocPosition(), position);
+}
+
+TEST_F(PageViewerTest, AClickOnALinkFollowsItAndRecordsHistoryAndVisitedLinks) {
+  write("other.htm", "<html><head><title>Other</title></head><body><p>there</p></body></html>");
+  const std::string page = write("page.htm", "<p><a href=\"other.htm\">go there</a> and more</p>");
+  viewer.LoadFromFile(QString::fromStdString(page));
+  QString covered;
+  QObject::connect(&viewer, &TPageViewer::OnHotSpotCovered, [&](QObject*, const QString& src) { covered = src; });
+  // The link's first characters sit at the body's margins (10, 5) on a line of about 18 pixels.
+  hover(viewer.paintPanel(), QPoint(20, 12));
+  EXPECT_EQ(covered, "other.htm");
+  click(viewer.paintPanel(), QPoint(20, 12));
+  EXPECT_EQ(viewer.DocumentTitle(), "Other");
+  ASSERT_EQ(viewer.History().size(), 2);
+  EXPECT_EQ(viewer.History()[1].toStdString(), page);
+  EXPECT_EQ(viewer.HistoryIndex(), 0);
+  ASSERT_FALSE(viewer.VisitedLinks().isEmpty());
+  EXPECT_EQ(viewer.VisitedLinks().front().toStdString(), (dir / "other.htm").string());
+  // Back: the first page, its link now marked visited.
+  viewer.setHistoryIndex(1);
+  EXPECT_EQ(viewer.CurrentFile().toStdString(), page);
+  ASSERT_FALSE(viewer.document().LinkList.empty());
+  EXPECT_TRUE(viewer.document().LinkList.front()->Visited);
+  // Links to files that are not pages do nothing.
+  const std::string notes = write("notes.htm", "<p><a href=\"setup.exe\">setup</a></p>");
+  viewer.LoadFromFile(QString::fromStdString(notes));
+  click(viewer.paintPanel(), QPoint(20, 12));
+  EXPECT_EQ(viewer.CurrentFile().toStdString(), notes);
+}
+
+TEST_F(PageViewerTest, DraggingSelectsTextAndDoubleClickSelectsAWord) {
+  const std::string page = write("page.htm", "<p>alpha beta gamma</p><p>second paragraph</p>");
+  viewer.LoadFromFile(QString::fromStdString(page));
+  press(viewer.paintPanel(), QPoint(11, 12));
+  drag(viewer.paintPanel(), QPoint(300, 30));
+  release(viewer.paintPanel(), QPoint(300, 30));
+  EXPECT_TRUE(viewer.selectedText().startsWith("alpha beta gamma\r\nsecond"));
+  doubleClick(viewer.paintPanel(), QPoint(60, 12));
+  EXPECT_EQ(viewer.selectedText(), "beta");
+}
+
+TEST_F(PageViewerTest, KeysAndWheelScroll) {
+  const std::string page = write("page.htm", longPage("sec"));
+  viewer.LoadFromFile(QString::fromStdString(page));
+  key(&viewer, Qt::Key_Down);
+  EXPECT_EQ(viewer.scrollPosition(), 16);
+  key(&viewer, Qt::Key_End);
+  EXPECT_EQ(viewer.scrollPosition(), viewer.verticalBar()->maximum());
+  key(&viewer, Qt::Key_Home);
+  EXPECT_EQ(viewer.scrollPosition(), 0);
+  key(&viewer, Qt::Key_PageDown);
+  EXPECT_EQ(viewer.scrollPosition(), viewer.verticalBar()->pageStep());
+}
+
+TEST_F(PageViewerTest, TextAndPictureDocuments) {
+  const std::string text = write("notes.txt", "line one\nline <two>\n");
+  viewer.LoadTextDocument(QString::fromStdString(text));
+  EXPECT_EQ(viewer.FileType(), ftText);
+  viewer.selectAll();
+  EXPECT_TRUE(viewer.selectedText().contains("line <two>"));
+  EXPECT_EQ(viewer.History().size(), 1);
+}
+
+}  // namespace
+}  // namespace lumora::viewer
