@@ -67,8 +67,8 @@ int TSectionBase::LayOut(ITextMetrics&, int, int, int, int, IndentManager&, int 
 
 int TSectionBase::Paint(ICanvas&, const TRect&, IndentManager&, int, int, int) { return ContentTop + SectionHeight; }
 
-bool TSectionBase::LinkAtPoint(ITextMetrics&, int, int, const TUrlTarget*&, TFormControlObj*&, std::string&) {
-  return false;
+THitFlags TSectionBase::LinkAtPoint(ITextMetrics&, int, int, TUrlTarget&, TFormControlObj*&, std::string&) {
+  return 0;
 }
 
 bool TSectionBase::ObjectAtPoint(int, int, TIDObject*&, int&, int&) { return false; }
@@ -145,6 +145,9 @@ void TSectionList::Clear() {
   HoverTracking = false;
   SectionCount = 0;
   SelStart = SelEnd = -1;
+  ActiveLink = nullptr;
+  ActiveImage = nullptr;
+  ActiveImageState = THoverState::Off;
   Title.clear();
   BaseUrl.clear();
   BaseTarget.clear();
