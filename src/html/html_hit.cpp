@@ -85,8 +85,11 @@ bool isJustifiedSpace(char16_t c) { return c == u' ' || c == kNoBreakSpace; }
 
 bool inside(const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
 
-// An item is asked about a point only where it draws.
-bool drawnAt(const TSectionBase& Item, int Y) { return Item.DrawTop <= Y && Y < Item.DrawBot; }
+// An item is asked about a point only where it draws; the body draws everything in it, positioned blocks
+// outside its own extent included.
+bool drawnAt(const TSectionBase& Item, int Y) {
+  return (Item.DrawTop <= Y && Y < Item.DrawBot) || &Item == Item.Document->BodyBlock;
+}
 
 // --- Lines ---
 

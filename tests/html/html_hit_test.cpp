@@ -331,6 +331,12 @@ TEST(HtmlHit, LinkAtPoint) {
        [](THitPage&) { return std::pair(80, 40); }, "", "", "Box"},
       {"not outside it", "<div title=Box style=\"width:100px;height:50px\">x</div>",
        [](THitPage&) { return std::pair(150, 40); }, "", "", ""},
+      {"a relatively positioned block's title where it is drawn",
+       "<div title=Box style=\"position:relative;left:100px;width:50px;height:20px\">x</div>",
+       [](THitPage&) { return std::pair(130, 10); }, "", "", "Box"},
+      {"not where it would be unshifted",
+       "<div title=Box style=\"position:relative;left:100px;width:50px;height:20px\">x</div>",
+       [](THitPage&) { return std::pair(40, 10); }, "", "", ""},
       {"the body's title everywhere", "<body title=Page><p>x",
        [](THitPage&) { return std::pair(200, 10); }, "", "", "Page"},
       {"a hidden block answers nothing", "<div style=\"display:none\"><a href=no.htm>hidden</a></div>x",
@@ -347,6 +353,24 @@ TEST(HtmlHit, LinkAtPoint) {
     EXPECT_EQ(hit.Title, c.title) << c.label;
     EXPECT_EQ(hit.Flags & kHitFormControl, 0u) << c.label;
   }
+}
+
+TEST(HtmlHit, PointQueriesTakeTheTopmostBlock) {
+  // Three blocks at one place; the one that paints last is neither the first nor the last in the document.
+  const auto block = [](const char* text, int z) {
+    return "<div style=\"position:absolute;left:0;top:0;z-index:" + std::to_string(z) + "\">" + text + "<img src=" +
+           text + ".gif width=30 height=30></div>";
+  };
+  THitPage page(block("first", 2) + block("top", 3) + block("third", 1), 300);
+  const auto [x, y] = page.pointOf(page.pos(u"top"));
+  ASSERT_EQ(page.pointOf(page.pos(u"first")), std::pair(x, y)) << "the blocks lie at one place";
+  ASSERT_EQ(page.pointOf(page.pos(u"third")), std::pair(x, y)) << "the blocks lie at one place";
+  EXPECT_EQ(page.positionAt(x + 9, y + 20), page.pos(u"top") + 1);
+  const TFloatingObj* top = page.images().at(1);
+  TIDObject* object = nullptr;
+  int ix = 0, iy = 0;
+  ASSERT_TRUE(page.doc->ObjectAtPoint(top->DrawX + 1, top->DrawY + 1, object, ix, iy));
+  EXPECT_EQ(object, top);
 }
 
 TEST(HtmlHit, ImagesUnderThePoint) {
@@ -510,6 +534,19 @@ TEST(HtmlHit, SourceAndDocumentPositions) {
   EXPECT_EQ(page.doc->DocToSourcePos(page.pos(u"x")), 15);
   EXPECT_EQ(page.doc->DocToSourcePos(page.doc->documentLength()), -1);
   EXPECT_EQ(page.doc->DocToSourcePos(-1), -1);
+}
+
+TEST(HtmlHit, ACaptionShownBelowItsTableIsFoundByItsSource) {
+  // The caption comes first in the source but its characters follow the table's.
+  const std::string html = "<table><caption align=bottom>cap</caption><tr><td>cell</table>";
+  THitPage page(html, 300);
+  ASSERT_GT(page.pos(u"cap"), page.pos(u"cell"));
+  const int capSource = static_cast<int>(html.find("cap<"));
+  const int cellSource = static_cast<int>(html.find("cell"));
+  EXPECT_EQ(page.doc->SourceToDocPos(capSource + 1, false), page.pos(u"cap") + 1);
+  EXPECT_EQ(page.doc->SourceToDocPos(capSource + 1, true), page.pos(u"cap") + 1);
+  EXPECT_EQ(page.doc->SourceToDocPos(cellSource, false), page.pos(u"cell"));
+  EXPECT_EQ(page.doc->DocToSourcePos(page.pos(u"cap")), capSource);
 }
 
 TEST(HtmlHit, SelectionSurvivesANewLayout) {
