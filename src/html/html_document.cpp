@@ -18,13 +18,6 @@ std::string nameKey(std::string_view Name) { return lowerAscii(Name); }
 
 }  // namespace
 
-// --- TChPosObj ---
-
-int TChPosObj::TargetY() const {
-  // The line position needs a laid-out document and a canvas; the model alone places the target at the top.
-  return 0;
-}
-
 // --- TIDNameList ---
 
 void TIDNameList::addObject(std::string_view Name, TIDObject* Object) {

@@ -344,6 +344,17 @@ std::vector<TSectionBase*> paintOrder(const TBlock& Block) {
 
 }  // namespace
 
+// --- Name targets that only know a source position ---
+
+int TChPosObj::TargetY() const {
+  // The top of the line that holds the first character from the position on; 0 for a document that is not
+  // laid out (or has no fonts to lay out with).
+  if (!Document || !Document->Host || !Document->Host->Metrics) return 0;
+  const int position = Document->SourceToDocPos(ChPos, false);
+  int x = 0, y = 0;
+  return position >= 0 && Document->PositionToPoint(*Document->Host->Metrics, position, x, y) ? y : 0;
+}
+
 // --- Sections ---
 
 int TSection::justifiedSpaceExtra(const LineRec& Line, int K) {

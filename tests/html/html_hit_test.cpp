@@ -536,6 +536,17 @@ TEST(HtmlHit, SourceAndDocumentPositions) {
   EXPECT_EQ(page.doc->DocToSourcePos(-1), -1);
 }
 
+TEST(HtmlHit, AnInlineIdLeadsToItsLine) {
+  // "aaa bbb ccc" in 50 pixels of room: one word a line, the SPAN's word on the third.
+  THitPage page("<p>aaa bbb <span id=here>ccc</span>", 70);
+  const TIDObject* target = page.doc->IDNameList.find("here");
+  ASSERT_NE(dynamic_cast<const TChPosObj*>(target), nullptr);
+  EXPECT_EQ(target->TargetY(), page.line("ccc").Y);
+  EXPECT_EQ(page.line("ccc").Y, 5 + 2 * 16);
+  page.relayOut(300);
+  EXPECT_EQ(target->TargetY(), 5) << "after a new layout, the line it is on now";
+}
+
 TEST(HtmlHit, ACaptionShownBelowItsTableIsFoundByItsSource) {
   // The caption comes first in the source but its characters follow the table's.
   const std::string html = "<table><caption align=bottom>cap</caption><tr><td>cell</table>";
