@@ -566,7 +566,8 @@ void TSection::CollectSelection() {
     // The space that ends every section is not text the reader selected.
     if (lineEnd == end && to >= end) b = std::min(b, end - 1);
     if (a < b)
-      collector->AddText(std::u16string_view(Buff).substr(static_cast<size_t>(a - StartCurs), static_cast<size_t>(b - a)));
+      collector->AddText(
+          std::u16string_view(Buff).substr(static_cast<size_t>(a - StartCurs), static_cast<size_t>(b - a)));
   }
   if (to > end) collector->AddText(u"\r\n");
 }
@@ -584,7 +585,8 @@ THitFlags TBlock::LinkAtPoint(ITextMetrics& Metrics, int X, int Y, TUrlTarget& U
   if (!HintTitle.empty()) {
     // The body's hint holds everywhere; another block's inside its border box, where it is drawn.
     TRect box = BorderBox;
-    if (Positioning == TPositionKind::Relative) box = {box.Left + LeftP, box.Top + TopP, box.Right + LeftP, box.Bottom + TopP};
+    if (Positioning == TPositionKind::Relative)
+      box = {box.Left + LeftP, box.Top + TopP, box.Right + LeftP, box.Bottom + TopP};
     if (dynamic_cast<const TBodyBlock*>(this) || inside(box, X, Y)) {
       Title = HintTitle;
       flags = kHitTitle;

@@ -95,17 +95,13 @@ class THitPage : public testing::TLaidOut {
   }
 };
 
-const ThtmlTable& firstTable(const TCellBasic& Cell) {
+const ThtmlTable* firstTable(const TCellBasic& Cell) {
   for (const auto& item : Cell.Items) {
-    if (const auto* t = dynamic_cast<const ThtmlTable*>(item.get())) return *t;
-    if (const auto* b = dynamic_cast<const TBlock*>(item.get()); b && b->MyCell) {
-      try {
-        return firstTable(*b->MyCell);
-      } catch (const std::runtime_error&) {
-      }
-    }
+    if (const auto* t = dynamic_cast<const ThtmlTable*>(item.get())) return t;
+    if (const auto* b = dynamic_cast<const TBlock*>(item.get()); b && b->MyCell)
+      if (const ThtmlTable* t = firstTable(*b->MyCell)) return t;
   }
-  throw std::runtime_error("no table");
+  return nullptr;
 }
 
 TEST(HtmlHit, PositionAtPointTakesTheNearerSideOfACharacter) {
@@ -289,8 +285,9 @@ std::pair<int, int> textAt(THitPage& Page, std::u16string_view Text) {
 }
 
 std::pair<int, int> cellAt(THitPage& Page, int DX, int DY) {
-  const ThtmlTable& table = firstTable(*Page.doc);
-  return {table.TableLeft + DX, table.ContentTop + DY};
+  const ThtmlTable* table = firstTable(*Page.doc);
+  if (!table) throw std::runtime_error("no table");
+  return {table->TableLeft + DX, table->ContentTop + DY};
 }
 
 TEST(HtmlHit, LinkAtPoint) {
