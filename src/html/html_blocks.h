@@ -50,6 +50,21 @@ class TBlock : public TSectionBase {
   std::string TextAlign;  // the element's text-align as given
   int Justify = 0;        // placement of the block itself: 0 normal, 2 centre, 3 right
 
+  // --- Hit testing, selection and search (html_hit_test.cpp) ---
+  // Point queries take the children topmost first (the paint list from its end); a block with display
+  // none answers nothing.
+  void CollectSelection() override;
+  THitFlags LinkAtPoint(ITextMetrics& Metrics, int X, int Y, TUrlTarget& Url, TFormControlObj*& FormControl,
+                        std::string& Title) override;
+  bool ObjectAtPoint(int X, int Y, TIDObject*& Object, int& IX, int& IY) override;
+  int PositionAtPoint(ITextMetrics& Metrics, int X, int Y, int& XR, int& YR, int& CaretHeight, bool& InText) override;
+  int SearchForward(int From, std::u16string_view Text, bool MatchCase) override;
+  int SearchBackward(int From, std::u16string_view Text, bool MatchCase) override;
+  int DocToSourcePos(int Position) override;
+  int SourceToDocPos(int SourcePosition, bool Previous) override;
+  bool PositionToPoint(ITextMetrics& Metrics, int Position, int& X, int& Y) override;
+  bool CharAtPosition(int Position, char16_t& Char, TIDObject*& Object) override;
+
   // --- Layout ---
   int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
              int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;

@@ -18,13 +18,6 @@ std::string nameKey(std::string_view Name) { return lowerAscii(Name); }
 
 }  // namespace
 
-// --- TChPosObj ---
-
-int TChPosObj::TargetY() const {
-  // The line position needs a laid-out document and a canvas; the model alone places the target at the top.
-  return 0;
-}
-
 // --- TIDNameList ---
 
 void TIDNameList::addObject(std::string_view Name, TIDObject* Object) {
@@ -67,8 +60,8 @@ int TSectionBase::LayOut(ITextMetrics&, int, int, int, int, IndentManager&, int 
 
 int TSectionBase::Paint(TPaintContext&) { return ContentTop + SectionHeight; }
 
-bool TSectionBase::LinkAtPoint(ITextMetrics&, int, int, const TUrlTarget*&, TFormControlObj*&, std::string&) {
-  return false;
+THitFlags TSectionBase::LinkAtPoint(ITextMetrics&, int, int, TUrlTarget&, TFormControlObj*&, std::string&) {
+  return 0;
 }
 
 bool TSectionBase::ObjectAtPoint(int, int, TIDObject*&, int&, int&) { return false; }
@@ -145,6 +138,9 @@ void TSectionList::Clear() {
   HoverTracking = false;
   SectionCount = 0;
   SelStart = SelEnd = -1;
+  ActiveLink = nullptr;
+  ActiveImage = nullptr;
+  ActiveImageState = THoverState::Off;
   Title.clear();
   BaseUrl.clear();
   BaseTarget.clear();

@@ -50,6 +50,10 @@ struct TUrlTarget {
   bool isSet() const { return !Url.empty() || ID != 0; }
 };
 
+// What LinkAtPoint found under a point, as bits: a link (in Url), a form control, a hint text (in Title).
+using THitFlags = unsigned;
+inline constexpr THitFlags kHitLink = 1, kHitFormControl = 2, kHitTitle = 4;
+
 // Anything a "#name" jump can land on.
 class TIDObject {
  public:
@@ -107,8 +111,8 @@ class TSectionBase : public TIDObject {
                      IndentManager& IMgr, int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth);
   // Draws the item where the last layout put it (html_paint.h); returns its bottom.
   virtual int Paint(TPaintContext& Context);
-  virtual bool LinkAtPoint(ITextMetrics& Metrics, int X, int Y, const TUrlTarget*& Url, TFormControlObj*& FormControl,
-                           std::string& Title);
+  virtual THitFlags LinkAtPoint(ITextMetrics& Metrics, int X, int Y, TUrlTarget& Url, TFormControlObj*& FormControl,
+                                std::string& Title);
   virtual bool ObjectAtPoint(int X, int Y, TIDObject*& Object, int& IX, int& IY);
   virtual int PositionAtPoint(ITextMetrics& Metrics, int X, int Y, int& XR, int& YR, int& CaretHeight, bool& InText);
   virtual int SearchForward(int From, std::u16string_view Text, bool MatchCase);
@@ -234,6 +238,50 @@ class TSectionList : public TCell {
   // A style sheet or frame document the page names, through the host's reader (files when it has none).
   std::optional<std::string> readResource(const std::string& Url, TResourceKind Kind);
   void imageArrived(const std::string& Source, const TImageAnswer& Answer);
+
+  // --- Hit testing, selection and search (html_hit_test.cpp) ---
+  // Positions are document character positions; X and Y document pixels (Y includes the scroll position).
+  // What lies under a point: kHitLink (Url filled), kHitFormControl, kHitTitle. Tracks the link run and
+  // image under the point: with OverLinksActive, every run of the hovered link gets Hover.
+  THitFlags LinkAtPoint(ITextMetrics& Metrics, int X, int Y, TUrlTarget& Url, TFormControlObj*& FormControl,
+                        std::string& Title);
+  // The image under the mouse shows its pressed (or, released, its hover) state.
+  void SetLinkPressed(bool Pressed);
+  // The mouse left: no link run or image is hovered any more.
+  void ClearLinkStates();
+  // The image under a point, with the point inside its picture.
+  bool ObjectAtPoint(int X, int Y, TIDObject*& Object, int& IX, int& IY);
+  // The caret position nearest a point, or -1; XR, YR and CaretHeight place the caret, InText tells
+  // whether the point lies over the text of its line.
+  int PositionAtPoint(ITextMetrics& Metrics, int X, int Y, int& XR, int& YR, int& CaretHeight, bool& InText);
+  // Where a character is drawn (its left edge and its line's top). A position at or past the end answers
+  // for the last character, 15 pixels further right.
+  bool PositionToPoint(ITextMetrics& Metrics, int Position, int& X, int& Y);
+  bool CharAtPosition(int Position, char16_t& Char, TSection*& Section);
+  int SourceToDocPos(int SourcePosition, bool Previous);
+  int DocToSourcePos(int Position);
+  // Characters a copy of [SelStart, SelEnd) may write (an upper bound).
+  int SelectionLength();
+  // Copies the selected text into Buffer (Size characters, a terminating zero included; control codes left
+  // out). Returns the characters written, the zero included.
+  int CopySelectionToBuffer(char16_t* Buffer, int Size);
+  // The first match of Text at or after From, or the last one ending at or before From; -1 when none.
+  // Without MatchCase letters match in either case.
+  int SearchForward(int From, std::u16string_view Text, bool MatchCase);
+  int SearchBackward(int From, std::u16string_view Text, bool MatchCase);
+  // The number of characters the last layout numbered.
+  int documentLength() const;
+
+  enum class THoverState { Off, OverUp, OverDown };
+  TFontObj* ActiveLink = nullptr;    // the link run under the mouse
+  TImageObj* ActiveImage = nullptr;  // the image under the mouse
+  THoverState ActiveImageState = THoverState::Off;
+  bool LeftButtonDown = false;  // kept by the viewer: an image hovered while it is held shows pressed
+  // A link's hover font or an image's hover state changed: the viewer repaints.
+  std::function<void()> OnLinkStatesChanged;
+  // Receives the selected text while SelectionLength or CopySelectionToBuffer runs (null otherwise).
+  class TSelTextCollector;
+  TSelTextCollector* SelTextCollector = nullptr;
 
   // --- Settings ---
   THtmlHost* Host;

@@ -212,6 +212,26 @@ class TSection : public TSectionBase {
   int SectionNumber = 0;
   std::vector<LineRec> Lines;  // as the last layout made them
 
+  // --- Hit testing, selection and search (html_hit_test.cpp) ---
+  void CollectSelection() override;
+  THitFlags LinkAtPoint(ITextMetrics& Metrics, int X, int Y, TUrlTarget& Url, TFormControlObj*& FormControl,
+                        std::string& Title) override;
+  bool ObjectAtPoint(int X, int Y, TIDObject*& Object, int& IX, int& IY) override;
+  int PositionAtPoint(ITextMetrics& Metrics, int X, int Y, int& XR, int& YR, int& CaretHeight, bool& InText) override;
+  int SearchForward(int From, std::u16string_view Text, bool MatchCase) override;
+  int SearchBackward(int From, std::u16string_view Text, bool MatchCase) override;
+  int DocToSourcePos(int Position) override;
+  int SourceToDocPos(int SourcePosition, bool Previous) override;
+  bool PositionToPoint(ITextMetrics& Metrics, int Position, int& X, int& Y) override;
+  bool CharAtPosition(int Position, char16_t& Char, TIDObject*& Object) override;
+  // Pixels justification gives the K-th space (from 0) of a justified line: Extra / Spaces each, one more
+  // for the first Extra % Spaces of them. Spaces are codes 32 and 160 before the line's last character.
+  static int justifiedSpaceExtra(const LineRec& Line, int K);
+  // Width of the line's characters from its start up to text index To, as drawn (justification included).
+  int drawnWidth(const LineRec& Line, int To) const;
+  // The border drawn around an image of this section (at least 1 inside a link, unless turned off).
+  int imageBorder(const TImageObj& Image) const;
+
   // --- Layout ---
   int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
              int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;

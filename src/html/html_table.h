@@ -135,6 +135,20 @@ class ThtmlTable : public TSectionBase {
   int TableWidth = 0, TableHeight = 0;  // cell spacing + the widths; cell spacing + the row heights
   int TableLeft = 0;                    // X of the table's left edge in the last layout
 
+  // --- Hit testing, selection and search (html_hit_test.cpp) ---
+  // Point queries go to the cell under the point; the others to the cells in row order.
+  void CollectSelection() override;
+  THitFlags LinkAtPoint(ITextMetrics& Metrics, int X, int Y, TUrlTarget& Url, TFormControlObj*& FormControl,
+                        std::string& Title) override;
+  bool ObjectAtPoint(int X, int Y, TIDObject*& Object, int& IX, int& IY) override;
+  int PositionAtPoint(ITextMetrics& Metrics, int X, int Y, int& XR, int& YR, int& CaretHeight, bool& InText) override;
+  int SearchForward(int From, std::u16string_view Text, bool MatchCase) override;
+  int SearchBackward(int From, std::u16string_view Text, bool MatchCase) override;
+  int DocToSourcePos(int Position) override;
+  int SourceToDocPos(int SourcePosition, bool Previous) override;
+  bool PositionToPoint(ITextMetrics& Metrics, int Position, int& X, int& Y) override;
+  bool CharAtPosition(int Position, char16_t& Char, TIDObject*& Object) override;
+
   // --- Item operations ---
   int LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeight, int BlockHeight, IndentManager& IMgr,
              int Y, int& CharPosition, int& MaxWidth, int& ScrollWidth) override;

@@ -159,6 +159,35 @@ TEST(HtmlTool, LayoutLinesWithTheirCoordinates) {
   EXPECT_EQ(runTool("layout '" + (dir / "page.htm").string() + "' --metrics nonsense").status, 2);
 }
 
+// What lies at a point: "link text " from (10, 5) with the fixed metrics, then a 20-pixel image at x = 90.
+TEST(HtmlTool, HitAtAPoint) {
+  TempDir dir;
+  writeFile(dir / "page.htm",
+            "<p><a href=next.htm target=main title=Go>link</a> text <img src=pic.gif width=20 height=20 alt=Pic>");
+  const std::string page = "'" + (dir / "page.htm").string() + "'";
+  struct Case {
+    const char* label;
+    std::string args;
+    std::string answer;
+  };
+  const Case cases[] = {
+      {"on the link", "--width 300 12 10", R"({"link":"next.htm","target":"main","title":"Go","position":0})"},
+      {"right half of its second character", "--width 300 23 10",
+       R"({"link":"next.htm","target":"main","title":"Go","position":2})"},
+      {"on the image", "--width 300 95 10", R"({"title":"Pic","position":10,"image":"pic.gif"})"},
+      {"on plain text, the width after the point", "55 10 --width 300", R"({"position":6})"},
+      {"below everything", "--width 300 12 500", "{}"},
+      {"a narrow page puts \"text\" on the second line", "--width 60 12 30", R"({"position":5})"},
+  };
+  for (const Case& c : cases) {
+    const ToolRun run = runTool("hit " + page + " " + c.args);
+    EXPECT_EQ(run.status, 0) << c.label;
+    EXPECT_EQ(run.lines, std::vector<std::string>{c.answer}) << c.label;
+  }
+  for (const char* bad : {"12", "12 10 7", "x 10", "12 10 --metrics nonsense", "12 10 --width -1"})
+    EXPECT_EQ(runTool("hit " + page + " " + bad).status, 2) << bad;
+}
+
 TEST(HtmlTool, EveryDemoPageLaysOut) {
   const std::filesystem::path demo = std::filesystem::path(LUMORA_SOURCE_DIR) / "demo";
   for (const auto& entry : std::filesystem::recursive_directory_iterator(demo)) {

@@ -6,6 +6,8 @@
 //                             the page laid out, one JSON object per line (see layout_command.h)
 //   lumora-html render FILE -o OUT.png [--width N] [--height H | --full] [--metrics system|fixed]
 //                             the page painted into a PNG (see render_command.h)
+//   lumora-html hit FILE [--width N] [--metrics fixed|system] X Y
+//                             what lies at a document point, one JSON object (see hit_command.h)
 
 #include <QGuiApplication>
 #include <sys/stat.h>
@@ -18,10 +20,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/file_read.h"
 #include "html/html_fixed_metrics.h"
 #include "html/tool/dump_command.h"
+#include "html/tool/hit_command.h"
 #include "html/tool/layout_command.h"
 #include "html/tool/tokens_command.h"
 #include "viewer/qt_platform.h"
@@ -32,7 +36,9 @@ namespace {
 int usage() {
   std::fputs("usage: lumora-html tokens|dump|text FILE\n"
              "       lumora-html layout FILE [--width N] [--metrics fixed|system]\n"
-             "       lumora-html render FILE -o OUT.png [--width N] [--height H | --full] [--metrics system|fixed]\n",
+             "       lumora-html render FILE -o OUT.png [--width N] [--height H | --full] [--metrics system|fixed]\n"
+
+             "       lumora-html hit FILE [--width N] [--metrics fixed|system] X Y\n",
              stderr);
   return 2;
 }
@@ -65,19 +71,29 @@ bool parseMetrics(std::string_view kind, bool& fixed) {
   return true;
 }
 
-int layout(int argc, char** argv, const std::string& path, const std::string& document) {
+bool parseCoordinate(std::string_view text, int& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+// The layout and hit commands: a page laid out with the fixed metrics or the installed fonts.
+int laidOutCommand(int argc, char** argv, const std::string& path, const std::string& document, bool hit) {
   int width = 800;
-  bool fixed = false;
+  bool fixed = hit;  // hit answers in the fixed metrics unless asked otherwise
+  std::vector<int> point;
   for (int i = 3; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--width" && i + 1 < argc) {
       if (!parseWidth(argv[++i], width)) return usage();
     } else if (arg == "--metrics" && i + 1 < argc) {
       if (!parseMetrics(argv[++i], fixed)) return usage();
+    } else if (int value = 0; hit && point.size() < 2 && parseCoordinate(arg, value)) {
+      point.push_back(value);
     } else {
       return usage();
     }
   }
+  if (hit && point.size() != 2) return usage();
   lumora::html::FixedMetricsPlatform fixedMetrics;
   lumora::html::TFileImageHost images;
   lumora::html::TFileResourceReader resources;
@@ -89,6 +105,7 @@ int layout(int argc, char** argv, const std::string& path, const std::string& do
     system = std::make_unique<lumora::viewer::QtTextMetrics>();
     host.Metrics = system.get();
   }
+  if (hit) return lumora::html::writeHit(path, document, host, width, point[0], point[1], std::cout);
   return lumora::html::writeLayout(path, document, host, width, std::cout);
 }
 
@@ -124,10 +141,9 @@ int render(int argc, char** argv, const std::string& path, const std::string& do
 int main(int argc, char** argv) {
   if (argc < 2) return usage();
   const std::string_view command = argv[1];
-  const bool known = command == "tokens" || command == "dump" || command == "text" || command == "layout" ||
-                     command == "render";
-  const bool options = command == "layout" || command == "render";
-  if (!known || argc < 3 || (!options && argc != 3)) return usage();
+  const bool laidOut = command == "layout" || command == "hit";
+  const bool known = command == "tokens" || command == "dump" || command == "text" || laidOut || command == "render";
+  if (!known || argc < 3 || (!laidOut && command != "render" && argc != 3)) return usage();
   std::string error;
   const std::optional<std::string> document = lumora::core::readRegularFile(argv[2], lumora::core::kMaxPageBytes, &error);
   if (!document) {
@@ -135,7 +151,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (command == "tokens") return lumora::html::writeTokens(*document, std::cout);
-  if (command == "layout") return layout(argc, argv, argv[2], *document);
+  if (laidOut) return laidOutCommand(argc, argv, argv[2], *document, command == "hit");
   if (command == "render") return render(argc, argv, argv[2], *document);
   return lumora::html::writeDocument(argv[2], *document, command == "text", std::cout);
 }
