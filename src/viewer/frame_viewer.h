@@ -1,6 +1,7 @@
 #pragma once
-// The frame viewer the main window talks to: loading, history and the load events. Pages are shown by the
-// interim page view (text and links) until the HTML engine's viewer takes its place behind this interface.
+// The frame viewer the main window talks to: top-level documents shown in framesets (an ordinary page is a
+// frameset of one frame), links followed into the frame they name, a main history of top-level documents
+// and a local history in every frame, and the load events.
 
 #include <QColor>
 #include <QString>
@@ -10,83 +11,143 @@
 
 #include <stdexcept>
 
+#include "viewer/frame_set.h"
 #include "viewer/page_viewer.h"
 
 namespace lumora::viewer {
-
-class InterimPageView;
 
 class EfvLoadError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
+enum fvOptionEnum : unsigned {
+  fvMetaRefresh = 1 << 0,
+  fvNoBorder = 1 << 1,
+  fvNoLinkUnderline = 1 << 2,
+  fvOverLinksActive = 1 << 3,
+  fvPrintMonochromeBlack = 1 << 4,
+  fvPrintTableBackground = 1 << 5,
+  fvPrintBackground = 1 << 6,
+  fvShowVScroll = 1 << 7,
+  fvNoFocusRect = 1 << 8,
+  fvShowDummyCaret = 1 << 9,
+  fvNoWheelMouse = 1 << 10,
+};
+
 class TFrameViewer : public QWidget {
   Q_OBJECT
  public:
   explicit TFrameViewer(QWidget* parent = nullptr);
+  ~TFrameViewer() override;
 
   // Loads a top-level document; ignored while busy. A missing file throws EfvLoadError
   // "Can't locate file: " + the name without its "#" part, and nothing changes.
-  void LoadFromFile(const QString& fileName);
+  void LoadFromFile(const QString& FileName);
+  void LoadDocument(const QString& FileName);
   void GoBack();
   void GoForward();
   // Repaints what is shown; reads nothing again.
   void Repaint();
-  void SetHistoryIndex(int index);
+  void SetHistoryIndex(int Index);
+  void ReloadCurrent();
+  void ClearHistory();
+  QString ExpandName(const QString& Name) const;
 
   int HistoryIndex() const { return historyIndex_; }
   const QStringList& History() const { return history_; }
   const QStringList& TitleHistory() const { return titleHistory_; }
-  QString CurrentFile() const { return currentFile_; }
-  QString DocumentTitle() const { return documentTitle_; }
-  bool busy() const { return busy_; }
-  bool BackButtonEnabled() const { return historyIndex_ <= history_.size() - 2; }
-  bool FwdButtonEnabled() const { return historyIndex_ > 0; }
+  QString CurrentFile() const;
+  QString DocumentTitle() const;
+  bool busy() const { return busy_ || !busyViewers_.isEmpty(); }
+  bool BackButtonEnabled() const;
+  bool FwdButtonEnabled() const;
+  TPageViewer* FocusedViewer() const;
+  TFrameSet* currentFrameSet() const { return current_; }
+  QString URL() const { return url_; }
+  QString Target() const { return target_; }
+  const QStringList& VisitedLinks() const { return visitedLinks_; }
 
   int HistoryMaxCount() const { return historyMaxCount_; }
-  void setHistoryMaxCount(int count);
+  void setHistoryMaxCount(int Count);
+  int VisitedMaxCount() const { return visitedMaxCount_; }
+  void setVisitedMaxCount(int Count);
+  unsigned fvOptions() const { return options_; }
+  void setfvOptions(unsigned Options);
   QColor DefBackground() const { return defBackground_; }
-  void setDefBackground(const QColor& color);
+  void setDefBackground(const QColor& Color);
   QString DefFontName() const { return defFontName_; }
-  void setDefFontName(const QString& name);
+  void setDefFontName(const QString& Name);
   QString DefPreFontName() const { return defPreFontName_; }
-  void setDefPreFontName(const QString& name);
+  void setDefPreFontName(const QString& Name);
+  int MarginWidth() const { return marginWidth_; }
+  int MarginHeight() const { return marginHeight_; }
 
-  // The text the reader sees, for tests and diagnostics.
+  // The text the reader sees in every frame, for tests and diagnostics.
   QString visibleText() const;
 
+  // --- What frames and framesets use ---
+  // Gives a new page viewer the frame viewer's settings and connects its events.
+  void setUpViewer(TPageViewer& Viewer, TfvFrame& Frame);
+  // Loads Name into one frame, with its local history.
+  void LoadFrameFile(TfvFrame& Frame, QString Name, const QString& Destination, bool Refresh, bool AddHistory);
+  void AddFrameHistory(TfvFrame& Frame, const QString& NewName, int NewPosition, int OldPosition);
+  void SetFrameHistoryIndex(TfvFrame& Frame, int Index);
+  int nextSequence() { return sequence_++; }
+  void AddVisitedLink(const QString& Link);
+  void MarkVisitedLinks();
+
  signals:
-  void OnProgress(QObject* sender, lumora::viewer::TProgressStage stage, int percentDone);
-  void OnProcessing(QObject* sender, bool processingOn);
-  void OnParseBegin(QObject* sender);
-  void OnParseEnd(QObject* sender);
-  void OnHistoryChange(QObject* sender);
+  void OnProgress(QObject* Sender, lumora::viewer::TProgressStage Stage, int PercentDone);
+  void OnProcessing(QObject* Sender, bool ProcessingOn);
+  void OnParseBegin(QObject* Sender);
+  void OnParseEnd(QObject* Sender);
+  void OnHistoryChange(QObject* Sender);
+  void OnHotSpotTargetClick(QObject* Sender, const QString& Target, const QString& URL, bool* Handled);
+  void OnHotSpotTargetCovered(QObject* Sender, const QString& Target, const QString& URL);
+  void OnBlankWindowRequest(QObject* Sender, const QString& Target, const QString& URL);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
-  void LoadDocument(const QString& name);
-  void showFile(const QString& file);
-  void followLink(const QString& href);
-  void addHistoryEntry(const QString& oldFile, const QString& oldTitle, int oldPosition);
-  void setBusy(bool busy);
+  struct TMainEntry {
+    QString File;
+    TFrameSet* FrameSet = nullptr;
+    QString Title;
+    int Position = 0;
+  };
+  enum class THistoryKind { NewDocument, SameDocument, InOnlyFrame };
+  void setOwnBusy(bool On);
+  // History moves without the busy check and processing span of the public operations.
+  void moveInHistory(int Index);
+  void moveInFrame(TfvFrame& Frame, int Index);
+  void viewerProcessing(TPageViewer* Viewer, bool On);
+  void hotSpotClick(TPageViewer* Viewer, const QString& Url, bool* Handled);
+  QString resolveTarget(TPageViewer* Viewer, const QString& LinkTarget) const;
+  void AddHistoryEntry(THistoryKind Kind, TFrameSet* OldSet, const QString& OldFile, const QString& OldTitle,
+                       int OldPosition);
+  void dropEntry(int Index);
+  void freeIfUnused(TFrameSet* Set);
+  void showFrameSet(TFrameSet* Set);
+  bool linkMatches(TPageViewer& Viewer, const QString& LinkUrl, const QString& Entry) const;
 
-  InterimPageView* view_;
-  QStringList history_;
-  QStringList titleHistory_;
-  QVector<int> positionHistory_;
+  TFrameSet* current_;
+  QVector<TMainEntry> entries_;
+  QStringList history_, titleHistory_;  // mirrors of entries_ for the main window
   int historyIndex_ = 0;
-  int historyMaxCount_ = 10;
-  QString currentFile_;
-  QString documentTitle_;
+  int historyMaxCount_ = 0;
+  QStringList visitedLinks_;
+  int visitedMaxCount_ = 50;
   bool busy_ = false;
-  QColor defBackground_ = Qt::white;
-  QString defFontName_ = "Times New Roman";
-  QString defPreFontName_ = "Courier New";
+  QVector<TPageViewer*> busyViewers_;
+  int sequence_ = 10;
+  QString url_, target_;
+  unsigned options_ = fvPrintMonochromeBlack | fvPrintTableBackground;
+  QColor defBackground_;
+  QString defFontName_ = "Times New Roman", defPreFontName_ = "Courier New";
+  int marginWidth_ = 10, marginHeight_ = 5;
 };
-
-// Resolves a link written in a page against the folder of the page it is in: "\" and "/" both separate,
-// "file:" prefixes are dropped, and a name that does not exist exactly is looked up without regard to case.
-// Returns an empty string for links that leave the publication (other schemes).
-QString resolveInterimLink(const QString& currentFile, const QString& href);
 
 }  // namespace lumora::viewer

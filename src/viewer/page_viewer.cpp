@@ -496,6 +496,7 @@ void TPageViewer::updateBorder() {
 void TPageViewer::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
   updateBorder();
+  emit OnEnter(this);
 }
 
 void TPageViewer::focusOutEvent(QFocusEvent* event) {

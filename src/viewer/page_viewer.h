@@ -189,6 +189,8 @@ class TPageViewer : public QWidget {
   void OnLink(QObject* Sender, const QString& Rel, const QString& Rev, const QString& Href);
   void OnMetaRefresh(QObject* Sender, int Delay, const QString& URL);
   void OnSoundRequest(QObject* Sender, const QString& SRC, int Loop, bool Terminate);
+  // The viewer got the keyboard focus.
+  void OnEnter(QObject* Sender);
   void OnMouseDouble(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
 
  protected:

@@ -307,10 +307,24 @@ void QtCanvas::drawText(int X, int Y, html::TFontHandle Font, html::TColor Color
     }
     return;
   }
-  const QFont& font = fonts_->qtFont(Font);
+  // Underline and strike-out are drawn here as lines over the whole run: Qt's own decoration of glyph runs
+  // lands in the wrong place once the painter is translated (a child widget, a grab).
+  QFont font = fonts_->qtFont(Font);
+  const bool underline = font.underline(), strikeOut = font.strikeOut();
+  font.setUnderline(false);
+  font.setStrikeOut(false);
   const QRawFont& raw = fonts_->rawFont(Font);
   const int baseline = Y + m.CellHeight - m.Descent;
-  painter_.setPen(toQColor(Color));
+  const QColor color = toQColor(Color);
+  painter_.setPen(color);
+  if (underline || strikeOut) {
+    int width = 0;
+    for (size_t i = 0; i < Text.size(); ++i) width += Advances[i];
+    const QFontMetrics fm(fonts_->qtFont(Font));
+    const int thickness = std::max(1, fm.lineWidth());
+    if (underline) painter_.fillRect(QRect(X, baseline + std::max(1, fm.underlinePos()), width, thickness), color);
+    if (strikeOut) painter_.fillRect(QRect(X, baseline - fm.strikeOutPos(), width, thickness), color);
+  }
 
   // Every character the font has goes into one glyph run at its own position; characters the font lacks
   // are left to Qt's font fallback one by one.
@@ -345,8 +359,6 @@ void QtCanvas::drawText(int X, int Y, html::TFontHandle Font, html::TColor Color
   run.setRawFont(raw);
   run.setGlyphIndexes(glyphs);
   run.setPositions(positions);
-  run.setUnderline(font.underline());
-  run.setStrikeOut(font.strikeOut());
   // Positions are taken from the run's origin: Qt draws underline and strike-out from there.
   painter_.drawGlyphRun(QPointF(X, baseline), run);
 }

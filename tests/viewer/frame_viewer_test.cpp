@@ -1,0 +1,159 @@
+// Framesets and the frame viewer on the offscreen platform: ROWS and COLS sizes, frame documents and their
+// errors, links into named frames, the main and frame-local histories and their order.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/qt_app.h"
+#include "support/temp_dir.h"
+#include "viewer/frame_viewer.h"
+
+namespace lumora::viewer {
+namespace {
+
+TEST(FrameSizes, DimensionsAndTheirShares) {
+  struct Case {
+    std::string value;
+    std::vector<int> dimensions;
+    int extent;
+    std::vector<int> sizes;
+  };
+  const std::vector<Case> cases = {
+      {"100,*,25%", {100, -1, -125}, 400, {100, 200, 100}},
+      {"500,300", {500, 300}, 400, {250, 150}},  // no room: the pixels share what there is
+      {"50%,50%", {-150, -150}, 300, {150, 150}},
+      {"0*,2000%,9999", {-1, -1000, 5000}, 100, {0, 0, 100}},
+      {"", {-1}, 80, {80}},
+      {"2*,*", {-2, -1}, 90, {60, 30}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(parseDimensions(c.value), c.dimensions) << c.value;
+    EXPECT_EQ(computeSizes(c.dimensions, c.extent), c.sizes) << c.value;
+  }
+  EXPECT_EQ(parseDimensions(std::string(30, ',')).size(), 20u);  // at most 20 entries
+}
+
+struct QtApplicationFirst {
+  QtApplicationFirst() { lumora::testing::ensureQApplication(); }
+};
+
+class FrameViewerTest : public ::testing::Test, QtApplicationFirst {
+ protected:
+  void SetUp() override {
+    viewer.resize(600, 400);
+    viewer.setHistoryMaxCount(10);
+    viewer.show();
+  }
+  QString write(const std::string& name, const std::string& text) {
+    std::ofstream(dir / name) << text;
+    return QString::fromStdString((dir / name).string());
+  }
+  TfvFrame* frame(const QString& name) {
+    const auto it = viewer.currentFrameSet()->FrameNames.find(name.toUpper());
+    return it == viewer.currentFrameSet()->FrameNames.end() ? nullptr : it->second;
+  }
+  static QString textOf(TfvFrame* f) {
+    if (!f || !f->Viewer) return "(none)";
+    f->Viewer->selectAll();
+    return f->Viewer->selectedText();
+  }
+  void clickLink(TPageViewer* v) {
+    // The first link of a page sits at the body margins' corner.
+    for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent e(type, QPointF(16, 12), QPointF(16, 12), Qt::LeftButton,
+                    type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(v->paintPanel(), &e);
+    }
+  }
+
+  lumora::testing::TempDir dir;
+  TFrameViewer viewer;
+};
+
+TEST_F(FrameViewerTest, AFramesetDocumentBecomesItsFramesAndAMissingSourceShowsWhy) {
+  write("left.htm", "<p>left page</p>");
+  const QString set = write("set.htm", "<frameset cols=\"100,*\"><frame name=left src=\"left.htm\">"
+                                       "<frame name=Main src=\"gone.htm\"><frame src=\"left.htm\"></frameset>");
+  viewer.LoadFromFile(set);
+  ASSERT_EQ(viewer.currentFrameSet()->List.size(), 3u);  // the third FRAME gets a column of weight 1
+  EXPECT_EQ(viewer.currentFrameSet()->Dimensions, (std::vector<int>{100, -1, -1}));
+  EXPECT_EQ(textOf(frame("left")), "left page");
+  EXPECT_TRUE(textOf(frame("MAIN")).contains("Can't load ")) << textOf(frame("MAIN")).toStdString();
+  EXPECT_EQ(viewer.currentFrameSet()->ViewerList.size(), 3u);
+  EXPECT_EQ(viewer.CurrentFile(), set);
+}
+
+TEST_F(FrameViewerTest, LinksLoadIntoTheFrameTheyNameAndBackUndoesTheLatestFrameFirst) {
+  write("a1.htm", "<p><a href=\"a2.htm\">next a</a></p>");
+  write("a2.htm", "<p><a href=\"b1.htm\" target=\"B\">a two</a></p>");
+  write("b1.htm", "<p>b one</p>");
+  write("b2.htm", "<p>b two</p>");
+  write("b3.htm", "<p><a href=\"b2.htm\">to b two</a></p>");
+  viewer.LoadFromFile(write("set.htm", "<frameset rows=\"*,*\"><frame name=a src=a1.htm><frame name=b src=b3.htm></frameset>"));
+  ASSERT_NE(frame("a"), nullptr);
+  ASSERT_NE(frame("b"), nullptr);
+  clickLink(frame("a")->Viewer);  // a: a1 -> a2
+  clickLink(frame("b")->Viewer);  // b: b3 -> b2
+  EXPECT_EQ(textOf(frame("a")), "a two");
+  EXPECT_EQ(textOf(frame("b")), "b two");
+  EXPECT_EQ(viewer.History().size(), 1);  // steps inside frames stay in the frames
+  EXPECT_TRUE(viewer.BackButtonEnabled());
+  viewer.GoBack();  // the later step first
+  EXPECT_EQ(textOf(frame("b")), "to b two");
+  EXPECT_EQ(textOf(frame("a")), "a two");
+  viewer.GoBack();
+  EXPECT_EQ(textOf(frame("a")), "next a");
+  EXPECT_FALSE(viewer.BackButtonEnabled());
+  viewer.GoForward();  // the earliest step ahead first
+  EXPECT_EQ(textOf(frame("a")), "a two");
+  EXPECT_EQ(textOf(frame("b")), "to b two");
+  viewer.GoForward();
+  EXPECT_EQ(textOf(frame("b")), "b two");
+  EXPECT_FALSE(viewer.FwdButtonEnabled());
+  // A link naming another frame loads there.
+  clickLink(frame("a")->Viewer);
+  EXPECT_EQ(textOf(frame("b")), "b one");
+  EXPECT_EQ(textOf(frame("a")), "a two");
+}
+
+TEST_F(FrameViewerTest, TheMainHistoryKeepsTopLevelDocumentsAndDropsTheOldest) {
+  viewer.setHistoryMaxCount(3);
+  std::vector<QString> pages;
+  for (int i = 0; i < 5; ++i)
+    pages.push_back(write("p" + std::to_string(i) + ".htm", "<title>P" + std::to_string(i) + "</title><p>page</p>"));
+  for (const QString& p : pages) viewer.LoadFromFile(p);
+  ASSERT_EQ(viewer.History().size(), 3);
+  EXPECT_EQ(viewer.History().front(), pages[4]);
+  EXPECT_EQ(viewer.History().back(), pages[2]);
+  viewer.GoBack();
+  EXPECT_EQ(viewer.DocumentTitle(), "P3");
+  EXPECT_TRUE(viewer.FwdButtonEnabled());
+  viewer.GoForward();
+  EXPECT_EQ(viewer.DocumentTitle(), "P4");
+  // The same page again: reloaded into the same frameset, one more entry naming it.
+  TFrameSet* set = viewer.currentFrameSet();
+  viewer.LoadFromFile(pages[4]);
+  EXPECT_EQ(viewer.currentFrameSet(), set);
+  EXPECT_THROW(viewer.LoadFromFile(QString::fromStdString((dir / "gone.htm").string()) + "#x"), EfvLoadError);
+  EXPECT_EQ(viewer.CurrentFile(), pages[4]);
+}
+
+TEST_F(FrameViewerTest, ALinkOutOfAnOrdinaryPageReplacesTheTopLevelDocument) {
+  write("two.htm", "<title>Two</title><p>second</p>");
+  viewer.LoadFromFile(write("one.htm", "<title>One</title><p><a href=\"two.htm\">two</a></p>"));
+  clickLink(viewer.currentFrameSet()->ViewerList.front());
+  EXPECT_EQ(viewer.DocumentTitle(), "Two");
+  EXPECT_EQ(viewer.History().size(), 2);
+  // A target that names no frame and no handler for new windows: nothing happens.
+  viewer.LoadFromFile(write("blank.htm", "<title>Blank</title><p><a href=\"two.htm\" target=\"_blank\">x</a></p>"));
+  clickLink(viewer.currentFrameSet()->ViewerList.front());
+  EXPECT_EQ(viewer.DocumentTitle(), "Blank");
+}
+
+}  // namespace
+}  // namespace lumora::viewer
