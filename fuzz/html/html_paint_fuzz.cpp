@@ -1,6 +1,6 @@
 // Whole pages built, laid out and painted: any bytes are painted at a few widths and scroll positions onto
 // a canvas that checks what it is asked to do (clips pushed and popped in pairs, texts with one advance a
-// character), without a crash, a hang or a runaway.
+// character), and asked what lies under a few points, without a crash, a hang or a runaway.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -73,6 +73,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       doc.paintBackground(canvas, {0, 0, 800, 600}, 0, y);
       doc.Paint(canvas, metrics, {0, 0, 800, 600}, 0, y);
       if (canvas.depth != 0) std::abort();
+      // What lies under a few points of what was just painted.
+      for (const int py : {y + 10, y + 300, y + 590}) {
+        TUrlTarget link;
+        TFormControlObj* control = nullptr;
+        std::string title;
+        int xr = 0, yr = 0, caret = 0;
+        bool inText = false;
+        doc.LinkAtPoint(metrics, 50, py, link, control, title);
+        doc.PositionAtPoint(metrics, 400, py, xr, yr, caret, inText);
+      }
     }
   }
   return 0;
