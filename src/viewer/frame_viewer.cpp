@@ -1,6 +1,7 @@
 #include "viewer/frame_viewer.h"
 
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QResizeEvent>
 #include <algorithm>
 
@@ -62,6 +63,21 @@ void TFrameViewer::resizeEvent(QResizeEvent*) {
 void TFrameViewer::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
   if (TPageViewer* v = FocusedViewer()) v->setFocus();
+}
+
+void TFrameViewer::keyPressEvent(QKeyEvent* event) {
+  const bool alt = event->modifiers() == Qt::AltModifier, plain = event->modifiers() == Qt::NoModifier;
+  if ((alt && event->key() == Qt::Key_Left) || (plain && event->key() == Qt::Key_Backspace)) {
+    GoBack();
+  } else if (alt && event->key() == Qt::Key_Right) {
+    GoForward();
+  } else if (plain && event->key() == Qt::Key_F5) {
+    if (!busy()) ReloadCurrent();
+  } else {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  event->accept();
 }
 
 QString TFrameViewer::CurrentFile() const { return current_->CurrentFile; }
@@ -165,7 +181,9 @@ void TFrameViewer::freeIfUnused(TFrameSet* Set) {
   if (!Set || Set == current_) return;
   for (const TMainEntry& e : entries_)
     if (e.FrameSet == Set) return;
-  delete Set;
+  // Later: the link that led here may have been clicked in one of its viewers.
+  Set->hide();
+  Set->deleteLater();
 }
 
 void TFrameViewer::dropEntry(int Index) {
@@ -192,7 +210,8 @@ void TFrameViewer::AddHistoryEntry(THistoryKind Kind, TFrameSet* OldSet, const Q
         entries_[historyIndex_] = {OldSet->CurrentFile, OldSet, OldSet->DocumentTitle, OldPosition};
         OldSet->DropForwardEntries();
       } else {
-        delete OldSet;
+        OldSet->hide();
+        OldSet->deleteLater();
       }
       break;
     case THistoryKind::SameDocument:

@@ -110,6 +110,8 @@ class TFrameViewer : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
+  // Alt+Left and Backspace go back, Alt+Right forward, F5 reads the shown pages again from disk.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   struct TMainEntry {

@@ -1,6 +1,11 @@
 #include "viewer/page_viewer.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -512,11 +517,30 @@ void TPageViewer::keyPressEvent(QKeyEvent* event) {
     panTimer_.stop();
     panel_->setCursor(Qt::IBeamCursor);
   }
+  // What readers of any document viewer expect, beside the keys below.
+  if (event->matches(QKeySequence::SelectAll)) {
+    selectAll();
+    return;
+  }
+  if (event->matches(QKeySequence::Copy)) {
+    copySelection();
+    return;
+  }
+  if (event->matches(QKeySequence::Find)) {
+    showFindBar();
+    return;
+  }
+  if (event->key() == Qt::Key_F3 && findText_ && !findText_->text().isEmpty()) {
+    findNext((event->modifiers() & Qt::ShiftModifier) != 0);
+    return;
+  }
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && focusedLink_) {
+    url_ = qs(focusedLink_->Url);
+    target_ = qs(focusedLink_->Target);
+    QMetaObject::invokeMethod(this, [this] { FollowLink(); }, Qt::QueuedConnection);
+    return;
+  }
   if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) {
-    if (event->matches(QKeySequence::SelectAll)) {
-      selectAll();
-      return;
-    }
     QWidget::keyPressEvent(event);
     return;
   }
@@ -546,6 +570,121 @@ void TPageViewer::wheelEvent(QWheelEvent* event) {
   if (lines > 0) scrollBy(delta > 0 ? -kLineStep * lines : kLineStep * lines);
   else scrollBy(-(delta / 2));
   event->accept();
+}
+
+// --- Keyboard: links, copy, find ---
+
+bool TPageViewer::focusNextPrevChild(bool next) {
+  // The links in keyboard order: those with a TABINDEX first (in its order), then the rest as they come.
+  std::vector<const html::TUrlTarget*> links;
+  for (const auto& [key, stop] : document_->TabOrderList)
+    if (stop.LinkRun && stop.LinkRun->UrlTarget) links.push_back(stop.LinkRun->UrlTarget.get());
+  if (!document_->TooManyLinks)
+    for (const html::TFontObj* run : document_->LinkList)
+      if (run->UrlTarget && std::find(links.begin(), links.end(), run->UrlTarget.get()) == links.end())
+        links.push_back(run->UrlTarget.get());
+  if (links.empty()) return QWidget::focusNextPrevChild(next);
+  auto at = std::find(links.begin(), links.end(), focusedLink_);
+  if (at == links.end()) {
+    focusLink(next ? links.front() : links.back());
+    return true;
+  }
+  if (next ? at + 1 == links.end() : at == links.begin()) {
+    focusLink(nullptr);
+    return QWidget::focusNextPrevChild(next);
+  }
+  focusLink(next ? *(at + 1) : *(at - 1));
+  return true;
+}
+
+void TPageViewer::focusLink(const html::TUrlTarget* Link) {
+  focusedLink_ = Link;
+  int start = -1;
+  for (html::TFontObj* run : document_->LinkList) {
+    run->Focused = Link && run->UrlTarget.get() == Link;
+    if (run->Focused && start < 0 && run->Section) start = run->Section->StartCurs + run->Pos;
+  }
+  if (start >= 0) scrollToPosition(start);
+  panel_->update();
+}
+
+void TPageViewer::scrollToPosition(int Position) {
+  int x = 0, y = 0;
+  if (!document_->PositionToPoint(metrics_, Position, x, y)) return;
+  const int top = vScroll_->value(), height = panel_->height();
+  if (y < top) ScrollTo(y);
+  else if (y > top + height - 30) ScrollTo(y - height / 2);
+}
+
+void TPageViewer::copySelection() {
+  const QString text = selectedText();
+  if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
+}
+
+void TPageViewer::showFindBar() {
+  if (!findBar_) {
+    findBar_ = new QWidget(this);
+    findBar_->setObjectName("FindBar");
+    findBar_->setAutoFillBackground(true);
+    auto* layout = new QHBoxLayout(findBar_);
+    layout->setContentsMargins(4, 2, 4, 2);
+    findText_ = new QLineEdit(findBar_);
+    findText_->setObjectName("FindText");
+    findCase_ = new QCheckBox(tr("Match case"), findBar_);
+    auto* close = new QToolButton(findBar_);
+    close->setText(QStringLiteral("\u00D7"));
+    layout->addWidget(findText_, 1);
+    layout->addWidget(findCase_);
+    layout->addWidget(close);
+    connect(findText_, &QLineEdit::returnPressed, this, [this] { findNext(false); });
+    connect(close, &QToolButton::clicked, this, [this] {
+      findBar_->hide();
+      setFocus();
+    });
+    findText_->installEventFilter(this);
+  }
+  const int h = findBar_->sizeHint().height();
+  findBar_->setGeometry(0, height() - h, panel_->width(), h);
+  findBar_->show();
+  findBar_->raise();
+  findText_->setFocus();
+  findText_->selectAll();
+}
+
+bool TPageViewer::findNext(bool Backward) {
+  if (!findText_ || findText_->text().isEmpty()) return false;
+  const std::u16string text = findText_->text().toStdU16String();
+  const bool matchCase = findCase_ && findCase_->isChecked();
+  const bool selection = document_->SelEnd > document_->SelStart;
+  int at;
+  if (Backward) {
+    at = document_->SearchBackward(selection ? document_->SelStart : document_->documentLength(), text, matchCase);
+  } else {
+    at = document_->SearchForward(selection ? document_->SelStart + 1 : 0, text, matchCase);
+  }
+  if (at < 0) return false;
+  document_->SelStart = at;
+  document_->SelEnd = at + static_cast<int>(text.size());
+  selectionAnchor_ = at;
+  scrollToPosition(at);
+  panel_->update();
+  return true;
+}
+
+bool TPageViewer::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == findText_ && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape) {
+      findBar_->hide();
+      setFocus();
+      return true;
+    }
+    if (key->key() == Qt::Key_F3) {
+      findNext((key->modifiers() & Qt::ShiftModifier) != 0);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 // --- Mouse, links and selection ---
@@ -671,7 +810,8 @@ void TPageViewer::panelMouseUp(QMouseEvent* Event) {
     }
   }
   linkJustFollowed_ = true;
-  FollowLink();
+  // After the mouse handling has returned: following the link may replace this viewer.
+  QMetaObject::invokeMethod(this, [this] { FollowLink(); }, Qt::QueuedConnection);
 }
 
 void TPageViewer::panelDoubleClick(QMouseEvent* Event) {

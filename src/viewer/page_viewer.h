@@ -3,7 +3,9 @@
 // engine in a panel with scroll bars; links under the mouse, following them, selection, anchors, the
 // viewer's history and its visited links.
 
+#include <QCheckBox>
 #include <QColor>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QString>
 #include <QStringList>
@@ -175,6 +177,12 @@ class TPageViewer : public QWidget {
 
   // Follows URL (set by a click or by keyboard activation).
   void FollowLink();
+  // The find bar (Ctrl+F): the next or previous match of its text is selected and scrolled into view.
+  void showFindBar();
+  bool findNext(bool Backward);
+  // The link that has the keyboard focus, or null.
+  const html::TUrlTarget* focusedLink() const { return focusedLink_; }
+  void copySelection();
 
  signals:
   void OnHotSpotCovered(QObject* Sender, const QString& SRC);
@@ -196,6 +204,9 @@ class TPageViewer : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Tab and Shift+Tab move the keyboard focus through the page's links before leaving the viewer.
+  bool focusNextPrevChild(bool next) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
@@ -222,6 +233,8 @@ class TPageViewer : public QWidget {
   void hoverTimerTick();
   void panStep();
   QPoint toDocument(const QPoint& PanelPoint) const;
+  void focusLink(const html::TUrlTarget* Link);
+  void scrollToPosition(int Position);
 
   QtTextMetrics metrics_;
   html::TFileImageHost images_;
@@ -268,6 +281,10 @@ class TPageViewer : public QWidget {
   THTMLBorderStyle borderStyle_ = htFocused;
   unsigned options_ = htPrintTableBackground | htPrintMonochromeBlack;
   QString serverRoot_;
+  const html::TUrlTarget* focusedLink_ = nullptr;
+  QWidget* findBar_ = nullptr;
+  QLineEdit* findText_ = nullptr;
+  QCheckBox* findCase_ = nullptr;
 };
 
 // The engine's colour for a Qt colour (red in the low byte).

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <fstream>
 #include <string>
@@ -69,6 +70,7 @@ class FrameViewerTest : public ::testing::Test, QtApplicationFirst {
                     type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
       QApplication::sendEvent(v->paintPanel(), &e);
     }
+    QApplication::processEvents();  // a link is followed once the click has been handled
   }
 
   lumora::testing::TempDir dir;
@@ -150,9 +152,26 @@ TEST_F(FrameViewerTest, ALinkOutOfAnOrdinaryPageReplacesTheTopLevelDocument) {
   EXPECT_EQ(viewer.DocumentTitle(), "Two");
   EXPECT_EQ(viewer.History().size(), 2);
   // A target that names no frame and no handler for new windows: nothing happens.
+  // Alt+Left goes back, Alt+Right forward.
+  QKeyEvent back(QEvent::KeyPress, Qt::Key_Left, Qt::AltModifier);
+  QApplication::sendEvent(&viewer, &back);
+  EXPECT_EQ(viewer.DocumentTitle(), "One");
+  QKeyEvent forward(QEvent::KeyPress, Qt::Key_Right, Qt::AltModifier);
+  QApplication::sendEvent(&viewer, &forward);
+  EXPECT_EQ(viewer.DocumentTitle(), "Two");
   viewer.LoadFromFile(write("blank.htm", "<title>Blank</title><p><a href=\"two.htm\" target=\"_blank\">x</a></p>"));
   clickLink(viewer.currentFrameSet()->ViewerList.front());
   EXPECT_EQ(viewer.DocumentTitle(), "Blank");
+}
+
+TEST_F(FrameViewerTest, WithoutAHistoryTheOldPageGoesAfterItsLinkWasFollowed) {
+  viewer.setHistoryMaxCount(0);
+  write("two.htm", "<title>Two</title><p><a href=\"one.htm\">back</a></p>");
+  viewer.LoadFromFile(write("one.htm", "<title>One</title><p><a href=\"two.htm\">two</a></p>"));
+  clickLink(viewer.currentFrameSet()->ViewerList.front());
+  clickLink(viewer.currentFrameSet()->ViewerList.front());
+  EXPECT_EQ(viewer.DocumentTitle(), "One");
+  EXPECT_TRUE(viewer.History().isEmpty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <fstream>
@@ -30,14 +31,15 @@ void hover(QWidget* w, QPoint p) { mouse(w, QEvent::MouseMove, p, Qt::NoButton, 
 void click(QWidget* w, QPoint p) {
   press(w, p);
   release(w, p);
+  QApplication::processEvents();  // a link is followed once the click has been handled
 }
 void doubleClick(QWidget* w, QPoint p) {
   click(w, p);
   mouse(w, QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
   release(w, p);
 }
-void key(QWidget* w, int k) {
-  QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
+void key(QWidget* w, int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QKeyEvent e(QEvent::KeyPress, k, modifiers);
   QApplication::sendEvent(w, &e);
 }
 
@@ -163,6 +165,39 @@ TEST_F(PageViewerTest, KeysAndWheelScroll) {
   EXPECT_EQ(viewer.scrollPosition(), 0);
   key(&viewer, Qt::Key_PageDown);
   EXPECT_EQ(viewer.scrollPosition(), viewer.verticalBar()->pageStep());
+}
+
+TEST_F(PageViewerTest, TabMovesThroughLinksAndEnterFollowsTheFocusedOne) {
+  write("a.htm", "<title>A</title><p>a</p>");
+  write("b.htm", "<title>B</title><p>b</p>");
+  viewer.LoadFromFile(QString::fromStdString(write("page.htm", "<p>see <a href=\"a.htm\">first</a> and <a href=\"b.htm\">second</a></p>")));
+  viewer.setFocus();
+  const auto focused = [&] { return viewer.focusedLink() ? viewer.focusedLink()->Url : std::string("(none)"); };
+  key(&viewer, Qt::Key_Tab);
+  EXPECT_EQ(focused(), "a.htm");
+  key(&viewer, Qt::Key_Tab);
+  EXPECT_EQ(focused(), "b.htm");
+  key(&viewer, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(focused(), "a.htm");
+  key(&viewer, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(viewer.DocumentTitle(), "A");
+}
+
+TEST_F(PageViewerTest, FindSelectsMatchesForwardAndBackAndCopyTakesTheSelection) {
+  viewer.LoadFromFile(QString::fromStdString(write("page.htm", "<p>One two one</p>")));
+  viewer.showFindBar();
+  viewer.findChild<QLineEdit*>("FindText")->setText("one");
+  ASSERT_TRUE(viewer.findNext(false));
+  EXPECT_EQ(viewer.document().SelStart, 0);  // without "match case" the capital matches too
+  ASSERT_TRUE(viewer.findNext(false));
+  EXPECT_EQ(viewer.document().SelStart, 8);
+  EXPECT_FALSE(viewer.findNext(false));
+  ASSERT_TRUE(viewer.findNext(true));
+  EXPECT_EQ(viewer.document().SelStart, 0);
+  viewer.setFocus();
+  key(&viewer, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), "One");
 }
 
 TEST_F(PageViewerTest, TextAndPictureDocuments) {
