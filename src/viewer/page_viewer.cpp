@@ -431,12 +431,22 @@ int TPageViewer::clampedTop(int Y) const { return std::clamp(Y, 0, std::max(0, s
 
 void TPageViewer::setScrollTop(int Y) {
   Y = clampedTop(Y);
+  const int old = lastPaintedTop_;
   if (vScroll_->value() != Y) {
     vScroll_->blockSignals(true);
     vScroll_->setValue(Y);
     vScroll_->blockSignals(false);
   }
-  panel_->update();
+  // A short move shifts what is on the screen and paints only the strip it uncovers; a fixed background
+  // or a long move paints everything again.
+  const bool fixed = document_->BackgroundPosH.Fixed || document_->BackgroundPosV.Fixed;
+  const int dy = old - Y;
+  if (dy != 0 && !fixed && std::abs(dy) < panel_->height() / 2 && panel_->isVisible()) {
+    panel_->scroll(0, dy);  // Qt moves what is still to be painted along
+  } else {
+    panel_->update();
+  }
+  lastPaintedTop_ = Y;
 }
 
 void TPageViewer::ScrollTo(int Y) { setScrollTop(Y); }
@@ -485,6 +495,7 @@ void TPageViewer::paintPanelArea(QPainter& Painter, const QRect& Clip) {
   const html::TRect clip{Clip.left(), Clip.top(), Clip.right() + 1, Clip.bottom() + 1};
   const int x = hScroll_->isVisible() ? hScroll_->value() : 0;
   const int y = vScroll_->value();
+  lastPaintedTop_ = y;
   document_->paintBackground(canvas, clip, x, y);
   document_->Paint(canvas, metrics_, clip, x, y);
 }

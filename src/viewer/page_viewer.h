@@ -282,6 +282,7 @@ class TPageViewer : public QWidget {
   unsigned options_ = htPrintTableBackground | htPrintMonochromeBlack;
   QString serverRoot_;
   const html::TUrlTarget* focusedLink_ = nullptr;
+  int lastPaintedTop_ = 0;  // the scroll position the panel's pixels show
   QWidget* findBar_ = nullptr;
   QLineEdit* findText_ = nullptr;
   QCheckBox* findCase_ = nullptr;
