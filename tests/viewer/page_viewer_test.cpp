@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <fstream>
@@ -198,6 +200,23 @@ TEST_F(PageViewerTest, FindSelectsMatchesForwardAndBackAndCopyTakesTheSelection)
   viewer.setFocus();
   key(&viewer, Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(QApplication::clipboard()->text(), "One");
+}
+
+TEST_F(PageViewerTest, AShortScrollShowsWhatAFullPaintShows) {
+  viewer.LoadFromFile(QString::fromStdString(write("page.htm", longPage("sec"))));
+  for (int i = 0; i < 10; ++i) QApplication::processEvents();
+  const auto onScreen = [&] {
+    QApplication::processEvents();
+    return QGuiApplication::primaryScreen()->grabWindow(viewer.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  };
+  onScreen();
+  for (int step : {16, 16, -16, 48}) viewer.ScrollTo(viewer.scrollPosition() + step);  // shifted pixels
+  const QImage shifted = onScreen();
+  viewer.paintPanel()->update();  // everything painted again
+  const QImage full = onScreen();
+  ASSERT_FALSE(full.isNull());
+  EXPECT_EQ(viewer.scrollPosition(), 64);
+  EXPECT_TRUE(shifted == full);
 }
 
 TEST_F(PageViewerTest, TextAndPictureDocuments) {
