@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -88,6 +89,31 @@ TEST_F(FrameViewerTest, AFramesetDocumentBecomesItsFramesAndAMissingSourceShowsW
   EXPECT_TRUE(textOf(frame("MAIN")).contains("Can't load ")) << textOf(frame("MAIN")).toStdString();
   EXPECT_EQ(viewer.currentFrameSet()->ViewerList.size(), 3u);
   EXPECT_EQ(viewer.CurrentFile(), set);
+}
+
+TEST_F(FrameViewerTest, FramesetsNestedTooDeepLeaveTheirFramesEmpty) {
+  // Each level is a frameset whose one frame is the next level; level 6 is a page.
+  for (int level = 1; level <= 5; ++level)
+    write("level" + std::to_string(level) + ".htm",
+          "<frameset rows=\"*\"><frame name=f" + std::to_string(level) + " src=\"level" + std::to_string(level + 1) + ".htm\"></frameset>");
+  write("level6.htm", "<p>deep</p>");
+  viewer.LoadFromFile(write("top.htm", "<frameset cols=\"*\"><frame name=f0 src=\"level1.htm\"></frameset>"));
+  viewer.currentFrameSet()->RebuildFrameList();
+  // f0 holds level1 (depth 1) ... f3 holds level4 (depth 4); f4 would be the fifth and stays empty.
+  ASSERT_NE(frame("f3"), nullptr);
+  EXPECT_NE(frame("f3")->FrameSet, nullptr);
+  ASSERT_NE(frame("f4"), nullptr);
+  EXPECT_EQ(frame("f4")->FrameSet, nullptr);
+  EXPECT_EQ(frame("f4")->Viewer, nullptr);
+  EXPECT_TRUE(viewer.currentFrameSet()->ViewerList.empty());
+}
+
+TEST_F(FrameViewerTest, AFramesetWithWindowsPathsFindsItsFrames) {
+  std::filesystem::create_directories(dir / "Pages");
+  write("Pages/Left.htm", "<p>left</p>");
+  viewer.LoadFromFile(write("set.htm", "<frameset cols=\"50%,50%\"><frame name=l src=\"pages\\LEFT.HTM\"><frame name=r src=\"PAGES\\\\left.Htm\"></frameset>"));
+  EXPECT_EQ(textOf(frame("l")), "left");
+  EXPECT_EQ(textOf(frame("r")), "left");
 }
 
 TEST_F(FrameViewerTest, LinksLoadIntoTheFrameTheyNameAndBackUndoesTheLatestFrameFirst) {

@@ -9,7 +9,9 @@
 #include <QScreen>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <filesystem>
 #include <fstream>
+#include <vector>
 #include <string>
 
 #include "html/html_section.h"
@@ -217,6 +219,35 @@ TEST_F(PageViewerTest, AShortScrollShowsWhatAFullPaintShows) {
   ASSERT_FALSE(full.isNull());
   EXPECT_EQ(viewer.scrollPosition(), 64);
   EXPECT_TRUE(shifted == full);
+}
+
+TEST_F(PageViewerTest, MetaRefreshDelaysAndTargets) {
+  struct Case {
+    std::string content;
+    int delay;
+    QString url;
+  };
+  for (const Case& c : std::vector<Case>{{"0", 1, ""}, {"5;URL=next.htm", 5, "next.htm"}, {"x", -1, ""}, {"-2", -1, ""}}) {
+    int delay = -1;
+    QString url;
+    const auto connection = QObject::connect(&viewer, &TPageViewer::OnMetaRefresh, [&](QObject*, int d, const QString& u) {
+      delay = d;
+      url = u;
+    });
+    viewer.LoadFromFile(QString::fromStdString(write("r.htm", "<meta http-equiv=\"Refresh\" content=\"" + c.content + "\"><p>r</p>")));
+    QObject::disconnect(connection);
+    EXPECT_EQ(delay, c.delay) << c.content;
+    EXPECT_EQ(url, c.url) << c.content;
+  }
+}
+
+TEST_F(PageViewerTest, LegacyLinksWithBackslashesAndAnyLetterCase) {
+  std::filesystem::create_directories(dir / "Chapters");
+  write("Chapters/Two.htm", "<title>Two</title><p>two</p>");
+  viewer.LoadFromFile(QString::fromStdString(write("page.htm", "<p><a href=\"chapters\\TWO.HTM\">two</a></p>")));
+  click(viewer.paintPanel(), QPoint(16, 12));
+  EXPECT_EQ(viewer.DocumentTitle(), "Two");
+  EXPECT_EQ(viewer.CurrentFile().toStdString(), (dir / "Chapters/Two.htm").string());
 }
 
 TEST_F(PageViewerTest, TextAndPictureDocuments) {
