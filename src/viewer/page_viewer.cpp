@@ -363,6 +363,7 @@ void TPageViewer::LayoutDocument() {
       if (!needed(width() - b)) layOutAt(w);
     }
   }
+  laidOutSize_ = size();
   ArrangeScrollBars();
 }
 
@@ -417,7 +418,8 @@ void TPageViewer::Relayout() {
 }
 
 void TPageViewer::resizeEvent(QResizeEvent*) {
-  if (processing_) {
+  // A resize that Qt delivers late (a widget shown at the size it was laid out at) changes nothing.
+  if (processing_ || size() == laidOutSize_) {
     ArrangeScrollBars();
     return;
   }

@@ -283,6 +283,7 @@ class TPageViewer : public QWidget {
   QString serverRoot_;
   const html::TUrlTarget* focusedLink_ = nullptr;
   int lastPaintedTop_ = 0;  // the scroll position the panel's pixels show
+  QSize laidOutSize_;       // the size of the last layout
   QWidget* findBar_ = nullptr;
   QLineEdit* findText_ = nullptr;
   QCheckBox* findCase_ = nullptr;

@@ -190,6 +190,26 @@ TEST_F(FrameViewerTest, ALinkOutOfAnOrdinaryPageReplacesTheTopLevelDocument) {
   EXPECT_EQ(viewer.DocumentTitle(), "Blank");
 }
 
+TEST_F(FrameViewerTest, TheEventsOfALoadComeInTheOrderTheMainWindowReliesOn) {
+  QStringList events;
+  const auto add = [&](const QString& e) {
+    if (e != "running" || events.isEmpty() || events.back() != e) events.push_back(e);  // progress counts once a stage
+  };
+  QObject::connect(&viewer, &TFrameViewer::OnProcessing, [&](QObject*, bool on) { add(on ? "processing on" : "processing off"); });
+  QObject::connect(&viewer, &TFrameViewer::OnProgress, [&](QObject*, TProgressStage stage, int) {
+    add(stage == psStarting ? "starting" : stage == psRunning ? "running" : "ending");
+  });
+  QObject::connect(&viewer, &TFrameViewer::OnParseBegin, [&](QObject*) { add("parse begin"); });
+  QObject::connect(&viewer, &TFrameViewer::OnParseEnd, [&](QObject*) { add("parse end"); });
+  QObject::connect(&viewer, &TFrameViewer::OnHistoryChange, [&](QObject*) { add("history"); });
+  std::string text = "<p>";
+  for (int i = 0; i < 3000; ++i) text += "word ";  // long enough to report progress while it is read
+  viewer.LoadFromFile(write("page.htm", text + "</p>"));
+  // Reading runs to 75 %, laying out from there; the frame's history starts, then the main one gets its entry.
+  EXPECT_EQ(events, (QStringList{"processing on", "starting", "parse begin", "running", "parse end", "running", "ending",
+                                 "history", "history", "processing off"}));
+}
+
 TEST_F(FrameViewerTest, WithoutAHistoryTheOldPageGoesAfterItsLinkWasFollowed) {
   viewer.setHistoryMaxCount(0);
   write("two.htm", "<title>Two</title><p><a href=\"one.htm\">back</a></p>");

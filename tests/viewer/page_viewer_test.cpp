@@ -250,6 +250,12 @@ TEST_F(PageViewerTest, LegacyLinksWithBackslashesAndAnyLetterCase) {
   EXPECT_EQ(viewer.CurrentFile().toStdString(), (dir / "Chapters/Two.htm").string());
 }
 
+TEST_F(PageViewerTest, AWindows1251PageWithoutACharsetReadsInTheDefaultCodePage) {
+  viewer.LoadFromFile(QString::fromStdString(write("old.htm", "<p>\xcf\xf0\xe8\xe2\xe5\xf2</p>")));
+  viewer.selectAll();
+  EXPECT_EQ(viewer.selectedText(), QString::fromUtf8("\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82"));  // "Привет"
+}
+
 TEST_F(PageViewerTest, TextAndPictureDocuments) {
   const std::string text = write("notes.txt", "line one\nline <two>\n");
   viewer.LoadTextDocument(QString::fromStdString(text));
