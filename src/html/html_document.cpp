@@ -129,6 +129,7 @@ void TSectionList::Clear() {
   htmlFormList.clear();
   MapList.clear();
   InlineList.clear();
+  AnimatedImages.clear();
   TabOrderList.clear();
   Styles.Clear();
   BoxPool.Clear();

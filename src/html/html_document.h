@@ -324,6 +324,8 @@ class TSectionList : public TCell {
   // Images whose pictures the host delivers later, by source, with the elements waiting for each.
   std::multimap<std::string, TImageObj*, std::less<>> MissingImages;
   std::vector<std::string> RequestedImages;
+  // The animated pictures the page shows, once each; the viewer's timer moves them on.
+  std::vector<std::shared_ptr<image::TGIFImage>> AnimatedImages;
 
   // --- Document state ---
   TColor Background = 0xFFFFFF;

@@ -6,6 +6,7 @@
 
 #include "html/html_codepage.h"
 #include "html/html_forms.h"
+#include "image/gif_image.h"
 
 namespace lumora::html {
 
@@ -170,6 +171,13 @@ void TImageObj::pictureArrived(const TImageAnswer& Answer) {
   Mask = Answer.Mask;
   Transparency = Answer.Transparency;
   Missing = false;
+  // An animated picture plays from the start, unless it plays only under the mouse (ACTIVE).
+  if (Image.Gif && Image.Gif->Animated && !Swapped) {
+    if (std::find(Document->AnimatedImages.begin(), Document->AnimatedImages.end(), Image.Gif) ==
+        Document->AnimatedImages.end())
+      Document->AnimatedImages.push_back(Image.Gif);
+    Image.Gif->SetAnimate(true);
+  }
 }
 
 void TImageObj::processProperties(const TProperties& Props) {

@@ -23,6 +23,7 @@
 #include "html/html_codepage.h"
 #include "html/html_parser.h"
 #include "html/html_section.h"
+#include "image/gif_image.h"
 #include "url/url_utils.h"
 
 namespace lumora::viewer {
@@ -101,6 +102,8 @@ TPageViewer::TPageViewer(QWidget* parent)
   connect(hScroll_, &QScrollBar::valueChanged, this, [this](int) { panel_->update(); });
   hoverTimer_.setInterval(200);
   connect(&hoverTimer_, &QTimer::timeout, this, &TPageViewer::hoverTimerTick);
+  animationTimer_.setInterval(20);
+  connect(&animationTimer_, &QTimer::timeout, this, &TPageViewer::animationTick);
   panTimer_.setInterval(100);
   connect(&panTimer_, &QTimer::timeout, this, &TPageViewer::panStep);
 
@@ -168,7 +171,18 @@ void TPageViewer::LoadImageDocument(const QString& FileName) {
   if (currentFile_ != oldFile || fileType_ != oldType) AddHistoryEntry(oldFile, oldTitle, oldType, oldPosition);
 }
 
+void TPageViewer::animationTick() {
+  if (document_->AnimatedImages.empty()) {
+    animationTimer_.stop();
+    return;
+  }
+  // Each picture knows where it was last drawn on the panel.
+  for (const auto& gif : document_->AnimatedImages)
+    gif->AnimationTick([this](const core::TRect& r) { panel_->update(QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top)); });
+}
+
 void TPageViewer::prepareLoad() {
+  animationTimer_.stop();
   images_.Cache.SetCacheLimit(kImageCacheCount);
   document_->Clear();
   images_.Cache.AgeAndPurge();
@@ -248,6 +262,7 @@ void TPageViewer::LoadFile(const QString& FileName, THtmlFileType FileType) {
   }
   setUpdatesEnabled(true);
   panel_->update();
+  if (!document_->AnimatedImages.empty()) animationTimer_.start();
   QApplication::restoreOverrideCursor();
   emit OnProgress(this, psEnding, 100);
   setProcessing(false);
@@ -293,6 +308,7 @@ void TPageViewer::finishParse() {
 void TPageViewer::Clear() {
   if (processing_) return;
   hoverTimer_.stop();
+  animationTimer_.stop();
   document_->Clear();
   document_->SetDefaults();
   base_.clear();

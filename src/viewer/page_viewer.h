@@ -248,6 +248,8 @@ class TPageViewer : public QWidget {
   QScrollBar* hScroll_;
   QTimer hoverTimer_;
   QTimer panTimer_;
+  QTimer animationTimer_;  // runs while the page has animated pictures
+  void animationTick();
 
   std::string documentSource_;
   QString currentFile_, documentTitle_, base_, ownerBase_, baseTarget_;

@@ -9,7 +9,9 @@
 #include <QScreen>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <vector>
 #include <string>
@@ -17,6 +19,7 @@
 #include "html/html_section.h"
 #include "support/qt_app.h"
 #include "support/temp_dir.h"
+#include "image/gif_image.h"
 #include "viewer/page_viewer.h"
 
 namespace lumora::viewer {
@@ -254,6 +257,34 @@ TEST_F(PageViewerTest, AWindows1251PageWithoutACharsetReadsInTheDefaultCodePage)
   viewer.LoadFromFile(QString::fromStdString(write("old.htm", "<p>\xcf\xf0\xe8\xe2\xe5\xf2</p>")));
   viewer.selectAll();
   EXPECT_EQ(viewer.selectedText(), QString::fromUtf8("\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82"));  // "Привет"
+}
+
+// Two 1 x 1 frames of 10 ms each, looping: black, then white.
+std::string twoFrameGif() {
+  const unsigned char bytes[] = {
+      'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
+      0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 0,
+      0x21, 0xF9, 4, 0, 1, 0, 0, 0, 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0,
+      0x21, 0xF9, 4, 0, 1, 0, 0, 0, 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x4C, 0x01, 0,
+      0x3B};
+  return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+TEST_F(PageViewerTest, AnimatedPicturesPlayWhileTheirPageIsShown) {
+  write("anim.gif", twoFrameGif());
+  viewer.LoadFromFile(QString::fromStdString(write("page.htm", "<p><img src=\"anim.gif\" width=20 height=20></p>")));
+  ASSERT_EQ(viewer.document().AnimatedImages.size(), 1u);
+  const std::shared_ptr<image::TGIFImage> gif = viewer.document().AnimatedImages.front();
+  ASSERT_TRUE(gif->Animated);
+  bool moved = false;
+  for (int i = 0; i < 50 && !moved; ++i) {
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    moved = gif->CurrentFrame != 1;
+  }
+  EXPECT_TRUE(moved);
+  viewer.LoadFromFile(QString::fromStdString(write("still.htm", "<p>still</p>")));
+  EXPECT_TRUE(viewer.document().AnimatedImages.empty());
 }
 
 TEST_F(PageViewerTest, TextAndPictureDocuments) {
