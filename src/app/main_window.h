@@ -58,6 +58,13 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   void setSettingsButtonEnabled(bool enabled) override;
   skin::TsSkinManager* skinManager() override { return sSkinManager1; }
   QSize paintFrameSize() const override;
+  // Until the help viewer shows topics, a request is handed on as "file::/topic.htm" by helpTopicRequested.
+  void ShowHelpTopic(const QString& file, const QString& topic) override;
+
+ signals:
+  void helpTopicRequested(const QString& target);
+
+ public:
 
   // Components (named as language files and tests address them).
   skin::TsToolBar* sToolBar1;

@@ -263,6 +263,7 @@ TEST_F(MainWindowTest, NonNumericShowCaptionsGivesEachReaderItsDefault) {
 TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenOnCancel) {
   page(dir / "index.htm", "Demo", "<A HREF=\"two.htm\">two</A>");
   page(dir / "two.htm", "Second");
+  writeFile(dir / "Skins/Blue/Options.dat", "[FORM]\nColor=#2040A0\n");
   ProgramWindows w = start();
   settings::TfrmConfig& d = *w.frmConfig;
   d.show();
@@ -275,6 +276,8 @@ TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenO
   EXPECT_TRUE(w.Form1->sToolBar1->showCaptions());
   EXPECT_TRUE(w.Form1->sSkinManager1->Active());
   EXPECT_EQ(w.Form1->sSkinManager1->SkinName().toStdString(), "Blue");
+  ASSERT_NE(w.Form1->sSkinManager1->currentSkin(), nullptr);
+  EXPECT_EQ(w.Form1->sSkinManager1->currentSkin()->Data.Name, "Blue");
   // Every page loaded afterwards is captioned with the caption the dialog set, until the program ends.
   w.Form1->FrameViewer1->LoadFromFile(QString::fromStdString((dir / "two.htm").string()));
   EXPECT_EQ(caption(w), "My book :: Second");
@@ -554,6 +557,52 @@ TEST_F(MainWindowTest, SplashShowsForItsTimeUnlessSwitchedOff) {
       EXPECT_FALSE(w.frmAbout->isVisible());
     }
   }
+}
+
+// The toolbar's empty right end, where only its own background shows.
+QColor toolbarBackground(ProgramWindows& w, int y) {
+  skin::TsToolBar* bar = w.Form1->sToolBar1;
+  return bar->grab().toImage().pixelColor(bar->width() - 4, y);
+}
+
+TEST_F(MainWindowTest, SkinsDrawTheToolbarAndSwitchingRestylesEveryOpenWindow) {
+  page(dir / "index.htm", "Demo");
+  writeFile(dir / "Skins/Red/Options.dat", "[TOOLBAR]\nColor=#C01010\nGradientColor=none\n[FORM]\nColor=#301010\n");
+  writeFile(dir / "Skins/Green/Options.dat", "[TOOLBAR]\nColor=#10A020\nGradientColor=#106020\n");
+  writeFile(dir / "lumora.ini", "[Form]\nSkined=1\nSkinFile=Red\n");
+  ProgramWindows w = start();
+  w.Form1->show();
+  w.frmConfig->show();
+  skin::TsSkinManager& skins = *w.Form1->sSkinManager1;
+  ASSERT_EQ(skins.SkinName(), "Red");
+  EXPECT_EQ(toolbarBackground(w, 10), QColor(0xC0, 0x10, 0x10));
+  EXPECT_EQ(w.frmConfig->palette().color(QPalette::Window), QColor(0x30, 0x10, 0x10));
+  // A gradient runs from Color at the top to GradientColor at the bottom.
+  skins.setSkinName("Green");
+  const QColor top = toolbarBackground(w, 1), bottom = toolbarBackground(w, 46);
+  EXPECT_NEAR(top.green(), 0xA0, 6);
+  EXPECT_NEAR(bottom.green(), 0x60, 6);
+  EXPECT_GT(top.green(), bottom.green());
+  EXPECT_EQ(top.red(), 0x10);
+  EXPECT_NE(w.frmConfig->palette().color(QPalette::Window), QColor(0x30, 0x10, 0x10));
+  // Without a skin the platform look comes back, with the windows' own colours.
+  skins.setActive(false);
+  EXPECT_EQ(toolbarBackground(w, 10), QColor(217, 232, 237));
+  EXPECT_EQ(w.frmConfig->palette().color(QPalette::Window), QColor(217, 232, 237));
+  w.frmConfig->hide();
+  w.Form1->close();
+}
+
+TEST_F(MainWindowTest, SettingsHelpAsksTheHelpRouterForTheSkinTopic) {
+  page(dir / "index.htm", "Demo");
+  ProgramWindows w = start();
+  QStringList requests;
+  QObject::connect(w.Form1.get(), &TForm1::helpTopicRequested, [&](const QString& target) { requests << target; });
+  w.frmConfig->sButton3->click();
+  EXPECT_EQ(requests, QStringList{QString::fromStdString(dir.path().string()) + "/help\\english.chm::/importskin.htm"});
+  w.Form1->ShowHelpTopic("book.hlp", "intro.html");
+  EXPECT_EQ(requests.last(), "book.chm::/intro.html");
+  w.Form1->close();
 }
 
 }  // namespace
