@@ -29,6 +29,7 @@
 #include "settings/settings_dialog.h"
 #include "settings/settings_keys.h"
 #include "skin/controls.h"
+#include "skin/hint_window.h"
 #include "skin/message_box.h"
 #include "skin/skin_manager.h"
 #include "skin/skin_style.h"
@@ -163,7 +164,8 @@ void TForm1::buildWindow() {
   sSkinManager1 = new skin::TsSkinManager(this);
   sSkinManager1->setObjectName("sSkinManager1");
   sSkinProvider1 = makeComponent(this, "sSkinProvider1");
-  sHintManager1 = makeComponent(this, "sHintManager1");
+  sHintManager1 = new skin::TsHintManager(this);
+  sHintManager1->setObjectName("sHintManager1");
   makeComponent(this, "ImageList1");
   makeComponent(this, "ImageList2");
   AudioBar1 = new audio::AudioBar(this, sToolBar2, PaintFrame);

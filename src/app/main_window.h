@@ -21,6 +21,7 @@ class AudioBar;
 }
 namespace lumora::skin {
 class TsGauge;
+class TsHintManager;
 class TsSkinManager;
 class TsStatusBar;
 class TsToolBar;
@@ -96,7 +97,7 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   skin::TsSkinManager* sSkinManager1;
   i18n::TLanguageController* LangManagerz;
   QObject* sSkinProvider1;
-  QObject* sHintManager1;
+  skin::TsHintManager* sHintManager1;
   QTimer* TimerRender;
   QTimer* Timer1;
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -24,6 +25,7 @@
 #include "i18n/language_manager.h"
 #include "settings/settings_dialog.h"
 #include "skin/controls.h"
+#include "skin/hint_window.h"
 #include "skin/message_box.h"
 #include "skin/skin_manager.h"
 #include "support/modal_probe.h"
@@ -602,6 +604,42 @@ TEST_F(MainWindowTest, SettingsHelpAsksTheHelpRouterForTheSkinTopic) {
   EXPECT_EQ(requests, QStringList{QString::fromStdString(dir.path().string()) + "/help\\english.chm::/importskin.htm"});
   w.Form1->ShowHelpTopic("book.hlp", "intro.html");
   EXPECT_EQ(requests.last(), "book.chm::/intro.html");
+  w.Form1->close();
+}
+
+TEST_F(MainWindowTest, EveryHintIsABalloonTheTrackHintsToo) {
+  page(dir / "index.htm", "Demo");
+  ProgramWindows w = start();
+  w.Form1->show();
+  w.Form1->setAudioBarShown(true);
+  skin::TsHintManager& hints = *w.Form1->sHintManager1;
+  const auto rest = [](QWidget* widget) {
+    const QPoint global = widget->mapToGlobal(widget->rect().center());
+    QHelpEvent event(QEvent::ToolTip, widget->rect().center(), global);
+    QApplication::sendEvent(widget, &event);
+  };
+  const auto shownText = [&] {
+    std::string text;
+    if (hints.shownHint() == nullptr) return text;
+    for (const skin::HintRun& run : hints.shownHint()->textLayout().Runs) text += run.Text + "|";
+    return text;
+  };
+  rest(w.Form1->ToolButton1);
+  EXPECT_EQ(shownText(), "Navigate to the main page|");
+  rest(w.Form1->AudioBar1->ToolButton11);
+  EXPECT_EQ(shownText(), "Play|Open the file and start to play it.|");
+  ASSERT_NE(hints.shownHint(), nullptr);
+  EXPECT_TRUE(hints.shownHint()->textLayout().Runs[0].Font.Bold);
+  // The track hint: a bold heading, the tag's text as text (markup in a title is not obeyed), the link plain.
+  w.Form1->AudioBar1->sLabelFX1->setHint(
+      "<b>About file:</b><br><br>Title: &lt;i&gt;Moon&lt;/i&gt;<br>Link: <a href=x.mp3>x.mp3</a>");
+  w.Form1->AudioBar1->sLabelFX1->show();
+  rest(w.Form1->AudioBar1->sLabelFX1);
+  EXPECT_EQ(shownText(), "About file:|Title: <i>Moon</i>|Link: |x.mp3|");
+  const auto& runs = hints.shownHint()->textLayout().Runs;
+  EXPECT_TRUE(runs[0].Font.Bold);
+  EXPECT_FALSE(runs[1].Font.Italic);
+  EXPECT_FALSE(runs[3].Font.Bold);
   w.Form1->close();
 }
 
