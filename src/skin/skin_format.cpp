@@ -481,10 +481,19 @@ SkinReadResult parseSkinOptions(std::string_view bytes, const std::string& fileN
   }
   if (seenSkinSection && !seenSkinKey[0]) problem(0, "[SKIN] has no Version=1", false);
 
-  // Sections in order: every parent comes before its children in the enumeration.
+  // Parents first: FORM, then the sections that start from it, then those that start from one of them.
   const SkinData& base = builtInSkin();
-  for (int i = 0; i < kSkinSectionCount; ++i) {
-    const auto section = static_cast<SkinSection>(i);
+  std::vector<SkinSection> order;
+  for (int depth = 0; depth < 3; ++depth) {
+    for (int i = 0; i < kSkinSectionCount; ++i) {
+      const auto section = static_cast<SkinSection>(i);
+      int d = 0;
+      for (auto p = parentSection(section); p; p = parentSection(*p)) ++d;
+      if (d == depth) order.push_back(section);
+    }
+  }
+  for (const SkinSection section : order) {
+    const auto i = static_cast<size_t>(section);
     const auto parent = parentSection(section);
     SectionLook look = base.look(section);
     for (size_t k = 0; k < kKeyCount; ++k) {

@@ -415,6 +415,7 @@ void TSkinStyle::drawControl(ControlElement element, const QStyleOption* option,
       painter->restore();
       return;
     }
+    case CE_ToolBar: drawPrimitive(PE_PanelToolBar, option, painter, widget); return;
     case CE_MenuItem: drawMenuItem(option, painter); return;
     case CE_MenuEmptyArea:
     case CE_MenuBarEmptyArea: painter->fillRect(option->rect, skinColor(look(SkinSection::Form).HotColor)); return;

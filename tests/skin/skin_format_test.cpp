@@ -49,7 +49,7 @@ TEST(SkinDirectory, ListsOnlyFoldersMarkedByOptionsDat) {
 TEST(SkinOptions, SectionsTakeTheirParentsColoursAndTheBuiltInMetrics) {
   const SkinReadResult r = parseSkinOptions(
       "; a dark skin\r\n[SKIN]\r\nVersion=1\r\nAuthor=Ann\r\n[form]\r\nColor=#202020\r\nFontColor = #EEE ; light text\r\n"
-      "[BUTTON]\r\nColor=#404040\r\nRadius=6\r\n[TOOLBAR]\r\nImage=bar.png\r\nGradientColor=none\r\n",
+      "[BUTTON]\r\nColor=#404040\r\nRadius=6\r\n[EDIT]\r\nColor=#101010\r\n[TOOLBAR]\r\nImage=bar.png\r\nGradientColor=none\r\n",
       "Options.dat");
   EXPECT_TRUE(r.Problems.empty()) << r.Problems.front().text();
   const SkinData& d = r.Data;
@@ -60,6 +60,9 @@ TEST(SkinOptions, SectionsTakeTheirParentsColoursAndTheBuiltInMetrics) {
   EXPECT_EQ(d.look(SkinSection::StatusBar).Color, 0x202020u);
   EXPECT_EQ(d.look(SkinSection::Button).FontColor, 0xEEEEEEu);
   EXPECT_EQ(d.look(SkinSection::SpeedButton).Color, 0x404040u);
+  EXPECT_EQ(d.look(SkinSection::ComboBox).Color, 0x101010u);
+  EXPECT_EQ(d.look(SkinSection::ComboBox).FontColor, 0xEEEEEEu);
+  EXPECT_EQ(d.look(SkinSection::TabSheet).Color, 0x202020u);
   // Metrics come from the built-in skin's section unless given; a radius is not passed down.
   EXPECT_EQ(d.look(SkinSection::Button).Radius, 6);
   EXPECT_EQ(d.look(SkinSection::SpeedButton).Radius, builtInSkin().look(SkinSection::SpeedButton).Radius);
