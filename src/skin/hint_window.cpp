@@ -73,12 +73,13 @@ int TQtHintMetrics::textWidth(const HintFont& font, std::string_view text) const
 
 int TQtHintMetrics::lineHeight(const HintFont& font) const { return QFontMetrics(toQFont(font)).height(); }
 
-TsHintWindow::TsHintWindow(const THintKind& kind, const HintFont& font, bool perPixelAlpha)
+TsHintWindow::TsHintWindow(const THintKind& kind, const HintFont& font, bool perPixelAlpha, bool htmlMode)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
                            Qt::WindowTransparentForInput),
       kind_(kind),
       font_(font),
-      perPixelAlpha_(perPixelAlpha) {
+      perPixelAlpha_(perPixelAlpha),
+      htmlMode_(htmlMode) {
   setObjectName("THintWindow");
   setAttribute(Qt::WA_ShowWithoutActivating);
   setAttribute(Qt::WA_DeleteOnClose);
@@ -88,10 +89,20 @@ TsHintWindow::TsHintWindow(const THintKind& kind, const HintFont& font, bool per
 }
 
 void TsHintWindow::activateHint(const QString& text, QPoint anchor) {
-  const QByteArray utf8 = text.toUtf8();
-  layout_ = layoutHintMarkup(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), font_,
-                             TQtHintMetrics());
-  const TSize size = hintSize(kind_, {layout_.Width, layout_.Height});
+  TSize textSize;
+  if (htmlMode_) {
+    const QByteArray utf8 = text.toUtf8();
+    layout_ = layoutHintMarkup(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), font_,
+                               TQtHintMetrics());
+    textSize = {layout_.Width, layout_.Height};
+  } else {
+    plainText_ = text;
+    plainSize_ = QFontMetrics(toQFont(font_))
+                     .boundingRect(QRect(0, 0, kind_.MaxWidth, 0), Qt::TextWordWrap | Qt::AlignHCenter, text)
+                     .size();
+    textSize = {plainSize_.width(), plainSize_.height()};
+  }
+  const TSize size = hintSize(kind_, textSize);
   QScreen* screen = QGuiApplication::screenAt(anchor);
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
   const QRect desk = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14);
@@ -177,6 +188,12 @@ void TsHintWindow::compose(const QImage& background) {
     p.setPen(fromBgr(run.Font.Color));
     const QFontMetrics metrics(font);
     p.drawText(QPoint(text.Left + run.X, text.Top + run.Y + metrics.ascent()), QString::fromStdString(run.Text));
+  }
+  if (!htmlMode_) {
+    p.setFont(toQFont(font_));
+    p.setPen(fromBgr(font_.Color));
+    p.drawText(QRect(text.Left, text.Top, text.Right - text.Left, text.Bottom - text.Top),
+               Qt::TextWordWrap | Qt::AlignHCenter | Qt::AlignTop, plainText_);
   }
   p.end();
   if (!background.isNull()) {
@@ -273,7 +290,7 @@ void TsHintManager::showHint(QWidget* owner, const QString& text, QPoint anchor)
   hideHint();
   if (text.isEmpty() || kind_.Style == THintStyle::hsNone) return;
   owner_ = owner;
-  window_ = new TsHintWindow(kind_, font_, perPixelAlphaAvailable());
+  window_ = new TsHintWindow(kind_, font_, perPixelAlphaAvailable(), htmlMode_);
   window_->activateHint(text, anchor);
   hideTimer_.start(pauseHide_);
 }

@@ -42,7 +42,8 @@ QColor fromBgr(unsigned bgr);
 class TsHintWindow : public QWidget {
   Q_OBJECT
  public:
-  TsHintWindow(const THintKind& kind, const HintFont& font, bool perPixelAlpha);
+  // `htmlMode` false: the text is plain, word-wrapped to MaxWidth and centred.
+  TsHintWindow(const THintKind& kind, const HintFont& font, bool perPixelAlpha, bool htmlMode = true);
   // Lays out `text`, places the balloon beside `anchor` (global pixels) and shows it.
   void activateHint(const QString& text, QPoint anchor);
   // The composed picture (alpha outside the shape: the shadow's).
@@ -60,6 +61,9 @@ class TsHintWindow : public QWidget {
   THintKind kind_;
   HintFont font_;
   bool perPixelAlpha_;
+  bool htmlMode_;
+  QString plainText_;
+  QSize plainSize_;
   HintLayout layout_;
   QImage picture_;
   int corner_ = 0;

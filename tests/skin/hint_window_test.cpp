@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -131,6 +132,17 @@ TEST_F(HintWindowTest, FadesInToItsOpacity) {
   wait(15 * 10 + 100);
   ASSERT_NE(hints.shownHint(), nullptr);
   EXPECT_NEAR(balloon->windowOpacity(), 230.0 / 255.0, 0.01);
+}
+
+TEST_F(HintWindowTest, PlainModeWrapsAtTheMaximumWidth) {
+  hints.setHTMLMode(false);
+  button->setToolTip("<b>not bold</b> and a long text that is wrapped into several lines of at most 180 pixels");
+  restMouseOn(button, button->mapToGlobal(button->rect().center()));
+  TsHintWindow* balloon = hints.shownHint();
+  ASSERT_NE(balloon, nullptr);
+  EXPECT_TRUE(balloon->textLayout().Runs.empty());
+  EXPECT_LE(balloon->width(), 180 + 39);
+  EXPECT_GT(balloon->height(), 44 + 2 * QFontMetrics(toQFont(hints.hintFont())).height());
 }
 
 }  // namespace
