@@ -128,7 +128,8 @@ endfunction()
 # The layers point one way: the engine targets (no Qt) never link Qt or a Qt layer of ours, directly or
 # through another target. Checked when the build is configured, so a wrong link fails at once.
 function(lumora_check_layers)
-  set(engine lumora_core lumora_url lumora_image lumora_html lumora_archive lumora_audio lumora_i18n lumora_settings)
+  set(engine lumora_core lumora_url lumora_image lumora_html lumora_archive lumora_audio lumora_i18n lumora_settings
+      lumora_skin_format)
   foreach(target ${engine})
     if(NOT TARGET ${target})
       continue()

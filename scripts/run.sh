@@ -8,7 +8,7 @@ cd "$top"
 bash scripts/install-deps.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DLUMORA_BUILD_TESTS=OFF -DLUMORA_BUILD_BENCH=OFF >/dev/null
 # The reader, the tools the README lists beside it, and the demo publication.
-cmake --build build/release -j"$(nproc)" --target lumora lumora-html lumora-zip lumora-image lumora-audio lumora-lang demo_publication
+cmake --build build/release -j"$(nproc)" --target lumora lumora-html lumora-zip lumora-image lumora-audio lumora-lang lumora-skin demo_publication
 
 # A publication is a folder with the executable in it: the demo gets a link to the freshly built one.
 pub="$top/build/release/demo"

@@ -1,12 +1,16 @@
 // lumora: the reader. Started inside a publication folder (or through a link there), it opens the folder's
 // start page. First argument: "/Compress FOLDER ARCHIVE", "/NoSplash" or "/edit" (exact, case-sensitive).
 // LUMORA_APP_FOLDER replaces the executable's folder; LUMORA_SCREENSHOT=FILE.png saves the main window
-// as a picture once it is shown and then closes the program as the close box would.
+// as a picture once it is shown and then closes the program as the close box would. With
+// LUMORA_SCREENSHOT_HOVER=NAME the mouse first rests on the component NAME and the picture is of the whole
+// screen, hint windows included.
 
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QCursor>
 #include <QPixmap>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -103,10 +107,32 @@ int main(int argc, char** argv) {
 
   if (const char* shot = std::getenv("LUMORA_SCREENSHOT"); shot != nullptr && *shot != '\0') {
     const QString path = QString::fromLocal8Bit(shot);
-    QTimer::singleShot(800, form, [form, path] {
-      if (!form->grab().save(path, "PNG")) std::fprintf(stderr, "lumora: cannot save %s\n", qPrintable(path));
-      form->close();
-    });
+    const char* hover = std::getenv("LUMORA_SCREENSHOT_HOVER");
+    if (hover != nullptr && *hover != '\0') {
+      const QString name = QString::fromLocal8Bit(hover);
+      QTimer::singleShot(800, form, [form, path, name] {
+        auto* target = form->findChild<QWidget*>(name);
+        if (target == nullptr) {
+          std::fprintf(stderr, "lumora: no component %s to rest the mouse on\n", qPrintable(name));
+          form->close();
+          return;
+        }
+        form->activateWindow();
+        QCursor::setPos(target->mapToGlobal(target->rect().center()));
+        // The hint comes after its delay and fades in; the picture is taken when it is fully shown.
+        QTimer::singleShot(1500, form, [form, path] {
+          if (!form->screen()->grabWindow(0).save(path, "PNG")) {
+            std::fprintf(stderr, "lumora: cannot save %s\n", qPrintable(path));
+          }
+          form->close();
+        });
+      });
+    } else {
+      QTimer::singleShot(800, form, [form, path] {
+        if (!form->grab().save(path, "PNG")) std::fprintf(stderr, "lumora: cannot save %s\n", qPrintable(path));
+        form->close();
+      });
+    }
   }
 
   // 8.

@@ -29,8 +29,10 @@
 #include "settings/settings_dialog.h"
 #include "settings/settings_keys.h"
 #include "skin/controls.h"
+#include "skin/hint_window.h"
 #include "skin/message_box.h"
 #include "skin/skin_manager.h"
+#include "skin/skin_style.h"
 
 namespace lumora::app {
 
@@ -58,6 +60,9 @@ TForm1::TForm1(const QString& executable, QWidget* parent) : QWidget(parent), ex
   LangManagerz = new i18n::TLanguageController(this, "LangManagerz", i18n::mainWindowTable());
   LangManagerz->loaded();
   FormCreate();
+  // The skin manager starts drawing once the window's own settings have said whether it is active, so a
+  // window that starts without a skin is never drawn in one first.
+  sSkinManager1->Loaded();
   // A language gives the window its translated definition caption; the page shown keeps its own.
   connect(LangManagerz, &i18n::TLanguageController::OnLanguageChanged, this, [this] {
     if (!FrameViewer1->CurrentFile().isEmpty()) showPageCaption();
@@ -72,10 +77,7 @@ void TForm1::buildWindow() {
   setWindowIcon(applicationIcon());
   resize(778, 573);
   move(375, 135);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, QColor(217, 232, 237));
-  setPalette(pal);
-  setAutoFillBackground(true);
+  skin::setFormColor(this, QColor(217, 232, 237));
   setFont(QFont("MS Sans Serif", 8));
 
   auto* layout = new QVBoxLayout(this);
@@ -162,7 +164,8 @@ void TForm1::buildWindow() {
   sSkinManager1 = new skin::TsSkinManager(this);
   sSkinManager1->setObjectName("sSkinManager1");
   sSkinProvider1 = makeComponent(this, "sSkinProvider1");
-  sHintManager1 = makeComponent(this, "sHintManager1");
+  sHintManager1 = new skin::TsHintManager(this);
+  sHintManager1->setObjectName("sHintManager1");
   makeComponent(this, "ImageList1");
   makeComponent(this, "ImageList2");
   AudioBar1 = new audio::AudioBar(this, sToolBar2, PaintFrame);
@@ -368,6 +371,20 @@ void TForm1::setMainCaption(const QString& caption) {
   } else {
     showPageCaption();
   }
+}
+
+void TForm1::ShowHelpTopic(const QString& file, const QString& topic) {
+  // The help file's extension becomes ".chm", the topic's ".htm".
+  QString target = file.isEmpty() ? helpFile_ : file;
+  if (const qsizetype dot = target.lastIndexOf('.'); dot > target.lastIndexOf('/') && dot > target.lastIndexOf('\\')) {
+    target.truncate(dot);
+  }
+  target += ".chm";
+  QString page = topic;
+  const qsizetype topicDot = page.lastIndexOf('.');
+  const QString extension = topicDot >= 0 ? page.mid(topicDot).left(4).toLower() : QString();
+  if (!page.isEmpty() && extension != ".htm") page += ".htm";
+  emit helpTopicRequested(page.isEmpty() ? target : target + "::/" + page);
 }
 
 void TForm1::FrameViewer1ParseEnd(QObject*) { sGauge1->setVisible(false); }

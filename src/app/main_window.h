@@ -21,6 +21,7 @@ class AudioBar;
 }
 namespace lumora::skin {
 class TsGauge;
+class TsHintManager;
 class TsSkinManager;
 class TsStatusBar;
 class TsToolBar;
@@ -58,6 +59,13 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   void setSettingsButtonEnabled(bool enabled) override;
   skin::TsSkinManager* skinManager() override { return sSkinManager1; }
   QSize paintFrameSize() const override;
+  // Until the help viewer shows topics, a request is handed on as "file::/topic.htm" by helpTopicRequested.
+  void ShowHelpTopic(const QString& file, const QString& topic) override;
+
+ signals:
+  void helpTopicRequested(const QString& target);
+
+ public:
 
   // Components (named as language files and tests address them).
   skin::TsToolBar* sToolBar1;
@@ -89,7 +97,7 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   skin::TsSkinManager* sSkinManager1;
   i18n::TLanguageController* LangManagerz;
   QObject* sSkinProvider1;
-  QObject* sHintManager1;
+  skin::TsHintManager* sHintManager1;
   QTimer* TimerRender;
   QTimer* Timer1;
 

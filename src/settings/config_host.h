@@ -11,7 +11,6 @@ class TsSkinManager;
 
 namespace lumora::settings {
 
-
 class TConfigHost {
  public:
   virtual ~TConfigHost() = default;
@@ -25,6 +24,8 @@ class TConfigHost {
   virtual void setSettingsButtonEnabled(bool enabled) = 0;
   virtual skin::TsSkinManager* skinManager() = 0;
   virtual QSize paintFrameSize() const = 0;
+  // The help router's ShowHelpTopic: `topic` of `file` (empty: the program's help file).
+  virtual void ShowHelpTopic(const QString& file, const QString& topic) = 0;
 };
 
 }  // namespace lumora::settings

@@ -21,6 +21,7 @@
 #include "skin/controls.h"
 #include "skin/dialog_start.h"
 #include "skin/skin_manager.h"
+#include "skin/skin_style.h"
 
 namespace lumora::settings {
 
@@ -67,10 +68,7 @@ void TfrmConfig::buildWindow() {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setModal(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, QColor(217, 232, 237));
-  setPalette(pal);
-  setAutoFillBackground(true);
+  skin::setFormColor(this, QColor(217, 232, 237));
 
   sButton3 = make<skin::TsButton>(this, "sButton3", QRect(8, 298, 75, 25), QString("Help"));
   sButton1 = make<skin::TsButton>(this, "sButton1", QRect(212, 298, 75, 25), QString("Apply"));
@@ -147,6 +145,7 @@ void TfrmConfig::buildWindow() {
 
   connect(sButton1, &QPushButton::clicked, this, &TfrmConfig::sButton1Click);
   connect(sButton2, &QPushButton::clicked, this, &TfrmConfig::sButton2Click);
+  connect(sButton3, &QPushButton::clicked, this, &TfrmConfig::sButton3Click);
   connect(sCheckBox6, &QCheckBox::clicked, this, &TfrmConfig::sCheckBox6Click);
   connect(sCheckBox7, &QCheckBox::clicked, this, &TfrmConfig::sCheckBox7Click);
   connect(sComboBox1, qOverload<int>(&QComboBox::activated), this, &TfrmConfig::sComboBox1Change);
@@ -181,6 +180,31 @@ void TfrmConfig::FormCreate() {
   const int langId = ini.readInteger(FormLangID.section, FormLangID.name, 0);
   cbLanguage->setCurrentIndex(langId >= 0 && langId < cbLanguage->count() ? langId : -1);
 
+  // Skin folder and first skin: the publication's own "Skins" folder with the stored name when started
+  // with "/edit", else ".\Skins" and the first skin found.
+  skin::TsSkinManager* skins = host_.skinManager();
+  QStringList skinNames;
+  if (skins != nullptr) {
+    if (!program.Arguments.empty() && program.Arguments.front() == "/edit") {
+      skins->setSkinDirectory(fromUtf8(program.AppFolder) + "Skins\\");
+      skins->ListSkinNames(skinNames);
+      skins->setSkinName(fromUtf8(ini.readString(FormSkinFile.section, FormSkinFile.name, kSkinFileDefault)));
+    } else {
+      skins->setSkinDirectory(".\\Skins");
+      skins->setSkinName(skins->ListSkinNames(skinNames));
+    }
+  }
+  // The skin list: the folder entry, then the names.
+  sComboBox1->clear();
+  sComboBox1->addItem(fromUtf8(i18n::ConstantText("SkinDir")));
+  for (const QString& name : skinNames) sComboBox1->addItem(skin::TsSkinManager::listEntry(name));
+  if (skinNames.isEmpty()) {
+    sComboBox1->addItem(fromUtf8(i18n::ConstantText("NoSkins")));
+    sComboBox1->setCurrentIndex(0);
+  } else {
+    sComboBox1->setCurrentIndex(skins ? static_cast<int>(skinNames.indexOf(skins->SkinName())) + 1 : 0);
+  }
+
   // Caption box.
   sEdit1->setText(fromUtf8(ini.readString(FormCaption.section, FormCaption.name, kDialogCaptionDefault)));
 
@@ -194,7 +218,7 @@ void TfrmConfig::FormCreate() {
 
   // Skin list text and the skin manager's skin name.
   sComboBox1->setEditText(fromUtf8(ini.readString(FormSkinFile.section, FormSkinFile.name, kSkinFileDefault)));
-  if (skin::TsSkinManager* skins = host_.skinManager()) skins->setSkinName(sComboBox1->currentText());
+  if (skins != nullptr) skins->setSkinName(chosenSkinName());
 
   // The main window's audio bar and volume slider.
   host_.setAudioBarShown(ini.readBool(PlayerActive.section, PlayerActive.name, false));
@@ -260,7 +284,7 @@ settings::ClosingValues TfrmConfig::closingValues() const {
   v.showCaptions = sCheckBox3->isChecked();
   v.mode = sCheckBox1->isChecked();
   v.skined = sCheckBox4->isChecked();
-  v.skinFile = sComboBox1->currentText().toStdString();
+  v.skinFile = chosenSkinName().toStdString();
   v.noSplash = sCheckBox2->isChecked();
   v.langId = cbLanguage->currentIndex();
   v.playerActive = host_.audioBarShown();
@@ -285,7 +309,7 @@ void TfrmConfig::sButton1Click() {
   host_.setToolbarCaptionsShown(sCheckBox3->isChecked());
   if (skin::TsSkinManager* skins = host_.skinManager()) {
     skins->setActive(sCheckBox4->isChecked());
-    skins->setSkinName(sComboBox1->currentText());
+    skins->setSkinName(chosenSkinName());
   }
   accept();
 }
@@ -297,7 +321,7 @@ void TfrmConfig::done(int result) {
   host_.setToolbarCaptionsShown(sCheckBox3->isChecked());
   if (skin::TsSkinManager* skins = host_.skinManager()) {
     skins->setActive(sCheckBox4->isChecked());
-    skins->setSkinName(sComboBox1->currentText());
+    skins->setSkinName(chosenSkinName());
   }
   QDialog::done(result);
 }
@@ -306,18 +330,28 @@ void TfrmConfig::sCheckBox6Click() { sGroupBox1->setVisible(sCheckBox6->isChecke
 
 void TfrmConfig::sCheckBox7Click() { core::programValues().LoopEnabled = sCheckBox7->isChecked(); }
 
+void TfrmConfig::sButton3Click() { host_.ShowHelpTopic(QString(), QStringLiteral("importskin")); }
+
+QString TfrmConfig::chosenSkinName() const { return skin::TsSkinManager::nameOfListEntry(sComboBox1->currentText()); }
+
 void TfrmConfig::sComboBox1Change(int index) {
   skin::TsSkinManager* skins = host_.skinManager();
   if (skins == nullptr) return;
   if (index != 0) {
-    skins->setSkinName(sComboBox1->itemText(index));
+    const QString name = skin::TsSkinManager::nameOfListEntry(sComboBox1->itemText(index));
+    // The box shows the name itself, which is also what the settings file keeps.
+    sComboBox1->setEditText(name);
+    skins->setSkinName(name);
     return;
   }
   const QString folder = chooseFolder(QString::fromStdString(i18n::ConstantText("MsgDir")));
   if (folder.isEmpty()) return;
   skins->setSkinDirectory(folder);
+  QStringList names;
+  skins->setSkinName(skins->ListSkinNames(names));
   sComboBox1->clear();
   sComboBox1->addItem("Skins directory...");
+  for (const QString& name : names) sComboBox1->addItem(skin::TsSkinManager::listEntry(name));
   sComboBox1->setCurrentIndex(-1);
 }
 

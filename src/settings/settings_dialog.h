@@ -81,6 +81,7 @@ class TfrmConfig : public QDialog {
  public slots:
   void sButton1Click();
   void sButton2Click();
+  void sButton3Click();
   void sCheckBox6Click();
   void sCheckBox7Click();
   void sComboBox1Change(int index);
@@ -95,6 +96,8 @@ class TfrmConfig : public QDialog {
   void buildWindow();
   void FormCreate();
   void placeButtons();
+  // The skin name the skin list's text stands for (a built-in skin's entry carries a note).
+  QString chosenSkinName() const;
 
   TConfigHost& host_;
   QString settingsFile_;

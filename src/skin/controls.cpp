@@ -8,10 +8,12 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QStyleOption>
 
 #include <algorithm>
 
 #include "skin/dialog_start.h"
+#include "skin/skin_style.h"
 
 namespace lumora::skin {
 
@@ -96,8 +98,15 @@ void TsToolBar::relayout() {
 
 void TsToolBar::paintEvent(QPaintEvent*) {
   QPainter p(this);
+  if (applicationSkin() != nullptr) {
+    QStyleOptionToolBar option;
+    option.initFrom(this);
+    style()->drawPrimitive(QStyle::PE_PanelToolBar, &option, &p, this);
+  } else {
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawLine(0, height() - 1, width(), height() - 1);
+  }
   p.setPen(palette().color(QPalette::Mid));
-  p.drawLine(0, height() - 1, width(), height() - 1);
   // A thin etched line in the middle of each separator.
   for (const Item& item : items_) {
     if (item.separatorWidth > 0) {

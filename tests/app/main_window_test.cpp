@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -24,6 +25,7 @@
 #include "i18n/language_manager.h"
 #include "settings/settings_dialog.h"
 #include "skin/controls.h"
+#include "skin/hint_window.h"
 #include "skin/message_box.h"
 #include "skin/skin_manager.h"
 #include "support/modal_probe.h"
@@ -263,6 +265,7 @@ TEST_F(MainWindowTest, NonNumericShowCaptionsGivesEachReaderItsDefault) {
 TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenOnCancel) {
   page(dir / "index.htm", "Demo", "<A HREF=\"two.htm\">two</A>");
   page(dir / "two.htm", "Second");
+  writeFile(dir / "Skins/Blue/Options.dat", "[FORM]\nColor=#2040A0\n");
   ProgramWindows w = start();
   settings::TfrmConfig& d = *w.frmConfig;
   d.show();
@@ -275,6 +278,8 @@ TEST_F(MainWindowTest, ClosingTheSettingsDialogAppliesCaptionToolbarAndSkinEvenO
   EXPECT_TRUE(w.Form1->sToolBar1->showCaptions());
   EXPECT_TRUE(w.Form1->sSkinManager1->Active());
   EXPECT_EQ(w.Form1->sSkinManager1->SkinName().toStdString(), "Blue");
+  ASSERT_NE(w.Form1->sSkinManager1->currentSkin(), nullptr);
+  EXPECT_EQ(w.Form1->sSkinManager1->currentSkin()->Data.Name, "Blue");
   // Every page loaded afterwards is captioned with the caption the dialog set, until the program ends.
   w.Form1->FrameViewer1->LoadFromFile(QString::fromStdString((dir / "two.htm").string()));
   EXPECT_EQ(caption(w), "My book :: Second");
@@ -554,6 +559,88 @@ TEST_F(MainWindowTest, SplashShowsForItsTimeUnlessSwitchedOff) {
       EXPECT_FALSE(w.frmAbout->isVisible());
     }
   }
+}
+
+// The toolbar's empty right end, where only its own background shows.
+QColor toolbarBackground(ProgramWindows& w, int y) {
+  skin::TsToolBar* bar = w.Form1->sToolBar1;
+  return bar->grab().toImage().pixelColor(bar->width() - 4, y);
+}
+
+TEST_F(MainWindowTest, SkinsDrawTheToolbarAndSwitchingRestylesEveryOpenWindow) {
+  page(dir / "index.htm", "Demo");
+  writeFile(dir / "Skins/Red/Options.dat", "[TOOLBAR]\nColor=#C01010\nGradientColor=none\n[FORM]\nColor=#301010\n");
+  writeFile(dir / "Skins/Green/Options.dat", "[TOOLBAR]\nColor=#10A020\nGradientColor=#106020\n");
+  writeFile(dir / "lumora.ini", "[Form]\nSkined=1\nSkinFile=Red\n");
+  ProgramWindows w = start();
+  w.Form1->show();
+  w.frmConfig->show();
+  skin::TsSkinManager& skins = *w.Form1->sSkinManager1;
+  ASSERT_EQ(skins.SkinName(), "Red");
+  EXPECT_EQ(toolbarBackground(w, 10), QColor(0xC0, 0x10, 0x10));
+  EXPECT_EQ(w.frmConfig->palette().color(QPalette::Window), QColor(0x30, 0x10, 0x10));
+  // A gradient runs from Color at the top to GradientColor at the bottom.
+  skins.setSkinName("Green");
+  const QColor top = toolbarBackground(w, 1), bottom = toolbarBackground(w, 46);
+  EXPECT_NEAR(top.green(), 0xA0, 6);
+  EXPECT_NEAR(bottom.green(), 0x60, 6);
+  EXPECT_GT(top.green(), bottom.green());
+  EXPECT_EQ(top.red(), 0x10);
+  EXPECT_NE(w.frmConfig->palette().color(QPalette::Window), QColor(0x30, 0x10, 0x10));
+  // Without a skin the platform look comes back, with the windows' own colours.
+  skins.setActive(false);
+  EXPECT_EQ(toolbarBackground(w, 10), QColor(217, 232, 237));
+  EXPECT_EQ(w.frmConfig->palette().color(QPalette::Window), QColor(217, 232, 237));
+  w.frmConfig->hide();
+  w.Form1->close();
+}
+
+TEST_F(MainWindowTest, SettingsHelpAsksTheHelpRouterForTheSkinTopic) {
+  page(dir / "index.htm", "Demo");
+  ProgramWindows w = start();
+  QStringList requests;
+  QObject::connect(w.Form1.get(), &TForm1::helpTopicRequested, [&](const QString& target) { requests << target; });
+  w.frmConfig->sButton3->click();
+  EXPECT_EQ(requests, QStringList{QString::fromStdString(dir.path().string()) + "/help\\english.chm::/importskin.htm"});
+  w.Form1->ShowHelpTopic("book.hlp", "intro.html");
+  EXPECT_EQ(requests.last(), "book.chm::/intro.html");
+  w.Form1->close();
+}
+
+TEST_F(MainWindowTest, EveryHintIsABalloonTheTrackHintsToo) {
+  page(dir / "index.htm", "Demo");
+  ProgramWindows w = start();
+  w.Form1->show();
+  w.Form1->setAudioBarShown(true);
+  skin::TsHintManager& hints = *w.Form1->sHintManager1;
+  const auto rest = [](QWidget* widget) {
+    const QPoint global = widget->mapToGlobal(widget->rect().center());
+    QHelpEvent event(QEvent::ToolTip, widget->rect().center(), global);
+    QApplication::sendEvent(widget, &event);
+  };
+  const auto shownText = [&] {
+    std::string text;
+    if (hints.shownHint() == nullptr) return text;
+    for (const skin::HintRun& run : hints.shownHint()->textLayout().Runs) text += run.Text + "|";
+    return text;
+  };
+  rest(w.Form1->ToolButton1);
+  EXPECT_EQ(shownText(), "Navigate to the main page|");
+  rest(w.Form1->AudioBar1->ToolButton11);
+  EXPECT_EQ(shownText(), "Play|Open the file and start to play it.|");
+  ASSERT_NE(hints.shownHint(), nullptr);
+  EXPECT_TRUE(hints.shownHint()->textLayout().Runs[0].Font.Bold);
+  // The track hint: a bold heading, the tag's text as text (markup in a title is not obeyed), the link plain.
+  w.Form1->AudioBar1->sLabelFX1->setHint(
+      "<b>About file:</b><br><br>Title: &lt;i&gt;Moon&lt;/i&gt;<br>Link: <a href=x.mp3>x.mp3</a>");
+  w.Form1->AudioBar1->sLabelFX1->show();
+  rest(w.Form1->AudioBar1->sLabelFX1);
+  EXPECT_EQ(shownText(), "About file:|Title: <i>Moon</i>|Link: |x.mp3|");
+  const auto& runs = hints.shownHint()->textLayout().Runs;
+  EXPECT_TRUE(runs[0].Font.Bold);
+  EXPECT_FALSE(runs[1].Font.Italic);
+  EXPECT_FALSE(runs[3].Font.Bold);
+  w.Form1->close();
 }
 
 }  // namespace

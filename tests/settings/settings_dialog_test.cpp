@@ -29,6 +29,7 @@ class FakeHost : public TConfigHost {
   void setSettingsButtonEnabled(bool e) override { settingsEnabled = e; }
   skin::TsSkinManager* skinManager() override { return &skins; }
   QSize paintFrameSize() const override { return {161, 44}; }
+  void ShowHelpTopic(const QString& file, const QString& topic) override { help << file + "|" + topic; }
 
   QString caption;
   bool toolbarCaptions = false;
@@ -36,6 +37,7 @@ class FakeHost : public TConfigHost {
   int volume = 0;
   bool settingsEnabled = true;
   skin::TsSkinManager skins;
+  QStringList help;
 };
 
 class SettingsDialogTest : public ::testing::Test {
@@ -104,29 +106,69 @@ TEST_F(SettingsDialogTest, LoopBoxActsAtOnceAndMusicGroupFollowsItsBox) {
   EXPECT_FALSE(d->sGroupBox1->isHidden());
 }
 
+TEST_F(SettingsDialogTest, SkinListHoldsTheFolderEntryTheBuiltInSkinAndTheSkinFolders) {
+  core::programValues().AppFolder = dir.path().string() + "/";
+  writeFile(dir / "Skins/Night/Options.dat", "[FORM]\n");
+  writeFile(dir / "Skins/Aurora/Options.dat", "[FORM]\n");
+  writeFile(dir / "Skins/Notes/readme.txt", "");
+  auto d = create("[Form]\nSkinFile=Night\n");
+  EXPECT_EQ(host.skins.SkinDirectory(), ".\\Skins");
+  QStringList items;
+  for (int i = 0; i < d->sComboBox1->count(); ++i) items << d->sComboBox1->itemText(i);
+  EXPECT_EQ(items, (QStringList{"Folder with skins...", "Aurora", "DID (uvuravor) (internal)", "Night"}));
+  // The stored name is the box's text and the skin's; the note of the built-in entry is not part of a name.
+  EXPECT_EQ(d->sComboBox1->currentText(), "Night");
+  EXPECT_EQ(host.skins.SkinName(), "Night");
+  d->sComboBox1Change(2);
+  EXPECT_EQ(host.skins.SkinName().toStdString(), "DID (uvuravor)");
+  EXPECT_EQ(d->closingValues().skinFile, "DID (uvuravor)");
+}
+
+TEST_F(SettingsDialogTest, EditSwitchUsesThePublicationsSkinFolder) {
+  core::programValues().AppFolder = dir.path().string() + "/";
+  core::programValues().Arguments = {"/edit"};
+  auto d = create("[Form]\nSkinFile=Night\n");
+  EXPECT_EQ(host.skins.SkinDirectory().toStdString(), dir.path().string() + "/Skins\\");
+  EXPECT_EQ(host.skins.resolvedSkinDirectory().toStdString(), dir.path().string() + "/Skins\\");
+  // Other first arguments, or "/edit" in another case, keep the relative folder.
+  core::programValues().Arguments = {"/Edit"};
+  auto other = create("");
+  EXPECT_EQ(host.skins.SkinDirectory(), ".\\Skins");
+}
+
 TEST_F(SettingsDialogTest, SkinListFolderEntry) {
   auto d = create("");
-  d->sComboBox1->addItem("Folder with skins...");
-  d->sComboBox1->addItem("Blue");
   // Cancelling the folder chooser leaves skin and list unchanged.
+  const int count = d->sComboBox1->count();
+  const QString name = host.skins.SkinName();
   d->chooseFolder = [](const QString&) { return QString(); };
   d->sComboBox1Change(0);
-  EXPECT_EQ(d->sComboBox1->count(), 2);
-  EXPECT_EQ(host.skins.SkinName().toStdString(), "Ошибка");
-  // Picking a name selects that skin at once.
-  d->sComboBox1Change(1);
-  EXPECT_EQ(host.skins.SkinName(), "Blue");
-  // Picking a folder rebuilds the list with its own first entry and the prompt from the messages.
+  EXPECT_EQ(d->sComboBox1->count(), count);
+  EXPECT_EQ(host.skins.SkinName(), name);
+  // Picking a folder lists its skins after an entry of its own, with the prompt from the messages.
+  writeFile(dir / "Picked/Blue/Options.dat", "[FORM]\n");
   QString prompt;
   d->chooseFolder = [&](const QString& p) {
     prompt = p;
-    return (QString::fromStdString(dir.path().string()));
+    return QString::fromStdString((dir / "Picked").string());
   };
   d->sComboBox1Change(0);
   EXPECT_EQ(prompt, "Select folder there your skins are situated:");
-  EXPECT_EQ(host.skins.SkinDirectory().toStdString(), dir.path().string());
+  EXPECT_EQ(host.skins.SkinDirectory().toStdString(), (dir / "Picked").string());
+  EXPECT_EQ(host.skins.SkinName().toStdString(), "DID (uvuravor)");
   EXPECT_EQ(d->sComboBox1->itemText(0), "Skins directory...");
+  EXPECT_EQ(d->sComboBox1->itemText(2), "DID (uvuravor) (internal)");
+  EXPECT_EQ(d->sComboBox1->itemText(1), "Blue");
   EXPECT_EQ(d->sComboBox1->currentIndex(), -1);
+  // Picking a name selects that skin at once.
+  d->sComboBox1Change(1);
+  EXPECT_EQ(host.skins.SkinName(), "Blue");
+}
+
+TEST_F(SettingsDialogTest, HelpAsksForTheSkinTopic) {
+  auto d = create("");
+  d->sButton3->click();
+  EXPECT_EQ(host.help, QStringList{"|importskin"});
 }
 
 TEST_F(SettingsDialogTest, ClosingValuesComeFromTheControlsAndTheMainWindow) {
