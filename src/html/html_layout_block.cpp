@@ -16,7 +16,6 @@ namespace {
 
 // A margin given as "auto" in the converted box values.
 bool isAuto(int v) { return v == kAutoLength; }
-int orZero(int v) { return v == kAutoLength || v == kUnsetLength ? 0 : v; }
 
 int horizontalExtras(const TMarginArray& m) {
   return orZero(m[PaddingLeft]) + orZero(m[PaddingRight]) + orZero(m[BorderLeftWidth]) + orZero(m[BorderRightWidth]);

@@ -13,7 +13,6 @@
 namespace lumora::html {
 namespace {
 
-bool isPlaceholder(char16_t c) { return c == kFormControlCode || c == kObjectCode; }
 bool isWide(char16_t c) { return c > 0x2FFF; }  // CJK and beyond: a break may come before or after any
 
 // A line always ends at a space the section closed with; nothing else counts as trailing here.
@@ -133,7 +132,7 @@ void TSection::measureAdvances(ITextMetrics& Metrics) {
     textExtent(Metrics, run.TheFont, std::u16string_view(Buff).substr(from, to - from), &widths);
     for (size_t i = from; i < to; ++i) {
       const char16_t c = Buff[i];
-      M.Adv[i] = (isPlaceholder(c) || c == kLineBreakCode) ? int16_t{0}
+      M.Adv[i] = (isPlaceholderCode(c) || c == kLineBreakCode) ? int16_t{0}
                                                            : static_cast<int16_t>(std::clamp(widths[i - from], -32768, 32767));
     }
   }
@@ -272,7 +271,7 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
   // The line's text height: the tallest run over it (a line of only objects and controls has none).
   bool hasText = false;
   for (int i = Start; i < end; ++i) {
-    if (!isPlaceholder(Buff[static_cast<size_t>(i)])) hasText = true;
+    if (!isPlaceholderCode(Buff[static_cast<size_t>(i)])) hasText = true;
   }
   int lineHt = 0, descent = 0;
   if (hasText) {
@@ -473,13 +472,13 @@ int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr
     } else {
       const int last = start + count - 1;
       const char16_t c = ch(last);
-      if ((isPlaceholder(c) || c == u' ' || isWide(c)) && mark(last) != 'n') {
+      if ((isPlaceholderCode(c) || c == u' ' || isWide(c)) && mark(last) != 'n') {
         lineEnd = takeSpaces(last + 1);  // after a place a line may break at
       } else if (c == kLineBreakCode) {
         lineEnd = takeSpaces(last + 1);  // after a line break
       } else if (ch(last + 1) == u' ' && mark(last) != 'n') {
         lineEnd = takeSpaces(last + 1);  // before the spaces that follow
-      } else if (isPlaceholder(ch(last + 1)) && mark(last) != 'n') {
+      } else if (isPlaceholderCode(ch(last + 1)) && mark(last) != 'n') {
         lineEnd = last + 1;  // before an object or control
       } else {
         // Back to the last place the line may break.
@@ -488,7 +487,7 @@ int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr
           const char16_t b = ch(k);
           const char m = mark(k);
           if (m == 'n') continue;
-          const bool breakChar = isPlaceholder(b) || b == u' ' || b == u'-' || b == u'?' || isWide(b) ||
+          const bool breakChar = isPlaceholderCode(b) || b == u' ' || b == u'-' || b == u'?' || isWide(b) ||
                                  (k + 1 < n && isWide(ch(k + 1))) || m == 'a' || m == 's';
           if (breakChar) break;
         }
@@ -508,7 +507,7 @@ int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr
             }
             if (e + 1 < n && m != 'n') {
               const char16_t next = ch(e + 1);
-              if (isPlaceholder(next) || next == kLineBreakCode || next == u' ' || isWide(next)) {
+              if (isPlaceholderCode(next) || next == kLineBreakCode || next == u' ' || isWide(next)) {
                 ++e;
                 break;
               }
@@ -658,11 +657,11 @@ void TSection::MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth
     for (int i = 0; i < n; ++i) minW = std::max(minW, static_cast<int>(M.Adv[static_cast<size_t>(i)]));
   } else {
     const auto isBreakChar = [&](char16_t c) {
-      return isPlaceholder(c) || c == kLineBreakCode || c == u' ' || c == u'-' || c == u'?' || isWide(c);
+      return isPlaceholderCode(c) || c == kLineBreakCode || c == u' ' || c == u'-' || c == u'?' || isWide(c);
     };
     int i = 0;
     while (i < n) {
-      while (i < n && (Buff[static_cast<size_t>(i)] == u' ' || isPlaceholder(Buff[static_cast<size_t>(i)]) ||
+      while (i < n && (Buff[static_cast<size_t>(i)] == u' ' || isPlaceholderCode(Buff[static_cast<size_t>(i)]) ||
                        Buff[static_cast<size_t>(i)] == kLineBreakCode))
         ++i;
       if (i >= n) break;

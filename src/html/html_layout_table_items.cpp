@@ -13,7 +13,6 @@
 namespace lumora::html {
 namespace {
 
-int orZero(int v) { return v == kAutoLength || v == kUnsetLength ? 0 : v; }
 
 // The cells' content as the grid algorithms see it: measured and laid out as the cells they are.
 class TCellContent : public ITableCellContent {

@@ -19,9 +19,7 @@
 namespace lumora::html {
 namespace {
 
-int orZero(int v) { return v == kAutoLength || v == kUnsetLength ? 0 : v; }
 
-bool isPlaceholder(char16_t c) { return c == kFormControlCode || c == kObjectCode; }
 
 TRect inset(const TRect& R, int L, int T, int Rt, int B) { return {R.Left + L, R.Top + T, R.Right - Rt, R.Bottom - B}; }
 
@@ -177,6 +175,11 @@ void DrawDefaultFrame(const TSectionList& Document, ICanvas& Canvas, const TRect
   DrawRaisedFrame(Canvas, Rect, Width, Raised, kButtonShadow, light);
 }
 
+void paintControlStandIn(const TSectionList& Document, ICanvas& Canvas, const TRect& Box, TColor Background) {
+  Canvas.fillRect(Box, Background == kColorNone ? 0xFFFFFF : Background);
+  DrawDefaultFrame(Document, Canvas, Box, 1, false);
+}
+
 void drawBackgroundTiles(ICanvas& Canvas, const TRect& Box, const TRect& Visible, const image::TBitmap& Picture,
                          const image::TMask* Mask, const TBackgroundPosition& Horizontal,
                          const TBackgroundPosition& Vertical) {
@@ -285,7 +288,7 @@ int TSectionList::Paint(ICanvas& Canvas, ITextMetrics& Metrics, const TRect& Cli
                         -XOffset, -YOffset);
   paintItems(context);
   // Floating images after all text.
-  for (const TPaintContext::TFloat& f : context.Floats) paintImageObject(context, *f.Image, f.Run);
+  for (const TPaintContext::TFloat& f : context.Floats) paintImageObject(context, *f.Image, *f.Section);
   // After a scroll the controls this paint did not place are out of sight.
   if (Host && Host->Controls && YOffset != LastPaintYOffset) {
     for (TFormControlObj* control : FormControlList) {
@@ -559,16 +562,15 @@ TRunLook lookOf(ITextMetrics& Metrics, TFontObj& Run) {
 
 }  // namespace
 
-void paintImageObject(TPaintContext& Context, TImageObj& Image, const TFontObj* Run) {
+void paintImageObject(TPaintContext& Context, TImageObj& Image, const TSection& Section) {
   const TRect box{Image.DrawX, Image.DrawY, Image.DrawX + Image.ImageWidth, Image.DrawY + Image.ImageHeight};
   if (isEmpty(box) || !Context.meetsVertically(box.Top, box.Bottom)) return;
   ICanvas& canvas = Context.Canvas;
-  const bool inLink = Run && Run->hasLink();
-  int border = Image.BorderSize;
-  if (inLink && !Image.NoBorder) border = std::max(border, 1);
+  const TFontObj* run = Section.fontAt(Image.Pos);
+  const int border = Section.imageBorder(Image);
   const TRect onCanvas = Context.toCanvas(box);
   const TRect inner = inset(onCanvas, border, border, border, border);
-  const TColor textColor = Run ? Run->TheFont.Color : 0;
+  const TColor textColor = run ? run->TheFont.Color : 0;
   if (Image.isPlaceholder()) {
     // Pending (or images off) shows the placeholder picture; a picture that could not be had, the error sign.
     const bool failed = Image.Document->ShowImages && Image.Requested && !Image.Missing;
@@ -598,7 +600,7 @@ void paintImageObject(TPaintContext& Context, TImageObj& Image, const TFontObj* 
     canvas.drawImage(bitmap, Image.Mask.get(), {0, 0, bitmap.Width, bitmap.Height}, inner);
   }
   if (border > 0) canvas.frameRect(onCanvas, textColor, border, TPenStyle::Solid);
-  if (Run && Run->Focused) canvas.frameRect({onCanvas.Left - 1, onCanvas.Top - 1, onCanvas.Right + 1, onCanvas.Bottom + 1}, 0, 1, TPenStyle::Dot);
+  if (run && run->Focused) canvas.frameRect({onCanvas.Left - 1, onCanvas.Top - 1, onCanvas.Right + 1, onCanvas.Bottom + 1}, 0, 1, TPenStyle::Dot);
 }
 
 void TSection::paintInlineBoxes(TPaintContext& Context, const LineRec& Line, int Baseline) {
@@ -670,9 +672,7 @@ int TSection::Paint(TPaintContext& Context) {
     const int lineTop = line.Y + line.SpaceBefore;
     const int baseline = lineTop + line.LineHt - line.Descent;
     const int end = std::min(n, line.Start + line.Ln);
-    // Justification spreads Extra pixels over the line's spaces, the first ones taking the remainder.
-    const int each = line.Spaces > 0 ? line.Extra / line.Spaces : 0;
-    int remainder = line.Spaces > 0 ? line.Extra % line.Spaces : 0;
+    int spaces = 0;  // justified spaces met so far on the line
     int x = DrawX + line.LineIndent;
     if (!Document->InlineList.empty()) paintInlineBoxes(Context, line, baseline);
     int focusLeft = INT_MAX, focusRight = INT_MIN;
@@ -690,8 +690,8 @@ int TSection::Paint(TPaintContext& Context) {
         for (const auto& o : Images) {
           if (o->Pos != i) continue;
           if (auto* image = dynamic_cast<TImageObj*>(o.get())) {
-            if (image->Floating != TSide::None) Context.Floats.push_back({image, fontAt(i)});
-            else paintImageObject(Context, *image, fontAt(i));
+            if (image->Floating != TSide::None) Context.Floats.push_back({image, this});
+            else paintImageObject(Context, *image, *this);
           }
           if (o->Floating == TSide::None) x += o->ImageWidth + o->HSpaceL + o->HSpaceR;
           break;
@@ -706,10 +706,10 @@ int TSection::Paint(TPaintContext& Context) {
             Context.PlacedControls.push_back(control);
           } else {
             // Without native controls the place of one is shown as a sunken box.
-            const TRect r = Context.toCanvas({control->XValue, control->TopValue, control->XValue + control->Width,
-                                              control->TopValue + control->Height});
-            canvas.fillRect(r, control->BkColor == kColorNone ? 0xFFFFFF : control->BkColor);
-            DrawDefaultFrame(*Document, canvas, r, 1, false);
+            paintControlStandIn(*Document, canvas,
+                                Context.toCanvas({control->XValue, control->TopValue, control->XValue + control->Width,
+                                                  control->TopValue + control->Height}),
+                                control->BkColor);
           }
           x += control->Width + control->MarginLeft + control->MarginRight;
         }
@@ -728,7 +728,7 @@ int TSection::Paint(TPaintContext& Context) {
       int j = i + 1;
       while (j < end && j < runEnd) {
         const char16_t d = Buff[static_cast<size_t>(j)];
-        if (isPlaceholder(d) || d == kLineBreakCode || j == selFrom || j == selTo || j == caretAt) break;
+        if (isPlaceholderCode(d) || d == kLineBreakCode || j == selFrom || j == selTo || j == caretAt) break;
         ++j;
       }
       advances.clear();
@@ -737,12 +737,8 @@ int TSection::Paint(TPaintContext& Context) {
       for (int k = i; k < j; ++k) {
         const char16_t ch = Buff[static_cast<size_t>(k)];
         int a = M.Adv[static_cast<size_t>(k)];
-        if (each > 0 || remainder > 0) {
-          if ((ch == u' ' || ch == kNoBreakSpace) && k < end - 1) {
-            a += each + (remainder > 0 ? 1 : 0);
-            if (remainder > 0) --remainder;
-          }
-        }
+        if (line.Spaces > 0 && (ch == u' ' || ch == kNoBreakSpace) && k < end - 1)
+          a += justifiedSpaceExtra(line, spaces++);
         text.push_back(ch);
         advances.push_back(a);
         width += a;

@@ -19,6 +19,7 @@ namespace lumora::html {
 
 class TImageObj;
 class TFontObj;
+class TSection;
 class TFormControlObj;
 class TSectionList;
 
@@ -50,10 +51,10 @@ struct TPaintContext {
   ITextMetrics& Metrics;
   TRect Clip;          // document coordinates
   int DX = 0, DY = 0;  // document to canvas
-  // Floating images met in the text (with the run they sit in), drawn after everything else.
+  // Floating images met in the text (with the section they sit in), drawn after everything else.
   struct TFloat {
     TImageObj* Image;
-    const TFontObj* Run;
+    const TSection* Section;
   };
   std::vector<TFloat> Floats;
   // Form controls placed by this paint (the rest are hidden when the view scrolled).
@@ -90,10 +91,14 @@ void drawBackgroundTiles(ICanvas& Canvas, const TRect& Box, const TRect& Visible
                          const image::TMask* Mask, const TBackgroundPosition& Horizontal,
                          const TBackgroundPosition& Vertical);
 
-// An image in its box where layout put it: the picture stretched to the box (inside its border), the
-// placeholder with the ALT text while there is none, the border in the run's text colour and the focus
+// An image of Section in its box where layout put it: the picture stretched to the box (inside its border),
+// the placeholder with the ALT text while there is none, the border in its run's text colour and the focus
 // rectangle of a focused link.
-void paintImageObject(TPaintContext& Context, TImageObj& Image, const TFontObj* Run);
+void paintImageObject(TPaintContext& Context, TImageObj& Image, const TSection& Section);
+
+// Where a form control sits while no native one is shown there: a sunken box (white unless the control
+// has a background colour of its own).
+void paintControlStandIn(const TSectionList& Document, ICanvas& Canvas, const TRect& Box, TColor Background);
 
 // The picture of Url through the document's host (requested once; nothing when images are off, the host
 // has none or owes it still).

@@ -22,6 +22,8 @@ inline constexpr char16_t kObjectCode = 4;
 inline constexpr char16_t kLineBreakCode = 8;
 inline constexpr char16_t kNoBreakSpace = 160;
 inline constexpr char16_t kSoftHyphen = 0xAD;
+// The place of a form control or of an image or panel in a section's text.
+inline constexpr bool isPlaceholderCode(char16_t c) { return c == kFormControlCode || c == kObjectCode; }
 
 class TSection;
 class IndentManager;

@@ -19,6 +19,8 @@ inline constexpr TColor kSystemColorFlag = static_cast<TColor>(0xFF000000u);  //
 inline constexpr int kUnsetLength = -12345678;
 inline constexpr int kParagraphSpace = -12348766;
 inline constexpr int kAutoLength = -12348765;
+// A converted length as pixels, auto and unset counting as none.
+inline constexpr int orZero(int v) { return v == kAutoLength || v == kUnsetLength ? 0 : v; }
 inline constexpr int kParagraphSpacePixels = 14;
 
 // Logical pixels per inch of a display nobody has measured; the host gives the real figure.

@@ -31,9 +31,8 @@ class TPreviewControls : public html::IFormControlHost {
   html::TControlSize controlSize(const html::TFormControlObj& Control) override { return sizes_.controlSize(Control); }
   void placeControl(html::TFormControlObj& Control, int X, int Y, bool Visible) override {
     if (!canvas_ || !Visible) return;
-    const html::TRect box{X, Y - yOffset_, X + Control.Width, Y - yOffset_ + Control.Height};
-    canvas_->fillRect(box, Control.BkColor == html::kColorNone ? 0xFFFFFF : Control.BkColor);
-    html::DrawDefaultFrame(document_, *canvas_, box, 1, false);
+    html::paintControlStandIn(document_, *canvas_, {X, Y - yOffset_, X + Control.Width, Y - yOffset_ + Control.Height},
+                              Control.BkColor);
   }
   void releaseControl(html::TFormControlObj&) override {}
 
