@@ -6,37 +6,14 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/file_read.h"
 #include "html/html_frameset.h"
 #include "url/url_utils.h"
+#include "viewer/viewer_names.h"
 #include "viewer/frame_viewer.h"
 
 namespace lumora::viewer {
 
 namespace {
-
-std::string utf8(const QString& s) { return s.toStdString(); }
-QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-QString localPath(const QString& name) {
-  return QString::fromStdString(url::localFileName(url::UrlToDosPath(utf8(name))).string());
-}
-
-QString lowerExtension(const QString& name) {
-  const int slash = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
-  const int dot = name.lastIndexOf('.');
-  return dot > slash ? name.mid(dot).toLower().left(5) : QString();
-}
-
-bool isImageName(const QString& name) {
-  const QString e = lowerExtension(name);
-  return e == ".gif" || e == ".jpg" || e == ".jpeg" || e == ".bmp" || e == ".png";
-}
-bool isTextName(const QString& name) { return lowerExtension(name) == ".txt"; }
-
-std::optional<std::string> readPage(const QString& name) {
-  return core::readRegularFile(utf8(localPath(name)), core::kMaxPageBytes, nullptr);
-}
 
 // The frameset reader's calls, into a tree of panels.
 class TBuilder : public html::IFrameSetBuilder {
@@ -45,7 +22,7 @@ class TBuilder : public html::IFrameSetBuilder {
   void SetDimensions(const html::TAttributeList& Attributes) override { current_->SetDimensions(Attributes); }
   void addSubFrameSet() override { current_ = current_->addSubFrameSet(); }
   void AddFrame(const html::TAttributeList& Attributes, const std::string& DocumentName) override {
-    current_->AddFrame(Attributes, qs(DocumentName));
+    current_->AddFrame(Attributes, fromUtf8(DocumentName));
   }
   void FinishFrameSet() override {
     current_->FinishFrameSet();
@@ -53,8 +30,8 @@ class TBuilder : public html::IFrameSetBuilder {
   }
   void meta(const std::string& HttpEq, const std::string& Name, const std::string& Content) override {
     (void)Name;
-    if (qs(HttpEq).compare("refresh", Qt::CaseInsensitive) != 0) return;
-    const QString text = qs(Content);
+    if (fromUtf8(HttpEq).compare("refresh", Qt::CaseInsensitive) != 0) return;
+    const QString text = fromUtf8(Content);
     const int semicolon = text.indexOf(';');
     bool ok = false;
     const int delay = (semicolon < 0 ? text : text.left(semicolon)).trimmed().toInt(&ok);
@@ -238,7 +215,7 @@ void TfvFrame::LoadFrames() {
     std::optional<std::string> text;
     const bool image = isImageName(name), plain = isTextName(name);
     if (!image && !plain) {
-      text = readPage(name);
+      text = readPageFile(name);
       if (!text) throw EfvLoadError("Can't load " + utf8(name));
     }
     if (text && html::IsFramesetText(*text)) {
@@ -256,7 +233,7 @@ void TfvFrame::LoadFrames() {
       Viewer->setOwnerBase(MasterSet->Base);
       if (image) Viewer->LoadImageDocument(name);
       else if (plain) Viewer->LoadTextDocument(name);
-      else Viewer->LoadFromFile(name + (Destination.isEmpty() ? QString() : "#" + Destination));
+      else Viewer->LoadFromFile(name + (Destination.isEmpty() ? QString() : "#" + Destination), std::move(*text));
       InitFrameHistory(Source, Viewer->DocPosition());
     }
   } catch (const std::exception&) {
@@ -341,20 +318,20 @@ void TSubFrameSet::SetDimensions(const html::TAttributeList& Attributes) {
 
 TfvFrame* TSubFrameSet::AddFrame(const html::TAttributeList& Attributes, const QString& DocumentName) {
   auto* frame = new TfvFrame(MasterSet, this);
-  if (const html::TAttribute* name = Attributes.find(html::NameSy)) frame->Name = qs(name->Name);
+  if (const html::TAttribute* name = Attributes.find(html::NameSy)) frame->Name = fromUtf8(name->Name);
   if (const html::TAttribute* src = Attributes.find(html::SrcSy)) {
-    QString value = qs(src->Name).trimmed();
+    QString value = fromUtf8(src->Name).trimmed();
     const int hash = value.indexOf('#');
     if (hash >= 0) {
       frame->Destination = value.mid(hash + 1);
       value = value.left(hash);
     }
-    QString n = qs(url::ServerUrlToDosPath(utf8(value), ""));
+    QString n = fromUtf8(url::ServerUrlToDosPath(utf8(value), ""));
     n.replace('\\', '/');
     if (!n.isEmpty() && !n.contains(':')) {
       const QString base = MasterSet->Base;
       if (!base.isEmpty() && base.compare("DosPath", Qt::CaseInsensitive) != 0) {
-        n = QFileInfo(qs(url::UrlToDosPath(utf8(base))).replace('\\', '/')).path() + "/" + n;
+        n = baseFolder(base) + "/" + n;
       } else if (base.isEmpty() && !n.startsWith('/')) {
         n = QFileInfo(DocumentName).path() + "/" + n;
       }
@@ -363,7 +340,7 @@ TfvFrame* TSubFrameSet::AddFrame(const html::TAttributeList& Attributes, const Q
     frame->Source = frame->OrigSource = n;
   }
   frame->NoResize = Attributes.find(html::NoResizeSy) != nullptr;
-  if (const html::TAttribute* s = Attributes.find(html::ScrollingSy)) frame->NoScroll = qs(s->Name).trimmed().compare("NO", Qt::CaseInsensitive) == 0;
+  if (const html::TAttribute* s = Attributes.find(html::ScrollingSy)) frame->NoScroll = fromUtf8(s->Name).trimmed().compare("NO", Qt::CaseInsensitive) == 0;
   if (const html::TAttribute* m = Attributes.find(html::MarginWidthSy)) frame->MarginWidth = std::clamp(m->Value, 0, 1000);
   if (const html::TAttribute* m = Attributes.find(html::MarginHeightSy)) frame->MarginHeight = std::clamp(m->Value, 0, 1000);
   if (!frame->Name.isEmpty()) MasterSet->FrameNames.emplace(frame->Name.toUpper(), frame);
@@ -548,7 +525,7 @@ void TFrameSet::LoadFromFile(const QString& Name, const QString& Destination) {
   CurrentFile = FrameViewer->ExpandName(Name);
   DocumentTitle.clear();
   std::optional<std::string> text;
-  if (!isImageName(CurrentFile) && !isTextName(CurrentFile)) text = readPage(CurrentFile);
+  if (!isImageName(CurrentFile) && !isTextName(CurrentFile)) text = readPageFile(CurrentFile);
   if (text && html::IsFramesetText(*text)) {
     const html::TFrameSetDocument doc = buildFrameSet(*this, *text, CurrentFile);
     DocumentTitle = QString::fromStdU16String(doc.Title);
@@ -572,7 +549,7 @@ void TFrameSet::LoadFromFile(const QString& Name, const QString& Destination) {
   TPageViewer* v = frame->Viewer;
   if (isImageName(CurrentFile)) v->LoadImageDocument(CurrentFile);
   else if (isTextName(CurrentFile)) v->LoadTextDocument(CurrentFile);
-  else v->LoadFromFile(CurrentFile + (frame->Destination.isEmpty() ? QString() : "#" + frame->Destination));
+  else v->LoadFromFile(CurrentFile + (frame->Destination.isEmpty() ? QString() : "#" + frame->Destination), std::move(*text));
   frame->InitFrameHistory(CurrentFile, v->DocPosition());
   DocumentTitle = v->DocumentTitle();
   BaseTarget = v->BaseTarget();
@@ -621,13 +598,13 @@ void TFrameSet::DropForwardEntries() {
 html::TFrameSetDocument buildFrameSet(TSubFrameSet& Set, const std::string& Text, const QString& FileName) {
   TBuilder builder(Set);
   html::TFrameSetDocument doc = html::ParseFramesetText(builder, Text, utf8(FileName));
-  Set.Base = qs(doc.Base);
-  Set.BaseTarget = qs(doc.BaseTarget);
+  Set.Base = fromUtf8(doc.Base);
+  Set.BaseTarget = fromUtf8(doc.BaseTarget);
   if (Set.List.empty()) Set.FinishFrameSet();
   // The refresh target of a frameset, as a file; without one it reloads itself.
   if (Set.RefreshSeconds > 0) {
     Set.RefreshName = Set.RefreshName.isEmpty() ? FileName
-                                                : localPath(QFileInfo(QFileInfo(FileName).path() + "/" + Set.RefreshName).absoluteFilePath());
+                                                : localPathIn(QFileInfo(FileName).path(), Set.RefreshName);
     if (!QFileInfo(Set.RefreshName).isFile()) Set.RefreshSeconds = 0;
   }
   return doc;

@@ -5,39 +5,12 @@
 #include <QResizeEvent>
 #include <algorithm>
 
-#include "core/file_read.h"
 #include "html/html_section.h"
 #include "html/html_frameset.h"
 #include "url/url_utils.h"
+#include "viewer/viewer_names.h"
 
 namespace lumora::viewer {
-
-namespace {
-
-std::string utf8(const QString& s) { return s.toStdString(); }
-QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-QString localPath(const QString& name) {
-  return QString::fromStdString(url::localFileName(url::UrlToDosPath(utf8(name))).string());
-}
-
-QString beforeHash(const QString& name) {
-  const int hash = name.indexOf('#');
-  return hash < 0 ? name : name.left(hash);
-}
-QString fromHash(const QString& name) {
-  const int hash = name.indexOf('#');
-  return hash < 0 ? QString() : name.mid(hash);
-}
-
-bool isImageOrText(const QString& name) {
-  const int slash = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
-  const int dot = name.lastIndexOf('.');
-  const QString e = dot > slash ? name.mid(dot).toLower().left(5) : QString();
-  return e == ".gif" || e == ".jpg" || e == ".jpeg" || e == ".bmp" || e == ".png" || e == ".txt";
-}
-
-}  // namespace
 
 TFrameViewer::TFrameViewer(QWidget* parent) : QWidget(parent) {
   resize(150, 150);
@@ -80,6 +53,18 @@ void TFrameViewer::keyPressEvent(QKeyEvent* event) {
   event->accept();
 }
 
+QStringList TFrameViewer::History() const {
+  QStringList names;
+  for (const TMainEntry& e : entries_) names.push_back(e.File);
+  return names;
+}
+
+QStringList TFrameViewer::TitleHistory() const {
+  QStringList titles;
+  for (const TMainEntry& e : entries_) titles.push_back(e.Title);
+  return titles;
+}
+
 QString TFrameViewer::CurrentFile() const { return current_->CurrentFile; }
 QString TFrameViewer::DocumentTitle() const { return current_->DocumentTitle; }
 
@@ -104,17 +89,17 @@ void TFrameViewer::viewerProcessing(TPageViewer* Viewer, bool On) {
 }
 
 QString TFrameViewer::ExpandName(const QString& Name) const {
-  QString n = qs(url::ServerUrlToDosPath(utf8(Name.trimmed()), ""));
+  QString n = fromUtf8(url::ServerUrlToDosPath(utf8(Name.trimmed()), ""));
   n.replace('\\', '/');
   if (n.startsWith('/')) return localPath(n);
   TPageViewer* focused = FocusedViewer();
   QString base = focused ? focused->Base() : QString();
   if (base.isEmpty()) base = current_->Base;
   if (base.compare("DosPath", Qt::CaseInsensitive) == 0) return n;
-  if (!base.isEmpty()) return localPath(QFileInfo(QFileInfo(qs(url::UrlToDosPath(utf8(base))).replace('\\', '/')).path() + "/" + n).absoluteFilePath());
+  if (!base.isEmpty()) return localPathIn(baseFolder(base), n);
   if (focused && !focused->CurrentFile().isEmpty()) return focused->ExpandName(n);
   const QString folder = current_->CurrentFile.isEmpty() ? QFileInfo(".").absoluteFilePath() : QFileInfo(current_->CurrentFile).path();
-  return localPath(QFileInfo(folder + "/" + n).absoluteFilePath());
+  return localPathIn(folder, n);
 }
 
 // --- Top-level documents ---
@@ -189,8 +174,6 @@ void TFrameViewer::freeIfUnused(TFrameSet* Set) {
 void TFrameViewer::dropEntry(int Index) {
   TFrameSet* set = entries_[Index].FrameSet;
   entries_.removeAt(Index);
-  history_.removeAt(Index);
-  titleHistory_.removeAt(Index);
   freeIfUnused(set);
 }
 
@@ -223,17 +206,11 @@ void TFrameViewer::AddHistoryEntry(THistoryKind Kind, TFrameSet* OldSet, const Q
       if (!entries_.isEmpty()) entries_[historyIndex_] = {OldFile, current_, OldTitle, OldPosition};
       break;
   }
-  if (!entries_.isEmpty()) {
-    history_[historyIndex_] = entries_[historyIndex_].File;
-    titleHistory_[historyIndex_] = entries_[historyIndex_].Title;
-  }
   while (historyIndex_ > 0) {
     --historyIndex_;
     dropEntry(0);
   }
   entries_.prepend({current_->CurrentFile, current_, current_->DocumentTitle, 0});
-  history_.prepend(current_->CurrentFile);
-  titleHistory_.prepend(current_->DocumentTitle);
   historyIndex_ = 0;
   if (entries_.size() > historyMaxCount_) dropEntry(historyMaxCount_);
   emit OnHistoryChange(this);
@@ -250,7 +227,6 @@ void TFrameViewer::moveInHistory(int Index) {
   if (Index == historyIndex_ || Index < 0 || Index >= entries_.size()) return;
   if (!current_->CurrentFile.isEmpty()) {
     entries_[historyIndex_].Title = current_->DocumentTitle;
-    titleHistory_[historyIndex_] = current_->DocumentTitle;
     entries_[historyIndex_].Position = current_->ViewerList.empty() ? 0 : current_->ViewerList.front()->DocPosition();
   }
   const TMainEntry& entry = entries_[Index];
@@ -300,7 +276,7 @@ void TFrameViewer::GoForward() {
 }
 
 bool TFrameViewer::BackButtonEnabled() const {
-  if (historyIndex_ <= history_.size() - 2) return true;
+  if (historyIndex_ <= entries_.size() - 2) return true;
   for (TfvFrame* f : current_->FrameList)
     if (f->LocalIndex <= f->LocalHistory.size() - 2) return true;
   return false;
@@ -461,12 +437,19 @@ void TFrameViewer::LoadFrameFile(TfvFrame& Frame, QString Name, const QString& D
   if (Name.isEmpty()) Name = oldSource;
   const QString dest = Destination.startsWith('#') ? Destination.mid(1) : Destination;
   Frame.Source = Name;
+  // A page read to tell whether it is a frameset is handed on, not read again.
+  const auto loadPage = [&](TPageViewer& Viewer, std::optional<std::string>& Text) {
+    const QString name = Name + (dest.isEmpty() ? QString() : "#" + dest);
+    if (Text) Viewer.LoadFromFile(name, std::move(*Text));
+    else Viewer.LoadFromFile(name);
+    Text.reset();
+  };
   try {
     const bool different = Name.compare(oldSource, Qt::CaseInsensitive) != 0;
     std::optional<std::string> text;
     bool isFrameset = false;
-    if (different && !isImageOrText(Name)) {
-      text = core::readRegularFile(utf8(localPath(Name)), core::kMaxPageBytes, nullptr);
+    if (different && !(isImageName(Name) || isTextName(Name))) {
+      text = readPageFile(Name);
       isFrameset = text && html::IsFramesetText(*text);
     }
     if (different && (Frame.FrameSet || isFrameset)) {
@@ -486,7 +469,7 @@ void TFrameViewer::LoadFrameFile(TfvFrame& Frame, QString Name, const QString& D
         oldViewer->hide();
       }
       if (!isFrameset) {
-        Frame.MakeViewer()->LoadFromFile(Name + (dest.isEmpty() ? QString() : "#" + dest));
+        loadPage(*Frame.MakeViewer(), text);
         AddVisitedLink(Name + Destination);
         AddFrameHistory(Frame, Name, Frame.Viewer->DocPosition(), oldPosition);
       } else {
@@ -505,9 +488,9 @@ void TFrameViewer::LoadFrameFile(TfvFrame& Frame, QString Name, const QString& D
       TPageViewer* v = Frame.MakeViewer();
       const int keptPosition = v->DocPosition();
       const QString keptTitle = v->DocumentTitle();
-      if (isImageOrText(Name) && !Name.endsWith(".txt", Qt::CaseInsensitive)) v->LoadImageDocument(Name);
-      else if (isImageOrText(Name)) v->LoadTextDocument(Name + Destination);
-      else v->LoadFromFile(Name + (dest.isEmpty() ? QString() : "#" + dest));
+      if (isImageName(Name)) v->LoadImageDocument(Name);
+      else if (isTextName(Name)) v->LoadTextDocument(Name + Destination);
+      else loadPage(*v, text);
       AddVisitedLink(Name + Destination);
       if (current_->ViewerList.size() >= 2 && AddHistory) AddFrameHistory(Frame, Name, v->DocPosition(), keptPosition);
       if (current_->ViewerList.size() == 1 && AddHistory) {
@@ -617,7 +600,7 @@ void TFrameViewer::MarkVisitedLinks() {
   for (TPageViewer* v : current_->ViewerList) {
     for (html::TFontObj* run : v->document().LinkList) {
       if (!run->UrlTarget) continue;
-      const QString url = qs(run->UrlTarget->Url);
+      const QString url = fromUtf8(run->UrlTarget->Url);
       for (const QString& entry : visitedLinks_)
         if (linkMatches(*v, url, entry)) {
           run->Visited = true;

@@ -55,8 +55,9 @@ class TFrameViewer : public QWidget {
   QString ExpandName(const QString& Name) const;
 
   int HistoryIndex() const { return historyIndex_; }
-  const QStringList& History() const { return history_; }
-  const QStringList& TitleHistory() const { return titleHistory_; }
+  // Top-level document names and titles, newest first.
+  QStringList History() const;
+  QStringList TitleHistory() const;
   QString CurrentFile() const;
   QString DocumentTitle() const;
   bool busy() const { return busy_ || !busyViewers_.isEmpty(); }
@@ -137,7 +138,6 @@ class TFrameViewer : public QWidget {
 
   TFrameSet* current_;
   QVector<TMainEntry> entries_;
-  QStringList history_, titleHistory_;  // mirrors of entries_ for the main window
   int historyIndex_ = 0;
   int historyMaxCount_ = 0;
   QStringList visitedLinks_;

@@ -25,6 +25,7 @@
 #include "html/html_section.h"
 #include "image/gif_image.h"
 #include "url/url_utils.h"
+#include "viewer/viewer_names.h"
 
 namespace lumora::viewer {
 
@@ -35,21 +36,6 @@ constexpr int kHorizontalStep = 15;  // one step of the horizontal bar
 constexpr int kMaxScrollWidth = 6000;
 constexpr int kImageCacheCount = 5;  // documents an unused picture stays cached for
 constexpr int kTrialLayoutLimit = 10000;  // characters from which the trial layout without a bar is skipped
-
-std::string utf8(const QString& s) { return s.toStdString(); }
-QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-// A name as a local path: "\" and "/" both separate, a name that does not exist exactly is looked up
-// without regard to case.
-QString localPath(const QString& name) {
-  return QString::fromStdString(url::localFileName(url::UrlToDosPath(utf8(name))).string());
-}
-
-QString extensionOf(const QString& name) {
-  const int slash = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
-  const int dot = name.lastIndexOf('.');
-  return dot > slash ? name.mid(dot).toUpper() : QString();
-}
 
 }  // namespace
 
@@ -108,11 +94,11 @@ TPageViewer::TPageViewer(QWidget* parent)
   connect(&panTimer_, &QTimer::timeout, this, &TPageViewer::panStep);
 
   html::THtmlDocumentEvents& events = document_->Events;
-  events.OnExpandName = [this](const std::string& name) { return utf8(ExpandName(qs(name))); };
+  events.OnExpandName = [this](const std::string& name) { return utf8(ExpandName(fromUtf8(name))); };
   events.OnMeta = [this](const std::string& httpEq, const std::string& name, const std::string& content) {
-    emit OnMeta(this, qs(httpEq), qs(name), qs(content));
+    emit OnMeta(this, fromUtf8(httpEq), fromUtf8(name), fromUtf8(content));
     if (QString::fromStdString(httpEq).compare("refresh", Qt::CaseInsensitive) != 0) return;
-    const QString text = qs(content);
+    const QString text = fromUtf8(content);
     const int semicolon = text.indexOf(';');
     bool ok = false;
     int delay = (semicolon < 0 ? text : text.left(semicolon)).trimmed().toInt(&ok);
@@ -122,10 +108,10 @@ TPageViewer::TPageViewer(QWidget* parent)
     refreshUrl_ = at < 0 ? QString() : text.mid(at + 4);
   };
   events.OnLink = [this](const std::string& rel, const std::string& rev, const std::string& href) {
-    emit OnLink(this, qs(rel), qs(rev), qs(href));
+    emit OnLink(this, fromUtf8(rel), fromUtf8(rev), fromUtf8(href));
   };
   events.OnSoundRequest = [this](const std::string& src, int loop, bool terminate) {
-    emit OnSoundRequest(this, qs(src), loop, terminate);
+    emit OnSoundRequest(this, fromUtf8(src), loop, terminate);
   };
   events.OnBackgroundChange = [this] { panel_->update(); };
   events.OnImagesArrived = [this] { Relayout(); };
@@ -144,30 +130,20 @@ void TPageViewer::setProcessing(bool On) {
 
 // --- Loading ---
 
-void TPageViewer::LoadFromFile(const QString& FileName) {
-  if (processing_ || FileName.isEmpty()) return;
-  const QString oldFile = currentFile_, oldTitle = documentTitle_;
-  const THtmlFileType oldType = fileType_;
-  const int oldPosition = DocPosition();
-  LoadFile(FileName, ftHTML);
-  if (currentFile_ != oldFile || fileType_ != oldType) AddHistoryEntry(oldFile, oldTitle, oldType, oldPosition);
+void TPageViewer::LoadFromFile(const QString& FileName) { loadWithHistory(FileName, ftHTML, std::nullopt); }
+void TPageViewer::LoadFromFile(const QString& FileName, std::string Text) {
+  loadWithHistory(FileName, ftHTML, std::move(Text));
 }
+void TPageViewer::LoadTextDocument(const QString& FileName) { loadWithHistory(FileName, ftText, std::nullopt); }
+void TPageViewer::LoadImageDocument(const QString& FileName) { loadWithHistory(FileName, ftImage, std::nullopt); }
 
-void TPageViewer::LoadTextDocument(const QString& FileName) {
+void TPageViewer::loadWithHistory(const QString& FileName, THtmlFileType FileType, std::optional<std::string> Text) {
   if (processing_ || FileName.isEmpty()) return;
   const QString oldFile = currentFile_, oldTitle = documentTitle_;
   const THtmlFileType oldType = fileType_;
   const int oldPosition = DocPosition();
-  LoadFile(FileName, ftText);
-  if (currentFile_ != oldFile || fileType_ != oldType) AddHistoryEntry(oldFile, oldTitle, oldType, oldPosition);
-}
-
-void TPageViewer::LoadImageDocument(const QString& FileName) {
-  if (processing_ || FileName.isEmpty()) return;
-  const QString oldFile = currentFile_, oldTitle = documentTitle_;
-  const THtmlFileType oldType = fileType_;
-  const int oldPosition = DocPosition();
-  LoadFile(FileName, ftImage);
+  if (Text) loadFile(FileName, FileType, std::move(Text));
+  else LoadFile(FileName, FileType);
   if (currentFile_ != oldFile || fileType_ != oldType) AddHistoryEntry(oldFile, oldTitle, oldType, oldPosition);
 }
 
@@ -215,7 +191,9 @@ void TPageViewer::parseDocument(THtmlFileType Type, const QString& Name) {
   document_->Events.OnParseProgress = nullptr;
 }
 
-void TPageViewer::LoadFile(const QString& FileName, THtmlFileType FileType) {
+void TPageViewer::LoadFile(const QString& FileName, THtmlFileType FileType) { loadFile(FileName, FileType, std::nullopt); }
+
+void TPageViewer::loadFile(const QString& FileName, THtmlFileType FileType, std::optional<std::string> Given) {
   const int hash = FileName.indexOf('#');
   const QString name = hash < 0 ? FileName : FileName.left(hash);
   const QString destination = hash < 0 ? QString() : FileName.mid(hash + 1);
@@ -223,7 +201,9 @@ void TPageViewer::LoadFile(const QString& FileName, THtmlFileType FileType) {
   refreshUrl_.clear();
   const QString full = ExpandName(name);
   std::string text;
-  if (FileType != ftImage) {
+  if (Given) {
+    text = std::move(*Given);
+  } else if (FileType != ftImage) {
     std::string error;
     std::optional<std::string> read = core::readRegularFile(utf8(localPath(full)), core::kMaxPageBytes, &error);
     if (!read) throw EPageLoadError("Can't locate file: " + utf8(name));
@@ -297,8 +277,8 @@ void TPageViewer::LoadFromString(const std::string& Source, const QString& Refer
 
 void TPageViewer::finishParse() {
   documentTitle_ = QString::fromStdU16String(document_->Title);
-  base_ = document_->BaseUrl.empty() ? ownerBase_ : qs(document_->BaseUrl);
-  baseTarget_ = qs(document_->BaseTarget);
+  base_ = document_->BaseUrl.empty() ? ownerBase_ : fromUtf8(document_->BaseUrl);
+  baseTarget_ = fromUtf8(document_->BaseTarget);
   emit OnParseEnd(this);
   document_->ProgressStart = 75;
   LayoutDocument();
@@ -330,19 +310,19 @@ void TPageViewer::Clear() {
 QString TPageViewer::ExpandName(const QString& Name) const {
   const int scheme = Name.indexOf("://");
   if (scheme > 0 && !Name.contains("file://", Qt::CaseInsensitive)) return Name;
-  QString n = qs(url::ServerUrlToDosPath(utf8(Name.trimmed()), utf8(serverRoot_)));
+  QString n = fromUtf8(url::ServerUrlToDosPath(utf8(Name.trimmed()), utf8(serverRoot_)));
   n.replace('\\', '/');
   if (n.startsWith('/')) return localPath(n);
   if (base_.compare("DosPath", Qt::CaseInsensitive) == 0) return n;
   QString folder;
   if (!base_.isEmpty()) {
-    folder = QFileInfo(qs(url::UrlToDosPath(utf8(base_))).replace('\\', '/')).path();
+    folder = baseFolder(base_);
   } else if (!currentFile_.isEmpty()) {
     folder = QFileInfo(currentFile_).path();
   } else {
     folder = QFileInfo(QStringLiteral(".")).absoluteFilePath();
   }
-  return localPath(QFileInfo(folder + "/" + n).absoluteFilePath());
+  return localPathIn(folder, n);
 }
 
 // --- Layout and scroll bars ---
@@ -564,8 +544,8 @@ void TPageViewer::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && focusedLink_) {
-    url_ = qs(focusedLink_->Url);
-    target_ = qs(focusedLink_->Target);
+    url_ = fromUtf8(focusedLink_->Url);
+    target_ = fromUtf8(focusedLink_->Target);
     QMetaObject::invokeMethod(this, [this] { FollowLink(); }, Qt::QueuedConnection);
     return;
   }
@@ -784,9 +764,9 @@ void TPageViewer::panelMouseMove(QMouseEvent* Event) {
   const html::THitFlags found = document_->LinkAtPoint(metrics_, p.x(), p.y(), link, control, title);
   const bool overLink = (found & html::kHitLink) != 0;
   panel_->setCursor(overLink || (found & html::kHitFormControl) ? Qt::PointingHandCursor : Qt::IBeamCursor);
-  panel_->setToolTip((found & html::kHitTitle) ? qs(title) : QString());
-  const QString newUrl = overLink ? qs(link.Url) : QString();
-  const QString newTarget = overLink ? qs(link.Target) : QString();
+  panel_->setToolTip((found & html::kHitTitle) ? fromUtf8(title) : QString());
+  const QString newUrl = overLink ? fromUtf8(link.Url) : QString();
+  const QString newTarget = overLink ? fromUtf8(link.Target) : QString();
   if (overLink || document_->ActiveLink) hoverTimer_.start();
   if (newUrl != url_ || newTarget != target_) {
     url_ = newUrl;
@@ -824,8 +804,8 @@ void TPageViewer::panelMouseUp(QMouseEvent* Event) {
   std::string title;
   const html::THitFlags found = document_->LinkAtPoint(metrics_, p.x(), p.y(), link, control, title);
   if (!(found & html::kHitLink)) return;
-  url_ = qs(link.Url);
-  target_ = qs(link.Target);
+  url_ = fromUtf8(link.Url);
+  target_ = fromUtf8(link.Target);
   linkText_.clear();
   if (link.Start >= 0 && link.last > link.Start) {
     const int from = document_->SourceToDocPos(link.Start, false), to = document_->SourceToDocPos(link.last, true);
@@ -887,7 +867,8 @@ void TPageViewer::panStep() {
   else if (d < -20) step = -8;
   else if (d > 60) step = 32;
   else if (d > 20) step = 8;
-  panel_->setCursor(step < 0 ? Qt::UpArrowCursor : step > 0 ? Qt::SizeVerCursor : Qt::SizeVerCursor);
+  // Up only, or both ways (Qt has no down-only cursor).
+  panel_->setCursor(step < 0 ? Qt::UpArrowCursor : Qt::SizeVerCursor);
   if (step != 0) scrollBy(step);
 }
 
@@ -907,8 +888,8 @@ void TPageViewer::FollowLink() {
   const int hash = s.indexOf('#');
   const QString destination = hash < 0 ? QString() : s.mid(hash);
   const QString name = ExpandName(hash < 0 ? s : s.left(hash));
-  const QString ext = extensionOf(name).left(5);
-  if (ext == ".HTM" || ext == ".HTML") {
+  const QString ext = extensionOf(name);
+  if (ext == ".htm" || ext == ".html") {
     if (name != currentFile_) {
       LoadFromFile(name + destination);
       AddVisitedLink(name + destination);
@@ -916,7 +897,7 @@ void TPageViewer::FollowLink() {
       AddHistoryEntry(currentFile_, documentTitle_, ftHTML, oldPosition);
       AddVisitedLink(name + destination);
     }
-  } else if (ext == ".BMP" || ext == ".GIF" || ext == ".JPG" || ext == ".JPEG" || ext == ".PNG") {
+  } else if (isImageName(name)) {
     LoadImageDocument(name);
   }
   // Anything else is not a page: no program is started for it.
@@ -996,7 +977,7 @@ void TPageViewer::ClearHistory() {
 // --- Visited links ---
 
 bool TPageViewer::linkTargetMatches(const html::TUrlTarget& Url, const QString& Link) const {
-  const QString target = qs(Url.Url);
+  const QString target = fromUtf8(Url.Url);
   if (target.isEmpty()) return false;
   const QString expanded = target.startsWith('#') ? currentFile_ + target : [&] {
     const int hash = target.indexOf('#');

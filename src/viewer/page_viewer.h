@@ -13,6 +13,7 @@
 #include <QVector>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "html/html_document.h"
@@ -77,6 +78,8 @@ class TPageViewer : public QWidget {
   // An HTML file (a "#name" part scrolls to that anchor); ignored while Processing or for an empty name.
   // A missing file throws EPageLoadError "Can't locate file: " + its name and leaves the page as it was.
   void LoadFromFile(const QString& FileName);
+  // The same for a file its caller has read already (Text is its content).
+  void LoadFromFile(const QString& FileName, std::string Text);
   void LoadTextDocument(const QString& FileName);
   void LoadImageDocument(const QString& FileName);
   // HTML text given directly; Reference stands for its file name (its base and its "#" part).
@@ -213,6 +216,9 @@ class TPageViewer : public QWidget {
 
  private:
   void setProcessing(bool On);
+  // A load that records the page left in the history when the file or its kind changed.
+  void loadWithHistory(const QString& FileName, THtmlFileType FileType, std::optional<std::string> Text);
+  void loadFile(const QString& FileName, THtmlFileType FileType, std::optional<std::string> Text);
   void prepareLoad();
   void parseDocument(THtmlFileType Type, const QString& Name);
   void finishParse();

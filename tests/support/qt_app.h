@@ -12,4 +12,9 @@ inline void ensureQApplication() {
   if (QApplication::instance() == nullptr) new QApplication(argc, argv);
 }
 
+// A test fixture's first base, so the application exists before the fixture's widgets are made.
+struct QtApplicationFirst {
+  QtApplicationFirst() { ensureQApplication(); }
+};
+
 }  // namespace lumora::testing

@@ -40,11 +40,7 @@ TEST(FrameSizes, DimensionsAndTheirShares) {
   EXPECT_EQ(parseDimensions(std::string(30, ',')).size(), 20u);  // at most 20 entries
 }
 
-struct QtApplicationFirst {
-  QtApplicationFirst() { lumora::testing::ensureQApplication(); }
-};
-
-class FrameViewerTest : public ::testing::Test, QtApplicationFirst {
+class FrameViewerTest : public ::testing::Test, lumora::testing::QtApplicationFirst {
  protected:
   void SetUp() override {
     viewer.resize(600, 400);

@@ -50,12 +50,7 @@ void key(QWidget* w, int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
   QApplication::sendEvent(w, &e);
 }
 
-// Made before the fixture's widgets.
-struct QtApplicationFirst {
-  QtApplicationFirst() { lumora::testing::ensureQApplication(); }
-};
-
-class PageViewerTest : public ::testing::Test, QtApplicationFirst {
+class PageViewerTest : public ::testing::Test, lumora::testing::QtApplicationFirst {
  protected:
   void SetUp() override {
     viewer.resize(400, 300);
