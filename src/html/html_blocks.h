@@ -85,6 +85,8 @@ class TBlock : public TSectionBase {
 
   // --- Painting ---
   int Paint(TPaintContext& Context) override;
+  // How far relative positioning moves the box from where the flow put it.
+  TPoint relativeShift() const { return Positioning == TPositionKind::Relative ? TPoint{LeftP, TopP} : TPoint{0, 0}; }
   // Draws the border between the border box and the padding box (canvas coordinates).
   virtual void PaintBorder(TPaintContext& Context, const TRect& BorderRect, const TRect& PaddingRect);
   std::shared_ptr<TBackgroundPicture> BgPicture;

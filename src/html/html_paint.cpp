@@ -320,8 +320,7 @@ int TBlock::Paint(TPaintContext& Context) {
   if (DisplayNone) return YPosition;
   if (!Visible) return bottom;
   // Relative positioning moves the box with its content (layout already moved the content).
-  const int dx = Positioning == TPositionKind::Relative ? LeftP : 0;
-  const int dy = Positioning == TPositionKind::Relative ? TopP : 0;
+  const int dx = relativeShift().X, dy = relativeShift().Y;
   const TRect border{BorderBox.Left + dx, BorderBox.Top + dy, BorderBox.Right + dx, BorderBox.Bottom + dy};
   const int drawBottom = std::max(border.Bottom, DrawBot + dy);
   if (!Context.meetsVertically(std::min(border.Top, DrawTop + dy), drawBottom)) return bottom;
@@ -386,8 +385,7 @@ void TTableBlock::PaintBorder(TPaintContext& Context, const TRect& BorderRect, c
 int TBlockLI::Paint(TPaintContext& Context) {
   const int bottom = TBlock::Paint(Context);
   if (DisplayNone || !Visible || Marker == TMarker::None) return bottom;
-  const int dx = Positioning == TPositionKind::Relative ? LeftP : 0;
-  const int dy = Positioning == TPositionKind::Relative ? TopP : 0;
+  const int dx = relativeShift().X, dy = relativeShift().Y;
   const int baseline = FirstLineHt + dy;
   if (FirstLineHt == 0 || !Context.meetsVertically(baseline, baseline, 50)) return bottom;
   const int x = ContentBox.Left + dx + Context.DX, y = baseline + Context.DY;

@@ -212,10 +212,7 @@ SkinData makeBuiltInSkin() {
   set(SkinSection::Button, button);
 
   SectionLook speed = button;
-  speed.HotColor = 0xE4F3FA;
-  speed.PressedColor = 0xB3CDD8;
   speed.BorderColor = 0x7E9EAB;
-  speed.Radius = 3;
   set(SkinSection::SpeedButton, speed);
 
   SectionLook check = form;
