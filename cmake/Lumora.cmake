@@ -129,7 +129,7 @@ endfunction()
 # through another target. Checked when the build is configured, so a wrong link fails at once.
 function(lumora_check_layers)
   set(engine lumora_core lumora_url lumora_image lumora_html lumora_archive lumora_audio lumora_i18n lumora_settings
-      lumora_skin_format)
+      lumora_skin_format lumora_help)
   foreach(target ${engine})
     if(NOT TARGET ${target})
       continue()

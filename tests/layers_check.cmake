@@ -1,6 +1,6 @@
 # The engine folders include no Qt header and nothing of the layers above them (the targets' links are
 # checked when the build is configured, by lumora_check_layers).
-set(engine core url image html)
+set(engine core url image html help)
 set(bad "")
 foreach(folder ${engine})
   file(GLOB_RECURSE files ${SOURCE_DIR}/src/${folder}/*.h ${SOURCE_DIR}/src/${folder}/*.cpp)
