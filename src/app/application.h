@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include "app/help_dispatcher.h"
+
 namespace lumora::app {
 
 class TApplication : public QApplication {
@@ -12,11 +14,9 @@ class TApplication : public QApplication {
   TApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 
-  QString helpFile() const { return helpFile_; }
-  void setHelpFile(const QString& file) { helpFile_ = file; }
-
- private:
-  QString helpFile_;
+  // The application's help file, where the help router looks when it has none of its own.
+  QString helpFile() const { return applicationHelp().HelpFile; }
+  void setHelpFile(const QString& file) { applicationHelp().HelpFile = file; }
 };
 
 }  // namespace lumora::app

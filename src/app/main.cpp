@@ -3,11 +3,14 @@
 // LUMORA_APP_FOLDER replaces the executable's folder; LUMORA_SCREENSHOT=FILE.png saves the main window
 // as a picture once it is shown and then closes the program as the close box would. With
 // LUMORA_SCREENSHOT_HOVER=NAME the mouse first rests on the component NAME and the picture is of the whole
-// screen, hint windows included.
+// screen, hint windows included; with LUMORA_SCREENSHOT_CLICK="NAME ..." the buttons named are clicked one
+// after the other first, and the picture is of the whole screen.
 
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCursor>
 #include <QPixmap>
 #include <QScreen>
@@ -62,6 +65,30 @@ class StartupReporter : public QObject {
   bool reported_ = false;
 };
 
+// Clicks the buttons Names one after the other (each looked up in every window, so a button of a dialog
+// the one before opened is found), then pictures the whole screen and closes the program.
+void clickThenShoot(lumora::app::TForm1* form, QStringList names, const QString& path) {
+  QTimer::singleShot(800, form, [form, names, path]() mutable {
+    if (names.isEmpty()) {
+      if (!form->screen()->grabWindow(0).save(path, "PNG")) std::fprintf(stderr, "lumora: cannot save %s\n", qPrintable(path));
+      form->close();
+      return;
+    }
+    const QString name = names.takeFirst();
+    QAbstractButton* button = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets())
+      if (button == nullptr && window->isVisible()) button = window->findChild<QAbstractButton*>(name);
+    if (button == nullptr) {
+      std::fprintf(stderr, "lumora: no button %s to click\n", qPrintable(name));
+      form->close();
+      return;
+    }
+    // The click may open a modal dialog: the next step runs from inside its event loop.
+    clickThenShoot(form, names, path);
+    button->click();
+  });
+}
+
 void onTerminate(int) {
   const char byte = 1;
   [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
@@ -108,7 +135,10 @@ int main(int argc, char** argv) {
   if (const char* shot = std::getenv("LUMORA_SCREENSHOT"); shot != nullptr && *shot != '\0') {
     const QString path = QString::fromLocal8Bit(shot);
     const char* hover = std::getenv("LUMORA_SCREENSHOT_HOVER");
-    if (hover != nullptr && *hover != '\0') {
+    const char* clicks = std::getenv("LUMORA_SCREENSHOT_CLICK");
+    if (clicks != nullptr && *clicks != '\0') {
+      clickThenShoot(form, QString::fromLocal8Bit(clicks).split(' ', Qt::SkipEmptyParts), path);
+    } else if (hover != nullptr && *hover != '\0') {
       const QString name = QString::fromLocal8Bit(hover);
       QTimer::singleShot(800, form, [form, path, name] {
         auto* target = form->findChild<QWidget*>(name);

@@ -15,6 +15,7 @@
 
 #include <filesystem>
 
+#include "app/help_dispatcher.h"
 #include "app/icons.h"
 #include "app/plugins.h"
 #include "archive/archiver_window.h"
@@ -160,7 +161,7 @@ void TForm1::buildWindow() {
   Closew = new skin::TMenuItem("Close", "Closew", PopupMenu2);
   PopupMenu2->addActions({RestoreItem, HideItem, N4, Closew});
 
-  HelpDispatcher1 = makeComponent(this, "HelpDispatcher1");
+  HelpDispatcher1 = new THelpDispatcher(this);
   sSkinManager1 = new skin::TsSkinManager(this);
   sSkinManager1->setObjectName("sSkinManager1");
   sSkinProvider1 = makeComponent(this, "sSkinProvider1");
@@ -221,6 +222,8 @@ void TForm1::FormCreate() {
   program.AppFolder = core::folderWithSeparator(exe);
   // Help file.
   helpFile_ = QString::fromStdString(program.AppFolder + i18n::ConstantText("HelpFile"));
+  HelpDispatcher1->Helpfile = helpFile_;
+  applicationHelp().HelpFile = helpFile_;
   // Start page.
   program.StartPage = program.AppFolder + ini.readString(ExecutePage.section, ExecutePage.name, kPageDefault);
   // Caption.
@@ -295,8 +298,11 @@ void TForm1::ToolButton7Click() {
 void TForm1::ToolButton8Click() { PopupMenu1->popup(QCursor::pos()); }
 
 void TForm1::ToolButton9Click() {
-  // The help file follows the current language from this press on; the help viewer shows its contents.
+  // The help file follows the current language from this press on.
   helpFile_ = QString::fromStdString(core::programValues().AppFolder + i18n::ConstantText("HelpFile"));
+  HelpDispatcher1->Helpfile = helpFile_;
+  applicationHelp().HelpFile = helpFile_;
+  HelpDispatcher1->ShowHelpContents();
 }
 
 void TForm1::N1Click() { sToolBar2->setVisible(N1->isChecked()); }
@@ -373,19 +379,7 @@ void TForm1::setMainCaption(const QString& caption) {
   }
 }
 
-void TForm1::ShowHelpTopic(const QString& file, const QString& topic) {
-  // The help file's extension becomes ".chm", the topic's ".htm".
-  QString target = file.isEmpty() ? helpFile_ : file;
-  if (const qsizetype dot = target.lastIndexOf('.'); dot > target.lastIndexOf('/') && dot > target.lastIndexOf('\\')) {
-    target.truncate(dot);
-  }
-  target += ".chm";
-  QString page = topic;
-  const qsizetype topicDot = page.lastIndexOf('.');
-  const QString extension = topicDot >= 0 ? page.mid(topicDot).left(4).toLower() : QString();
-  if (!page.isEmpty() && extension != ".htm") page += ".htm";
-  emit helpTopicRequested(page.isEmpty() ? target : target + "::/" + page);
-}
+void TForm1::ShowHelpTopic(const QString& file, const QString& topic) { HelpDispatcher1->ShowHelpTopic(file, topic); }
 
 void TForm1::FrameViewer1ParseEnd(QObject*) { sGauge1->setVisible(false); }
 

@@ -33,6 +33,7 @@ class TLanguageController;
 
 namespace lumora::app {
 
+class THelpDispatcher;
 
 class TForm1 : public QWidget, public settings::TConfigHost {
   Q_OBJECT
@@ -59,13 +60,8 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   void setSettingsButtonEnabled(bool enabled) override;
   skin::TsSkinManager* skinManager() override { return sSkinManager1; }
   QSize paintFrameSize() const override;
-  // Until the help viewer shows topics, a request is handed on as "file::/topic.htm" by helpTopicRequested.
   void ShowHelpTopic(const QString& file, const QString& topic) override;
 
- signals:
-  void helpTopicRequested(const QString& target);
-
- public:
 
   // Components (named as language files and tests address them).
   skin::TsToolBar* sToolBar1;
@@ -93,7 +89,7 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   QAction* HideItem;
   QAction* N4;
   QAction* Closew;
-  QObject* HelpDispatcher1;
+  THelpDispatcher* HelpDispatcher1;
   skin::TsSkinManager* sSkinManager1;
   i18n::TLanguageController* LangManagerz;
   QObject* sSkinProvider1;

@@ -285,6 +285,11 @@ void TPageViewer::finishParse() {
   document_->ProgressStart = 0;
 }
 
+void TPageViewer::setResourceHosts(html::IImageHost* Images, html::IResourceReader* Resources) {
+  host_.Images = Images != nullptr ? Images : &images_;
+  host_.Resources = Resources != nullptr ? Resources : &resources_;
+}
+
 void TPageViewer::Clear() {
   if (processing_) return;
   hoverTimer_.stop();

@@ -170,6 +170,9 @@ class TPageViewer : public QWidget {
   void setServerRoot(const QString& Root);
   // A frame owner takes over link clicks and visited links.
   void setFrameOwned(bool Owned) { frameOwned_ = Owned; }
+  // Pages that do not come from files (a help file's topics, read by an override of LoadFile) bring
+  // their pictures and style sheets from the same place; null stands for the files'.
+  void setResourceHosts(html::IImageHost* Images, html::IResourceReader* Resources);
 
   // --- Mouse, as the paint panel hands it over (panel coordinates) ---
   void panelMouseDown(QMouseEvent* Event);

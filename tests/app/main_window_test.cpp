@@ -595,18 +595,6 @@ TEST_F(MainWindowTest, SkinsDrawTheToolbarAndSwitchingRestylesEveryOpenWindow) {
   w.Form1->close();
 }
 
-TEST_F(MainWindowTest, SettingsHelpAsksTheHelpRouterForTheSkinTopic) {
-  page(dir / "index.htm", "Demo");
-  ProgramWindows w = start();
-  QStringList requests;
-  QObject::connect(w.Form1.get(), &TForm1::helpTopicRequested, [&](const QString& target) { requests << target; });
-  w.frmConfig->sButton3->click();
-  EXPECT_EQ(requests, QStringList{QString::fromStdString(dir.path().string()) + "/help\\english.chm::/importskin.htm"});
-  w.Form1->ShowHelpTopic("book.hlp", "intro.html");
-  EXPECT_EQ(requests.last(), "book.chm::/intro.html");
-  w.Form1->close();
-}
-
 TEST_F(MainWindowTest, EveryHintIsABalloonTheTrackHintsToo) {
   page(dir / "index.htm", "Demo");
   ProgramWindows w = start();
