@@ -315,6 +315,15 @@ void TForm1::ZIP1Click() {
 }
 
 void TForm1::HideItemClick() {
+  // The program's other open windows (the archiver, the help window) go into the tray with it.
+  hiddenWithMain_.clear();
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    const Qt::WindowType type = window->windowType();
+    if (window != this && window->isVisible() && (type == Qt::Window || type == Qt::Dialog)) {
+      hiddenWithMain_ << window;
+      window->hide();
+    }
+  }
   hide();
   if (tray_ != nullptr) tray_->show();
   HideItem->setEnabled(false);
@@ -322,8 +331,12 @@ void TForm1::HideItemClick() {
 }
 
 void TForm1::RestoreItemClick() {
-  showNormal();
+  if (isHidden() || isMinimized()) showNormal();
+  raise();
   activateWindow();
+  for (const QPointer<QWidget>& window : std::as_const(hiddenWithMain_))
+    if (window != nullptr) window->show();
+  hiddenWithMain_.clear();
   ChildrenReshown_ = true;
   RestoreItem->setEnabled(false);
   HideItem->setEnabled(true);
@@ -334,7 +347,9 @@ void TForm1::ClosewClick() { close(); }
 void TForm1::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   // Minimizing hides the window into the tray where a tray exists to bring it back from.
-  if (event->type() == QEvent::WindowStateChange && isMinimized() && QSystemTrayIcon::isSystemTrayAvailable()) {
+  // Without a tray the window stays minimized, so it can come back from the task bar.
+  const bool trayAvailable = trayAvailable_ ? trayAvailable_() : QSystemTrayIcon::isSystemTrayAvailable();
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && trayAvailable) {
     QTimer::singleShot(0, this, &TForm1::HideItemClick);
   }
 }

@@ -2,8 +2,11 @@
 // The main window TForm1: toolbar, page view, audio bar, status gauge, menus and tray icon. Its creation
 // reads its part of the settings file and loads the start page; its close writes the settings back.
 
+#include <QList>
 #include <QPointer>
 #include <QWidget>
+
+#include <functional>
 
 #include "settings/config_host.h"
 #include "settings/settings_dialog.h"
@@ -48,6 +51,9 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   void setArchiverWindow(QWidget* archiver) { archiver_ = archiver; }
 
   QString settingsFile() const { return settingsFile_; }
+  // Whether the desktop has a tray to hide into (the platform's answer unless a test says otherwise).
+  void setTrayAvailability(std::function<bool()> available) { trayAvailable_ = std::move(available); }
+  QSystemTrayIcon* trayIcon() const { return tray_; }
   QString helpFile() const { return helpFile_; }
 
   // TConfigHost
@@ -134,6 +140,9 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   int ShowCaptionsFlag_ = 0;
   bool ChildrenReshown_ = false;
   QSystemTrayIcon* tray_ = nullptr;
+  std::function<bool()> trayAvailable_;
+  // The program's other windows that were open when the main window hid into the tray.
+  QList<QPointer<QWidget>> hiddenWithMain_;
   QPointer<settings::TfrmConfig> frmConfig_;
   QPointer<QWidget> archiver_;
 };

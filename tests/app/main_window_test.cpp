@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolBar>
 
@@ -493,6 +494,49 @@ TEST_F(MainWindowTest, TrayMenuHidesRestoresAndClosesWithTheSettingsSaved) {
     f.Closew->trigger();
   }
   EXPECT_NE(testing::readFile(dir / "lumora.ini").find("BlockConfig=0"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, TrayIconClicksAndMinimizingWithAndWithoutATray) {
+  page(dir / "index.htm", "Demo");
+  ProgramWindows w = start();
+  TForm1& f = *w.Form1;
+  f.show();
+  ASSERT_NE(f.trayIcon(), nullptr);
+  EXPECT_EQ(f.trayIcon()->toolTip(), "Lumora Viewer");
+  EXPECT_EQ(f.trayIcon()->contextMenu(), f.PopupMenu2);
+  // A click opens the tray menu; a double click restores, and in the shown state changes nothing.
+  emit f.trayIcon()->activated(QSystemTrayIcon::Trigger);
+  EXPECT_TRUE(f.PopupMenu2->isVisible());
+  f.PopupMenu2->hide();
+  emit f.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_TRUE(f.HideItem->isEnabled());
+
+  // With a tray, minimizing hides the window and the archiver window that was open; they come back together.
+  f.setTrayAvailability([] { return true; });
+  f.ZIP1->trigger();
+  QWidget* archiver = w.Form2.get();
+  ASSERT_TRUE(archiver->isVisible());
+  f.setWindowState(Qt::WindowMinimized);
+  QApplication::processEvents();
+  EXPECT_FALSE(f.isVisible());
+  EXPECT_FALSE(archiver->isVisible());
+  EXPECT_TRUE(f.RestoreItem->isEnabled());
+  emit f.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_FALSE(f.isMinimized());
+  EXPECT_TRUE(archiver->isVisible());
+  EXPECT_FALSE(f.RestoreItem->isEnabled());
+  archiver->hide();
+
+  // Without one the window stays minimized where the task bar can bring it back.
+  f.setTrayAvailability([] { return false; });
+  f.setWindowState(Qt::WindowMinimized);
+  QApplication::processEvents();
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_TRUE(f.isMinimized());
+  EXPECT_TRUE(f.HideItem->isEnabled());
+  f.close();
 }
 
 TEST_F(MainWindowTest, CompressSwitchRunsOnlyWhenWrittenExactlyAsTheFirstArgument) {
