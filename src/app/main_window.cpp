@@ -245,7 +245,16 @@ void TForm1::FormCreate() {
   if (!skin::runGuarded([&] { archive::runCompressSwitch(arguments, this); })) return;
   // The settings file is closed with `ini`.
   // 14.
-  discoverPlugins(program.AppFolder + "Modules/", PluginHosts{this, N3, sToolBar1}, this);
+  const auto openPage = [this](const QString& name) {
+    // A page that cannot be shown is the module's to report: the answer says so.
+    try {
+      FrameViewer1->LoadFromFile(QString::fromStdString(core::programValues().AppFolder) + name);
+      return true;
+    } catch (const std::exception&) {
+      return false;
+    }
+  };
+  discoverPlugins(program.AppFolder + "Modules/", PluginHosts{this, N3, sToolBar1, openPage}, this);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
