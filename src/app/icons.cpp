@@ -154,23 +154,25 @@ QIcon menuIcon(MenuImage image) {
   return QIcon(pixmap);
 }
 
+QPixmap applicationIconPixmap(int size) {
+  QPixmap pixmap = canvas(size);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(size / 32.0, size / 32.0);
+  p.setPen(QPen(kInk, 1.5));
+  p.setBrush(QColor(250, 248, 240));
+  p.drawRoundedRect(QRectF(4, 3, 24, 26), 2, 2);
+  p.setBrush(kAccent);
+  p.setPen(Qt::NoPen);
+  p.drawRect(QRectF(8, 8, 16, 3));
+  p.setBrush(kInk);
+  for (int y = 14; y <= 24; y += 4) p.drawRect(QRectF(8, y, 16, 1.6));
+  return pixmap;
+}
+
 QIcon applicationIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48}) {
-    QPixmap pixmap = canvas(size);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 32.0, size / 32.0);
-    p.setPen(QPen(kInk, 1.5));
-    p.setBrush(QColor(250, 248, 240));
-    p.drawRoundedRect(QRectF(4, 3, 24, 26), 2, 2);
-    p.setBrush(kAccent);
-    p.setPen(Qt::NoPen);
-    p.drawRect(QRectF(8, 8, 16, 3));
-    p.setBrush(kInk);
-    for (int y = 14; y <= 24; y += 4) p.drawRect(QRectF(8, y, 16, 1.6));
-    icon.addPixmap(pixmap);
-  }
+  for (int size : {16, 32, 48}) icon.addPixmap(applicationIconPixmap(size));
   return icon;
 }
 

@@ -4,6 +4,7 @@
 // application icon.
 
 #include <QIcon>
+#include <QPixmap>
 
 namespace lumora::app {
 
@@ -13,5 +14,7 @@ enum MenuImage { AudioPlayer = 0, ZipArchiver, Plugins };
 QIcon toolbarIcon(ToolbarImage image);
 QIcon menuIcon(MenuImage image);
 QIcon applicationIcon();
+// The application icon at any size (the desktop's icon theme gets it in its sizes).
+QPixmap applicationIconPixmap(int size);
 
 }  // namespace lumora::app

@@ -23,6 +23,7 @@
 #include <ctime>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include "app/application.h"
 #include "app/display_check.h"
@@ -94,9 +95,35 @@ void onTerminate(int) {
   [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
 }
 
+
+constexpr char kUsage[] =
+    "Usage: lumora [/NoSplash | /edit | /Compress FOLDER ARCHIVE]\n"
+    "       lumora --help | --version\n"
+    "\n"
+    "Shows the publication in the folder the program is started from (the folder of the executable, or\n"
+    "of the symbolic link it was started through): its start page, by default index.htm.\n"
+    "\n"
+    "  /NoSplash                  no splash screen at start\n"
+    "  /edit                      skins are looked up in the publication's Skins folder\n"
+    "  /Compress FOLDER ARCHIVE   compresses FOLDER into the ZIP file ARCHIVE at start, then goes on\n"
+    "  --help                     this text\n"
+    "  --version                  the program's version\n"
+    "\n"
+    "The switches are read from the first argument only, exactly in this letter case.\n"
+    "LUMORA_APP_FOLDER=FOLDER takes FOLDER as the publication folder (its lumora.ini included).\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered without a display, and only as the first argument, like the program's other switches.
+  if (argc >= 2 && std::string_view(argv[1]) == "--help") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc >= 2 && std::string_view(argv[1]) == "--version") {
+    std::printf("Lumora Viewer %s\n", LUMORA_VERSION);
+    return 0;
+  }
   // Before Qt starts: without a display its platform plug-in would abort the process.
   if (const std::string problem = lumora::app::missingDisplayMessage(std::getenv, {argv + 1, argv + argc});
       !problem.empty()) {

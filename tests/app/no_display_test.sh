@@ -31,3 +31,12 @@ expect_refusal "lumora: no display: the X server of DISPLAY=:$number does not an
 "${bare[@]}" QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy LUMORA_SCREENSHOT="$dir/shot.png" \
   timeout 60 "$dir/lumora" /NoSplash
 [[ -s "$dir/shot.png" ]] || { echo "no screenshot on the offscreen platform"; exit 1; }
+
+# --help and --version need no display either: they print and exit 0; as a later argument they are not
+# switches, and the program says it has no display as before.
+"${bare[@]}" "$dir/lumora" --version >"$dir/out"
+[[ "$(cat "$dir/out")" =~ ^"Lumora Viewer "[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "--version printed: $(cat "$dir/out")"; exit 1; }
+"${bare[@]}" "$dir/lumora" --help >"$dir/out"
+grep -q "^Usage: lumora \[/NoSplash | /edit | /Compress FOLDER ARCHIVE\]" "$dir/out" || { echo "--help printed: $(cat "$dir/out")"; exit 1; }
+expect_refusal "lumora: no display: set DISPLAY or run under xvfb-run" "${bare[@]}" "$dir/lumora" /NoSplash --version
+expect_refusal "lumora: no display: set DISPLAY or run under xvfb-run" "${bare[@]}" "$dir/lumora" --Version
