@@ -65,8 +65,7 @@ std::string resolveTopicName(std::string_view Reference, std::string_view Curren
     if (c == '\\') c = '/';
   if (path.empty()) {
     // A bare "#part" stays on the current topic.
-    const std::string current = withoutFragment(CurrentTopic);
-    return (current.empty() ? std::string("/") : current) + fragment;
+    path = "/" + withoutFragment(CurrentTopic);
   }
   std::string joined;
   if (path.front() == '/') {
@@ -76,6 +75,9 @@ std::string resolveTopicName(std::string_view Reference, std::string_view Curren
     const size_t slash = current.rfind('/');
     joined = (slash == std::string::npos ? std::string("/") : current.substr(0, slash + 1)) + path;
   }
+  // The current topic's own name may be written with "\" or "..", too.
+  for (char& c : joined)
+    if (c == '\\') c = '/';
   std::vector<std::string> parts;
   size_t start = 0;
   while (start <= joined.size()) {
