@@ -1,6 +1,8 @@
 # Installation under a prefix and the Debian package: the reader and its tools in bin, the plug-in header,
 # the demo publication (with a link to the reader inside it, as publications have), the desktop's menu
 # entry and icons. `cmake --install build/release --prefix P`, `cd build/release && cpack -G DEB`.
+# The docs under the package's own name, not the project's.
+set(CMAKE_INSTALL_DOCDIR share/doc/lumora CACHE PATH "Documentation")
 include(GNUInstallDirs)
 
 set(LUMORA_INSTALLED_PROGRAMS lumora lumora-html lumora-zip lumora-image lumora-audio lumora-lang lumora-skin)

@@ -318,6 +318,26 @@ TEST_F(HelpWindowTest, SettingsHelpOpensTheSkinTopicOfTheFileTheLastHelpPressNam
   w.Form1->close();
 }
 
+TEST_F(HelpWindowTest, ATranslatedHelpFileIsUsedFromTheNextPressOfHelp) {
+  std::filesystem::create_directories(dir / "Lang");
+  testing::writeFile(dir / "Lang" / "de.lng", "LANGID=1031\n[$CONSTANTS]\nHelpFile=help\\deutsch.chm\n");
+  std::filesystem::copy_file(dir / "help" / "english.chm", dir / "help" / "deutsch.chm");
+  ProgramWindows w = start();
+  const std::string english = (dir / "help" / "english.chm").string(), deutsch = (dir / "help" / "deutsch.chm").string();
+  w.frmConfig->cbLanguageChange(1);
+  w.frmConfig->sButton3->click();
+  ASSERT_NE(helpWindow(), nullptr);
+  EXPECT_EQ(helpWindow()->openFileName().toStdString(), english);  // the file set last
+  w.Form1->ToolButton9->click();
+  EXPECT_EQ(helpWindow()->openFileName().toStdString(), deutsch);
+  w.frmConfig->sButton3->click();
+  EXPECT_EQ(helpWindow()->openFileName().toStdString(), deutsch);
+  EXPECT_EQ(helpWindow()->currentTopic(), "/importskin.htm");
+  w.frmConfig->cbLanguageChange(0);
+  EXPECT_TRUE(messages.empty());
+  w.Form1->close();
+}
+
 TEST_F(HelpWindowTest, MissingOrDamagedHelpFilesAreNamedInAMessage) {
   ProgramWindows w = start();
   std::filesystem::remove(dir / "help" / "english.chm");
