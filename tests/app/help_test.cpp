@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -336,6 +337,23 @@ TEST_F(HelpWindowTest, ATranslatedHelpFileIsUsedFromTheNextPressOfHelp) {
   w.frmConfig->cbLanguageChange(0);
   EXPECT_TRUE(messages.empty());
   w.Form1->close();
+}
+
+TEST_F(HelpWindowTest, PopupTextsComeFromTheHelpFilesPopupList) {
+  const std::unique_ptr<IHtmlHelp> viewer = makeHelpWindowViewer();
+  const QString file = QString::fromStdString((dir / "help" / "english.chm").string());
+  THHPopup record;
+  record.pt = QPoint(50, 60);
+  record.idString = 2;
+  ASSERT_TRUE(viewer->HtmlHelp(nullptr, file + "::/CSHelp.txt", HH_DISPLAY_TEXT_POPUP, reinterpret_cast<quintptr>(&record)));
+  EXPECT_EQ(QToolTip::text(), "Changes the reader's settings: language, skin, caption and sound.");
+  record.idString = 77;  // not in the list
+  EXPECT_FALSE(viewer->HtmlHelp(nullptr, file + "::/CSHelp.txt", HH_DISPLAY_TEXT_POPUP, reinterpret_cast<quintptr>(&record)));
+  record.pszText = "Given text";  // a text of its own needs no file
+  EXPECT_TRUE(viewer->HtmlHelp(nullptr, QString(), HH_DISPLAY_TEXT_POPUP, reinterpret_cast<quintptr>(&record)));
+  EXPECT_EQ(QToolTip::text(), "Given text");
+  QToolTip::hideText();
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(HelpWindowTest, MissingOrDamagedHelpFilesAreNamedInAMessage) {
