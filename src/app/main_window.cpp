@@ -200,13 +200,11 @@ void TForm1::FormCreate() {
   tray_ = new QSystemTrayIcon(windowIcon(), this);
   tray_->setToolTip(skin::applicationTitle());
   tray_->setContextMenu(PopupMenu2);
+  // A right click shows the context menu (the same tray menu) through the platform itself, which is
+  // the only way on desktops that draw the tray's menus themselves.
   connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::DoubleClick) {
-      RestoreItemClick();
-    } else if (reason == QSystemTrayIcon::Trigger) {
-      activateWindow();
-      PopupMenu2->popup(QCursor::pos());
-    }
+    if (reason == QSystemTrayIcon::DoubleClick) TrayMessage(kTrayLeftDoubleClick);
+    if (reason == QSystemTrayIcon::Trigger) TrayMessage(kTrayLeftButtonUp);
   });
   tray_->show();
   HideItem->setEnabled(true);
@@ -349,6 +347,15 @@ void TForm1::RestoreItemClick() {
   ChildrenReshown_ = true;
   RestoreItem->setEnabled(false);
   HideItem->setEnabled(true);
+}
+
+void TForm1::TrayMessage(int MouseMessage) {
+  if (MouseMessage == kTrayLeftButtonUp || MouseMessage == kTrayRightButtonUp) {
+    activateWindow();
+    PopupMenu2->popup(QCursor::pos());
+  } else if (MouseMessage == kTrayLeftDoubleClick) {
+    RestoreItemClick();
+  }
 }
 
 void TForm1::ClosewClick() { close(); }

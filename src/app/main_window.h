@@ -50,6 +50,8 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   void setConfigWindow(settings::TfrmConfig* config) { frmConfig_ = config; }
   void setArchiverWindow(QWidget* archiver) { archiver_ = archiver; }
 
+  static constexpr int kTrayLeftButtonUp = 514, kTrayLeftDoubleClick = 515, kTrayRightButtonUp = 517;
+
   QString settingsFile() const { return settingsFile_; }
   // Whether the desktop has a tray to hide into (the platform's answer unless a test says otherwise).
   void setTrayAvailability(std::function<bool()> available) { trayAvailable_ = std::move(available); }
@@ -116,6 +118,9 @@ class TForm1 : public QWidget, public settings::TConfigHost {
   void HideItemClick();
   void RestoreItemClick();
   void ClosewClick();
+  // The tray icon's mouse messages: a button released over it opens the tray menu at the cursor, a
+  // double click restores the window; anything else does nothing.
+  void TrayMessage(int MouseMessage);
   void FrameViewer1Progress(QObject* sender, lumora::viewer::TProgressStage stage, int percentDone);
   void FrameViewer1Processing(QObject* sender, bool processingOn);
   void FrameViewer1ParseEnd(QObject* sender);

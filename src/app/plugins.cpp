@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <string_view>
 
@@ -55,7 +56,7 @@ std::string pluginText(const char* text) { return text == nullptr ? std::string(
 struct HostContext {
   PluginHosts hosts;
   std::string folder;
-  std::string caption;  // the text caption() returned last, kept until the call ends
+  std::deque<std::string> captions;  // every text caption() returned, kept until the call ends
 };
 
 HostContext& contextOf(void* context) { return *static_cast<HostContext*>(context); }
@@ -75,8 +76,8 @@ int hostOpenPage(void* context, const char* name) {
 
 const char* hostCaption(void* context) {
   HostContext& c = contextOf(context);
-  c.caption = c.hosts.form->windowTitle().toStdString();
-  return c.caption.c_str();
+  c.captions.push_back(c.hosts.form->windowTitle().toStdString());
+  return c.captions.back().c_str();
 }
 
 void hostSetCaption(void* context, const char* text) { contextOf(context).hosts.form->setWindowTitle(hostText(text)); }

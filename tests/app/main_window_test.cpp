@@ -504,10 +504,16 @@ TEST_F(MainWindowTest, TrayIconClicksAndMinimizingWithAndWithoutATray) {
   ASSERT_NE(f.trayIcon(), nullptr);
   EXPECT_EQ(f.trayIcon()->toolTip(), "Lumora Viewer");
   EXPECT_EQ(f.trayIcon()->contextMenu(), f.PopupMenu2);
-  // A click opens the tray menu; a double click restores, and in the shown state changes nothing.
+  // A click (left or right button released) opens the tray menu; other mouse messages do nothing.
+  for (const int message : {TForm1::kTrayLeftButtonUp, TForm1::kTrayRightButtonUp, 513, 516}) {
+    f.TrayMessage(message);
+    EXPECT_EQ(f.PopupMenu2->isVisible(), message == 514 || message == 517) << message;
+    f.PopupMenu2->hide();
+  }
   emit f.trayIcon()->activated(QSystemTrayIcon::Trigger);
   EXPECT_TRUE(f.PopupMenu2->isVisible());
   f.PopupMenu2->hide();
+  // A double click restores, and in the shown state changes nothing.
   emit f.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
   EXPECT_TRUE(f.isVisible());
   EXPECT_TRUE(f.HideItem->isEnabled());
