@@ -1,6 +1,13 @@
 #include "help/chm_file.h"
 
 #include <chm_lib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <cstring>
 #include <filesystem>
@@ -41,6 +48,51 @@ bool endsWithFolded(std::string_view name, std::string_view extension) {
   return name.size() >= extension.size() && foldedName(name.substr(name.size() - extension.size())) == extension;
 }
 
+// chmlib trusts the file's directory and compression data: a damaged file can make it read through null
+// or wild pointers while it opens the file or unpacks an object. So every object is read once in a child
+// process first; only a file that reads to its end there, in time, is opened here.
+constexpr auto kTrialReadTime = std::chrono::seconds(20);
+
+bool readsThroughInAChild(const std::string& path) {
+  const pid_t child = ::fork();
+  if (child < 0) return true;  // no child to try in: read as it is
+  if (child == 0) {
+    // A crash report of the child would only be noise.
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0) ::dup2(null, 2);
+    chmFile* h = chm_open(path.c_str());
+    if (h == nullptr) ::_exit(0);  // refused cleanly: the constructor says so
+    std::vector<std::string> names;
+    chm_enumerate(h, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collectName, &names);
+    std::vector<unsigned char> buffer;
+    const auto readObject = [&](const char* name) {
+      chmUnitInfo ui{};
+      if (chm_resolve_object(h, name, &ui) != CHM_RESOLVE_SUCCESS || ui.length > kMaxChmObjectBytes) return;
+      buffer.resize(static_cast<size_t>(ui.length) + 1);
+      chm_retrieve_object(h, &ui, buffer.data(), 0, static_cast<LONGINT64>(ui.length));
+    };
+    // Both ways round, since what the library keeps from one object can change how it unpacks the next.
+    readObject("/#SYSTEM");
+    for (const std::string& name : names) readObject(name.c_str());
+    for (auto it = names.rbegin(); it != names.rend(); ++it) readObject(it->c_str());
+    chm_close(h);
+    ::_exit(0);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + kTrialReadTime;
+  int status = 0;
+  while (true) {
+    const pid_t done = ::waitpid(child, &status, WNOHANG);
+    if (done == child) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (done < 0) return false;
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
 }  // namespace
 
 void TChmFile::Closer::operator()(chmFile* h) const { chm_close(h); }
@@ -52,6 +104,7 @@ TChmFile::TChmFile(const std::string& Path) : path_(Path) {
   const uint64_t size = std::filesystem::file_size(Path, ec);
   if (ec || size > kMaxChmFileBytes) throw EChmError("Cannot open the help file " + Path + ": it is too large.");
   if (!looksLikeChm(Path, size)) throw EChmError("Cannot open the help file " + Path + ": it is not a compiled help file.");
+  if (!readsThroughInAChild(Path)) throw EChmError("Cannot open the help file " + Path + ": it is damaged.");
   handle_.reset(chm_open(Path.c_str()));
   if (!handle_) throw EChmError("Cannot open the help file " + Path + ": it is damaged.");
   chm_enumerate(handle_.get(), CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collectName, &names_);

@@ -75,5 +75,20 @@ TEST(ChmFile, MissingAndBrokenFilesThrowAMessageNamingThem) {
   }
 }
 
+// Files that make chmlib itself crash, one byte off the demo's help: in its compression data (the LZX
+// window) and in its directory. They are refused with a message, and the program goes on.
+TEST(ChmFile, FilesThatCrashTheLibraryAreRefused) {
+  for (const char* name : {"lzx-window.chm", "directory.chm"}) {
+    const std::string path = std::string(LUMORA_SOURCE_DIR "/tests/help/damaged/") + name;
+    try {
+      const TChmFile chm(path);
+      for (const std::string& object : chm.names()) (void)chm.read(object);
+      ADD_FAILURE() << name << " was opened";
+    } catch (const EChmError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot open the help file " + path + ": it is damaged.");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lumora::help
