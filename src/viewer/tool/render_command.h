@@ -23,7 +23,7 @@ struct TRenderOptions {
 };
 
 // Builds, lays out and paints the page at Path (its bytes in Document) and writes the PNG. Needs a
-// QGuiApplication. Returns the process exit status (messages go to standard error).
+// QApplication (the page's form controls are widgets). Returns the process exit status (messages go to standard error).
 int renderPage(const std::string& Path, const std::string& Document, const TRenderOptions& Options);
 
 }  // namespace lumora::viewer
