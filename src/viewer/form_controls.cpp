@@ -375,6 +375,12 @@ void QtFormControls::releaseControl(TFormControlObj& Control) {
   // The widget may be the one whose signal is being handled (a button that reset a form that reloads).
   QObject::disconnect(w, nullptr, nullptr, nullptr);
   w->removeEventFilter(this);
+  // A focused widget that goes would make Qt look for the next one in a page that is being taken down.
+  if (QWidget* focused = QApplication::focusWidget(); focused && (focused == w || w->isAncestorOf(focused))) {
+    QWidget* keeper = parent_->parentWidget() ? parent_->parentWidget() : parent_;
+    keeper->setFocus(Qt::OtherFocusReason);
+    if (focused->hasFocus()) focused->clearFocus();
+  }
   w->hide();
   w->deleteLater();
 }
