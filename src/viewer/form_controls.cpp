@@ -313,8 +313,12 @@ html::TControlSize QtFormControls::measure(const TFormControlObj& Control, QWidg
     for (size_t i = 0; i < list->TheOptions.count(); ++i)
       widest = std::max(widest, fm.horizontalAdvance(qs(list->TheOptions.Text(i))));
     const int width = percent ? 10 : sw >= 10 ? sw : scrollBar + widest + 10;
-    if (dynamic_cast<const TComboFormControlObj*>(&Control))
-      return {width, sh > 9 ? sh : Widget->sizeHint().height()};
+    if (dynamic_cast<const TComboFormControlObj*>(&Control)) {
+      // Qt's drop-down list needs more room around its text than the rule leaves: the widest option is
+      // never cut off.
+      const int fits = percent || sw >= 10 ? width : std::max(width, Widget->sizeHint().width());
+      return {fits, sh > 9 ? sh : Widget->sizeHint().height()};
+    }
     const int frame = 2 * static_cast<const QFrame*>(Widget)->frameWidth();
     const int rows = list->LBSize > 0 ? list->LBSize : std::clamp(static_cast<int>(list->TheOptions.count()), 1, 8);
     return {width, (sh >= 10 ? sh : heightA * rows) + frame};
