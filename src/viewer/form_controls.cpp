@@ -343,9 +343,9 @@ void QtFormControls::placeControl(TFormControlObj& Control, int X, int Y, bool V
     if (w->isHidden()) w->show();
     return;
   }
-  // The page moved without painting this control again: one still in sight moved along with the pixels.
-  const QRect where(w->pos(), place.size());
-  if (w->isHidden() || !where.intersects(parent_->rect())) {
+  // The page moved without painting this control again: one still in sight moved along with the pixels
+  // (a short scroll shifts them and paints only the strip it uncovers).
+  if (w->isHidden() || !place.intersects(parent_->rect())) {
     w->hide();
     w->move(kOffScreen, w->y());
   }

@@ -81,23 +81,35 @@ class FormControlsTest : public ::testing::Test, lumora::testing::QtApplicationF
 };
 
 TEST_F(FormControlsTest, TypeAndDisabledRulesPickTheWidgetAndItsState) {
-  load("<form><input type=date name=d value=x><input type=PASSWORD name=p value=secret>"
+  load("<form><input type=date name=d value=x maxlength=3><input type=PASSWORD name=p value=secret readonly>"
        "<input name=a disabled value=1><input name=b disabled=NO value=2><input name=c disabled=0 value=3>"
        "<input name=e disabled=yes value=4><input type=file name=f value=ignored></form>");
   auto* date = widget<QLineEdit>(0);
   ASSERT_NE(date, nullptr);
   EXPECT_EQ(date->echoMode(), QLineEdit::Normal);
   EXPECT_EQ(date->text(), "x");
+  EXPECT_EQ(date->maxLength(), 3);
+  EXPECT_FALSE(date->isReadOnly());
   auto* password = widget<QLineEdit>(1);
   ASSERT_NE(password, nullptr);
   EXPECT_EQ(password->echoMode(), QLineEdit::Password);
   EXPECT_EQ(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password), '*');
+  EXPECT_TRUE(password->isReadOnly());
   const bool enabled[] = {false, true, true, false};
   for (size_t i = 0; i < 4; ++i) EXPECT_EQ(widget<QWidget>(2 + i)->isEnabled(), enabled[i]) << "control " << 2 + i;
   // The file field: an empty box whatever its VALUE, then its browse button.
   EXPECT_EQ(widget<QLineEdit>(6)->text(), "");
   EXPECT_EQ(widget<QPushButton>(7)->text(), "Browse...");
   EXPECT_LT(widget<QLineEdit>(6)->geometry().right(), widget<QPushButton>(7)->geometry().left());
+  // Its button hands the box's text to a browse handler and takes back what the handler leaves.
+  QObject::connect(&viewer, &TPageViewer::OnFileBrowse, [&](QObject*, html::TFormControlObj* field, QString* s) {
+    EXPECT_EQ(field, &control(6));
+    *s = "/tmp/chosen.txt";
+  });
+  widget<QPushButton>(7)->click();
+  EXPECT_EQ(widget<QLineEdit>(6)->text(), "/tmp/chosen.txt");
+  widget<QLineEdit>(6)->clear();
+  static_cast<html::TEditFormControlObj&>(control(6)).Text.clear();
   // Disabled values stay out of a submission but not out of what the history keeps.
   EXPECT_EQ(submit(), QStringList({"d=x", "p=secret", "b=2", "c=3", "f="}));
   const auto saved = viewer.document().SaveFormValues();
@@ -156,7 +168,7 @@ TEST_F(FormControlsTest, SubmitAndImageButtonsAddTheirOwnLines) {
   load("<form><input name=q value=v><input type=submit name=go value=Find><input type=submit value=Anon>"
        "<input type=image name=map src=none.gif width=40 height=30></form>"
        "<form><input name=r><input type=image src=none.gif width=40 height=30></form>");
-  widget<QPushButton>(1)->click();
+  key(widget<QPushButton>(1), Qt::Key_Return);  // Enter on a button presses it
   QApplication::processEvents();
   EXPECT_EQ(lastResults, QStringList({"q=v", "go=Find"}));
   widget<QPushButton>(2)->click();
@@ -309,6 +321,28 @@ TEST_F(FormControlsTest, TabWalksLinksAndControlsInTabIndexOrderAndScrollsThemIn
   EXPECT_EQ(order, (std::vector<std::string>{"early", "late", "a.htm", "r1", "far", "b.htm"}));
   key(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_EQ(at(), "far");
+}
+
+TEST_F(FormControlsTest, ControlsFollowTheScrollAndHideWhenScrolledAway) {
+  std::string page = "<form><input name=top>";
+  for (int i = 0; i < 60; ++i) page += "<p>line " + std::to_string(i) + "</p>";
+  load(page + "<input name=bottom></form>");
+  auto* top = widget<QLineEdit>(0);
+  auto* bottom = widget<QLineEdit>(1);
+  EXPECT_TRUE(top->isVisible());
+  EXPECT_FALSE(bottom->isVisible());
+  EXPECT_EQ(top->pos(), QPoint(control(0).XValue, control(0).TopValue));
+  // A short move shifts the pixels and the controls go along, partly in sight.
+  viewer.ScrollTo(16);
+  viewer.paintPanel()->grab();
+  EXPECT_TRUE(top->isVisible());
+  EXPECT_EQ(top->pos(), QPoint(control(0).XValue, control(0).TopValue - 16));
+  // A long one paints everything again.
+  viewer.ScrollTo(viewer.scrollHeight());
+  viewer.paintPanel()->grab();
+  EXPECT_FALSE(top->isVisible());
+  EXPECT_TRUE(bottom->isVisible());
+  EXPECT_EQ(bottom->pos().y(), control(1).TopValue - viewer.scrollPosition());
 }
 
 TEST_F(FormControlsTest, TheDemoFormComesBackFromTheHistoryAndResetClearsIt) {
