@@ -352,6 +352,9 @@ void TFrameViewer::setUpViewer(TPageViewer& Viewer, TfvFrame& Frame) {
   });
   connect(v, &TPageViewer::OnEnter, this, [frame, v](QObject*) { frame->MasterSet->FocusedViewer = v; });
   connect(v, &TPageViewer::OnObjectClick, this, &TFrameViewer::OnObjectClick);
+  connect(v, &TPageViewer::OnObjectFocus, this, &TFrameViewer::OnObjectFocus);
+  connect(v, &TPageViewer::OnObjectBlur, this, &TFrameViewer::OnObjectBlur);
+  connect(v, &TPageViewer::OnObjectChange, this, &TFrameViewer::OnObjectChange);
   connect(v, &TPageViewer::OnFileBrowse, this, &TFrameViewer::OnFileBrowse);
   relayFormSubmit(*v);
   connect(v, &TPageViewer::OnMetaRefresh, this, [this, frame](QObject*, int delay, const QString& target) {

@@ -112,6 +112,9 @@ class TFrameViewer : public QWidget {
   void OnFormSubmit(QObject* Sender, const QString& Action, const QString& Target, const QString& EncType,
                     const QString& Method, const QStringList& Results);
   void OnObjectClick(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& OnClick);
+  void OnObjectFocus(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& Attribute);
+  void OnObjectBlur(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& Attribute);
+  void OnObjectChange(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& Attribute);
   void OnFileBrowse(QObject* Sender, lumora::html::TFormControlObj* Obj, QString* S);
 
  protected:

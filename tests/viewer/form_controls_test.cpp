@@ -22,6 +22,7 @@
 #include "html/html_forms.h"
 #include "html/html_section.h"
 #include "support/qt_app.h"
+#include "support/temp_dir.h"
 #include "viewer/form_controls.h"
 #include "viewer/frame_viewer.h"
 #include "viewer/page_viewer.h"
@@ -383,6 +384,53 @@ TEST_F(FormControlsTest, TheDemoFormComesBackFromTheHistoryAndResetClearsIt) {
   EXPECT_TRUE(qobject_cast<QAbstractButton*>(widgetAt(2))->isChecked());
   EXPECT_TRUE(qobject_cast<QAbstractButton*>(widgetAt(3))->isChecked());
   EXPECT_EQ(qobject_cast<QPlainTextEdit*>(widgetAt(5))->toPlainText(), "Your thoughts here");
+}
+
+TEST_F(FormControlsTest, TheViewersOwnHistoryAndAFramesHistoryKeepTheValues) {
+  lumora::testing::TempDir dir;
+  const auto file = [&](const std::string& name, const std::string& text) {
+    lumora::testing::writeFile(dir / name, text);
+    return QString::fromStdString((dir / name).string());
+  };
+  const QString form = file("form.htm", "<form><input name=q></form>");
+  const QString other = file("other.htm", "<p>other</p>");
+  const auto typeInto = [](TPageViewer& v, const QString& text) {
+    type(qobject_cast<QLineEdit*>(v.formControls().widgetOf(*v.document().FormControlList.at(0))), text);
+  };
+  const auto shown = [](TPageViewer& v) {
+    return qobject_cast<QLineEdit*>(v.formControls().widgetOf(*v.document().FormControlList.at(0)))->text();
+  };
+  // A viewer on its own.
+  TPageViewer own;
+  own.resize(300, 200);
+  own.setHistoryMaxCount(10);
+  own.LoadFromFile(form);
+  typeInto(own, "kept");
+  own.LoadFromFile(other);
+  own.setHistoryIndex(1);
+  EXPECT_EQ(shown(own), "kept");
+  // The right frame of a frameset, left by a link in the left one and come back to.
+  file("left.htm", "<a href=other.htm target=right>on</a>");
+  TFrameViewer frames;
+  frames.resize(600, 300);
+  frames.setHistoryMaxCount(10);
+  frames.show();
+  frames.LoadFromFile(file("set.htm", "<frameset cols=\"150,*\"><frame name=left src=left.htm>"
+                                      "<frame name=right src=form.htm></frameset>"));
+  ASSERT_EQ(frames.currentFrameSet()->ViewerList.size(), 2u);
+  TPageViewer* left = frames.currentFrameSet()->ViewerList[0];
+  TPageViewer* right = frames.currentFrameSet()->ViewerList[1];
+  typeInto(*right, "framed");
+  left->setFocus();
+  key(left, Qt::Key_Tab);
+  key(left, Qt::Key_Return);
+  QApplication::processEvents();
+  ASSERT_TRUE(frames.currentFrameSet()->ViewerList[1]->CurrentFile().endsWith("other.htm"));
+  frames.GoBack();
+  QApplication::processEvents();
+  right = frames.currentFrameSet()->ViewerList[1];
+  ASSERT_TRUE(right->CurrentFile().endsWith("form.htm"));
+  EXPECT_EQ(shown(*right), "framed");
 }
 
 TEST_F(FormControlsTest, RestoringIgnoresForeignLinesAndClearsCheckBoxes) {
