@@ -3,11 +3,13 @@
 // LUMORA_APP_FOLDER replaces the executable's folder; LUMORA_SCREENSHOT=FILE.png saves the main window
 // as a picture once it is shown and then closes the program as the close box would. With
 // LUMORA_SCREENSHOT_HOVER=NAME the mouse first rests on the component NAME and the picture is of the whole
-// screen, hint windows included.
+// screen, hint windows included. LUMORA_REPORT_COMPONENTS lists where the toolbar's buttons sit on the screen
+// once the window is shown ("lumora: component NAME X Y W H"), so a script can click them.
 
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QCursor>
 #include <QPixmap>
 #include <QScreen>
@@ -133,6 +135,17 @@ int main(int argc, char** argv) {
         form->close();
       });
     }
+  }
+
+  if (std::getenv("LUMORA_REPORT_COMPONENTS") != nullptr) {
+    QTimer::singleShot(500, form, [form] {
+      for (const QAbstractButton* button : form->findChildren<QAbstractButton*>()) {
+        if (button->objectName().isEmpty() || !button->isVisible()) continue;
+        const QPoint at = button->mapToGlobal(QPoint(0, 0));
+        std::fprintf(stderr, "lumora: component %s %d %d %d %d\n", qPrintable(button->objectName()), at.x(), at.y(),
+                     button->width(), button->height());
+      }
+    });
   }
 
   // 8.

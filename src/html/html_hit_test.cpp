@@ -17,6 +17,7 @@
 #include "html/html_section.h"
 #include "html/html_table.h"
 #include "html/image_map.h"
+#include "image/gif_image.h"
 
 namespace lumora::html {
 
@@ -152,6 +153,23 @@ const TMapItem* findMap(const TSectionList& Doc, const std::string& Name) {
 // --- Links ---
 
 // Hover goes on or off for every run of Run's link: its neighbours in the link list with the same link.
+// An animated picture marked to play under the mouse (ACTIVE) starts when the mouse comes over it and
+// stops on its first frame when the mouse leaves.
+void setHoverAnimation(TSectionList& Doc, TImageObj* Image, bool On) {
+  if (!Image || !Image->Swapped || !Image->Image.Gif || !Image->Image.Gif->Animated) return;
+  const std::shared_ptr<image::TGIFImage>& gif = Image->Image.Gif;
+  auto& playing = Doc.AnimatedImages;
+  const auto it = std::find(playing.begin(), playing.end(), gif);
+  if (On) {
+    if (it == playing.end()) playing.push_back(gif);
+    gif->SetAnimate(true);
+  } else {
+    if (it != playing.end()) playing.erase(it);
+    gif->SetAnimate(false);
+    gif->SetCurrentFrame(1);
+  }
+}
+
 void setLinkHover(TSectionList& Doc, TFontObj* Run, bool On) {
   if (Run == nullptr) return;
   Run->Hover = On;
@@ -759,6 +777,8 @@ THitFlags TSectionList::LinkAtPoint(ITextMetrics& Metrics, int X, int Y, TUrlTar
   }
   if (ActiveImage != oldImage) {
     ActiveImageState = !ActiveImage ? THoverState::Off : LeftButtonDown ? THoverState::OverDown : THoverState::OverUp;
+    setHoverAnimation(*this, oldImage, false);
+    setHoverAnimation(*this, ActiveImage, true);
     changed = true;
   }
   if (changed && OnLinkStatesChanged) OnLinkStatesChanged();
@@ -774,6 +794,7 @@ void TSectionList::SetLinkPressed(bool Pressed) {
 void TSectionList::ClearLinkStates() {
   if (!ActiveLink && !ActiveImage) return;
   setLinkHover(*this, ActiveLink, false);
+  setHoverAnimation(*this, ActiveImage, false);
   ActiveImageState = THoverState::Off;
   ActiveLink = nullptr;
   ActiveImage = nullptr;

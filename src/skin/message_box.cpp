@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 namespace lumora::skin {
 
@@ -17,6 +18,8 @@ QString& title() {
 
 bool ask(QWidget* parent, MessageKind kind, const QString& text) {
   const MessageRequest request{kind, title(), text};
+  // Errors also go to the terminal a reader may have started the program from, and to scripts.
+  if (kind == MessageKind::Error) std::fprintf(stderr, "%s: %s\n", qPrintable(request.title), qPrintable(text));
   if (answerer()) return answerer()(request);
   switch (kind) {
     case MessageKind::Error:

@@ -443,8 +443,10 @@ void TFrameViewer::hotSpotClick(TPageViewer* Viewer, const QString& Url, bool* H
     }
     if (!query.isEmpty()) AddVisitedLink(name + query + destination);
     MarkVisitedLinks();
-  } catch (const std::exception&) {
-    // A frame that cannot show the document shows why; the page stays usable.
+  } catch (...) {
+    // The page the link names cannot be shown: the reader is told why (by the caller) and stays put.
+    setOwnBusy(false);
+    throw;
   }
   setOwnBusy(false);
 }

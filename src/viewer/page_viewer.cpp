@@ -26,6 +26,7 @@
 #include "html/html_parser.h"
 #include "html/html_section.h"
 #include "image/gif_image.h"
+#include "skin/message_box.h"
 #include "url/url_utils.h"
 #include "viewer/form_controls.h"
 #include "viewer/viewer_names.h"
@@ -146,7 +147,10 @@ TPageViewer::TPageViewer(QWidget* parent)
   };
   events.OnBackgroundChange = [this] { panel_->update(); };
   events.OnImagesArrived = [this] { Relayout(); };
-  document_->OnLinkStatesChanged = [this] { panel_->update(); };
+  document_->OnLinkStatesChanged = [this] {
+    panel_->update();
+    if (!document_->AnimatedImages.empty() && !animationTimer_.isActive()) animationTimer_.start();  // a picture under the mouse plays
+  };
   document_->OnLayoutProgress = [this](int percent) { emit OnProgress(this, psRunning, percent); };
   Clear();
 }
@@ -617,7 +621,7 @@ void TPageViewer::keyPressEvent(QKeyEvent* event) {
   if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && focusedLink_) {
     url_ = fromUtf8(focusedLink_->Url);
     target_ = fromUtf8(focusedLink_->Target);
-    QMetaObject::invokeMethod(this, [this] { FollowLink(); }, Qt::QueuedConnection);
+    followLinkLater();
     return;
   }
   if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) {
@@ -930,8 +934,13 @@ void TPageViewer::panelMouseUp(QMouseEvent* Event) {
     }
   }
   linkJustFollowed_ = true;
-  // After the mouse handling has returned: following the link may replace this viewer.
-  QMetaObject::invokeMethod(this, [this] { FollowLink(); }, Qt::QueuedConnection);
+  followLinkLater();
+}
+
+void TPageViewer::followLinkLater() {
+  // After the input handling has returned: following the link may replace this viewer. A page that
+  // cannot be shown is reported as any failed command is, and the reader stays where they were.
+  QMetaObject::invokeMethod(this, [this] { skin::runGuarded([this] { FollowLink(); }); }, Qt::QueuedConnection);
 }
 
 void TPageViewer::panelDoubleClick(QMouseEvent* Event) {

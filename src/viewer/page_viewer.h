@@ -185,6 +185,8 @@ class TPageViewer : public QWidget {
 
   // Follows URL (set by a click or by keyboard activation).
   void FollowLink();
+  // FollowLink once the current input event is handled; a failure shows the error box.
+  void followLinkLater();
   // The find bar (Ctrl+F): the next or previous match of its text is selected and scrolled into view.
   void showFindBar();
   bool findNext(bool Backward);

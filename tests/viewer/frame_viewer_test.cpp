@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/qt_app.h"
+#include "skin/message_box.h"
 #include "support/temp_dir.h"
 #include "viewer/frame_viewer.h"
 
@@ -184,6 +185,34 @@ TEST_F(FrameViewerTest, ALinkOutOfAnOrdinaryPageReplacesTheTopLevelDocument) {
   viewer.LoadFromFile(write("blank.htm", "<title>Blank</title><p><a href=\"two.htm\" target=\"_blank\">x</a></p>"));
   clickLink(viewer.currentFrameSet()->ViewerList.front());
   EXPECT_EQ(viewer.DocumentTitle(), "Blank");
+}
+
+TEST_F(FrameViewerTest, ALinkToAMissingPageIsReportedAndTheReaderStaysWhereTheyWere) {
+  QStringList shown;
+  const skin::MessageAnswerer previous = skin::setMessageAnswerer([&](const skin::MessageRequest& r) {
+    shown << r.text;
+    return true;
+  });
+  const QString one = write("one.htm", "<title>One</title><p><a href=\"gone.htm#top\">gone</a></p>");
+  write("left.htm", "<p><a href=\"gone.htm\" target=\"right\">gone</a></p>");
+  write("right.htm", "<title>Right</title><p>right</p>");
+  const QString set = write("set.htm", "<frameset cols=\"50%,50%\"><frame name=left src=left.htm><frame name=right src=right.htm></frameset>");
+  for (const QString& page : {one, set}) {
+    viewer.LoadFromFile(page);
+    TPageViewer* clicked = viewer.currentFrameSet()->ViewerList.front();
+    const auto entries = viewer.History().size();
+    bool busy = false;
+    const auto c = QObject::connect(&viewer, &TFrameViewer::OnProcessing, [&](QObject*, bool on) { busy = on; });
+    clickLink(clicked);
+    QObject::disconnect(c);
+    ASSERT_EQ(shown.size(), 1) << page.toStdString();
+    EXPECT_EQ(shown.takeFirst(), "Can't locate file: " + QString::fromStdString((dir / "gone.htm").string()));
+    EXPECT_FALSE(busy);
+    EXPECT_EQ(viewer.CurrentFile(), page);
+    EXPECT_EQ(viewer.History().size(), entries);
+  }
+  EXPECT_EQ(textOf(frame("right")), "right");
+  skin::setMessageAnswerer(previous);
 }
 
 TEST_F(FrameViewerTest, TheEventsOfALoadComeInTheOrderTheMainWindowReliesOn) {

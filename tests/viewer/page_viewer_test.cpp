@@ -280,6 +280,29 @@ TEST_F(PageViewerTest, AnimatedPicturesPlayWhileTheirPageIsShown) {
   EXPECT_TRUE(moved);
   viewer.LoadFromFile(QString::fromStdString(write("still.htm", "<p>still</p>")));
   EXPECT_TRUE(viewer.document().AnimatedImages.empty());
+
+  // ACTIVE: it plays only while the mouse is over it, and shows its first frame again when the mouse leaves.
+  viewer.LoadFromFile(QString::fromStdString(write("hover.htm", "<p><img src=\"anim.gif\" active width=40 height=40></p>")));
+  EXPECT_TRUE(viewer.document().AnimatedImages.empty());
+  viewer.paintPanel()->grab();  // an image is found under the mouse where it was last painted
+  const auto moveTo = [&](QPointF at) {
+    QMouseEvent e(QEvent::MouseMove, at, viewer.paintPanel()->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewer.paintPanel(), &e);
+  };
+  moveTo({25, 25});
+  ASSERT_EQ(viewer.document().AnimatedImages.size(), 1u);
+  const std::shared_ptr<image::TGIFImage> hovered = viewer.document().AnimatedImages.front();
+  moved = false;
+  for (int i = 0; i < 50 && !moved; ++i) {
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    moved = hovered->CurrentFrame != 1;
+  }
+  EXPECT_TRUE(moved);
+  moveTo({300, 300});
+  EXPECT_TRUE(viewer.document().AnimatedImages.empty());
+  EXPECT_EQ(hovered->CurrentFrame, 1);
+  EXPECT_FALSE(hovered->Animate());
 }
 
 TEST_F(PageViewerTest, TextAndPictureDocuments) {
