@@ -354,9 +354,8 @@ void QtFormControls::placeControl(TFormControlObj& Control, int X, int Y, bool V
 void QtFormControls::focusControl(TFormControlObj& Control) {
   QWidget* w = widgetOf(Control);
   if (!w || !w->isEnabled()) return;
-  if (auto* image = dynamic_cast<TImageFormControlObj*>(&Control)) {
-    (void)image;
-    w->setGeometry(kOffScreen, 0, 1, 1);
+  if (dynamic_cast<TImageFormControlObj*>(&Control)) {
+    w->setGeometry(kOffScreen, 0, 1, 1);  // the image shows where it is; its button only holds the focus
   } else {
     const QPoint offset = offset_();
     int top = Control.TopValue;

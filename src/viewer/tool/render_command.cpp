@@ -20,8 +20,8 @@
 namespace lumora::viewer {
 namespace {
 
-// Form controls of a preview: the sizes of the metrics in use, each drawn as a sunken box where the page
-// puts it (the reader shows its native controls there).
+// Form controls of a render with the fixed metrics: their fixed sizes, each drawn as a sunken box where the
+// page puts it, the same on every machine.
 class TPreviewControls : public html::IFormControlHost {
  public:
   TPreviewControls(html::IFormControlHost& Sizes, const html::TSectionList& Document)
