@@ -132,7 +132,8 @@ QWidget* QtFormControls::create(TFormControlObj& Control) {
     w->setText(qs(edit->Text));
     w->setCursorPosition(0);
     colour(w, Control, true);
-    connect(w, &QLineEdit::textEdited, w, [edit](const QString& text) { edit->Text = utf8(text); });
+    // Every change the reader makes (typing, pasting, undo); the model's own come with signals blocked.
+    connect(w, &QLineEdit::textChanged, w, [edit](const QString& text) { edit->Text = utf8(text); });
     return w;
   }
   if (auto* button = dynamic_cast<TButtonFormControlObj*>(&Control)) {
@@ -180,10 +181,8 @@ QWidget* QtFormControls::create(TFormControlObj& Control) {
     w->setCurrentIndex(combo->ItemIndex);
     colour(w, Control, true);
     w->OnDropDown = [combo] { combo->ControlClick(); };
-    connect(w, &QComboBox::activated, w, [combo](int index) {
-      combo->select(index);
-      combo->ControlClick();
-    });
+    connect(w, &QComboBox::currentIndexChanged, w, [combo](int index) { combo->select(index); });
+    connect(w, &QComboBox::activated, w, [combo] { combo->ControlClick(); });
     return w;
   }
   if (auto* list = dynamic_cast<TListBoxFormControlObj*>(&Control)) {
