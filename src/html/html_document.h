@@ -342,6 +342,13 @@ class TSectionList : public TCell {
 
   void addTabOrder(int TabIndex, TTabStop Stop);
 
+  // --- Forms (html_forms.cpp) ---
+  // What the reader entered: one list of name=value lines per form, in form order (empty without forms).
+  using TFormValues = std::vector<std::vector<std::string>>;
+  TFormValues SaveFormValues();
+  // Gives the forms back what SaveFormValues took, form by form; stops where either list ends.
+  void RestoreFormValues(const TFormValues& Values);
+
   // --- Layout ---
   // Lays the document out Width pixels wide for a window ClientHeight high; returns the document height
   // and sets ScrollWidth to the widest the content reached.

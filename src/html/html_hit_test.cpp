@@ -410,8 +410,8 @@ THitFlags TSection::LinkAtPoint(ITextMetrics&, int X, int Y, TUrlTarget& Url, TF
       // An image button: the form sends where it was clicked.
       FormControl = image->MyFormControl;
       if (auto* button = dynamic_cast<TImageFormControlObj*>(image->MyFormControl)) {
-        button->XPos = ix;
-        button->YPos = iy;
+        button->XTmp = ix;
+        button->YTmp = iy;
       }
       return flags | kHitFormControl;
     }

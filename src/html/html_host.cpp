@@ -31,6 +31,21 @@ void TFileImageHost::releaseImage(const std::string& Source) {
   Cache.ReleaseImage(image::TStringBitmapList::makeKey(localPath(Source)));
 }
 
+std::vector<std::string> IFormControlHost::displayedLines(const TFormControlObj&, const std::string& Text) {
+  return textLines(Text);
+}
+
+std::vector<std::string> IFormControlHost::textLines(const std::string& Text) {
+  std::vector<std::string> lines;
+  size_t from = 0;
+  for (;;) {
+    const size_t end = Text.find("\r\n", from);
+    lines.push_back(Text.substr(from, end == std::string::npos ? std::string::npos : end - from));
+    if (end == std::string::npos) return lines;
+    from = end + 2;
+  }
+}
+
 TColor ICanvas::resolveColor(TColor Color) const {
   if (Color == kColorNone) return Color;
   if ((Color & kSystemColorFlag) == kSystemColorFlag) {

@@ -186,6 +186,14 @@ class IFormControlHost {
   // Shows the control with its top-left corner at (X, Y) of the document, or hides it (scrolled away).
   virtual void placeControl(TFormControlObj& Control, int X, int Y, bool Visible) = 0;
   virtual void releaseControl(TFormControlObj& Control) = 0;
+  // The model's value of Control (text, checked state, selection) changed outside the native control (a
+  // reset, a restore from the history): the native control shows it. Nothing to do without one.
+  virtual void controlChanged(TFormControlObj& Control) { (void)Control; }
+  // The lines of a text area as its native control shows them (wrapped at its edge). Without a native
+  // control: the text's own lines (Text uses CR LF between lines).
+  virtual std::vector<std::string> displayedLines(const TFormControlObj& Control, const std::string& Text);
+  // Text cut at its CR LF line ends.
+  static std::vector<std::string> textLines(const std::string& Text);
 };
 
 // ---------------------------------------------------------------------------------------------------------
@@ -215,6 +223,17 @@ using TIncludeType =
 // SCRIPT elements: NAME, LANGUAGE and the script with CR LF line ends.
 using TScriptEvent = std::function<void(const std::string& Name, const std::string& Language, const std::string& Script)>;
 
+// Form controls: the control and the element's ONFOCUS, ONBLUR or ONCHANGE text.
+using ThtObjectEvent = std::function<void(TFormControlObj& Obj, const std::string& Attribute)>;
+// A click on a control, with its ONCLICK text.
+using TObjectClickEvent = std::function<void(TFormControlObj& Obj, const std::string& OnClick)>;
+// A file field's browse button: Obj is the field; S its text, and what the handler leaves in it.
+using TFileBrowseEvent = std::function<void(TFormControlObj& Obj, std::string& S)>;
+// A submitted form: its ACTION, TARGET, ENCTYPE and method, and the name=value lines (the handler's own).
+using TFormSubmitEvent = std::function<void(const std::string& Action, const std::string& Target,
+                                            const std::string& EncType, const std::string& Method,
+                                            std::vector<std::string> Results)>;
+
 struct THtmlDocumentEvents {
   // A name as the page wrote it, made absolute; without it the document's base (or its own path) is used.
   std::function<std::string(const std::string& Name)> OnExpandName;
@@ -233,6 +252,16 @@ struct THtmlDocumentEvents {
   std::function<void()> OnImagesArrived;
   // While the page is read: how far the reading got, in bytes of its text.
   std::function<void(size_t BytesRead, size_t Total)> OnParseProgress;
+
+  // Form controls (html_forms.h): focus, blur and change with the element's ONFOCUS, ONBLUR or ONCHANGE
+  // text; a click with its ONCLICK text (also when empty); a browse button's click with the file field's
+  // text; a submit (without a handler a submit does nothing).
+  ThtObjectEvent OnObjectFocus, OnObjectBlur, OnObjectChange;
+  TObjectClickEvent OnObjectClick;
+  TFileBrowseEvent OnFileBrowse;
+  TFormSubmitEvent OnFormSubmit;
+  // A control got the keyboard focus: the viewer scrolls it into view.
+  std::function<void(TFormControlObj& Obj)> OnShowControl;
 };
 
 }  // namespace lumora::html

@@ -7,6 +7,7 @@
 
 #include "html/html_blocks.h"
 #include "html/html_document.h"
+#include "html/html_forms.h"
 #include "html/html_layout_indent.h"
 #include "html/html_section.h"
 #include "html/html_table.h"
@@ -381,6 +382,8 @@ int TSectionList::LayOut(ITextMetrics& Metrics, int ClientHeight, int Width, int
   ScrollWidth = 0;
   CellTop = 0;
   if (!IMgr) IMgr = std::make_unique<IndentManager>();
+  // The native controls' sizes first: lines are measured with them.
+  for (const auto& form : htmlFormList) form->SizeControls();
   const int height =
       DoLayout(Metrics, 0, 0, std::max(0, Width), ClientHeight, 0, *IMgr, charPosition, maxWidth, ScrollWidth);
   ScrollWidth = std::max(ScrollWidth, maxWidth);

@@ -573,14 +573,9 @@ int TSection::LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeigh
     MaxWidth = std::max(MaxWidth, o->ImageWidth + o->HSpaceL + o->HSpaceR);
   }
   for (TFormControlObj* fc : FormControls.Items) {
-    if (Document->Host && Document->Host->Controls) {
-      const TControlSize size = Document->Host->Controls->controlSize(*fc);
-      fc->Height = size.Height;
-      if (!fc->PercentWidth) fc->Width = size.Width;
-    }
     if (fc->PercentWidth) {
       const int room = Width - fc->MarginLeft - fc->MarginRight;
-      fc->Width = std::max(10, std::min(Width * std::max(0, fc->Width) / 100, room));
+      fc->Width = std::max(10, std::min(Width * std::max(0, fc->StyleWidth) / 100, room));
     }
     MaxWidth = std::max(MaxWidth, fc->Width + fc->MarginLeft + fc->MarginRight);
   }
@@ -623,11 +618,6 @@ void TSection::MeasureWidths(ITextMetrics& Metrics, int& MinWidth, int& MaxWidth
     }
   }
   for (TFormControlObj* fc : FormControls.Items) {
-    if (Document->Host && Document->Host->Controls) {
-      const TControlSize size = Document->Host->Controls->controlSize(*fc);
-      fc->Height = size.Height;
-      if (!fc->PercentWidth) fc->Width = size.Width;
-    }
     if (!fc->PercentWidth) minW = std::max(minW, fc->Width + fc->MarginLeft + fc->MarginRight);
   }
   // Maximum: the widest hard line.

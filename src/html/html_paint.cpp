@@ -700,8 +700,21 @@ int TSection::Paint(TPaintContext& Context) {
       if (c == kFormControlCode) {
         if (TFormControlObj* control = FormControls.FindAt(i)) {
           if (Document->Host && Document->Host->Controls) {
-            Document->Host->Controls->placeControl(*control, control->XValue, control->TopValue, true);
+            // Check boxes and radio buttons sit a little lower, on the text's baseline.
+            const bool radio = dynamic_cast<TRadioButtonFormControlObj*>(control) != nullptr;
+            const bool check = !radio && dynamic_cast<TCheckBoxFormControlObj*>(control) != nullptr;
+            const int top = control->TopValue + (radio ? 2 : check ? 1 : 0);
+            Document->Host->Controls->placeControl(*control, control->XValue, top, true);
             Context.PlacedControls.push_back(control);
+            if (control->Active && (radio || check)) {
+              // The focus mark of a box that has no room for one of its own.
+              const int left = control->XValue;
+              const bool large = Document->Host->PixelsPerInch >= 101;
+              const TRect mark = !radio  ? TRect{left - 3, top - 3, left + 16, top + 16}
+                                 : large ? TRect{left - 2, top - 2, left + 18, top + 18}
+                                         : TRect{left - 3, top - 2, left + 16, top + 16};
+              canvas.frameRect(Context.toCanvas(mark), 0, 1, TPenStyle::Dot);
+            }
           } else {
             // Without native controls the place of one is shown as a sunken box.
             paintControlStandIn(*Document, canvas,

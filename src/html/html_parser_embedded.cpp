@@ -162,6 +162,9 @@ void THtmlParser::doFormControl() {
     TImageObj* image = Section->InsertImage(a, Top(), pos);
     image->MyFormControl = control;
     imageControl->MyImage = image;
+    // The button's place in the text (and in the keyboard order) is its image's.
+    imageControl->MySection = Section.get();
+    imageControl->Pos = image->Pos;
   } else if (sy == InputSy && type == "file") {
     auto* edit = static_cast<TEditFormControlObj*>(control);
     Section->InsertFormControl(edit, pos);

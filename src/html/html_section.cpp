@@ -443,6 +443,7 @@ TPanelObj* TSection::InsertPanel(std::unique_ptr<TPanelObj> Panel, TProperties& 
 void TSection::InsertFormControl(TFormControlObj* Control, int SourcePosition) {
   if (!Control->takesPlace()) return;
   Control->Pos = static_cast<int>(Buff.size());
+  Control->MySection = this;
   FormControls.Items.push_back(Control);
   appendPlain(std::u16string(1, kFormControlCode), {SourcePosition});
 }

@@ -201,7 +201,7 @@ void TfvFrame::showLoadError(const QString& Name) {
 
 void TfvFrame::InitFrameHistory(const QString& Name, int Position) {
   LocalHistory.clear();
-  LocalHistory.push_back({Name, FrameSet, Position, MasterSet->FrameViewer->nextSequence()});
+  LocalHistory.push_back({Name, FrameSet, Position, MasterSet->FrameViewer->nextSequence(), {}});
   LocalIndex = 0;
   emit MasterSet->FrameViewer->OnHistoryChange(MasterSet->FrameViewer);
 }
@@ -247,6 +247,7 @@ void TfvFrame::ReleaseFrames() {
   if (FrameSet) FrameSet->ReleaseFrames();
   if (Viewer) {
     SavedPosition = Viewer->DocPosition();
+    SavedFormValues = Viewer->document().SaveFormValues();
     Viewer->Clear();
     if (MasterSet->FocusedViewer == Viewer) MasterSet->FocusedViewer = nullptr;
   }
@@ -265,6 +266,8 @@ void TfvFrame::RestoreFrames(int Position) {
         if (isImageName(Source)) Viewer->LoadImageDocument(Source);
         else if (isTextName(Source)) Viewer->LoadTextDocument(Source);
         else Viewer->LoadFromFile(Source);
+        Viewer->document().RestoreFormValues(SavedFormValues);
+        SavedFormValues.clear();
         Viewer->setDocPosition(Position >= 0 ? Position : SavedPosition);
       } catch (const std::exception&) {
         showLoadError(Source);

@@ -51,6 +51,7 @@ struct TFrameHistoryEntry {
   TSubFrameSet* FrameSet = nullptr;  // the nested frameset the entry showed, or none
   int Position = 0;
   int Sequence = 0;  // orders the entries of all frames in time
+  html::TSectionList::TFormValues FormValues;  // what the reader had entered there
 };
 
 class TfvFrame : public TFrameBase {
@@ -68,6 +69,7 @@ class TfvFrame : public TFrameBase {
   TPageViewer* Viewer = nullptr;
   TSubFrameSet* FrameSet = nullptr;
   int SavedPosition = 0;
+  html::TSectionList::TFormValues SavedFormValues;  // kept while the frame is released into the history
   QVector<TFrameHistoryEntry> LocalHistory;
   int LocalIndex = 0;
   QTimer RefreshTimer;

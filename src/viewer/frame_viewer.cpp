@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QResizeEvent>
 #include <algorithm>
 
@@ -350,11 +351,28 @@ void TFrameViewer::setUpViewer(TPageViewer& Viewer, TfvFrame& Frame) {
     emit OnHotSpotTargetCovered(v, v->Target(), src);
   });
   connect(v, &TPageViewer::OnEnter, this, [frame, v](QObject*) { frame->MasterSet->FocusedViewer = v; });
+  connect(v, &TPageViewer::OnObjectClick, this, &TFrameViewer::OnObjectClick);
+  connect(v, &TPageViewer::OnObjectFocus, this, &TFrameViewer::OnObjectFocus);
+  connect(v, &TPageViewer::OnObjectBlur, this, &TFrameViewer::OnObjectBlur);
+  connect(v, &TPageViewer::OnObjectChange, this, &TFrameViewer::OnObjectChange);
+  connect(v, &TPageViewer::OnFileBrowse, this, &TFrameViewer::OnFileBrowse);
+  relayFormSubmit(*v);
   connect(v, &TPageViewer::OnMetaRefresh, this, [this, frame](QObject*, int delay, const QString& target) {
     if (!(options_ & fvMetaRefresh)) return;
     frame->RefreshName = target.isEmpty() ? frame->Source : frame->Viewer->ExpandName(target);
     if (QFileInfo(localPath(frame->RefreshName)).isFile()) frame->RefreshTimer.start(delay * 1000);
   });
+}
+
+void TFrameViewer::relayFormSubmit(TPageViewer& Viewer) {
+  if (isSignalConnected(QMetaMethod::fromSignal(&TFrameViewer::OnFormSubmit)))
+    connect(&Viewer, &TPageViewer::OnFormSubmit, this, &TFrameViewer::OnFormSubmit, Qt::UniqueConnection);
+}
+
+void TFrameViewer::connectNotify(const QMetaMethod& signal) {
+  QWidget::connectNotify(signal);
+  if (signal == QMetaMethod::fromSignal(&TFrameViewer::OnFormSubmit))
+    for (TPageViewer* v : current_->ViewerList) relayFormSubmit(*v);
 }
 
 QString TFrameViewer::resolveTarget(TPageViewer* Viewer, const QString& LinkTarget) const {
@@ -458,6 +476,8 @@ void TFrameViewer::LoadFrameFile(TfvFrame& Frame, QString Name, const QString& D
       TPageViewer* oldViewer = Frame.Viewer;
       TSubFrameSet* oldSet = Frame.FrameSet;
       const int oldPosition = oldViewer ? oldViewer->DocPosition() : 0;
+      html::TSectionList::TFormValues oldForms = oldViewer ? oldViewer->document().SaveFormValues()
+                                                           : html::TSectionList::TFormValues();
       Frame.Viewer = nullptr;
       Frame.FrameSet = nullptr;
       if (oldSet) {
@@ -473,7 +493,7 @@ void TFrameViewer::LoadFrameFile(TfvFrame& Frame, QString Name, const QString& D
       if (!isFrameset) {
         loadPage(*Frame.MakeViewer(), text);
         AddVisitedLink(Name + Destination);
-        AddFrameHistory(Frame, Name, Frame.Viewer->DocPosition(), oldPosition);
+        AddFrameHistory(Frame, Name, Frame.Viewer->DocPosition(), std::move(oldForms), oldPosition);
       } else {
         Frame.FrameSet = new TSubFrameSet(current_, Frame.ParentSet, &Frame);
         buildFrameSet(*Frame.FrameSet, text ? *text : std::string(), Name);
@@ -482,7 +502,7 @@ void TFrameViewer::LoadFrameFile(TfvFrame& Frame, QString Name, const QString& D
         for (TFrameBase* child : Frame.FrameSet->List) child->LoadFrames();
         bool first = false, last = false;
         Frame.FrameSet->MarkFixedBorders(first, last);
-        AddFrameHistory(Frame, Name, 0, oldPosition);
+        AddFrameHistory(Frame, Name, 0, std::move(oldForms), oldPosition);
       }
       Frame.arrange();
       Frame.update();
@@ -490,11 +510,13 @@ void TFrameViewer::LoadFrameFile(TfvFrame& Frame, QString Name, const QString& D
       TPageViewer* v = Frame.MakeViewer();
       const int keptPosition = v->DocPosition();
       const QString keptTitle = v->DocumentTitle();
+      html::TSectionList::TFormValues keptForms = v->document().SaveFormValues();
       if (isImageName(Name)) v->LoadImageDocument(Name);
       else if (isTextName(Name)) v->LoadTextDocument(Name + Destination);
       else loadPage(*v, text);
       AddVisitedLink(Name + Destination);
-      if (current_->ViewerList.size() >= 2 && AddHistory) AddFrameHistory(Frame, Name, v->DocPosition(), keptPosition);
+      if (current_->ViewerList.size() >= 2 && AddHistory)
+        AddFrameHistory(Frame, Name, v->DocPosition(), std::move(keptForms), keptPosition);
       if (current_->ViewerList.size() == 1 && AddHistory) {
         current_->CurrentFile = v->CurrentFile();
         current_->DocumentTitle = v->DocumentTitle();
@@ -510,7 +532,7 @@ void TFrameViewer::LoadFrameFile(TfvFrame& Frame, QString Name, const QString& D
         v->setDocPosition(keptPosition);
       } else {
         v->ScrollToAnchor(dest);
-        if (AddHistory && v->DocPosition() != keptPosition) AddFrameHistory(Frame, Name, v->DocPosition(), keptPosition);
+        if (AddHistory && v->DocPosition() != keptPosition) AddFrameHistory(Frame, Name, v->DocPosition(), {}, keptPosition);
       }
       AddVisitedLink(Name + Destination);
     } else if (Frame.FrameSet) {
@@ -526,12 +548,16 @@ void TFrameViewer::LoadFrameFile(TfvFrame& Frame, QString Name, const QString& D
   current_->RebuildFrameList();
 }
 
-void TFrameViewer::AddFrameHistory(TfvFrame& Frame, const QString& NewName, int NewPosition, int OldPosition) {
-  if (!Frame.LocalHistory.isEmpty() && Frame.LocalIndex < Frame.LocalHistory.size())
-    Frame.LocalHistory[Frame.LocalIndex].Position = OldPosition;
+void TFrameViewer::AddFrameHistory(TfvFrame& Frame, const QString& NewName, int NewPosition,
+                                   html::TSectionList::TFormValues Forms, int OldPosition) {
+  if (!Frame.LocalHistory.isEmpty() && Frame.LocalIndex < Frame.LocalHistory.size()) {
+    TFrameHistoryEntry& entry = Frame.LocalHistory[Frame.LocalIndex];
+    entry.Position = OldPosition;
+    if (entry.Name != NewName) entry.FormValues = std::move(Forms);
+  }
   current_->DropForwardEntries();
   Frame.LocalIndex = 0;
-  Frame.LocalHistory.prepend({NewName, Frame.FrameSet, NewPosition, nextSequence()});
+  Frame.LocalHistory.prepend({NewName, Frame.FrameSet, NewPosition, nextSequence(), {}});
   current_->RebuildFrameList();
   emit OnHistoryChange(this);
 }
@@ -548,6 +574,7 @@ void TFrameViewer::moveInFrame(TfvFrame& Frame, int Index) {
   Frame.RefreshTimer.stop();
   if (Frame.Viewer) {
     Frame.LocalHistory[Frame.LocalIndex].Position = Frame.Viewer->DocPosition();
+    Frame.LocalHistory[Frame.LocalIndex].FormValues = Frame.Viewer->document().SaveFormValues();
   } else if (Frame.FrameSet) {
     Frame.FrameSet->ReleaseFrames();
     current_->removeNames(*Frame.FrameSet);
@@ -569,8 +596,11 @@ void TFrameViewer::moveInFrame(TfvFrame& Frame, int Index) {
     Frame.arrange();
   } else {
     Frame.MakeViewer();
-    if (entry.Name.compare(Frame.Source, Qt::CaseInsensitive) != 0)
+    if (entry.Name.compare(Frame.Source, Qt::CaseInsensitive) != 0) {
       LoadFrameFile(Frame, entry.Name, QString(), false, false);
+      Frame.Viewer->document().RestoreFormValues(entry.FormValues);
+      Frame.LocalHistory[Index].FormValues.clear();
+    }
     Frame.Viewer->setDocPosition(entry.Position);
   }
   Frame.Source = entry.Name;

@@ -92,7 +92,8 @@ class TFrameViewer : public QWidget {
   void setUpViewer(TPageViewer& Viewer, TfvFrame& Frame);
   // Loads Name into one frame, with its local history.
   void LoadFrameFile(TfvFrame& Frame, QString Name, const QString& Destination, bool Refresh, bool AddHistory);
-  void AddFrameHistory(TfvFrame& Frame, const QString& NewName, int NewPosition, int OldPosition);
+  void AddFrameHistory(TfvFrame& Frame, const QString& NewName, int NewPosition,
+                       html::TSectionList::TFormValues Forms, int OldPosition);
   void SetFrameHistoryIndex(TfvFrame& Frame, int Index);
   int nextSequence() { return sequence_++; }
   void AddVisitedLink(const QString& Link);
@@ -107,12 +108,21 @@ class TFrameViewer : public QWidget {
   void OnHotSpotTargetClick(QObject* Sender, const QString& Target, const QString& URL, bool* Handled);
   void OnHotSpotTargetCovered(QObject* Sender, const QString& Target, const QString& URL);
   void OnBlankWindowRequest(QObject* Sender, const QString& Target, const QString& URL);
+  // The form events of the frames' viewers (TPageViewer's), with the viewer as Sender.
+  void OnFormSubmit(QObject* Sender, const QString& Action, const QString& Target, const QString& EncType,
+                    const QString& Method, const QStringList& Results);
+  void OnObjectClick(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& OnClick);
+  void OnObjectFocus(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& Attribute);
+  void OnObjectBlur(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& Attribute);
+  void OnObjectChange(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& Attribute);
+  void OnFileBrowse(QObject* Sender, lumora::html::TFormControlObj* Obj, QString* S);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   // Alt+Left and Backspace go back, Alt+Right forward, F5 reads the shown pages again from disk.
   void keyPressEvent(QKeyEvent* event) override;
+  void connectNotify(const QMetaMethod& signal) override;
 
  private:
   struct TMainEntry {
@@ -135,6 +145,8 @@ class TFrameViewer : public QWidget {
   void freeIfUnused(TFrameSet* Set);
   void showFrameSet(TFrameSet* Set);
   bool linkMatches(TPageViewer& Viewer, const QString& LinkUrl, const QString& Entry) const;
+  // A viewer's submissions reach the owner only when it listens: without a listener a submit does nothing.
+  void relayFormSubmit(TPageViewer& Viewer);
 
   TFrameSet* current_;
   QVector<TMainEntry> entries_;

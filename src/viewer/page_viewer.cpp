@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -21,11 +22,13 @@
 #include "core/file_read.h"
 #include "html/html_blocks.h"
 #include "html/html_codepage.h"
+#include "html/html_forms.h"
 #include "html/html_parser.h"
 #include "html/html_section.h"
 #include "image/gif_image.h"
 #include "skin/message_box.h"
 #include "url/url_utils.h"
+#include "viewer/form_controls.h"
 #include "viewer/viewer_names.h"
 
 namespace lumora::viewer {
@@ -94,7 +97,35 @@ TPageViewer::TPageViewer(QWidget* parent)
   panTimer_.setInterval(100);
   connect(&panTimer_, &QTimer::timeout, this, &TPageViewer::panStep);
 
+  formControls_ = std::make_unique<QtFormControls>(
+      panel_, [this] { return QPoint(hScroll_->isVisible() ? hScroll_->value() : 0, vScroll_->value()); },
+      host_.PixelsPerInch);
+  host_.Controls = formControls_.get();
+  formControls_->OnViewerKey = [this](QKeyEvent* event) { keyPressEvent(event); };
+  formControls_->OnFocusChange = [this] {
+    focusLink(nullptr);
+    panel_->update();
+  };
+
   html::THtmlDocumentEvents& events = document_->Events;
+  events.OnShowControl = [this](html::TFormControlObj& control) { showControl(control); };
+  events.OnObjectClick = [this](html::TFormControlObj& control, const std::string& onClick) {
+    emit OnObjectClick(this, &control, fromUtf8(onClick));
+  };
+  events.OnObjectFocus = [this](html::TFormControlObj& control, const std::string& attribute) {
+    emit OnObjectFocus(this, &control, fromUtf8(attribute));
+  };
+  events.OnObjectBlur = [this](html::TFormControlObj& control, const std::string& attribute) {
+    emit OnObjectBlur(this, &control, fromUtf8(attribute));
+  };
+  events.OnObjectChange = [this](html::TFormControlObj& control, const std::string& attribute) {
+    emit OnObjectChange(this, &control, fromUtf8(attribute));
+  };
+  events.OnFileBrowse = [this](html::TFormControlObj& control, std::string& s) {
+    QString text = fromUtf8(s);
+    emit OnFileBrowse(this, &control, &text);
+    s = utf8(text);
+  };
   events.OnExpandName = [this](const std::string& name) { return utf8(ExpandName(fromUtf8(name))); };
   events.OnMeta = [this](const std::string& httpEq, const std::string& name, const std::string& content) {
     emit OnMeta(this, fromUtf8(httpEq), fromUtf8(name), fromUtf8(content));
@@ -146,9 +177,49 @@ void TPageViewer::loadWithHistory(const QString& FileName, THtmlFileType FileTyp
   const QString oldFile = currentFile_, oldTitle = documentTitle_;
   const THtmlFileType oldType = fileType_;
   const int oldPosition = DocPosition();
+  html::TSectionList::TFormValues forms = document_->SaveFormValues();
   if (Text) loadFile(FileName, FileType, std::move(Text));
   else LoadFile(FileName, FileType);
-  if (currentFile_ != oldFile || fileType_ != oldType) AddHistoryEntry(oldFile, oldTitle, oldType, oldPosition);
+  if (currentFile_ != oldFile || fileType_ != oldType)
+    AddHistoryEntry(oldFile, oldTitle, oldType, std::move(forms), oldPosition);
+}
+
+// --- Forms ---
+
+void TPageViewer::showControl(const html::TFormControlObj& Control) {
+  const int top = vScroll_->value(), height = panel_->height();
+  if (Control.TopValue < top || Control.TopValue > top + height - 20) ScrollTo(Control.TopValue - height / 2);
+}
+
+void TPageViewer::connectNotify(const QMetaMethod& signal) {
+  QWidget::connectNotify(signal);
+  if (signal == QMetaMethod::fromSignal(&TPageViewer::OnFormSubmit)) connectFormSubmit();
+}
+
+void TPageViewer::disconnectNotify(const QMetaMethod& signal) {
+  QWidget::disconnectNotify(signal);
+  if (signal == QMetaMethod::fromSignal(&TPageViewer::OnFormSubmit)) connectFormSubmit();
+}
+
+void TPageViewer::connectFormSubmit() {
+  if (!isSignalConnected(QMetaMethod::fromSignal(&TPageViewer::OnFormSubmit))) {
+    document_->Events.OnFormSubmit = nullptr;
+    return;
+  }
+  // The submission reaches the handler after the click or key that made it has been handled: the
+  // handler may well load another page.
+  document_->Events.OnFormSubmit = [this](const std::string& action, const std::string& target,
+                                          const std::string& encType, const std::string& method,
+                                          std::vector<std::string> results) {
+    QStringList lines;
+    for (const std::string& line : results) lines.push_back(fromUtf8(line));
+    QMetaObject::invokeMethod(
+        this,
+        [this, a = fromUtf8(action), t = fromUtf8(target), e = fromUtf8(encType), m = fromUtf8(method), lines] {
+          emit OnFormSubmit(this, a, t, e, m, lines);
+        },
+        Qt::QueuedConnection);
+  };
 }
 
 void TPageViewer::animationTick() {
@@ -593,26 +664,61 @@ void TPageViewer::wheelEvent(QWheelEvent* event) {
 // --- Keyboard: links, copy, find ---
 
 bool TPageViewer::focusNextPrevChild(bool next) {
-  // The links in keyboard order: those with a TABINDEX first (in its order), then the rest as they come.
-  std::vector<const html::TUrlTarget*> links;
-  for (const auto& [key, stop] : document_->TabOrderList)
-    if (stop.LinkRun && stop.LinkRun->UrlTarget) links.push_back(stop.LinkRun->UrlTarget.get());
+  // The keyboard order of links and controls: those with a TABINDEX first (in its order), then the rest
+  // as the page has them.
+  struct TStop {
+    const html::TUrlTarget* Link = nullptr;
+    html::TFormControlObj* Control = nullptr;
+    int Position = 0;
+  };
+  std::vector<TStop> ordered, rest;
+  const auto usable = [this](const html::TFormControlObj* c) {
+    return c && c->isTabStop() && formControls_->widgetOf(*c) != nullptr;
+  };
+  for (const auto& [key, stop] : document_->TabOrderList) {
+    if (stop.LinkRun && stop.LinkRun->UrlTarget) ordered.push_back({stop.LinkRun->UrlTarget.get(), nullptr, 0});
+    else if (auto* c = dynamic_cast<html::TFormControlObj*>(stop.Control); usable(c)) ordered.push_back({nullptr, c, 0});
+  }
+  const auto listed = [&ordered](const TStop& s) {
+    return std::any_of(ordered.begin(), ordered.end(), [&s](const TStop& o) { return o.Link == s.Link && o.Control == s.Control; });
+  };
   if (!document_->TooManyLinks)
     for (const html::TFontObj* run : document_->LinkList)
-      if (run->UrlTarget && std::find(links.begin(), links.end(), run->UrlTarget.get()) == links.end())
-        links.push_back(run->UrlTarget.get());
-  if (links.empty()) return QWidget::focusNextPrevChild(next);
-  auto at = std::find(links.begin(), links.end(), focusedLink_);
-  if (at == links.end()) {
-    focusLink(next ? links.front() : links.back());
-    return true;
+      if (run->UrlTarget && run->Section) rest.push_back({run->UrlTarget.get(), nullptr, run->Section->StartCurs + run->Pos});
+  for (html::TFormControlObj* c : document_->FormControlList) {
+    if (!usable(c)) continue;
+    rest.push_back({nullptr, c, c->MySection ? c->MySection->StartCurs + c->Pos : 0});
   }
-  if (next ? at + 1 == links.end() : at == links.begin()) {
+  std::stable_sort(rest.begin(), rest.end(), [](const TStop& a, const TStop& b) { return a.Position < b.Position; });
+  std::vector<TStop> stops = ordered;
+  for (const TStop& s : rest) {
+    // A link of several runs is one stop.
+    if (s.Link && std::any_of(stops.begin(), stops.end(), [&s](const TStop& o) { return o.Link == s.Link; })) continue;
+    if (!listed(s)) stops.push_back(s);
+  }
+  html::TFormControlObj* focusedControl = formControls_->controlOf(QApplication::focusWidget());
+  const auto at = std::find_if(stops.begin(), stops.end(), [&](const TStop& s) {
+    return focusedControl ? s.Control == focusedControl : (s.Link && s.Link == focusedLink_);
+  });
+  const auto go = [this](const TStop& s) {
+    if (s.Control) {
+      focusLink(nullptr);
+      formControls_->focusControl(*s.Control);
+    } else {
+      if (!hasFocus()) setFocus(Qt::TabFocusReason);
+      focusLink(s.Link);
+    }
+    return true;
+  };
+  if (stops.empty()) return QWidget::focusNextPrevChild(next);
+  if (at == stops.end()) return go(next ? stops.front() : stops.back());
+  if (next ? at + 1 == stops.end() : at == stops.begin()) {
     focusLink(nullptr);
+    // Out of the page: Qt's order from the viewer itself (the controls are not in it).
+    if (focusedControl) setFocus(Qt::TabFocusReason);
     return QWidget::focusNextPrevChild(next);
   }
-  focusLink(next ? *(at + 1) : *(at - 1));
-  return true;
+  return go(next ? *(at + 1) : *(at - 1));
 }
 
 void TPageViewer::focusLink(const html::TUrlTarget* Link) {
@@ -812,6 +918,11 @@ void TPageViewer::panelMouseUp(QMouseEvent* Event) {
   html::TFormControlObj* control = nullptr;
   std::string title;
   const html::THitFlags found = document_->LinkAtPoint(metrics_, p.x(), p.y(), link, control, title);
+  if (auto* image = dynamic_cast<html::TImageFormControlObj*>(control); image && (found & html::kHitFormControl)) {
+    if (QWidget* w = formControls_->widgetOf(*image); w && w->isEnabled()) formControls_->focusControl(*image);
+    image->ImageClick();
+    return;
+  }
   if (!(found & html::kHitLink)) return;
   url_ = fromUtf8(link.Url);
   target_ = fromUtf8(link.Target);
@@ -894,7 +1005,7 @@ void TPageViewer::FollowLink() {
   const QString s = url_;
   if (s.startsWith('#')) {
     if (ScrollToAnchor(s)) {
-      AddHistoryEntry(currentFile_, documentTitle_, fileType_, oldPosition);
+      AddHistoryEntry(currentFile_, documentTitle_, fileType_, {}, oldPosition);
       AddVisitedLink(currentFile_ + s);
     }
     return;
@@ -908,7 +1019,7 @@ void TPageViewer::FollowLink() {
       LoadFromFile(name + destination);
       AddVisitedLink(name + destination);
     } else if (ScrollToAnchor(destination)) {
-      AddHistoryEntry(currentFile_, documentTitle_, ftHTML, oldPosition);
+      AddHistoryEntry(currentFile_, documentTitle_, ftHTML, {}, oldPosition);
       AddVisitedLink(name + destination);
     }
   } else if (isImageName(name)) {
@@ -935,21 +1046,22 @@ void TPageViewer::selectAll() {
 
 // --- History ---
 
-void TPageViewer::AddHistoryEntry(const QString& OldFile, const QString& OldTitle, THtmlFileType OldType, int OldPosition) {
+void TPageViewer::AddHistoryEntry(const QString& OldFile, const QString& OldTitle, THtmlFileType OldType,
+                                  html::TSectionList::TFormValues Forms, int OldPosition) {
   if (historyMaxCount_ < 1 || currentFile_.isEmpty() ||
       (OldFile == currentFile_ && OldType == fileType_ && OldPosition == DocPosition()))
     return;
   if (!history_.isEmpty() && !OldFile.isEmpty()) {
     history_[historyIndex_] = OldFile;
     titleHistory_[historyIndex_] = OldTitle;
-    positionHistory_[historyIndex_] = {OldPosition, OldType};
+    positionHistory_[historyIndex_] = {OldPosition, OldType, OldFile != currentFile_ ? std::move(Forms) : html::TSectionList::TFormValues()};
     history_.erase(history_.begin(), history_.begin() + historyIndex_);
     titleHistory_.erase(titleHistory_.begin(), titleHistory_.begin() + historyIndex_);
     positionHistory_.erase(positionHistory_.begin(), positionHistory_.begin() + historyIndex_);
   }
   historyIndex_ = 0;
   history_.prepend(currentFile_);
-  positionHistory_.prepend({DocPosition(), fileType_});
+  positionHistory_.prepend({DocPosition(), fileType_, {}});
   titleHistory_.prepend(documentTitle_);
   if (history_.size() > historyMaxCount_) {
     history_.removeAt(historyMaxCount_);
@@ -962,11 +1074,14 @@ void TPageViewer::AddHistoryEntry(const QString& OldFile, const QString& OldTitl
 void TPageViewer::setHistoryIndex(int Index) {
   if (processing_ || Index == historyIndex_ || Index < 0 || Index >= history_.size()) return;
   if (!currentFile_.isEmpty() && historyIndex_ < history_.size()) {
-    positionHistory_[historyIndex_] = {DocPosition(), fileType_};
+    positionHistory_[historyIndex_] = {DocPosition(), fileType_, document_->SaveFormValues()};
     titleHistory_[historyIndex_] = documentTitle_;
   }
   const PositionObj target = positionHistory_[Index];
-  if (history_[Index] != currentFile_ || target.FileType != fileType_) LoadFile(history_[Index], target.FileType);
+  if (history_[Index] != currentFile_ || target.FileType != fileType_) {
+    LoadFile(history_[Index], target.FileType);
+    document_->RestoreFormValues(target.FormValues);
+  }
   setDocPosition(target.Position);
   historyIndex_ = Index;
   emit OnHistoryChange(this);

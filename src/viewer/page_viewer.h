@@ -17,6 +17,7 @@
 #include <string>
 
 #include "html/html_document.h"
+#include "html/html_forms.h"  // Qt's meta types need the controls its signals name complete
 #include "viewer/qt_platform.h"
 
 namespace lumora::viewer {
@@ -43,11 +44,15 @@ class EPageLoadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Where the viewer was in a document: a position that survives a re-layout, the kind of document.
+// Where the viewer was in a document: a position that survives a re-layout, the kind of document, and what
+// the reader had entered in its forms.
 struct PositionObj {
   int Position = 0;
   THtmlFileType FileType = ftHTML;
+  html::TSectionList::TFormValues FormValues;
 };
+
+class QtFormControls;
 
 class TPageViewer;
 
@@ -190,6 +195,8 @@ class TPageViewer : public QWidget {
   bool findNext(bool Backward);
   // The link that has the keyboard focus, or null.
   const html::TUrlTarget* focusedLink() const { return focusedLink_; }
+  // The native controls of the page's forms.
+  QtFormControls& formControls() const { return *formControls_; }
   void copySelection();
 
  signals:
@@ -208,6 +215,17 @@ class TPageViewer : public QWidget {
   // The viewer got the keyboard focus.
   void OnEnter(QObject* Sender);
   void OnMouseDouble(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+  // Form controls: a click (with the element's ONCLICK), focus, blur and change (ONFOCUS, ONBLUR, ONCHANGE).
+  void OnObjectClick(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& OnClick);
+  void OnObjectFocus(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& Attribute);
+  void OnObjectBlur(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& Attribute);
+  void OnObjectChange(QObject* Sender, lumora::html::TFormControlObj* Obj, const QString& Attribute);
+  // A file field's browse button: S holds the field's text; what a handler leaves there goes into the field.
+  void OnFileBrowse(QObject* Sender, lumora::html::TFormControlObj* Obj, QString* S);
+  // A form was submitted (after the click or key that did it has been handled). Without a connection a
+  // submit does nothing.
+  void OnFormSubmit(QObject* Sender, const QString& Action, const QString& Target, const QString& EncType,
+                    const QString& Method, const QStringList& Results);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -218,6 +236,8 @@ class TPageViewer : public QWidget {
   void wheelEvent(QWheelEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void connectNotify(const QMetaMethod& signal) override;
+  void disconnectNotify(const QMetaMethod& signal) override;
 
  private:
   void setProcessing(bool On);
@@ -234,7 +254,8 @@ class TPageViewer : public QWidget {
   int clampedTop(int Y) const;
   void scrollBy(int DY);
   void setHorizontal(int X);
-  void AddHistoryEntry(const QString& OldFile, const QString& OldTitle, THtmlFileType OldType, int OldPosition);
+  void AddHistoryEntry(const QString& OldFile, const QString& OldTitle, THtmlFileType OldType,
+                       html::TSectionList::TFormValues Forms, int OldPosition);
   void AddVisitedLink(const QString& Link);
   void MarkVisitedLinks();
   bool linkTargetMatches(const html::TUrlTarget& Url, const QString& Link) const;
@@ -246,11 +267,14 @@ class TPageViewer : public QWidget {
   QPoint toDocument(const QPoint& PanelPoint) const;
   void focusLink(const html::TUrlTarget* Link);
   void scrollToPosition(int Position);
+  void showControl(const html::TFormControlObj& Control);
+  void connectFormSubmit();
 
   QtTextMetrics metrics_;
   html::TFileImageHost images_;
   html::TFileResourceReader resources_;
   html::THtmlHost host_;
+  std::unique_ptr<QtFormControls> formControls_;  // outlives the document, which lets its controls go
   std::unique_ptr<html::TSectionList> document_;
 
   QWidget* borderPanel_;

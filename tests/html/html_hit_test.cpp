@@ -399,7 +399,7 @@ TEST(HtmlHit, ImageButtonGivesItsControlAndTheClickPoint) {
   EXPECT_EQ(hit.Flags, kHitFormControl);
   auto* button = dynamic_cast<TImageFormControlObj*>(hit.Control);
   ASSERT_NE(button, nullptr);
-  EXPECT_EQ(std::pair(button->XPos, button->YPos), std::pair(6, 9));
+  EXPECT_EQ(std::pair(button->XTmp, button->YTmp), std::pair(6, 9));
 }
 
 TEST(HtmlHit, HoverCoversEveryRunOfTheLinkUnderTheMouse) {

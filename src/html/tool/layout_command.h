@@ -18,7 +18,8 @@
 //   {"kind":"cell","row":r,"col":c,"rowSpan":..,"colSpan":..,"x":..,"y":..,"w":..,"h":..}  (without spacing)
 //   {"kind":"rule","x":..,"y":..,"w":..,"h":..}
 //   {"kind":"control","type":"text|password|checkbox|radio|button|submit|reset|file|image|select|listbox|
-//    textarea","x":..,"y":..,"w":..,"h":..}
+//    textarea","x":..,"y":..,"w":..,"h":..}  where the layout puts the control and its size: the host's
+//       (the reader's own widgets with --metrics system, the fixed sizes with --metrics fixed)
 
 #include <ostream>
 #include <string>

@@ -9,7 +9,8 @@
 //   lumora-html hit FILE [--width N] [--metrics fixed|system] X Y
 //                             what lies at a document point, one JSON object (see hit_command.h)
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QWidget>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,7 @@
 #include "html/tool/hit_command.h"
 #include "html/tool/layout_command.h"
 #include "html/tool/tokens_command.h"
+#include "viewer/form_controls.h"
 #include "viewer/qt_platform.h"
 #include "viewer/tool/render_command.h"
 
@@ -48,9 +50,9 @@ bool parseWidth(std::string_view text, int& width) {
   return error == std::errc() && end == text.data() + text.size() && width >= 0 && width <= 100000;
 }
 
-// Qt for the installed fonts and for painting; it needs no display: Qt's offscreen platform serves when
-// there is none.
-std::unique_ptr<QGuiApplication> startQt() {
+// Qt for the installed fonts, the form controls and painting; it needs no display: Qt's offscreen platform
+// serves when there is none.
+std::unique_ptr<QApplication> startQt() {
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // Qt wants a private runtime folder; without one it complains on every start.
@@ -62,7 +64,7 @@ std::unique_ptr<QGuiApplication> startQt() {
   static int qtArgc = 1;
   static char qtName[] = "lumora-html";
   static char* qtArgv[] = {qtName, nullptr};
-  return std::make_unique<QGuiApplication>(qtArgc, qtArgv);
+  return std::make_unique<QApplication>(qtArgc, qtArgv);
 }
 
 bool parseMetrics(std::string_view kind, bool& fixed) {
@@ -98,12 +100,18 @@ int laidOutCommand(int argc, char** argv, const std::string& path, const std::st
   lumora::html::TFileImageHost images;
   lumora::html::TFileResourceReader resources;
   lumora::html::THtmlHost host{&fixedMetrics, &images, &resources, &fixedMetrics};
-  std::unique_ptr<QGuiApplication> app;
+  std::unique_ptr<QApplication> app;
   std::unique_ptr<lumora::viewer::QtTextMetrics> system;
+  // With the installed fonts the controls are the reader's own widgets, so their sizes are the real ones.
+  std::unique_ptr<QWidget> area;
+  std::unique_ptr<lumora::viewer::QtFormControls> controls;
   if (!fixed) {
     app = startQt();
     system = std::make_unique<lumora::viewer::QtTextMetrics>();
     host.Metrics = system.get();
+    area = std::make_unique<QWidget>();
+    controls = std::make_unique<lumora::viewer::QtFormControls>(area.get(), [] { return QPoint(); }, host.PixelsPerInch);
+    host.Controls = controls.get();
   }
   if (hit) return lumora::html::writeHit(path, document, host, width, point[0], point[1], std::cout);
   return lumora::html::writeLayout(path, document, host, width, std::cout);
@@ -132,7 +140,7 @@ int render(int argc, char** argv, const std::string& path, const std::string& do
     }
   }
   if (options.Output.empty() || (options.Full && heightGiven)) return usage();
-  const std::unique_ptr<QGuiApplication> app = startQt();
+  const std::unique_ptr<QApplication> app = startQt();
   return lumora::viewer::renderPage(path, document, options);
 }
 

@@ -1,6 +1,7 @@
 #include "viewer/tool/render_command.h"
 
 #include <QImage>
+#include <QWidget>
 #include <QPainter>
 #include <algorithm>
 #include <cstdio>
@@ -13,13 +14,14 @@
 #include "html/html_frameset.h"
 #include "html/html_paint.h"
 #include "html/html_parser.h"
+#include "viewer/form_controls.h"
 #include "viewer/qt_platform.h"
 
 namespace lumora::viewer {
 namespace {
 
-// Form controls of a preview: the sizes of the metrics in use, each drawn as a sunken box where the page
-// puts it (the reader shows its native controls there).
+// Form controls of a render with the fixed metrics: their fixed sizes, each drawn as a sunken box where the
+// page puts it, the same on every machine.
 class TPreviewControls : public html::IFormControlHost {
  public:
   TPreviewControls(html::IFormControlHost& Sizes, const html::TSectionList& Document)
@@ -56,9 +58,13 @@ int renderPage(const std::string& Path, const std::string& Document, const TRend
   html::TFileImageHost images;
   html::TFileResourceReader resources;
   html::THtmlHost host{&metrics, &images, &resources, nullptr};
+  // With the installed fonts the page's controls are the reader's widgets, drawn where they sit; with the
+  // fixed metrics each is a sunken box of the fixed size.
+  QWidget area;
+  QtFormControls widgets(&area, [] { return QPoint(); }, host.PixelsPerInch);
   html::TSectionList doc(&host);
   TPreviewControls controls(fixedMetrics, doc);
-  host.Controls = &controls;
+  host.Controls = Options.Fixed ? static_cast<html::IFormControlHost*>(&controls) : &widgets;
   doc.DocumentPath = std::filesystem::absolute(Path).generic_string();
   doc.SetDefaults();
   html::ParseHtmlText(Document, doc);
@@ -86,6 +92,11 @@ int renderPage(const std::string& Path, const std::string& Document, const TRend
     doc.paintBackground(*canvas, clip, 0, 0);
     doc.Paint(*canvas, metrics, clip, 0, 0);
     controls.setCanvas(nullptr, 0);
+    if (!Options.Fixed) {
+      area.resize(picture.size());
+      for (QWidget* w : area.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!w->isHidden()) w->render(&painter, w->pos(), QRegion(), QWidget::DrawChildren);
+    }
   }
   if (!picture.save(QString::fromStdString(Options.Output), "PNG")) {
     std::fprintf(stderr, "lumora-html: cannot write %s\n", Options.Output.c_str());
