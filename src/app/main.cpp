@@ -3,8 +3,8 @@
 // LUMORA_APP_FOLDER replaces the executable's folder; LUMORA_SCREENSHOT=FILE.png saves the main window
 // as a picture once it is shown and then closes the program as the close box would. With
 // LUMORA_SCREENSHOT_HOVER=NAME the mouse first rests on the component NAME and the picture is of the whole
-// screen, hint windows included; with LUMORA_SCREENSHOT_CLICK="NAME ..." the buttons named are clicked one
-// after the other first, and the picture is of the whole screen. LUMORA_REPORT_COMPONENTS lists where the
+// screen, hint windows included; with LUMORA_SCREENSHOT_CLICK="NAME ..." the buttons (or menu items) named
+// are clicked one after the other first, and the picture is of the whole screen. LUMORA_REPORT_COMPONENTS lists where the
 // toolbar's buttons sit on the screen once the window is shown ("lumora: component NAME X Y W H"), so a
 // script can click them.
 
@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCursor>
 #include <QPixmap>
@@ -68,8 +69,8 @@ class StartupReporter : public QObject {
   bool reported_ = false;
 };
 
-// Clicks the buttons Names one after the other (each looked up in every window, so a button of a dialog
-// the one before opened is found), then pictures the whole screen and closes the program.
+// Clicks the buttons or menu items Names one after the other (each looked up in every window, so a button
+// of a dialog the one before opened is found), then pictures the whole screen and closes the program.
 void clickThenShoot(lumora::app::TForm1* form, QStringList names, const QString& path) {
   QTimer::singleShot(800, form, [form, names, path]() mutable {
     if (names.isEmpty()) {
@@ -79,16 +80,23 @@ void clickThenShoot(lumora::app::TForm1* form, QStringList names, const QString&
     }
     const QString name = names.takeFirst();
     QAbstractButton* button = nullptr;
-    for (QWidget* window : QApplication::topLevelWidgets())
+    QAction* item = nullptr;  // a menu item, such as the tray menu's, which works while its window is hidden
+    for (QWidget* window : QApplication::topLevelWidgets()) {
       if (button == nullptr && window->isVisible()) button = window->findChild<QAbstractButton*>(name);
-    if (button == nullptr) {
-      std::fprintf(stderr, "lumora: no button %s to click\n", qPrintable(name));
+      if (item == nullptr) item = window->findChild<QAction*>(name);
+    }
+    if (button == nullptr && item == nullptr) {
+      std::fprintf(stderr, "lumora: no button or menu item %s to click\n", qPrintable(name));
       form->close();
       return;
     }
     // The click may open a modal dialog: the next step runs from inside its event loop.
     clickThenShoot(form, names, path);
-    button->click();
+    if (button != nullptr) {
+      button->click();
+    } else {
+      item->trigger();
+    }
   });
 }
 

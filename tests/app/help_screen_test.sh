@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program under a virtual display, in a copy of the demo publication: the toolbar's Help opens
 # the help window on the help file's first topic, and the settings dialog's Help on "importskin"; each
-# topic's heading is found in the screenshot exactly as `lumora-html render` paints the topic's source.
+# topic's heading is found in the screenshot exactly as `lumora-html render` paints the topic's source; the
+# tray menu hides the window and restores it.
 set -euo pipefail
 lumora=$1 html=$2 demo=$3 sources=$4
 dir=$(mktemp -d)
@@ -26,4 +27,17 @@ check() {  # check "BUTTONS" TOPIC
 }
 check ToolButton9 welcome.htm
 check "ToolButton7 sButton3" importskin.htm
+
+# The tray menu's Hide leaves nothing of the program on the screen (the virtual screen is black), its Restore
+# brings the window back.
+tray() {  # tray "ITEMS": the largest colour value on the screen afterwards
+  rm -f "$dir/shot.png"
+  SDL_AUDIODRIVER=dummy LUMORA_SCREENSHOT="$dir/shot.png" LUMORA_SCREENSHOT_CLICK="$1" timeout 60 \
+    xvfb-run -a -s "-screen 0 1280x800x24" "$dir/pub/lumora" /NoSplash >/dev/null 2>&1 || true
+  [[ -s "$dir/shot.png" ]] || { echo "no screenshot after $1"; exit 1; }
+  convert "$dir/shot.png" -format "%[fx:maxima]" info:
+}
+[[ "$(tray HideItem)" == "0" ]] || { echo "the window is still on the screen after Hide"; exit 1; }
+[[ "$(tray "HideItem RestoreItem")" != "0" ]] || { echo "the window did not come back after Restore"; exit 1; }
+echo "tray menu: Hide and Restore"
 echo "help screenshots: ok"
