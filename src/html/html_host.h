@@ -186,6 +186,10 @@ class IFormControlHost {
   // Shows the control with its top-left corner at (X, Y) of the document, or hides it (scrolled away).
   virtual void placeControl(TFormControlObj& Control, int X, int Y, bool Visible) = 0;
   virtual void releaseControl(TFormControlObj& Control) = 0;
+  // A paint after the page moved has placed what it drew: the controls shown before that are now out of
+  // the view are to be hidden. The host keeps what it shows, so this costs what is on screen, not what the
+  // page holds.
+  virtual void hideControlsOutOfView() {}
   // The model's value of Control (text, checked state, selection) changed outside the native control (a
   // reset, a restore from the history): the native control shows it. Nothing to do without one.
   virtual void controlChanged(TFormControlObj& Control) { (void)Control; }

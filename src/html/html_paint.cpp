@@ -289,13 +289,8 @@ int TSectionList::Paint(ICanvas& Canvas, ITextMetrics& Metrics, const TRect& Cli
   paintItems(context);
   // Floating images after all text.
   for (const TPaintContext::TFloat& f : context.Floats) paintImageObject(context, *f.Image, *f.Section);
-  // After a scroll the controls this paint did not place are out of sight.
-  if (Host && Host->Controls && YOffset != LastPaintYOffset) {
-    for (TFormControlObj* control : FormControlList) {
-      if (std::find(context.PlacedControls.begin(), context.PlacedControls.end(), control) == context.PlacedControls.end())
-        Host->Controls->placeControl(*control, -4000, control->TopValue, false);
-    }
-  }
+  // After a scroll the controls this paint did not place may be out of sight.
+  if (Host && Host->Controls && YOffset != LastPaintYOffset) Host->Controls->hideControlsOutOfView();
   LastPaintYOffset = YOffset;
   return DocumentHeight - YOffset;
 }

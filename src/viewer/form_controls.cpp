@@ -340,6 +340,7 @@ void QtFormControls::placeControl(TFormControlObj& Control, int X, int Y, bool V
   if (Visible) {
     if (w->geometry() != place) w->setGeometry(place);
     if (w->isHidden()) w->show();
+    shown_.insert(w);
     return;
   }
   // The page moved without painting this control again: one still in sight moved along with the pixels
@@ -347,7 +348,31 @@ void QtFormControls::placeControl(TFormControlObj& Control, int X, int Y, bool V
   if (w->isHidden() || !place.intersects(parent_->rect())) {
     w->hide();
     w->move(kOffScreen, w->y());
+    shown_.erase(w);
   }
+}
+
+void QtFormControls::hideControlsOutOfView() {
+  for (auto it = shown_.begin(); it != shown_.end();) {
+    QWidget* w = *it;
+    const auto owner = owners_.find(w);
+    const QPoint offset = offset_();
+    const QRect place = owner == owners_.end()
+                            ? QRect()
+                            : QRect(owner->second->XValue - offset.x(), owner->second->TopValue - offset.y(),
+                                    std::max(1, w->width()), std::max(1, w->height()));
+    if (!w->isHidden() && place.intersects(parent_->rect())) {
+      ++it;
+      continue;
+    }
+    w->hide();
+    w->move(kOffScreen, w->y());
+    it = shown_.erase(it);
+  }
+}
+
+void QtFormControls::scrollShown(int DY) {
+  for (QWidget* w : shown_) w->move(w->x(), w->y() + DY);
 }
 
 void QtFormControls::focusControl(TFormControlObj& Control) {
@@ -363,6 +388,7 @@ void QtFormControls::focusControl(TFormControlObj& Control) {
     w->setGeometry(Control.XValue - offset.x(), top - offset.y(), std::max(1, Control.Width), std::max(1, Control.Height));
   }
   w->show();
+  shown_.insert(w);
   w->setFocus(Qt::TabFocusReason);
 }
 
@@ -372,6 +398,7 @@ void QtFormControls::releaseControl(TFormControlObj& Control) {
   QWidget* w = it->second.Widget;
   entries_.erase(it);
   if (!w) return;
+  shown_.erase(w);
   owners_.erase(w);
   if (auto* scroller = qobject_cast<QAbstractScrollArea*>(w)) owners_.erase(scroller->viewport());
   // The widget may be the one whose signal is being handled (a button that reset a form that reloads).

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "html/html_host.h"
 
@@ -66,6 +67,10 @@ class QtFormControls : public QObject, public html::IFormControlHost {
   html::TControlSize controlSize(const html::TFormControlObj& Control) override;
   void placeControl(html::TFormControlObj& Control, int X, int Y, bool Visible) override;
   void releaseControl(html::TFormControlObj& Control) override;
+  void hideControlsOutOfView() override;
+  // The page's pixels moved by DY (a short scroll): the controls on show move along; hidden ones stay put,
+  // however many the page holds.
+  void scrollShown(int DY);
   void controlChanged(html::TFormControlObj& Control) override;
   std::vector<std::string> displayedLines(const html::TFormControlObj& Control, const std::string& Text) override;
 
@@ -101,6 +106,7 @@ class QtFormControls : public QObject, public html::IFormControlHost {
   std::unique_ptr<QProxyStyle> passwordStyle_;  // password boxes show every character as "*"
   std::unordered_map<const html::TFormControlObj*, Entry> entries_;
   std::unordered_map<const QObject*, html::TFormControlObj*> owners_;  // widgets and their inner parts
+  std::unordered_set<QWidget*> shown_;  // the widgets on show
 };
 
 }  // namespace lumora::viewer

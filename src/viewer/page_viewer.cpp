@@ -520,7 +520,10 @@ void TPageViewer::setScrollTop(int Y) {
   const bool fixed = document_->BackgroundPosH.Fixed || document_->BackgroundPosV.Fixed;
   const int dy = old - Y;
   if (dy != 0 && !fixed && std::abs(dy) < panel_->height() / 2 && panel_->isVisible()) {
-    panel_->scroll(0, dy);  // Qt moves what is still to be painted along
+    // Only the pixels: Qt would move every control of the page along, shown or not, which on a long
+    // form page costs more than the scroll; the ones on show are moved here.
+    panel_->scroll(0, dy, panel_->rect());
+    formControls_->scrollShown(dy);
   } else {
     panel_->update();
   }
