@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <thread>
@@ -90,12 +91,20 @@ TEST_F(AudioSoundLibrary, PositionMovesInRealTimeAndPauseKeepsIt) {
   EXPECT_EQ(SND_ChannelIsActive(h), kStatePlaying);
   // Measured once the decoder is under way: the very start may wait for the first decoded chunk.
   ASSERT_TRUE(waitFor([&] { return SND_ChannelGetPosition(h) > 0; }));
-  const auto start = Clock::now();
-  const uint64_t first = SND_ChannelGetPosition(h);
-  std::this_thread::sleep_for(400ms);
-  const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-  const double played = static_cast<double>(SND_ChannelGetPosition(h) - first) / bytesPerSecond;
-  EXPECT_NEAR(played, elapsed, 0.06);
+  // The output drops time the machine spent elsewhere (as a sound card does in an underrun), so a busy
+  // test machine can make a window play short; it must never play long, and one of three windows must
+  // keep to the clock.
+  bool keptTime = false;
+  for (int window = 0; window < 3 && !keptTime; ++window) {
+    const auto start = Clock::now();
+    const uint64_t first = SND_ChannelGetPosition(h);
+    std::this_thread::sleep_for(300ms);
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const double played = static_cast<double>(SND_ChannelGetPosition(h) - first) / bytesPerSecond;
+    EXPECT_LT(played, elapsed + 0.06) << "window " << window;
+    keptTime = std::abs(played - elapsed) < 0.06;
+  }
+  EXPECT_TRUE(keptTime);
   EXPECT_EQ(SND_ChannelGetPosition(h) % 4, 0u);  // whole frames
 
   ASSERT_TRUE(SND_ChannelPause(h));
@@ -105,8 +114,7 @@ TEST_F(AudioSoundLibrary, PositionMovesInRealTimeAndPauseKeepsIt) {
   EXPECT_EQ(SND_ChannelGetPosition(h), paused);
 
   SND_ChannelPlay(h, 0);  // resumes where it was
-  std::this_thread::sleep_for(100ms);
-  EXPECT_GT(SND_ChannelGetPosition(h), paused);
+  EXPECT_TRUE(waitFor([&] { return SND_ChannelGetPosition(h) > paused; }));
   EXPECT_LT(SND_ChannelGetPosition(h), paused + static_cast<uint64_t>(0.3 * bytesPerSecond));
 }
 
