@@ -50,10 +50,14 @@ bool endsWithFolded(std::string_view name, std::string_view extension) {
 
 // chmlib trusts the file's directory and compression data: a damaged file can make it read through null
 // or wild pointers while it opens the file or unpacks an object. So every object is read once in a child
-// process first; only a file that reads to its end there, in time, is opened here.
-constexpr auto kTrialReadTime = std::chrono::seconds(20);
+// process first; only a file that reads to its end there, in time, is opened here. The time allowed grows
+// with the file (a second per 2 MB beyond a first two), so a small file that sends chmlib round in circles
+// is refused quickly rather than after a wait the reader would take for a hang.
+std::chrono::milliseconds trialReadTime(uint64_t size) {
+  return std::chrono::milliseconds(2000 + size / (2 * 1024 * 1024) * 1000);
+}
 
-bool readsThroughInAChild(const std::string& path) {
+bool readsThroughInAChild(const std::string& path, uint64_t size) {
   const pid_t child = ::fork();
   if (child < 0) return true;  // no child to try in: read as it is
   if (child == 0) {
@@ -78,7 +82,7 @@ bool readsThroughInAChild(const std::string& path) {
     chm_close(h);
     ::_exit(0);
   }
-  const auto deadline = std::chrono::steady_clock::now() + kTrialReadTime;
+  const auto deadline = std::chrono::steady_clock::now() + trialReadTime(size);
   int status = 0;
   while (true) {
     const pid_t done = ::waitpid(child, &status, WNOHANG);
@@ -104,7 +108,7 @@ TChmFile::TChmFile(const std::string& Path) : path_(Path) {
   const uint64_t size = std::filesystem::file_size(Path, ec);
   if (ec || size > kMaxChmFileBytes) throw EChmError("Cannot open the help file " + Path + ": it is too large.");
   if (!looksLikeChm(Path, size)) throw EChmError("Cannot open the help file " + Path + ": it is not a compiled help file.");
-  if (!readsThroughInAChild(Path)) throw EChmError("Cannot open the help file " + Path + ": it is damaged.");
+  if (!readsThroughInAChild(Path, size)) throw EChmError("Cannot open the help file " + Path + ": it is damaged.");
   handle_.reset(chm_open(Path.c_str()));
   if (!handle_) throw EChmError("Cannot open the help file " + Path + ": it is damaged.");
   chm_enumerate(handle_.get(), CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collectName, &names_);

@@ -1,6 +1,7 @@
 // The demo's help file as the help window reads it, and help files that are missing or broken.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -88,6 +89,20 @@ TEST(ChmFile, FilesThatCrashTheLibraryAreRefused) {
       EXPECT_EQ(std::string(e.what()), "Cannot open the help file " + path + ": it is damaged.");
     }
   }
+}
+
+// A small file whose compression data sends chmlib round for ever: refused as damaged within seconds.
+TEST(ChmFile, AFileTheLibraryLoopsOnIsRefusedQuickly) {
+  const std::string path = LUMORA_SOURCE_DIR "/tests/help/damaged/endless.chm";
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    const TChmFile chm(path);
+    for (const std::string& object : chm.names()) (void)chm.read(object);
+    ADD_FAILURE() << "the file was opened";
+  } catch (const EChmError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open the help file " + path + ": it is damaged.");
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 }  // namespace
