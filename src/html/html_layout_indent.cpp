@@ -29,6 +29,14 @@ int IndentManager::RightEdge(int Y) const {
   return best == INT_MAX ? Width : LfEdge + best;
 }
 
+bool IndentManager::EdgesSteadyBelow(int Y) const {
+  const auto steady = [&](const IndentRec& r) {
+    if (r.Owner != nullptr && r.Owner != CurrentID) return true;  // never applies
+    return !r.Float && r.YT <= Y && r.YB >= kOpenBottom;
+  };
+  return std::all_of(L.begin(), L.end(), steady) && std::all_of(R.begin(), R.end(), steady);
+}
+
 IndentManager::TEdgeMark IndentManager::PushEdges(int LeftX, int RightX, int Y) {
   TEdgeMark mark{L.size(), R.size()};
   L.push_back({LeftX - LfEdge, Y, kOpenBottom, CurrentID, false});

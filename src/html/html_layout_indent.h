@@ -55,6 +55,9 @@ class IndentManager {
   void ClearBottoms(int& Left, int& Right) const;
   // The nearest float bottom below Y on either side; Y when there is none.
   int NextChange(int Y) const;
+  // The edges stay what they are at Y all the way down (no float and no record that starts or ends below
+  // Y applies): content laid out from Y sees the same room on every line.
+  bool EdgesSteadyBelow(int Y) const;
 
   int LfEdge = 0;  // the cell's left X
   int Width = 0;   // the right limit, an absolute X

@@ -126,10 +126,14 @@ void TSection::measureAdvances(ITextMetrics& Metrics) {
     run.realize(Metrics);
     const size_t from = static_cast<size_t>(std::clamp(run.Pos, 0, static_cast<int>(n)));
     const size_t to = r + 1 < Fonts.size() ? static_cast<size_t>(std::clamp(Fonts[r + 1]->Pos, 0, static_cast<int>(n))) : n;
-    M.HyphenWidths[r] = textExtent(Metrics, run.TheFont, u"-", nullptr);
+    int hyphen = 0;
+    M.HyphenWidths[r] = textExtent(Metrics, run.Handle, run.TheFont.CharExtra, u"-", &hyphen);
     if (to <= from) continue;
-    std::vector<int> widths;
-    textExtent(Metrics, run.TheFont, std::u16string_view(Buff).substr(from, to - from), &widths);
+    // One buffer for every run of every section: measuring is the layout's most frequent step.
+    thread_local std::vector<int> widths;
+    widths.resize(to - from);
+    textExtent(Metrics, run.Handle, run.TheFont.CharExtra, std::u16string_view(Buff).substr(from, to - from),
+               widths.data());
     for (size_t i = from; i < to; ++i) {
       const char16_t c = Buff[i];
       M.Adv[i] = (isPlaceholderCode(c) || c == kLineBreakCode) ? int16_t{0}
@@ -545,12 +549,30 @@ int TSection::LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeigh
   YPosition = Y;
   ContentTop = DrawTop = Y;
   DrawX = X;
+  const int n = static_cast<int>(Buff.size());
+  // Text alone (no objects, controls or clearing, whose places depend on more than the room) in the same
+  // room as before in this pass breaks into the same lines: they only move down or up.
+  const bool reusable = n > 0 && Images.empty() && FormControls.Items.empty() && ClearAttr == 0 &&
+                        IMgr.EdgesSteadyBelow(Y);
+  const int left = reusable ? IMgr.LeftEdge(Y) : 0, right = reusable ? IMgr.RightEdge(Y) : 0;
+  TMeasures::TLastLayout& last = M.Last;
+  if (reusable && last.Cycle == Document->CycleNumber && last.X == X && last.Width == Width && last.Left == left &&
+      last.Right == right) {
+    const int dy = Y - last.Y;
+    for (LineRec& line : Lines) {
+      line.Y += dy;
+      line.FirstDraw = true;
+    }
+    last.Y = Y;
+    MaxWidth = last.MaxWidth;
+    return finishLayOut(IMgr, Y, CharPosition, MaxWidth, ScrollWidth);
+  }
+  last.Cycle = -1;
   Lines.clear();
   SectionHeight = 0;
   MaxWidth = 0;
   measureAdvances(Metrics);
   M.Fit.Start = -1;
-  const int n = static_cast<int>(Buff.size());
   if (n == 0) {
     // An empty section only clears.
     int h = 0;
@@ -581,7 +603,12 @@ int TSection::LayOut(ITextMetrics& Metrics, int X, int Width, int AvailableHeigh
   }
   const int height = layOutLines(Metrics, X, Width, IMgr, Y, MaxWidth);
   (void)height;
-  CharPosition += Len = n;
+  if (reusable) last = {Document->CycleNumber, X, Width, left, right, Y, MaxWidth};
+  return finishLayOut(IMgr, Y, CharPosition, MaxWidth, ScrollWidth);
+}
+
+int TSection::finishLayOut(IndentManager& IMgr, int Y, int& CharPosition, int MaxWidth, int& ScrollWidth) {
+  CharPosition += Len = static_cast<int>(Buff.size());
   ContentBot = Y + SectionHeight;
   DrawHeight = std::max(SectionHeight, IMgr.LowestFloat() - Y);
   DrawBot = Y + DrawHeight;

@@ -1,6 +1,9 @@
 #include "html/html_layout_table.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
+#include <memory_resource>
 #include <set>
 
 namespace lumora::html {
@@ -16,6 +19,18 @@ constexpr int kMaxRowHeightDepth = 5;
 // per-mille rounding can keep the sum a few pixels too wide for a long time; after this many rounds the
 // percentages are taken as they are and the final correction absorbs the difference.
 constexpr int kMaxPercentRounds = 64;
+
+// The working lists of one step over one table (row heights, column edges, the cells in measuring order)
+// are made for every table of a page at every layout, so a small table's lists live on the stack and only
+// a large table's go to the heap. Tables nest at most a few levels, so the stack stays small.
+class TScratch {
+ public:
+  std::pmr::memory_resource* get() { return &resource_; }
+
+ private:
+  alignas(std::max_align_t) std::array<std::byte, 1536> buffer_;
+  std::pmr::monotonic_buffer_resource resource_{buffer_.data(), buffer_.size()};
+};
 
 int64_t extent(int64_t v) { return std::clamp<int64_t>(v, 0, kMaxTableExtent); }
 // A result for an int field: sums over a whole grid are kept within the layout's range.
@@ -44,8 +59,8 @@ struct TPlaced {
 
 // The real cells in row order, then stably ordered by their column span (limited to the grid), so that
 // narrower spans are measured before the wider ones that are distributed over them.
-std::vector<TPlaced> cellsByColumnSpan(const ThtmlTable& T) {
-  std::vector<TPlaced> out;
+std::pmr::vector<TPlaced> cellsByColumnSpan(const ThtmlTable& T, std::pmr::memory_resource* R) {
+  std::pmr::vector<TPlaced> out(R);
   const size_t n = static_cast<size_t>(T.ColumnCount);
   for (size_t i = 0; i < T.Rows.size(); ++i) {
     const auto& cells = T.Rows[i]->Cells;
@@ -55,13 +70,14 @@ std::vector<TPlaced> cellsByColumnSpan(const ThtmlTable& T) {
       out.push_back({&cell, i, c, std::clamp<size_t>(static_cast<size_t>(cell.ColSpan), 1, n - c)});
     }
   }
-  std::stable_sort(out.begin(), out.end(), [](const TPlaced& a, const TPlaced& b) { return a.Span < b.Span; });
+  const auto bySpan = [](const TPlaced& a, const TPlaced& b) { return a.Span < b.Span; };
+  if (!std::is_sorted(out.begin(), out.end(), bySpan)) std::stable_sort(out.begin(), out.end(), bySpan);
   return out;
 }
 
 // The same ordered by row span, rows ascending within a span.
-std::vector<TPlaced> cellsByRowSpan(const ThtmlTable& T) {
-  std::vector<TPlaced> out;
+std::pmr::vector<TPlaced> cellsByRowSpan(const ThtmlTable& T, std::pmr::memory_resource* R) {
+  std::pmr::vector<TPlaced> out(R);
   const size_t rows = T.Rows.size();
   const size_t n = static_cast<size_t>(T.ColumnCount);
   for (size_t i = 0; i < rows; ++i) {
@@ -72,8 +88,22 @@ std::vector<TPlaced> cellsByRowSpan(const ThtmlTable& T) {
       out.push_back({&cell, i, c, std::clamp<size_t>(static_cast<size_t>(cell.RowSpan), 1, rows - i)});
     }
   }
-  std::stable_sort(out.begin(), out.end(), [](const TPlaced& a, const TPlaced& b) { return a.Span < b.Span; });
+  const auto bySpan = [](const TPlaced& a, const TPlaced& b) { return a.Span < b.Span; };
+  if (!std::is_sorted(out.begin(), out.end(), bySpan)) std::stable_sort(out.begin(), out.end(), bySpan);
   return out;
+}
+
+// The left edge of every column and, last, the right edge of the last one.
+template <class Vector>
+void fillColumnLefts(const ThtmlTable& T, Vector& lefts) {
+  const size_t n = static_cast<size_t>(T.ColumnCount);
+  lefts.resize(n + 1);
+  int64_t x = T.CellSpacing;
+  for (size_t c = 0; c < n; ++c) {
+    lefts[c] = stored(x);
+    x += c < T.Widths.size() ? T.Widths[c] : 0;
+  }
+  lefts.back() = stored(x);
 }
 
 int64_t sum(const std::vector<int>& v, size_t from, size_t count) {
@@ -183,6 +213,11 @@ void fillRowSpans(ThtmlTable& T, int64_t& Budget) {
 // column narrower.
 size_t dropTrailingSpacerColumns(ThtmlTable& T, size_t Count) {
   const size_t rows = T.Rows.size();
+  // Nothing to drop unless some row of the full length ends with a spacer slot.
+  const bool any = std::any_of(T.Rows.begin(), T.Rows.end(), [&](const auto& row) {
+    return row->Cells.size() == Count && Count > 0 && row->Cells.back()->isSpacer();
+  });
+  if (!any) return Count;
   std::vector<size_t> order(rows);
   for (size_t i = 0; i < rows; ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(),
@@ -238,6 +273,17 @@ void PrepareGrid(ThtmlTable& T) {
   T.HasAbsoluteWidth = false;
   for (size_t i = 0; i < rows; ++i) {
     TCellList& row = *T.Rows[i];
+    // A row without column spans keeps its list as it is.
+    if (std::none_of(row.Cells.begin(), row.Cells.end(), [](const auto& c) { return c->ColSpan > 1; })) {
+      for (auto& owned : row.Cells) {
+        TCellObj& c = *owned;
+        if (c.isSpacer()) continue;
+        prepareCell(T, row, c);
+        c.RowSpan = std::clamp(c.RowSpan, 1, static_cast<int>(rows - i));
+        c.ColSpan = 1;
+      }
+      continue;
+    }
     std::vector<std::unique_ptr<TCellObj>> slots;
     slots.reserve(row.Cells.size());
     for (auto& owned : row.Cells) {
@@ -301,7 +347,8 @@ TColumnTotals MeasurePlainColumns(ThtmlTable& T, ITableCellContent& Content) {
   T.RowHeights.clear();
   // The arrays no longer hold the percentage measurement.
   T.MeasurementKey = ThtmlTable::kNoMeasurement;
-  for (const TPlaced& p : cellsByColumnSpan(T)) {
+  TScratch scratch;
+  for (const TPlaced& p : cellsByColumnSpan(T, scratch.get())) {
     TCellObj& cell = *p.Cell;
     const ITableCellContent::TWidths m = measureCell(T, cell, Content);
     int64_t mn = m.Min, mx = m.Max;
@@ -341,7 +388,8 @@ TColumnTotals MeasurePercentColumns(ThtmlTable& T, ITableCellContent& Content, i
   pcts.assign(n, 0);
   T.RowHeights.clear();
   const int64_t width = extent(T.SpecifiedWidth);
-  for (const TPlaced& pl : cellsByColumnSpan(T)) {
+  TScratch scratch;
+  for (const TPlaced& pl : cellsByColumnSpan(T, scratch.get())) {
     TCellObj& cell = *pl.Cell;
     const ITableCellContent::TWidths m = measureCell(T, cell, Content);
     const int64_t mn = m.Min, mx = m.Max;
@@ -443,7 +491,8 @@ void SpreadSpecifiedWidth(ThtmlTable& T, int64_t W) {
   const auto& mins = T.MinWidths;
   const auto& maxs = T.MaxWidths;
   const auto& pcts = T.Percentages;
-  std::vector<char> fixed(n, 0);
+  TScratch scratch;
+  std::pmr::vector<char> fixed(n, 0, scratch.get());
   int64_t plain = 0, slack = 0, pu = 0;  // columns without a percentage; their room to grow; unfixed per mille
   size_t last = 0;
   for (size_t c = 0; c < n; ++c) {
@@ -619,14 +668,8 @@ bool rowHeightsDue(const ThtmlTable& T, bool PositioningPass, int NestingDepth) 
 }
 
 std::vector<int> columnLefts(const ThtmlTable& T) {
-  const size_t n = static_cast<size_t>(T.ColumnCount);
-  std::vector<int> lefts(n + 1);
-  int64_t x = T.CellSpacing;
-  for (size_t c = 0; c < n; ++c) {
-    lefts[c] = stored(x);
-    x += c < T.Widths.size() ? T.Widths[c] : 0;
-  }
-  lefts.back() = stored(x);
+  std::vector<int> lefts;
+  fillColumnLefts(T, lefts);
   return lefts;
 }
 
@@ -637,10 +680,12 @@ void ComputeRowHeights(ThtmlTable& T, ITableCellContent& Content, int BlockHeigh
   if (rows == 0) return;
   const int64_t h = BlockHeight > 0 ? extent(BlockHeight) - spacing : 0;
   const int64_t base = std::max<int64_t>(0, h - static_cast<int64_t>(rows) * spacing);
-  std::vector<int64_t> natural(rows, spacing), desired(rows, spacing);
-  std::vector<char> hasHeight(rows, 0);
-  const std::vector<int> lefts = columnLefts(T);
-  const std::vector<TPlaced> cells = cellsByRowSpan(T);
+  TScratch scratch;
+  std::pmr::vector<int64_t> natural(rows, spacing, scratch.get()), desired(rows, spacing, scratch.get());
+  std::pmr::vector<char> hasHeight(rows, 0, scratch.get());
+  std::pmr::vector<int> lefts(scratch.get());
+  fillColumnLefts(T, lefts);
+  const std::pmr::vector<TPlaced> cells = cellsByRowSpan(T, scratch.get());
   for (size_t g = 0; g < cells.size();) {
     // One row's cells of one row span.
     const size_t i = cells[g].Row, s = cells[g].Span;
@@ -679,7 +724,7 @@ void ComputeRowHeights(ThtmlTable& T, ITableCellContent& Content, int BlockHeigh
     }
     if (fNat <= spacing) continue;
     // A cell spanning rows that are together lower than it makes each of them higher.
-    const auto raise = [&](std::vector<int64_t>& v, int64_t want) {
+    const auto raise = [&](std::pmr::vector<int64_t>& v, int64_t want) {
       int64_t have = 0;
       for (size_t r = i; r < i + s; ++r) have += v[r];
       if (have >= want) return;
@@ -697,7 +742,7 @@ void ComputeRowHeights(ThtmlTable& T, ITableCellContent& Content, int BlockHeigh
     td += desired[r];
     unmarked += hasHeight[r] ? 0 : 1;
   }
-  std::vector<int64_t> heights = natural;
+  std::pmr::vector<int64_t> heights(natural, scratch.get());
   // The last row takes what rounding left of h.
   const auto finish = [&] {
     int64_t given = 0;
@@ -738,7 +783,8 @@ void ComputeRowHeights(ThtmlTable& T, ITableCellContent& Content, int BlockHeigh
 
 void spanRows(ThtmlTable& T) {
   const size_t rows = T.Rows.size();
-  std::vector<int64_t> top(rows + 1, 0);
+  TScratch scratch;
+  std::pmr::vector<int64_t> top(rows + 1, 0, scratch.get());
   for (size_t r = 0; r < rows; ++r) top[r + 1] = top[r] + (r < T.RowHeights.size() ? T.RowHeights[r] : 0);
   for (size_t r = 0; r < rows; ++r) {
     TCellList& row = *T.Rows[r];

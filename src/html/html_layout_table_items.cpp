@@ -27,14 +27,15 @@ class TCellContent : public ITableCellContent {
   }
 
   int layOutContent(TCellObj& Cell, const TBox& Box) override {
-    IndentManager unused;  // a cell has a float context of its own
     int maxWidth = 0, scrollWidth = 0;
     Cell.Cell->CellTop = Box.Y;
-    return Cell.Cell->DoLayout(metrics_, tableX_ + Box.X, Box.Y, Box.Width, Box.MinHeight, 0, unused, charPosition_,
+    return Cell.Cell->DoLayout(metrics_, tableX_ + Box.X, Box.Y, Box.Width, Box.MinHeight, 0, edges_, charPosition_,
                                maxWidth, scrollWidth);
   }
 
  private:
+  // Each cell has a float context of its own; the cell resets it, so one serves every cell of the table.
+  IndentManager edges_;
   ITextMetrics& metrics_;
   int tableX_;
   int& charPosition_;

@@ -264,6 +264,9 @@ class TSection : public TSectionBase {
   // the fonts stay as they are, and the hyphen width of each run.
   void measureAdvances(ITextMetrics& Metrics);
   int layOutLines(ITextMetrics& Metrics, int X, int Width, IndentManager& IMgr, int Y, int& MaxWidth);
+  // What every layout ends with once the lines stand: the extents, the position count, the first line's
+  // baseline and the progress report.
+  int finishLayOut(IndentManager& IMgr, int Y, int& CharPosition, int MaxWidth, int& ScrollWidth);
   // What measuring keeps between layouts; made at the first measurement, so a document that is only read
   // (the text tools) does not carry it.
   struct TMeasures {
@@ -279,6 +282,12 @@ class TSection : public TSectionBase {
     } Fit;
     std::vector<TFloatingObj*> PlacedFloats;
     int IndentPx = 0;  // the first line's indent in pixels for the width of the last layout
+    // The last layout, when its lines can be reused: a table lays its cells out once to learn the row
+    // heights and again where they end up, and a section in the same room breaks the same lines.
+    struct TLastLayout {
+      int Cycle = -1;  // the document's layout pass; -1 when the lines cannot be reused
+      int X = 0, Width = 0, Left = 0, Right = 0, Y = 0, MaxWidth = 0;
+    } Last;
   };
   TMeasures& measures() {
     if (!measures_) measures_ = std::make_unique<TMeasures>();

@@ -466,13 +466,21 @@ TListStyleCode listStyleCodeOf(std::string_view Text) {
   return lsBlank;
 }
 
-std::string mapGenericFamily(std::string_view Name) {
-  const std::string s = lowerAscii(Name);
-  if (s == "serif") return "Times New Roman";
-  if (s == "monospace") return "Courier New";
-  if (s == "sans-serif") return "Arial";
-  if (s == "cursive") return "Lucida Handwriting";
-  return std::string(Name);
+std::string_view mapGenericFamily(std::string_view Name) {
+  // Compared without a lowered copy: every element's font passes through here.
+  const auto is = [&](std::string_view generic) {
+    if (Name.size() != generic.size()) return false;
+    for (size_t i = 0; i < Name.size(); ++i) {
+      const char c = Name[i] >= 'A' && Name[i] <= 'Z' ? static_cast<char>(Name[i] - 'A' + 'a') : Name[i];
+      if (c != generic[i]) return false;
+    }
+    return true;
+  };
+  if (is("serif")) return "Times New Roman";
+  if (is("monospace")) return "Courier New";
+  if (is("sans-serif")) return "Arial";
+  if (is("cursive")) return "Lucida Handwriting";
+  return Name;
 }
 
 std::optional<TVerticalAlign> verticalAlignOf(std::string_view Text) {

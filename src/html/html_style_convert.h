@@ -59,8 +59,8 @@ enum TListStyleCode : int {
 TListStyleCode listStyleCodeOf(std::string_view Text);
 
 // "serif", "monospace", "sans-serif" and "cursive" become the faces that stand for them; other names are
-// returned unchanged.
-std::string mapGenericFamily(std::string_view Name);
+// returned unchanged (the view refers to Name then).
+std::string_view mapGenericFamily(std::string_view Name);
 
 enum class TVerticalAlign { Top, Middle, Baseline, Bottom, Subscript, Superscript };
 std::optional<TVerticalAlign> verticalAlignOf(std::string_view Text);

@@ -1,5 +1,6 @@
 #include "html/html_style_font.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -11,10 +12,10 @@ std::string resolveFontFamily(std::string_view List, const ITextMetrics* Fonts, 
   std::string_view rest = List;
   while (true) {
     const size_t comma = rest.find(',');
-    std::string name = mapGenericFamily(trimAscii(rest.substr(0, comma)));
+    std::string_view name = mapGenericFamily(trimAscii(rest.substr(0, comma)));
     if (name.size() >= 2 && (name.front() == '"' || name.front() == '\'') && name.back() == name.front())
-      name = std::string(trimAscii(std::string_view(name).substr(1, name.size() - 2)));
-    if (!name.empty() && (!Fonts || Fonts->isFontInstalled(name))) return name;
+      name = trimAscii(name.substr(1, name.size() - 2));
+    if (!name.empty() && (!Fonts || Fonts->isFontInstalled(name))) return std::string(name);
     if (comma == std::string_view::npos) break;
     rest.remove_prefix(comma + 1);
   }
@@ -49,13 +50,19 @@ int textExtent(ITextMetrics& Metrics, const TMyFont& Font, std::u16string_view T
   std::vector<int>& w = Widths ? *Widths : local;
   w.assign(Text.size(), 0);
   if (Text.empty()) return 0;
-  Metrics.textAdvances(Metrics.realizeFont(fontRequestOf(Font)), Text, w.data());
+  return textExtent(Metrics, Metrics.realizeFont(fontRequestOf(Font)), Font.CharExtra, Text, w.data());
+}
+
+int textExtent(ITextMetrics& Metrics, TFontHandle Handle, int CharExtra, std::u16string_view Text, int* Widths) {
+  if (Text.empty()) return 0;
+  std::fill(Widths, Widths + Text.size(), 0);
+  Metrics.textAdvances(Handle, Text, Widths);
   int total = 0;
   for (size_t i = 0; i < Text.size(); ++i) {
     // The second half of a surrogate pair takes no space of its own, letter spacing included.
     const bool secondHalf = i > 0 && Text[i] >= 0xDC00 && Text[i] <= 0xDFFF && Text[i - 1] >= 0xD800 && Text[i - 1] <= 0xDBFF;
-    if (!secondHalf) w[i] += Font.CharExtra;
-    total += w[i];
+    if (!secondHalf) Widths[i] += CharExtra;
+    total += Widths[i];
   }
   return total;
 }

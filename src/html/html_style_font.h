@@ -55,5 +55,8 @@ TFontRequest fontRequestOf(const TMyFont& Font);
 // letter spacing for every character (a surrogate pair is one character). Widths, when given, gets one
 // entry per UTF-16 unit. Returns the total.
 int textExtent(ITextMetrics& Metrics, const TMyFont& Font, std::u16string_view Text, std::vector<int>* Widths);
+// The same in a font already realised as Handle with letter spacing CharExtra; Widths holds Text.size()
+// entries.
+int textExtent(ITextMetrics& Metrics, TFontHandle Handle, int CharExtra, std::u16string_view Text, int* Widths);
 
 }  // namespace lumora::html
