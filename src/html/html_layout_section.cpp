@@ -104,6 +104,18 @@ void TImageObj::sizeFor(ITextMetrics& Metrics, int AvailableWidth, int Available
 
 // --- Measuring ---
 
+TFloatingObj* TSection::objectAt(int I) const {
+  const auto in = objectsIn(I, I + 1);
+  return in.empty() ? nullptr : in.front().get();
+}
+
+std::span<const std::unique_ptr<TFloatingObj>> TSection::objectsIn(int From, int To) const {
+  const auto before = [](int Index) { return [Index](const std::unique_ptr<TFloatingObj>& o) { return o->Pos < Index; }; };
+  const auto from = std::partition_point(Images.begin(), Images.end(), before(From));
+  const auto to = std::partition_point(from, Images.end(), before(To));
+  return {from, to};
+}
+
 TFontObj* TSection::fontAt(int I) const {
   TFontObj* run = Fonts.empty() ? nullptr : Fonts.front().get();
   for (const auto& f : Fonts) {
@@ -159,11 +171,7 @@ int TSection::piecesWidth(int From, int To) const {
   for (int i = std::max(0, From); i < To && i < static_cast<int>(Buff.size()); ++i) {
     const char16_t c = Buff[static_cast<size_t>(i)];
     if (c == kObjectCode) {
-      for (const auto& o : Images) {
-        if (o->Pos != i) continue;
-        if (o->Floating == TSide::None) w += o->ImageWidth + o->HSpaceL + o->HSpaceR;
-        break;
-      }
+      if (const TFloatingObj* o = objectAt(i); o && o->Floating == TSide::None) w += o->ImageWidth + o->HSpaceL + o->HSpaceR;
     } else if (c == kFormControlCode) {
       if (const TFormControlObj* fc = FormControls.FindAt(i)) w += fc->Width + fc->MarginLeft + fc->MarginRight;
     } else if (static_cast<size_t>(i) < M.Adv.size()) {
@@ -209,9 +217,7 @@ int TSection::FitCharacters(ITextMetrics& Metrics, IndentManager& IMgr, int Y, i
   for (; i < end; ++i) {
     const char16_t c = Buff[static_cast<size_t>(i)];
     if (c == kObjectCode) {
-      TFloatingObj* obj = nullptr;
-      for (const auto& o : Images)
-        if (o->Pos == i) obj = o.get();
+      TFloatingObj* obj = objectAt(i);
       if (obj && obj->Floating != TSide::None) {
         if (placedSomething) continue;  // met later on the line: placed below it when the line is finished
         // At the line's start: beside the rest of the line when it fits; alone when nothing will move it
@@ -295,8 +301,8 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
     below = diff - above;
   }
   // Objects on the line.
-  for (const auto& o : Images) {
-    if (o->Pos < Start || o->Pos >= end || o->Floating != TSide::None) continue;
+  for (const auto& o : objectsIn(Start, end)) {
+    if (o->Floating != TSide::None) continue;
     o->DrawYY = S.Y;
     const int g = o->ImageHeight + o->VSpaceT + o->VSpaceB;
     switch (o->VertAlign) {
@@ -317,8 +323,7 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
     }
   }
   // Form controls on the line.
-  for (TFormControlObj* fc : FormControls.Items) {
-    if (fc->Pos < Start || fc->Pos >= end) continue;
+  for (TFormControlObj* fc : FormControls.in(Start, end)) {
     fc->YValue = S.Y;
     const int g = fc->Height, t = fc->MarginTop, b = fc->MarginBottom;
     switch (fc->VertAlign) {
@@ -365,15 +370,14 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
   line.DrawWidth = right - left;
   const int height = line.LineHt + line.SpaceBefore + line.SpaceAfter;
   line.LineImgHt = height;
-  for (const auto& o : Images) {
-    if (o->Pos >= Start && o->Pos < end && o->Floating != TSide::None && o->DrawYY == S.Y)
+  for (const auto& o : objectsIn(Start, end)) {
+    if (o->Floating != TSide::None && o->DrawYY == S.Y)
       line.LineImgHt = std::max(line.LineImgHt, o->ImageHeight + o->VSpaceT + o->VSpaceB);
   }
   // Where the inline objects and controls of the line go.
   const int lineTop = line.Y + line.SpaceBefore;
   const int baseline = lineTop + line.LineHt - line.Descent;
-  for (const auto& o : Images) {
-    if (o->Pos < Start || o->Pos >= end) continue;
+  for (const auto& o : objectsIn(Start, end)) {
     if (o->Floating != TSide::None) {
       o->DrawX = o->Indent;
       o->DrawY = o->DrawYY + o->VSpaceT;
@@ -391,8 +395,7 @@ void TSection::completeLine(ITextMetrics& Metrics, IndentManager& IMgr, int X, i
       default: o->DrawY = baseline - o->ImageHeight - o->VSpaceB; break;
     }
   }
-  for (TFormControlObj* fc : FormControls.Items) {
-    if (fc->Pos < Start || fc->Pos >= end) continue;
+  for (TFormControlObj* fc : FormControls.in(Start, end)) {
     fc->XValue = X + line.LineIndent + piecesWidth(Start, fc->Pos) + fc->MarginLeft;
     switch (fc->VertAlign) {
       case TVerticalAlign::Top: fc->TopValue = lineTop + fc->MarginTop; break;
@@ -528,8 +531,8 @@ int TSection::layOutLines(ITextMetrics& Metrics, int X, int, IndentManager& IMgr
     }
     if (lineEnd <= start) lineEnd = start + 1;
     // Floats met after the line's start wait until the line is finished.
-    for (const auto& o : Images) {
-      if (o->Floating == TSide::None || o->Pos < start || o->Pos >= lineEnd) continue;
+    for (const auto& o : objectsIn(start, lineEnd)) {
+      if (o->Floating == TSide::None) continue;
       if (std::find(M.PlacedFloats.begin(), M.PlacedFloats.end(), o.get()) == M.PlacedFloats.end())
         state.Pending.push_back(o.get());
     }

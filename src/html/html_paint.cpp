@@ -680,14 +680,12 @@ int TSection::Paint(TPaintContext& Context) {
       if (i == caretAt) drawCaret(i, x);
       const char16_t c = Buff[static_cast<size_t>(i)];
       if (c == kObjectCode) {
-        for (const auto& o : Images) {
-          if (o->Pos != i) continue;
-          if (auto* image = dynamic_cast<TImageObj*>(o.get())) {
+        if (TFloatingObj* o = objectAt(i)) {
+          if (auto* image = dynamic_cast<TImageObj*>(o)) {
             if (image->Floating != TSide::None) Context.Floats.push_back({image, this});
             else paintImageObject(Context, *image, *this);
           }
           if (o->Floating == TSide::None) x += o->ImageWidth + o->HSpaceL + o->HSpaceR;
-          break;
         }
         ++i;
         continue;

@@ -273,15 +273,19 @@ TPanelObj::TPanelObj(TSectionList* Doc, int APos, const TAttributeList& Attribut
 // --- TFormControlList ---
 
 TFormControlObj* TFormControlList::FindAt(int Index) const {
-  for (TFormControlObj* c : Items)
-    if (c->Pos == Index) return c;
-  return nullptr;
+  const auto at = std::partition_point(Items.begin(), Items.end(), [&](const TFormControlObj* c) { return c->Pos < Index; });
+  return at != Items.end() && (*at)->Pos == Index ? *at : nullptr;
+}
+
+std::span<TFormControlObj* const> TFormControlList::in(int From, int To) const {
+  const auto from = std::partition_point(Items.begin(), Items.end(), [&](const TFormControlObj* c) { return c->Pos < From; });
+  const auto to = std::partition_point(from, Items.end(), [&](const TFormControlObj* c) { return c->Pos < To; });
+  return {from, to};
 }
 
 int TFormControlList::DistanceToNext(int Index) const {
-  for (TFormControlObj* c : Items)
-    if (c->Pos >= Index) return c->Pos - Index;
-  return 9999;
+  const auto at = std::partition_point(Items.begin(), Items.end(), [&](const TFormControlObj* c) { return c->Pos < Index; });
+  return at != Items.end() ? (*at)->Pos - Index : 9999;
 }
 
 void TFormControlList::ShiftDown(int Index) {
@@ -548,9 +552,7 @@ void TSection::CloseSection(int SourcePosition) {
       if (Buff[i] != u' ') continue;
       bool drop = (i > 0 && Buff[i - 1] == kLineBreakCode) || (i + 1 < Buff.size() && Buff[i + 1] == kLineBreakCode);
       if (!drop && i > 0 && Buff[i - 1] == kObjectCode) {
-        for (const auto& o : Images) {
-          if (o->Pos == static_cast<int>(i - 1) && o->Floating != TSide::None) drop = true;
-        }
+        if (const TFloatingObj* o = objectAt(static_cast<int>(i - 1)); o && o->Floating != TSide::None) drop = true;
       }
       if (drop) gone.push_back(i);
     }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -154,7 +155,10 @@ class TPanelObj : public TFloatingObj {
 class TFormControlList {
  public:
   std::vector<TFormControlObj*> Items;
+  // Lookups search: a section can hold tens of thousands of controls.
   TFormControlObj* FindAt(int Index) const;
+  // The controls at character indexes [From, To).
+  std::span<TFormControlObj* const> in(int From, int To) const;
   int DistanceToNext(int Index) const;
   void ShiftDown(int Index);
 };
@@ -242,6 +246,10 @@ class TSection : public TSectionBase {
   int FitCharacters(ITextMetrics& Metrics, IndentManager& IMgr, int Y, int Start, bool FirstLine);
   // The font run that covers character I.
   TFontObj* fontAt(int I) const;
+  // The object whose placeholder is character I, or null; the objects at character indexes [From, To).
+  // Images are in text order, so both search.
+  TFloatingObj* objectAt(int I) const;
+  std::span<const std::unique_ptr<TFloatingObj>> objectsIn(int From, int To) const;
   // Width of characters [From, To) as a line shows them: text, inline objects with their spaces and
   // controls with their margins (floats take no room in the line).
   int piecesWidth(int From, int To) const;

@@ -1,5 +1,6 @@
 #include "viewer/tool/render_command.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QWidget>
 #include <QPainter>
@@ -62,6 +63,11 @@ int renderPage(const std::string& Path, const std::string& Document, const TRend
   // fixed metrics each is a sunken box of the fixed size.
   QWidget area;
   QtFormControls widgets(&area, [] { return QPoint(); }, host.PixelsPerInch);
+  // The page's controls leave with deleteLater when the document goes (below, first): they are deleted
+  // here one by one, each with its event, before the area would take them with their events still queued.
+  struct TDeleteReleased {
+    ~TDeleteReleased() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+  } deleteReleased;
   html::TSectionList doc(&host);
   TPreviewControls controls(fixedMetrics, doc);
   host.Controls = Options.Fixed ? static_cast<html::IFormControlHost*>(&controls) : &widgets;
@@ -70,6 +76,9 @@ int renderPage(const std::string& Path, const std::string& Document, const TRend
   html::ParseHtmlText(Document, doc);
   int scrollWidth = 0;
   const int documentHeight = doc.LayOut(metrics, Options.Height, Options.Width, scrollWidth);
+  // New widgets queue events and no event loop runs here to take them; a widget deleted while an event of
+  // its own waits searches the whole queue for it, which made a page of many fields quadratic to render.
+  QCoreApplication::sendPostedEvents();
   int height = Options.Height;
   if (Options.Full) {
     height = std::max(1, documentHeight);
