@@ -277,15 +277,49 @@ void QtFormControls::controlChanged(TFormControlObj& Control) {
   if (QWidget* w = widgetOf(Control)) showValue(Control, w);
 }
 
-html::TControlSize QtFormControls::controlSize(const TFormControlObj& Control) {
-  QWidget* w = ensure(const_cast<TFormControlObj&>(Control));
-  if (!w) return {};
-  Entry& entry = entries_[&Control];
-  if (!entry.Sized) {
-    entry.Size = measure(Control, w);
-    entry.Sized = true;
+// Controls whose size follows from a few settings alone (edit boxes, check boxes, radio buttons) share a
+// measurement, so a page of thousands of them makes a widget only for those the reader gets to see. The
+// others are measured on their own widget; an empty key says so.
+std::string QtFormControls::shapeKey(const TFormControlObj& Control) {
+  const auto font = [&] {
+    if (Control.Font.Name.empty()) return std::string("-");
+    return Control.Font.Name + "/" + std::to_string(Control.Font.Height) + "/" + std::to_string(Control.Font.Style) +
+           "/" + std::to_string(Control.Font.CharSet);
+  };
+  if (auto* edit = dynamic_cast<const TEditFormControlObj*>(&Control)) {
+    return "edit " + font() + " " + std::to_string(edit->EditSize) + " " + std::to_string(Control.StyleWidth) + " " +
+           std::to_string(Control.StyleHeight) + (Control.PercentWidth ? "%" : "") + (Control.BorderDrawn ? "b" : "") +
+           (edit->Password ? "p" : "");
   }
-  return entry.Size;
+  if (dynamic_cast<const TCheckBoxFormControlObj*>(&Control)) return "check";
+  if (dynamic_cast<const TRadioButtonFormControlObj*>(&Control)) return "radio";
+  return {};
+}
+
+html::TControlSize QtFormControls::controlSize(const TFormControlObj& Control) {
+  if (!Control.takesPlace()) return {};
+  auto& control = const_cast<TFormControlObj&>(Control);
+  if (const auto it = entries_.find(&Control); it != entries_.end() && it->second.Sized) return it->second.Size;
+  const std::string key = shapeKey(Control);
+  const auto known = key.empty() ? sizesByShape_.end() : sizesByShape_.find(key);
+  html::TControlSize size;
+  if (known != sizesByShape_.end()) {
+    size = known->second;
+  } else {
+    QWidget* w = ensure(control);
+    if (!w) return {};
+    size = measure(Control, w);
+    if (!key.empty()) sizesByShape_.emplace(key, size);
+  }
+  Entry& entry = entries_[&Control];
+  entry.Size = size;
+  entry.Sized = true;
+  return size;
+}
+
+bool QtFormControls::laidOut(const TFormControlObj& Control) const {
+  const auto it = entries_.find(&Control);
+  return it != entries_.end() && it->second.Sized;
 }
 
 html::TControlSize QtFormControls::measure(const TFormControlObj& Control, QWidget* Widget) const {
@@ -333,7 +367,7 @@ html::TControlSize QtFormControls::measure(const TFormControlObj& Control, QWidg
 }
 
 void QtFormControls::placeControl(TFormControlObj& Control, int X, int Y, bool Visible) {
-  QWidget* w = widgetOf(Control);
+  QWidget* w = Visible && laidOut(Control) ? ensure(Control) : widgetOf(Control);
   if (!w) return;
   const QPoint offset = offset_();
   const QRect place(X - offset.x(), Y - offset.y(), std::max(1, Control.Width), std::max(1, Control.Height));
@@ -376,7 +410,7 @@ void QtFormControls::scrollShown(int DY) {
 }
 
 void QtFormControls::focusControl(TFormControlObj& Control) {
-  QWidget* w = widgetOf(Control);
+  QWidget* w = laidOut(Control) ? ensure(Control) : nullptr;
   if (!w || !w->isEnabled()) return;
   if (dynamic_cast<TImageFormControlObj*>(&Control)) {
     w->setGeometry(kOffScreen, 0, 1, 1);  // the image shows where it is; its button only holds the focus

@@ -13,6 +13,7 @@
 #include <QSize>
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -74,8 +75,11 @@ class QtFormControls : public QObject, public html::IFormControlHost {
   void controlChanged(html::TFormControlObj& Control) override;
   std::vector<std::string> displayedLines(const html::TFormControlObj& Control, const std::string& Text) override;
 
-  // The widget of Control (null before its first layout and for hidden fields).
+  // The widget of Control: null for hidden fields, and before the control was first measured or, for the
+  // kinds that share a measurement, first shown or focused.
   QWidget* widgetOf(const html::TFormControlObj& Control) const;
+  // A layout has sized Control (it takes the keyboard focus from now on; its widget may wait until shown).
+  bool laidOut(const html::TFormControlObj& Control) const;
   // The control whose widget is Widget or holds it (a list's or text area's inner part), or null.
   html::TFormControlObj* controlOf(const QWidget* Widget) const;
   // Gives Control's widget the keyboard focus, shown where the last layout put it.
@@ -94,6 +98,7 @@ class QtFormControls : public QObject, public html::IFormControlHost {
     bool Sized = false;
     html::TControlSize Size;
   };
+  static std::string shapeKey(const html::TFormControlObj& Control);
   QWidget* ensure(html::TFormControlObj& Control);
   QWidget* create(html::TFormControlObj& Control);
   html::TControlSize measure(const html::TFormControlObj& Control, QWidget* Widget) const;
@@ -105,6 +110,7 @@ class QtFormControls : public QObject, public html::IFormControlHost {
   int pixelsPerInch_;
   std::unique_ptr<QProxyStyle> passwordStyle_;  // password boxes show every character as "*"
   std::unordered_map<const html::TFormControlObj*, Entry> entries_;
+  std::unordered_map<std::string, html::TControlSize> sizesByShape_;
   std::unordered_map<const QObject*, html::TFormControlObj*> owners_;  // widgets and their inner parts
   std::unordered_set<QWidget*> shown_;  // the widgets on show
 };

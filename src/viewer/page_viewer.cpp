@@ -676,7 +676,7 @@ bool TPageViewer::focusNextPrevChild(bool next) {
   };
   std::vector<TStop> ordered, rest;
   const auto usable = [this](const html::TFormControlObj* c) {
-    return c && c->isTabStop() && formControls_->widgetOf(*c) != nullptr;
+    return c && c->isTabStop() && formControls_->laidOut(*c);
   };
   for (const auto& [key, stop] : document_->TabOrderList) {
     if (stop.LinkRun && stop.LinkRun->UrlTarget) ordered.push_back({stop.LinkRun->UrlTarget.get(), nullptr, 0});
@@ -922,7 +922,7 @@ void TPageViewer::panelMouseUp(QMouseEvent* Event) {
   std::string title;
   const html::THitFlags found = document_->LinkAtPoint(metrics_, p.x(), p.y(), link, control, title);
   if (auto* image = dynamic_cast<html::TImageFormControlObj*>(control); image && (found & html::kHitFormControl)) {
-    if (QWidget* w = formControls_->widgetOf(*image); w && w->isEnabled()) formControls_->focusControl(*image);
+    formControls_->focusControl(*image);  // not when disabled
     image->ImageClick();
     return;
   }
