@@ -76,17 +76,11 @@ bool THelpDispatcher::loadViewer() {
 }
 
 bool THelpDispatcher::hook(int Command, quintptr Data, bool& Handled) {
-  if (OnHelp) {
+  // The application's handler first, then the hook that was installed before this one.
+  for (const THelpEvent* handler : {&OnHelp, &previousHook_}) {
+    if (!*handler) continue;
     bool handled = false;
-    const bool result = OnHelp(Command, Data, handled);
-    if (handled) {
-      Handled = true;
-      return result;
-    }
-  }
-  if (previousHook_) {
-    bool handled = false;
-    const bool result = previousHook_(Command, Data, handled);
+    const bool result = (*handler)(Command, Data, handled);
     if (handled) {
       Handled = true;
       return result;

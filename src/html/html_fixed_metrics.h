@@ -32,7 +32,7 @@ class FixedMetricsPlatform : public ITextMetrics, public IFormControlHost {
 
   // --- IFormControlHost ---
   TControlSize controlSize(const TFormControlObj& Control) override;
-  void placeControl(TFormControlObj&, int, int, bool) override {}
+  void placeControl(TFormControlObj&, int, int) override {}
   void releaseControl(TFormControlObj&) override {}
 
   // The request a handle was made from.

@@ -183,8 +183,9 @@ class IFormControlHost {
   virtual ~IFormControlHost() = default;
   // The size the control of Control takes with its font, SIZE, COLS, ROWS and value.
   virtual TControlSize controlSize(const TFormControlObj& Control) = 0;
-  // Shows the control with its top-left corner at (X, Y) of the document, or hides it (scrolled away).
-  virtual void placeControl(TFormControlObj& Control, int X, int Y, bool Visible) = 0;
+  // Shows the control with its top-left corner at (X, Y) of the document: the paint drew its place.
+  // Controls that leave the view go through hideControlsOutOfView.
+  virtual void placeControl(TFormControlObj& Control, int X, int Y) = 0;
   virtual void releaseControl(TFormControlObj& Control) = 0;
   // A paint after the page moved has placed what it drew: the controls shown before that are now out of
   // the view are to be hidden. The host keeps what it shows, so this costs what is on screen, not what the

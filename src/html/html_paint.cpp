@@ -697,7 +697,7 @@ int TSection::Paint(TPaintContext& Context) {
             const bool radio = dynamic_cast<TRadioButtonFormControlObj*>(control) != nullptr;
             const bool check = !radio && dynamic_cast<TCheckBoxFormControlObj*>(control) != nullptr;
             const int top = control->TopValue + (radio ? 2 : check ? 1 : 0);
-            Document->Host->Controls->placeControl(*control, control->XValue, top, true);
+            Document->Host->Controls->placeControl(*control, control->XValue, top);
             Context.PlacedControls.push_back(control);
             if (control->Active && (radio || check)) {
               // The focus mark of a box that has no room for one of its own.

@@ -366,24 +366,14 @@ html::TControlSize QtFormControls::measure(const TFormControlObj& Control, QWidg
   return {Control.Width, Control.Height};
 }
 
-void QtFormControls::placeControl(TFormControlObj& Control, int X, int Y, bool Visible) {
-  QWidget* w = Visible && laidOut(Control) ? ensure(Control) : widgetOf(Control);
+void QtFormControls::placeControl(TFormControlObj& Control, int X, int Y) {
+  QWidget* w = laidOut(Control) ? ensure(Control) : nullptr;
   if (!w) return;
   const QPoint offset = offset_();
   const QRect place(X - offset.x(), Y - offset.y(), std::max(1, Control.Width), std::max(1, Control.Height));
-  if (Visible) {
-    if (w->geometry() != place) w->setGeometry(place);
-    if (w->isHidden()) w->show();
-    shown_.insert(w);
-    return;
-  }
-  // The page moved without painting this control again: one still in sight moved along with the pixels
-  // (a short scroll shifts them and paints only the strip it uncovers).
-  if (w->isHidden() || !place.intersects(parent_->rect())) {
-    w->hide();
-    w->move(kOffScreen, w->y());
-    shown_.erase(w);
-  }
+  if (w->geometry() != place) w->setGeometry(place);
+  if (w->isHidden()) w->show();
+  shown_.insert(w);
 }
 
 void QtFormControls::hideControlsOutOfView() {

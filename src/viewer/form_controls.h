@@ -66,7 +66,7 @@ class QtFormControls : public QObject, public html::IFormControlHost {
   ~QtFormControls() override;
 
   html::TControlSize controlSize(const html::TFormControlObj& Control) override;
-  void placeControl(html::TFormControlObj& Control, int X, int Y, bool Visible) override;
+  void placeControl(html::TFormControlObj& Control, int X, int Y) override;
   void releaseControl(html::TFormControlObj& Control) override;
   void hideControlsOutOfView() override;
   // The page's pixels moved by DY (a short scroll): the controls on show move along; hidden ones stay put,

@@ -32,8 +32,8 @@ class TPreviewControls : public html::IFormControlHost {
     yOffset_ = YOffset;
   }
   html::TControlSize controlSize(const html::TFormControlObj& Control) override { return sizes_.controlSize(Control); }
-  void placeControl(html::TFormControlObj& Control, int X, int Y, bool Visible) override {
-    if (!canvas_ || !Visible) return;
+  void placeControl(html::TFormControlObj& Control, int X, int Y) override {
+    if (!canvas_) return;
     html::paintControlStandIn(document_, *canvas_, {X, Y - yOffset_, X + Control.Width, Y - yOffset_ + Control.Height},
                               Control.BkColor);
   }
