@@ -7,10 +7,9 @@ set -euo pipefail
 lumora=$1 html=$2 demo=$3 sources=$4
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-cp -r "$demo"/. "$dir/pub"
-rm -f "$dir/pub/lumora"
-cp "$lumora" "$dir/pub/lumora"
-printf '[Form]\nCaption=Demo\nSkined=0\n' > "$dir/pub/lumora.ini"
+source "$(dirname "$0")/../support/demo_copy.sh"
+copyDemo "$demo" "$lumora" "$dir"
+openAt "$dir"
 check() {  # check "BUTTONS" TOPIC
   rm -f "$dir/shot.png"
   SDL_AUDIODRIVER=dummy LUMORA_SCREENSHOT="$dir/shot.png" LUMORA_SCREENSHOT_CLICK="$1" timeout 60 \

@@ -8,10 +8,9 @@ set -euo pipefail
 lumora=$1 html=$2 demo=$3
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-cp -r "$demo"/. "$dir/pub"
-rm -f "$dir/pub/lumora"
-cp "$lumora" "$dir/pub/lumora"
-printf '[Form]\nCaption=Demo\nSkined=0\n[Execute]\nPage=form.htm\n' > "$dir/pub/lumora.ini"
+source "$(dirname "$0")/../support/demo_copy.sh"
+copyDemo "$demo" "$lumora" "$dir"
+openAt "$dir" form.htm
 
 # The page as lumora-html draws it, and a copy with the name typed and the first chapter chosen.
 "$html" render "$dir/pub/form.htm" -o "$dir/page.png" --width 700 --height 400 >/dev/null 2>&1

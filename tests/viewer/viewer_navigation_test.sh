@@ -13,16 +13,15 @@ dir=$(mktemp -d)
 pid=
 stop() { [[ -z "$pid" ]] || { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; pid=; }; }
 trap 'stop; rm -rf "$dir"' EXIT
-cp -r "$demo"/. "$dir/pub"
-rm -f "$dir/pub/lumora"
-cp "$lumora" "$dir/pub/lumora"
+source "$(dirname "$0")/../support/demo_copy.sh"
+copyDemo "$demo" "$lumora" "$dir"
 printf '<HTML><HEAD><TITLE>Broken</TITLE></HEAD><BODY><P><A HREF="nowhere.htm">Not there</A></P></BODY></HTML>' \
   >"$dir/pub/broken.htm"
 
 fail() { echo "$*"; exit 1; }
 start() {  # start PAGE: the program on PAGE, its window in $win, its buttons' places in $dir/err
   stop
-  printf '[Form]\nCaption=Demo\nSkined=0\n[Execute]\nPage=%s\n' "$1" >"$dir/pub/lumora.ini"
+  openAt "$dir" "$1"
   SDL_AUDIODRIVER=dummy LUMORA_REPORT_COMPONENTS=1 "$dir/pub/lumora" /NoSplash 2>"$dir/err" &
   pid=$!
   for _ in $(seq 100); do grep -q "component ToolButton3" "$dir/err" && break; sleep 0.1; done

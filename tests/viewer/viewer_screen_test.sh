@@ -6,11 +6,10 @@ set -euo pipefail
 lumora=$1 html=$2 demo=$3
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-cp -r "$demo"/. "$dir/pub"
-rm -f "$dir/pub/lumora"
-cp "$lumora" "$dir/pub/lumora"
+source "$(dirname "$0")/../support/demo_copy.sh"
+copyDemo "$demo" "$lumora" "$dir"
 shot() {  # shot PAGE OUT
-  printf '[Form]\nCaption=Demo\nSkined=0\n[Execute]\nPage=%s\n' "$1" > "$dir/pub/lumora.ini"
+  openAt "$dir" "$1"
   SDL_AUDIODRIVER=dummy LUMORA_SCREENSHOT="$2" timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" \
     "$dir/pub/lumora" /NoSplash >/dev/null 2>&1 || true
   [[ -s "$2" ]] || { echo "no screenshot of $1"; exit 1; }
