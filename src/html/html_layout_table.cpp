@@ -57,6 +57,12 @@ struct TPlaced {
   size_t Span;
 };
 
+// Stably by span; lists of single spans, the usual case, are in order already.
+void orderBySpan(std::pmr::vector<TPlaced>& Cells) {
+  const auto bySpan = [](const TPlaced& a, const TPlaced& b) { return a.Span < b.Span; };
+  if (!std::is_sorted(Cells.begin(), Cells.end(), bySpan)) std::stable_sort(Cells.begin(), Cells.end(), bySpan);
+}
+
 // The real cells in row order, then stably ordered by their column span (limited to the grid), so that
 // narrower spans are measured before the wider ones that are distributed over them.
 std::pmr::vector<TPlaced> cellsByColumnSpan(const ThtmlTable& T, std::pmr::memory_resource* R) {
@@ -70,8 +76,7 @@ std::pmr::vector<TPlaced> cellsByColumnSpan(const ThtmlTable& T, std::pmr::memor
       out.push_back({&cell, i, c, std::clamp<size_t>(static_cast<size_t>(cell.ColSpan), 1, n - c)});
     }
   }
-  const auto bySpan = [](const TPlaced& a, const TPlaced& b) { return a.Span < b.Span; };
-  if (!std::is_sorted(out.begin(), out.end(), bySpan)) std::stable_sort(out.begin(), out.end(), bySpan);
+  orderBySpan(out);
   return out;
 }
 
@@ -88,8 +93,7 @@ std::pmr::vector<TPlaced> cellsByRowSpan(const ThtmlTable& T, std::pmr::memory_r
       out.push_back({&cell, i, c, std::clamp<size_t>(static_cast<size_t>(cell.RowSpan), 1, rows - i)});
     }
   }
-  const auto bySpan = [](const TPlaced& a, const TPlaced& b) { return a.Span < b.Span; };
-  if (!std::is_sorted(out.begin(), out.end(), bySpan)) std::stable_sort(out.begin(), out.end(), bySpan);
+  orderBySpan(out);
   return out;
 }
 
@@ -273,14 +277,16 @@ void PrepareGrid(ThtmlTable& T) {
   T.HasAbsoluteWidth = false;
   for (size_t i = 0; i < rows; ++i) {
     TCellList& row = *T.Rows[i];
+    const auto prepare = [&](TCellObj& c) {
+      prepareCell(T, row, c);
+      c.RowSpan = std::clamp(c.RowSpan, 1, static_cast<int>(rows - i));
+    };
     // A row without column spans keeps its list as it is.
     if (std::none_of(row.Cells.begin(), row.Cells.end(), [](const auto& c) { return c->ColSpan > 1; })) {
-      for (auto& owned : row.Cells) {
-        TCellObj& c = *owned;
-        if (c.isSpacer()) continue;
-        prepareCell(T, row, c);
-        c.RowSpan = std::clamp(c.RowSpan, 1, static_cast<int>(rows - i));
-        c.ColSpan = 1;
+      for (auto& c : row.Cells) {
+        if (c->isSpacer()) continue;
+        prepare(*c);
+        c->ColSpan = 1;
       }
       continue;
     }
@@ -290,8 +296,7 @@ void PrepareGrid(ThtmlTable& T) {
       TCellObj& c = *owned;
       slots.push_back(std::move(owned));
       if (c.isSpacer()) continue;
-      prepareCell(T, row, c);
-      c.RowSpan = std::clamp(c.RowSpan, 1, static_cast<int>(rows - i));
+      prepare(c);
       const int64_t extra = std::min<int64_t>(std::max(c.ColSpan, 1) - 1, budget);
       budget -= extra;
       c.ColSpan = static_cast<int>(1 + extra);
@@ -309,10 +314,10 @@ void PrepareGrid(ThtmlTable& T) {
     for (const auto& row : T.Rows) {
       const size_t upTo = std::min({row->Cells.size(), T.ColSpecs.size(), count});
       for (size_t c = 0; c < upTo; ++c) {
-        const TColObj& spec = T.ColSpecs[c];
-        if (spec.colWidth <= 0) continue;
-        row->Cells[c]->WidthAttr = spec.colWidth;
-        row->Cells[c]->AsPercent = spec.colAsPercent;
+        const TColObj& column = T.ColSpecs[c];
+        if (column.colWidth <= 0) continue;
+        row->Cells[c]->WidthAttr = column.colWidth;
+        row->Cells[c]->AsPercent = column.colAsPercent;
       }
     }
     T.HasAbsoluteWidth = false;
