@@ -110,10 +110,7 @@ TFloatingObj* TSection::objectAt(int I) const {
 }
 
 std::span<const std::unique_ptr<TFloatingObj>> TSection::objectsIn(int From, int To) const {
-  const auto before = [](int Index) { return [Index](const std::unique_ptr<TFloatingObj>& o) { return o->Pos < Index; }; };
-  const auto from = std::partition_point(Images.begin(), Images.end(), before(From));
-  const auto to = std::partition_point(from, Images.end(), before(To));
-  return {from, to};
+  return itemsAt(Images, From, To);
 }
 
 TFontObj* TSection::fontAt(int I) const {

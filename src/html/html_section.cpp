@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdlib>
 
 #include "html/html_codepage.h"
@@ -273,19 +274,15 @@ TPanelObj::TPanelObj(TSectionList* Doc, int APos, const TAttributeList& Attribut
 // --- TFormControlList ---
 
 TFormControlObj* TFormControlList::FindAt(int Index) const {
-  const auto at = std::partition_point(Items.begin(), Items.end(), [&](const TFormControlObj* c) { return c->Pos < Index; });
-  return at != Items.end() && (*at)->Pos == Index ? *at : nullptr;
+  const auto at = in(Index, Index + 1);
+  return at.empty() ? nullptr : at.front();
 }
 
-std::span<TFormControlObj* const> TFormControlList::in(int From, int To) const {
-  const auto from = std::partition_point(Items.begin(), Items.end(), [&](const TFormControlObj* c) { return c->Pos < From; });
-  const auto to = std::partition_point(from, Items.end(), [&](const TFormControlObj* c) { return c->Pos < To; });
-  return {from, to};
-}
+std::span<TFormControlObj* const> TFormControlList::in(int From, int To) const { return itemsAt(Items, From, To); }
 
 int TFormControlList::DistanceToNext(int Index) const {
-  const auto at = std::partition_point(Items.begin(), Items.end(), [&](const TFormControlObj* c) { return c->Pos < Index; });
-  return at != Items.end() ? (*at)->Pos - Index : 9999;
+  const auto next = itemsAt(Items, Index, INT_MAX);
+  return next.empty() ? 9999 : next.front()->Pos - Index;
 }
 
 void TFormControlList::ShiftDown(int Index) {

@@ -6,6 +6,7 @@
 // Break marks, one per character: 'y' a break may follow, 'n' none may, 's' a soft hyphen followed, 'a' a
 // WBR followed.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -150,6 +151,15 @@ class TPanelObj : public TFloatingObj {
   std::string Name;
   bool ObjectTag;
 };
+
+// The part of a list in text order (items with a Pos, held by pointer) whose Pos lies in [From, To), found by
+// search.
+template <class List>
+auto itemsAt(const List& Items, int From, int To) {
+  const auto before = [](int Index) { return [Index](const auto& item) { return item->Pos < Index; }; };
+  const auto from = std::partition_point(Items.begin(), Items.end(), before(From));
+  return std::span(from, std::partition_point(from, Items.end(), before(To)));
+}
 
 // The form controls sitting in one section's text, in order of their character index (not owned).
 class TFormControlList {

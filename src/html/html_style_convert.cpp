@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/paths.h"
+
 namespace lumora::html {
 namespace {
 
@@ -468,14 +470,7 @@ TListStyleCode listStyleCodeOf(std::string_view Text) {
 
 std::string_view mapGenericFamily(std::string_view Name) {
   // Compared without a lowered copy: every element's font passes through here.
-  const auto is = [&](std::string_view generic) {
-    if (Name.size() != generic.size()) return false;
-    for (size_t i = 0; i < Name.size(); ++i) {
-      const char c = Name[i] >= 'A' && Name[i] <= 'Z' ? static_cast<char>(Name[i] - 'A' + 'a') : Name[i];
-      if (c != generic[i]) return false;
-    }
-    return true;
-  };
+  const auto is = [&](std::string_view generic) { return core::equalsIgnoreAsciiCase(Name, generic); };
   if (is("serif")) return "Times New Roman";
   if (is("monospace")) return "Courier New";
   if (is("sans-serif")) return "Arial";

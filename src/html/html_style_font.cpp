@@ -48,8 +48,7 @@ TFontRequest fontRequestOf(const TMyFont& Font) { return {Font.Name, Font.Height
 int textExtent(ITextMetrics& Metrics, const TMyFont& Font, std::u16string_view Text, std::vector<int>* Widths) {
   std::vector<int> local;
   std::vector<int>& w = Widths ? *Widths : local;
-  w.assign(Text.size(), 0);
-  if (Text.empty()) return 0;
+  w.resize(Text.size());
   return textExtent(Metrics, Metrics.realizeFont(fontRequestOf(Font)), Font.CharExtra, Text, w.data());
 }
 
